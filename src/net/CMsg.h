@@ -1,0 +1,75 @@
+#pragma once
+// The one network record. Every exchange between the hub and a participant is
+// one CMsg; `Type` says which fields mean what (see MsgType.h).
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "net/MsgType.h"
+
+namespace yarrow {
+
+inline constexpr std::int32_t kProtocolVersion = 6;
+// Product version 0.5.4.20 as the handshake carries it: (b << 16) | (c << 8) | d.
+inline constexpr std::int32_t kProgramVersionCode = 0x050414;
+inline constexpr const char* kProductVersionText = "Yarrow Ver0.54t";
+
+struct CMember {
+    std::string MemberName;
+    std::int32_t MemberID = -1;
+    bool operator==(const CMember&) const = default;
+};
+
+struct CUnitRecord {
+    std::uint8_t Flags = 0;
+    std::int32_t UnitColor = 0;
+    std::uint8_t UnitNumber = 0;
+    std::string Symbol;
+    std::int32_t Anchor = static_cast<std::int32_t>(0xFFFF0000u);
+    bool operator==(const CUnitRecord&) const = default;
+};
+
+struct CTileRecord {
+    std::int32_t TileColor = 0xFFFFFF;
+    std::int32_t LabelColor = 0;
+    std::int32_t LabelSize = 0;
+    std::string TileLabel;
+    bool operator==(const CTileRecord&) const = default;
+};
+
+class CMsg {
+public:
+    CMsg() { Reset(); }
+
+    // Every field but ProtocolVersion back to its default; containers emptied.
+    void Reset();
+
+    // The name of a type code; "Unknown(0x%X)" for codes without one.
+    static std::string TypeName(std::int32_t type);
+
+    std::int32_t Close = 0;
+    std::string Text;
+    std::string Name;
+    std::int32_t Color = 0;
+    std::int32_t Type = 0;
+    std::int32_t ID = 0;
+    std::int32_t Param1 = 0;
+    std::int32_t Param2 = 0;
+    // Never on the wire; the hub copies it into Param1 of CnctStart.
+    const std::int32_t ProtocolVersion = kProtocolVersion;
+    std::vector<CMember> Members;
+    std::vector<std::string> Strings;
+    std::map<std::uint16_t, CUnitRecord> Units;
+    std::map<std::uint16_t, CTileRecord> Tiles;
+    std::map<std::uint16_t, std::int32_t> Recipients;
+    std::int32_t ChartRows = -1;
+    std::int32_t ChartColumns = -1;
+    std::int32_t ChartSpin = 0;
+
+    CMsg(const CMsg&) = default;
+    CMsg& operator=(const CMsg& other);
+};
+
+}  // namespace yarrow

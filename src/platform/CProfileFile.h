@@ -1,0 +1,56 @@
+#pragma once
+// INI ("profile") files with the behaviour of the Windows profile functions that
+// the settings file, Chart.ini, Deck.ini and ChipFile.ini rely on: case-insensitive
+// section and key lookup, trimmed values cut to the caller's buffer, the first of
+// duplicate keys wins, one-key writes that keep every other line, whole-section
+// writes, CR LF line ends, bytes kept as they are (code page 932).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace yarrow {
+
+// Buffer sizes the readers use (the longest value they take, in bytes).
+inline constexpr std::size_t kSettingsValueBytes = 255;
+inline constexpr std::size_t kChartValueBytes = 1023;
+inline constexpr std::size_t kChipValueBytes = 259;
+
+class CProfileFile {
+public:
+    // Reads the file now; a missing or unreadable file reads as empty.
+    explicit CProfileFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+    // True when the file existed (and could be read) when it was last loaded.
+    bool Exists() const { return exists_; }
+
+    // The trimmed value of [section] key, cut to `maxBytes` bytes (never in the
+    // middle of a double-byte character); `def` when the key is missing.
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view def = {},
+                          std::size_t maxBytes = kSettingsValueBytes) const;
+    // The integer rules of the profile functions: optional sign, then leading
+    // decimal digits ("12abc" is 12, "abc" is 0); `def` when the key is missing.
+    int GetInt(std::string_view section, std::string_view key, int def) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+    // Section names in file order.
+    std::vector<std::string> SectionNames() const;
+
+    // Writes one key and saves the file at once, keeping every other line, its
+    // order and unknown lines; adds the section or the key when missing.
+    // Creates the file on first write. False when the file cannot be written.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Replaces the whole section with `lines` ("key=value" each) and saves.
+    bool WriteSection(std::string_view section, const std::vector<std::string>& lines);
+
+private:
+    bool Save();
+
+    std::string path_;
+    bool exists_ = false;
+    std::vector<std::string> lines_;  // the file's lines without their line ends
+};
+
+}  // namespace yarrow
