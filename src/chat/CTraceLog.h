@@ -1,0 +1,43 @@
+#pragma once
+// The diagnostic trace log: off until the debug code "trc_on", then every
+// Trace() output goes to ProgramFolder + "YYYY_MM_DD_hh_mm_ss.log", created at
+// the first output after switching on.
+
+#include <string>
+#include <string_view>
+
+#include "chat/CTextLog.h"
+
+namespace yarrow {
+
+class IClock;
+
+class CTraceLog {
+  public:
+    CTraceLog(const IClock& clock, std::string programFolder);
+    ~CTraceLog();  // closes the file and removes the trace sink
+    CTraceLog(const CTraceLog&) = delete;
+    CTraceLog& operator=(const CTraceLog&) = delete;
+
+    // "trc_on": installs this log as the trace sink and traces "[TraceLog ON]".
+    void TraceOn();
+    // "trc_off": traces "[TraceLog OFF]", closes the file and switches off.
+    // False (nothing traced) when no trace file was open; the caller then
+    // shows "[TraceLog already OFF]".
+    bool TraceOff();
+
+    bool IsOn() const { return on_; }
+    bool FileOpen() const { return file_.IsOpen(); }
+    const std::string& FilePath() const { return file_.Path(); }
+
+    // The sink body: opens the file on first use; drops output when it cannot.
+    void Write(std::string_view bytes);
+
+  private:
+    const IClock& clock_;
+    std::string programFolder_;
+    bool on_ = false;
+    CTextLog file_;
+};
+
+}  // namespace yarrow
