@@ -18,7 +18,7 @@ inline constexpr std::size_t kChartValueBytes = 1023;
 inline constexpr std::size_t kChipValueBytes = 259;
 
 class CProfileFile {
-public:
+  public:
     // Reads the file now; a missing or unreadable file reads as empty.
     explicit CProfileFile(std::string path);
 
@@ -28,8 +28,7 @@ public:
 
     // The trimmed value of [section] key, cut to `maxBytes` bytes (never in the
     // middle of a double-byte character); `def` when the key is missing.
-    std::string GetString(std::string_view section, std::string_view key,
-                          std::string_view def = {},
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {},
                           std::size_t maxBytes = kSettingsValueBytes) const;
     // The integer rules of the profile functions: optional sign, then leading
     // decimal digits ("12abc" is 12, "abc" is 0); `def` when the key is missing.
@@ -45,11 +44,19 @@ public:
     // Replaces the whole section with `lines` ("key=value" each) and saves.
     bool WriteSection(std::string_view section, const std::vector<std::string>& lines);
 
-private:
+    // Files larger than this are read only up to it (and then never rewritten,
+    // since a rewrite would drop the part that was not read).
+    static constexpr std::size_t kMaxFileBytes = 4u << 20;
+
+  private:
+    void Load();
     bool Save();
 
     std::string path_;
     bool exists_ = false;
+    // False when the file exists but could not be read whole: writing it back
+    // from what was read would lose the rest.
+    bool writable_ = true;
     std::vector<std::string> lines_;  // the file's lines without their line ends
 };
 

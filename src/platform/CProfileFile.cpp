@@ -1,0 +1,345 @@
+#include "platform/CProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+namespace yarrow {
+namespace {
+
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Case-insensitive for the single-byte letters only: the trail byte of a
+// double-byte character can fall in 'A'..'Z' and must compare exactly, or two
+// different kanji could name the same key.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(a[i]);
+        if (IsLeadByte(c) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return false;
+            ++i;
+            continue;
+        }
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// "[name]" (blanks around allowed) gives the trimmed name; anything else,
+// including an unterminated "[", is not a section header.
+bool SectionHeader(std::string_view line, std::string_view* name) {
+    std::string_view t = Trim(line);
+    if (t.empty() || t.front() != '[')
+        return false;
+    std::size_t close = t.find(']');
+    if (close == std::string_view::npos)
+        return false;
+    *name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+// "key=value" gives the trimmed key and value; a line without '=' is not a key.
+bool KeyLine(std::string_view line, std::string_view* key, std::string_view* value) {
+    std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    *key = Trim(line.substr(0, eq));
+    *value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+// The first byte count <= maxBytes that does not end inside a double-byte character.
+std::size_t CutLength(std::string_view s, std::size_t maxBytes) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        std::size_t len =
+            (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+        if (i + len > maxBytes)
+            break;
+        i += len;
+    }
+    return i;
+}
+
+// A value must stay on its line: a line break inside it would start new keys
+// or sections in the file. Breaks become blanks.
+std::string OneLine(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return out;
+}
+
+// The value of the first `key` in the first section named `section`. A value
+// in matching double or single quotes loses them, as hand-written INI files
+// expect ("  a  " keeps its blanks that way).
+std::optional<std::string_view> FindValue(const std::vector<std::string>& lines,
+                                          std::string_view section, std::string_view key) {
+    bool inSection = false;
+    for (const std::string& line : lines) {
+        std::string_view name;
+        if (SectionHeader(line, &name)) {
+            if (inSection)
+                break;
+            inSection = SameName(name, section);
+            continue;
+        }
+        std::string_view k, v;
+        if (inSection && KeyLine(line, &k, &v) && SameName(k, key)) {
+            if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+                v = v.substr(1, v.size() - 2);
+            }
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CProfileFile::CProfileFile(std::string path) : path_(std::move(path)) {
+    Load();
+}
+
+void CProfileFile::Load() {
+    lines_.clear();
+    exists_ = false;
+    writable_ = true;
+    std::FILE* f = std::fopen(path_.c_str(), "rb");
+    if (!f) {
+        // A missing file is simply empty and is created on the first write; any
+        // other failure leaves the file alone.
+        writable_ = (errno == ENOENT);
+        return;
+    }
+    std::string data;
+    char buffer[65536];
+    bool failed = false;
+    while (data.size() <= kMaxFileBytes) {
+        std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        data.append(buffer, n);
+        if (n < sizeof buffer) {
+            failed = std::ferror(f) != 0;
+            break;
+        }
+    }
+    std::fclose(f);
+    if (data.size() > kMaxFileBytes) {
+        data.resize(kMaxFileBytes);
+        writable_ = false;
+    }
+    if (failed)
+        writable_ = false;
+    exists_ = !failed;
+
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t nl = data.find('\n', start);
+        std::size_t end = (nl == std::string::npos) ? data.size() : nl;
+        std::size_t lineEnd = end;
+        if (lineEnd > start && data[lineEnd - 1] == '\r')
+            --lineEnd;
+        lines_.emplace_back(data, start, lineEnd - start);
+        if (nl == std::string::npos)
+            break;
+        start = nl + 1;
+    }
+}
+
+std::string CProfileFile::GetString(std::string_view section, std::string_view key,
+                                    std::string_view def, std::size_t maxBytes) const {
+    std::optional<std::string_view> v = FindValue(lines_, section, key);
+    std::string_view text = v ? *v : def;
+    return std::string(text.substr(0, CutLength(text, maxBytes)));
+}
+
+bool CProfileFile::HasKey(std::string_view section, std::string_view key) const {
+    return FindValue(lines_, section, key).has_value();
+}
+
+int CProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
+    std::string v = GetString(section, key, {}, kSettingsValueBytes);
+    if (v.empty())
+        return def;
+    std::size_t i = 0;
+    bool negative = false;
+    if (v[i] == '+' || v[i] == '-') {
+        negative = v[i] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps like the profile functions do on overlong
+    // numbers instead of overflowing.
+    std::uint32_t n = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+        n = n * 10u + static_cast<std::uint32_t>(v[i] - '0');
+    }
+    if (negative)
+        n = 0u - n;
+    return static_cast<int>(n);
+}
+
+std::vector<std::string> CProfileFile::SectionNames() const {
+    std::vector<std::string> names;
+    for (const std::string& line : lines_) {
+        std::string_view name;
+        if (!SectionHeader(line, &name))
+            continue;
+        bool seen = false;
+        for (const std::string& n : names)
+            seen = seen || SameName(n, name);
+        if (!seen)
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+bool CProfileFile::WriteString(std::string_view section, std::string_view key,
+                               std::string_view value) {
+    // Another writer may have changed the file since it was read: start from
+    // what is on disk now, as the profile functions do.
+    Load();
+    if (!writable_)
+        return false;
+    std::string newLine = OneLine(key) + "=" + OneLine(value);
+    std::size_t sectionAt = lines_.size();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        std::string_view name;
+        if (SectionHeader(lines_[i], &name) && SameName(name, section)) {
+            sectionAt = i;
+            break;
+        }
+    }
+    if (sectionAt == lines_.size()) {
+        lines_.push_back("[" + OneLine(section) + "]");
+        lines_.push_back(newLine);
+        return Save();
+    }
+    // The key's line, or else the place after the section's last non-blank line.
+    std::size_t insertAt = sectionAt + 1;
+    for (std::size_t i = sectionAt + 1; i < lines_.size(); ++i) {
+        std::string_view name, k, v;
+        if (SectionHeader(lines_[i], &name))
+            break;
+        if (KeyLine(lines_[i], &k, &v) && SameName(k, key)) {
+            lines_[i] = newLine;
+            return Save();
+        }
+        if (!Trim(lines_[i]).empty())
+            insertAt = i + 1;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    return Save();
+}
+
+bool CProfileFile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
+    Load();
+    if (!writable_)
+        return false;
+    std::vector<std::string> body;
+    body.reserve(lines.size());
+    for (const std::string& l : lines)
+        body.push_back(OneLine(l));
+
+    std::size_t sectionAt = lines_.size();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        std::string_view name;
+        if (SectionHeader(lines_[i], &name) && SameName(name, section)) {
+            sectionAt = i;
+            break;
+        }
+    }
+    if (sectionAt == lines_.size()) {
+        lines_.push_back("[" + OneLine(section) + "]");
+        lines_.insert(lines_.end(), body.begin(), body.end());
+        return Save();
+    }
+    std::size_t end = sectionAt + 1;
+    std::string_view name;
+    while (end < lines_.size() && !SectionHeader(lines_[end], &name))
+        ++end;
+    // Blank lines that separate this section from the next one stay.
+    std::size_t bodyEnd = end;
+    while (bodyEnd > sectionAt + 1 && Trim(lines_[bodyEnd - 1]).empty())
+        --bodyEnd;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(sectionAt + 1),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(bodyEnd));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(sectionAt + 1), body.begin(),
+                  body.end());
+    return Save();
+}
+
+bool CProfileFile::Save() {
+    std::string data;
+    for (const std::string& line : lines_) {
+        data += line;
+        data += "\r\n";
+    }
+    // Write a temporary file beside the real one and rename it over, so a crash
+    // or a full disk never leaves half a settings file behind.
+    std::string tmp = path_ + ".tmp" + std::to_string(::getpid());
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::stat(path_.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    const char* p = data.data();
+    std::size_t left = data.size();
+    bool ok = true;
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0)
+        ok = false;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok && ::rename(tmp.c_str(), path_.c_str()) != 0)
+        ok = false;
+    if (!ok) {
+        int saved = errno;
+        ::unlink(tmp.c_str());
+        errno = saved;
+        return false;
+    }
+    exists_ = true;
+    return true;
+}
+
+}  // namespace yarrow

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/CProfileFile.h"
+#include "platform/TempDir.h"
+
+namespace yarrow {
+namespace {
+
+using test::TempDir;
+
+class ProfileFile : public ::testing::Test {
+  protected:
+    TempDir dir_;
+    std::string path_ = dir_.File("test.ini");
+};
+
+TEST_F(ProfileFile, LookupIgnoresCaseTrimsAndTakesTheFirstDuplicate) {
+    TempDir::Write(path_,
+                   "top=ignored\r\n"
+                   "[Main]\r\n"
+                   "  Name \t=\t  Alice  \r\n"
+                   "name=Bob\r\n"
+                   "Quoted=\"  padded  \"\r\n"
+                   "Half=\"open\r\n"
+                   "[ other ]\n"
+                   "name=Carol\n"
+                   "[MAIN]\r\n"
+                   "late=second section of the same name\r\n");
+    CProfileFile f(path_);
+    EXPECT_TRUE(f.Exists());
+    EXPECT_EQ(f.GetString("main", "NAME"), "Alice");
+    EXPECT_EQ(f.GetString("Other", "name"), "Carol");
+    EXPECT_EQ(f.GetString("Main", "Quoted"), "  padded  ");
+    EXPECT_EQ(f.GetString("Main", "Half"), "\"open");
+    EXPECT_EQ(f.GetString("Main", "top", "def"), "def");
+    EXPECT_EQ(f.GetString("Main", "missing", "def"), "def");
+    EXPECT_EQ(f.GetString("Nowhere", "name"), "");
+    EXPECT_TRUE(f.HasKey("MAIN", "name"));
+    EXPECT_FALSE(f.HasKey("Main", "late"));
+    EXPECT_EQ(f.SectionNames(), (std::vector<std::string>{"Main", "other"}));
+}
+
+TEST_F(ProfileFile, CaseFoldingLeavesDoubleByteCharactersExact) {
+    // 0x83 0x41 is katakana "ア"; its trail byte is 'A' and must not match 'a'.
+    TempDir::Write(path_, "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n");
+    CProfileFile f(path_);
+    EXPECT_EQ(f.GetInt("\x83\x41", "K", 0), 1);
+    EXPECT_EQ(f.GetInt("\x83\x61", "k", 0), 2);
+}
+
+TEST_F(ProfileFile, ValuesAreCutWithoutSplittingADoubleByteCharacter) {
+    std::string kana = "\x82\xa0";  // "あ"
+    std::string longValue(300, 'x');
+    TempDir::Write(path_, "[S]\r\nlong=" + longValue + "\r\nkana=a" + kana + kana + "\r\n");
+    CProfileFile f(path_);
+    EXPECT_EQ(f.GetString("S", "long"), std::string(255, 'x'));
+    EXPECT_EQ(f.GetString("S", "long", {}, kChartValueBytes), longValue);
+    EXPECT_EQ(f.GetString("S", "kana", {}, 4), "a" + kana);  // not "a" + kana + lead byte
+    EXPECT_EQ(f.GetString("S", "kana", {}, 5), "a" + kana + kana);
+    EXPECT_EQ(f.GetString("S", "missing", longValue), std::string(255, 'x'));
+}
+
+TEST_F(ProfileFile, IntegersTakeSignAndLeadingDigits) {
+    TempDir::Write(path_,
+                   "[N]\r\na=12abc\r\nb=-7\r\nc=+8\r\nd=abc\r\ne=\r\nf=0x10\r\n"
+                   "g=4294967297\r\nh=- 3\r\n");
+    CProfileFile f(path_);
+    EXPECT_EQ(f.GetInt("N", "a", 99), 12);
+    EXPECT_EQ(f.GetInt("N", "b", 99), -7);
+    EXPECT_EQ(f.GetInt("N", "c", 99), 8);
+    EXPECT_EQ(f.GetInt("N", "d", 99), 0);
+    EXPECT_EQ(f.GetInt("N", "e", 99), 99);  // an empty value counts as missing
+    EXPECT_EQ(f.GetInt("N", "f", 99), 0);
+    EXPECT_EQ(f.GetInt("N", "g", 99), 1);  // wraps, never overflows
+    EXPECT_EQ(f.GetInt("N", "h", 99), 0);
+    EXPECT_EQ(f.GetInt("N", "missing", 99), 99);
+}
+
+TEST_F(ProfileFile, MissingFileReadsEmptyAndIsCreatedOnFirstWrite) {
+    CProfileFile f(path_);
+    EXPECT_FALSE(f.Exists());
+    EXPECT_EQ(f.GetString("A", "b", "d"), "d");
+    ASSERT_TRUE(f.WriteString("A", "b", "1"));
+    EXPECT_TRUE(f.Exists());
+    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\n");
+    ASSERT_TRUE(f.WriteString("B", "c", "2"));
+    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\n[B]\r\nc=2\r\n");
+    EXPECT_EQ(CProfileFile(path_).GetInt("b", "C", 0), 2);
+}
+
+TEST_F(ProfileFile, KeyWriteKeepsEveryOtherLineInPlace) {
+    TempDir::Write(path_,
+                   "; comment\n"
+                   "[One]\n"
+                   "Key=old\n"
+                   "garbage line\n"
+                   "other=\x82\xa0\n"
+                   "\n"
+                   "[Two]\n"
+                   "x=1\n"
+                   "[broken\n");
+    CProfileFile f(path_);
+    ASSERT_TRUE(f.WriteString("one", "KEY", "new"));
+    ASSERT_TRUE(f.WriteString("One", "added", "a"));
+    ASSERT_TRUE(f.WriteString("Two", "y", "2"));
+    EXPECT_EQ(TempDir::Read(path_),
+              "; comment\r\n"
+              "[One]\r\n"
+              "KEY=new\r\n"
+              "garbage line\r\n"
+              "other=\x82\xa0\r\n"
+              "added=a\r\n"
+              "\r\n"
+              "[Two]\r\n"
+              "x=1\r\n"
+              "[broken\r\n"
+              "y=2\r\n");
+}
+
+TEST_F(ProfileFile, SectionWriteReplacesOnlyThatSection) {
+    TempDir::Write(path_, "[A]\r\nold=1\r\nstale=2\r\n\r\n[B]\r\nkeep=1\r\n");
+    CProfileFile f(path_);
+    ASSERT_TRUE(f.WriteSection("a", {"new=3"}));
+    ASSERT_TRUE(f.WriteSection("C", {"c1=x", "c2=y"}));
+    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nnew=3\r\n\r\n[B]\r\nkeep=1\r\n[C]\r\nc1=x\r\nc2=y\r\n");
+    EXPECT_FALSE(f.HasKey("A", "old"));
+    EXPECT_EQ(f.GetString("A", "new"), "3");
+}
+
+TEST_F(ProfileFile, WritesSeeChangesMadeByOtherWriters) {
+    CProfileFile first(path_);
+    CProfileFile second(path_);
+    ASSERT_TRUE(first.WriteString("S", "a", "1"));
+    ASSERT_TRUE(second.WriteString("S", "b", "2"));
+    EXPECT_EQ(TempDir::Read(path_), "[S]\r\na=1\r\nb=2\r\n");
+}
+
+TEST_F(ProfileFile, LineBreaksInWrittenTextCannotInjectKeys) {
+    CProfileFile f(path_);
+    ASSERT_TRUE(f.WriteString("S", "name", "x\r\n[Evil]\r\nk=v"));
+    EXPECT_EQ(f.SectionNames(), std::vector<std::string>{"S"});
+    EXPECT_EQ(f.GetString("S", "name"), "x  [Evil]  k=v");
+}
+
+TEST_F(ProfileFile, FailedWriteLeavesNoFileAndReportsFalse) {
+    CProfileFile f(dir_.File("no/such/folder/x.ini"));
+    EXPECT_FALSE(f.WriteString("S", "k", "v"));
+    EXPECT_FALSE(f.Exists());
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("")));
+}
+
+TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {
+    std::string head = "[S]\r\nk=v\r\n";
+    std::string big = head + std::string(CProfileFile::kMaxFileBytes, ';') + "\r\n[T]\r\nt=1\r\n";
+    TempDir::Write(path_, big);
+    CProfileFile f(path_);
+    EXPECT_EQ(f.GetString("S", "k"), "v");
+    EXPECT_FALSE(f.HasKey("T", "t"));
+    EXPECT_FALSE(f.WriteString("S", "k", "w"));
+    EXPECT_EQ(std::filesystem::file_size(path_), big.size());
+}
+
+}  // namespace
+}  // namespace yarrow
