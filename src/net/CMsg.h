@@ -40,7 +40,7 @@ struct CTileRecord {
 };
 
 class CMsg {
-public:
+  public:
     CMsg() { Reset(); }
 
     // Every field but ProtocolVersion back to its default; containers emptied.
@@ -48,6 +48,23 @@ public:
 
     // The name of a type code; "Unknown(0x%X)" for codes without one.
     static std::string TypeName(std::int32_t type);
+
+    // Appends the wire form of this record to `out`: the common header, then
+    // the payload that its Type carries. Reading is CMsgDecoder's job, since
+    // bytes from a socket arrive in pieces.
+    //
+    // Two guards keep the stream readable whatever the caller filled in:
+    // a Chart record writes exactly the cell strings a reader will expect
+    // from ChartRows x ChartColumns (missing cells as empty strings, surplus
+    // ones left out), and a map payload writes at most 65535 entries, the
+    // most its 16-bit count can announce.
+    void Encode(std::string& out) const;
+    std::string Encode() const;
+
+    // The number of chart cells a reader takes from the wire for these
+    // dimensions: rows and columns are cut to 65535, and none when either
+    // is not positive.
+    static std::int64_t ChartCellCount(std::int32_t rows, std::int32_t columns);
 
     std::int32_t Close = 0;
     std::string Text;

@@ -1,0 +1,28 @@
+#pragma once
+// The hub's deck and the members' card piles, as the hub's relay needs them.
+// Without a card state the hub has no deck: the handshake's deck summary is
+// "-0001" (no cards left, no name) and card records are relayed unchanged.
+
+#include <cstdint>
+#include <string>
+
+#include "net/CMsg.h"
+
+namespace yarrow {
+
+class IHubCardState {
+  public:
+    virtual ~IHubCardState() = default;
+    // "%05d%s": cards left in the current deck, then the deck name.
+    virtual std::string DeckSummary() const = 0;
+    // A new connection gets a holder with three empty piles.
+    virtual void AddHolder(std::int32_t memberId) = 0;
+    // Every card the member holds goes back to the deck.
+    virtual void ReleaseHolder(std::int32_t memberId) = 0;
+    // Types 14, 15, 16, 18, 24, 25, 26: applies the operation of `record` to
+    // the deck and piles and may rewrite Type, Text, Param1, Param2 and
+    // Strings of the hub's working record before it is relayed.
+    virtual void ApplyCardOperation(const CMsg& record, CMsg& working) = 0;
+};
+
+}  // namespace yarrow

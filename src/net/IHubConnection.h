@@ -1,0 +1,27 @@
+#pragma once
+// One participant's connection as the hub sees it. The Qt adapter implements
+// it over a QTcpSocket; tests use a fake that records what was written.
+
+#include <cstddef>
+#include <string_view>
+
+namespace yarrow {
+
+class IHubConnection {
+  public:
+    virtual ~IHubConnection() = default;
+    // Queues bytes for the peer. Never blocks: what the network does not take
+    // at once waits in the connection's own buffer.
+    virtual void Write(std::string_view bytes) = 0;
+    // Bytes queued by Write that the network has not taken yet.
+    virtual std::size_t UnsentBytes() const = 0;
+    // The hub is done with the connection: what is queued is still sent, then
+    // the sending direction is shut down and the connection frees itself.
+    // The hub does not touch the object afterwards.
+    virtual void CloseGracefully() = 0;
+    // Drops the connection at once, discarding unsent bytes. The hub does not
+    // touch the object afterwards.
+    virtual void Abort() = 0;
+};
+
+}  // namespace yarrow
