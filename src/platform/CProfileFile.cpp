@@ -99,9 +99,15 @@ std::string OneLine(std::string_view s) {
     return out;
 }
 
-// The value of the first `key` in the first section named `section`. A value
-// in matching double or single quotes loses them, as hand-written INI files
-// expect ("  a  " keeps its blanks that way).
+// A value in matching double or single quotes loses them, as hand-written INI
+// files expect ("  a  " keeps its blanks that way).
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// The value of the first `key` in the first section named `section`.
 std::optional<std::string_view> FindValue(const std::vector<std::string>& lines,
                                           std::string_view section, std::string_view key) {
     bool inSection = false;
@@ -114,14 +120,43 @@ std::optional<std::string_view> FindValue(const std::vector<std::string>& lines,
             continue;
         }
         std::string_view k, v;
-        if (inSection && KeyLine(line, &k, &v) && SameName(k, key)) {
-            if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-                v = v.substr(1, v.size() - 2);
-            }
-            return v;
-        }
+        if (inSection && KeyLine(line, &k, &v) && SameName(k, key))
+            return Unquote(v);
     }
     return std::nullopt;
+}
+
+// Sets [section] key=value in `lines`: replaces the key's line, or adds the
+// key after the section's last non-blank line, or the section at the end.
+void SetKey(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+            std::string_view value) {
+    std::string newLine = OneLine(key) + "=" + OneLine(value);
+    std::size_t sectionAt = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name;
+        if (SectionHeader(lines[i], &name) && SameName(name, section)) {
+            sectionAt = i;
+            break;
+        }
+    }
+    if (sectionAt == lines.size()) {
+        lines.push_back("[" + OneLine(section) + "]");
+        lines.push_back(newLine);
+        return;
+    }
+    std::size_t insertAt = sectionAt + 1;
+    for (std::size_t i = sectionAt + 1; i < lines.size(); ++i) {
+        std::string_view name, k, v;
+        if (SectionHeader(lines[i], &name))
+            break;
+        if (KeyLine(lines[i], &k, &v) && SameName(k, key)) {
+            lines[i] = newLine;
+            return;
+        }
+        if (!Trim(lines[i]).empty())
+            insertAt = i + 1;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
 }
 
 }  // namespace
@@ -207,6 +242,32 @@ int CProfileFile::GetInt(std::string_view section, std::string_view key, int def
     return static_cast<int>(n);
 }
 
+std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
+    std::string_view section, std::size_t maxBytes) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inSection = false;
+    for (const std::string& line : lines_) {
+        std::string_view name;
+        if (SectionHeader(line, &name)) {
+            if (inSection)
+                break;
+            inSection = SameName(name, section);
+            continue;
+        }
+        std::string_view k, v;
+        if (!inSection || !KeyLine(line, &k, &v))
+            continue;
+        bool seen = false;
+        for (const auto& e : entries)
+            seen = seen || SameName(e.first, k);
+        if (seen)
+            continue;
+        v = Unquote(v);
+        entries.emplace_back(std::string(k), std::string(v.substr(0, CutLength(v, maxBytes))));
+    }
+    return entries;
+}
+
 std::vector<std::string> CProfileFile::SectionNames() const {
     std::vector<std::string> names;
     for (const std::string& line : lines_) {
@@ -224,39 +285,18 @@ std::vector<std::string> CProfileFile::SectionNames() const {
 
 bool CProfileFile::WriteString(std::string_view section, std::string_view key,
                                std::string_view value) {
+    return WriteStrings(section, {{std::string(key), std::string(value)}});
+}
+
+bool CProfileFile::WriteStrings(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& entries) {
     // Another writer may have changed the file since it was read: start from
     // what is on disk now, as the profile functions do.
     Load();
     if (!writable_)
         return false;
-    std::string newLine = OneLine(key) + "=" + OneLine(value);
-    std::size_t sectionAt = lines_.size();
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        std::string_view name;
-        if (SectionHeader(lines_[i], &name) && SameName(name, section)) {
-            sectionAt = i;
-            break;
-        }
-    }
-    if (sectionAt == lines_.size()) {
-        lines_.push_back("[" + OneLine(section) + "]");
-        lines_.push_back(newLine);
-        return Save();
-    }
-    // The key's line, or else the place after the section's last non-blank line.
-    std::size_t insertAt = sectionAt + 1;
-    for (std::size_t i = sectionAt + 1; i < lines_.size(); ++i) {
-        std::string_view name, k, v;
-        if (SectionHeader(lines_[i], &name))
-            break;
-        if (KeyLine(lines_[i], &k, &v) && SameName(k, key)) {
-            lines_[i] = newLine;
-            return Save();
-        }
-        if (!Trim(lines_[i]).empty())
-            insertAt = i + 1;
-    }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    for (const auto& [key, value] : entries)
+        SetKey(lines_, section, key, value);
     return Save();
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace yarrow {
@@ -34,6 +35,10 @@ class CProfileFile {
     // decimal digits ("12abc" is 12, "abc" is 0); `def` when the key is missing.
     int GetInt(std::string_view section, std::string_view key, int def) const;
     bool HasKey(std::string_view section, std::string_view key) const;
+    // The keys of [section] with their values (trimmed and cut as GetString
+    // does), in file order, each key once (its first occurrence).
+    std::vector<std::pair<std::string, std::string>> SectionEntries(
+        std::string_view section, std::size_t maxBytes = kSettingsValueBytes) const;
     // Section names in file order.
     std::vector<std::string> SectionNames() const;
 
@@ -41,6 +46,10 @@ class CProfileFile {
     // order and unknown lines; adds the section or the key when missing.
     // Creates the file on first write. False when the file cannot be written.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Writes several keys of one section, in order, as one save: the same file
+    // as that many WriteString calls, without rewriting it for each key.
+    bool WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
     // Replaces the whole section with `lines` ("key=value" each) and saves.
     bool WriteSection(std::string_view section, const std::vector<std::string>& lines);
 
