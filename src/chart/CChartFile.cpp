@@ -1,0 +1,214 @@
+#include "chart/CChartFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "chart/ChartPayload.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+namespace {
+
+constexpr std::string_view kComma = ",";
+constexpr std::string_view kEscapedComma = "%2C";
+constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t hit = text.find(from, at);
+        if (hit == std::string_view::npos)
+            break;
+        out.append(text.substr(at, hit - at));
+        out.append(to);
+        at = hit + from.size();
+    }
+    out.append(text.substr(at));
+    return out;
+}
+
+std::string EncodeText(const std::string& text) {
+    // A line end inside a text would split the row on reading.
+    std::string out = ReplaceAll(ReplaceAll(text, kComma, kEscapedComma), "\r\n", " ");
+    for (char& ch : out) {
+        if (ch == '\n')
+            ch = ' ';
+    }
+    return out;
+}
+
+// Code page 932 trail bytes start at 0x40, so neither "," nor white space can
+// be the second half of a double-byte character: byte-wise work is safe here.
+std::string DecodeText(std::string_view piece) {
+    std::string text = ReplaceAll(piece, kEscapedComma, kComma);
+    const std::size_t first = text.find_first_not_of(kWhiteSpace);
+    if (first == std::string::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(kWhiteSpace);
+    return text.substr(first, last - first + 1);
+}
+
+// Splits at every ","; at most `limit` pieces are kept, `cut` tells whether
+// more were there.
+std::vector<std::string> SplitLine(std::string_view line, std::size_t limit, bool* cut) {
+    std::vector<std::string> pieces;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', at);
+        if (pieces.size() == limit) {
+            *cut = true;
+            break;
+        }
+        pieces.push_back(DecodeText(line.substr(
+            at, comma == std::string_view::npos ? std::string_view::npos : comma - at)));
+        if (comma == std::string_view::npos)
+            break;
+        at = comma + 1;
+    }
+    return pieces;
+}
+
+// The lines of a text file as a text-mode reader sees them: split at LF, a CR
+// before the LF removed, a last line without its line end still counted, and
+// no extra empty line after a final line end.
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::size_t end = bytes.find('\n', at);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        std::string_view line = bytes.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r' && end < bytes.size())
+            line.remove_suffix(1);
+        lines.push_back(line);
+        at = next;
+    }
+    return lines;
+}
+
+CChartResult Error(std::string message) {
+    CChartResult result;
+    result.message = std::move(message);
+    result.caption = Sjis("エラー");
+    return result;
+}
+
+CChartResult CannotOpen(int error) {
+    return Error(Sjis("Chartファイルを開けません\r\n") + std::strerror(error));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+std::string CChartFile::Format(const CChartModel& chart) {
+    std::string out;
+    const auto appendLine = [&](auto textAt) {
+        for (int c = 0; c < chart.ColumnCount(); ++c) {
+            if (c > 0)
+                out += ',';
+            out += EncodeText(textAt(c));
+        }
+        out += "\r\n";
+    };
+    appendLine([&](int c) { return CutCp932(chart.Header(c), kChartHeaderMaxBytes); });
+    for (int r = 0; r < chart.RowCount(); ++r) {
+        appendLine([&](int c) { return chart.Cell(r, c); });
+    }
+    return out;
+}
+
+CChartResult CChartFile::Parse(std::string_view bytes, CChartModel& chart) {
+    std::string clean;
+    if (bytes.find('\0') != std::string_view::npos) {
+        clean.reserve(bytes.size());
+        for (char ch : bytes) {
+            if (ch != '\0')
+                clean += ch;
+        }
+        bytes = clean;
+    }
+    const std::vector<std::string_view> lines = SplitLines(bytes);
+    if (lines.empty()) {
+        return Error(Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
+    }
+    bool cut = false;
+    std::vector<std::string> headers = SplitLine(lines[0], kChartMaxColumns, &cut);
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (rows.size() == static_cast<std::size_t>(kChartMaxRows)) {
+            cut = true;
+            break;
+        }
+        // Pieces beyond the last column are ignored, so only that many are split.
+        bool extra = false;
+        std::vector<std::string> row = SplitLine(lines[i], headers.size(), &extra);
+        row.resize(headers.size());
+        rows.push_back(std::move(row));
+    }
+    chart.Assign(std::move(headers), std::move(rows), chart.Spin());
+
+    CChartResult result;
+    result.changed = true;
+    if (cut) {
+        result.message = Sjis(
+            "表に読み込めるのは256行・256列までです。\r\n"
+            "それを超える部分は読み込みませんでした");
+        result.caption = Sjis("警告");
+        result.warning = true;
+    }
+    return result;
+}
+
+CChartResult CChartFile::Save(const std::string& path, const CChartModel& chart) {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return CannotOpen(errno);
+    const std::string bytes = Format(chart);
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        // A full disk must not look like a saved chart.
+        const int error = !written ? writeError : errno;
+        return Error(Sjis("Chartファイルに書き込めません\r\n") +
+                     std::strerror(error != 0 ? error : EIO));
+    }
+    CChartResult result;
+    return result;
+}
+
+CChartResult CChartFile::Load(const std::string& path, CChartModel& chart) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return CannotOpen(errno);
+    // Read at most one byte beyond the limit, so that neither a huge file nor
+    // an endless device is read whole.
+    std::string bytes;
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        bytes.append(buffer.data(), n);
+        if (bytes.size() > kMaxFileBytes) {
+            return Error(Sjis("Chartファイルが大きすぎるため開けません\r\n(16MBまで)"));
+        }
+        if (n < buffer.size())
+            break;
+    }
+    if (std::ferror(file.get()))
+        return CannotOpen(errno != 0 ? errno : EIO);
+    return Parse(bytes, chart);
+}
+
+}  // namespace yarrow
