@@ -1,0 +1,268 @@
+#include "net/CClientSession.h"
+
+#include "net/SessionText.h"
+#include "platform/Cp932.h"
+#include "platform/IClock.h"
+#include "platform/IPrompter.h"
+#include "platform/Trace.h"
+
+namespace yarrow {
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+// The error texts shown in the log are cut like the original buffers did.
+constexpr std::size_t kErrorTextBytes = 256;
+
+}  // namespace
+
+CClientSession::CClientSession(Deps deps) : deps_(std::move(deps)) {}
+
+CClientSession::~CClientSession() {
+    Disconnect(true);
+}
+
+std::string CClientSession::ConnectedCaption(const std::string& address, int port) {
+    return SjisFormat(Sjis("Yarrow - 接続中(IP:%s/Port:%d)").c_str(), address.c_str(), port);
+}
+
+std::string CClientSession::IdleCaption() {
+    static const std::string caption = Sjis("Yarrow - 待機中 ");
+    return caption;
+}
+
+std::string CClientSession::LayOutErrorText(std::string text) {
+    static const std::string period = Sjis("。");
+    std::string out;
+    out.reserve(text.size() + 16);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t width = SjisCharWidth(text, i);
+        out.append(text, i, width);
+        if (text.compare(i, width, period) == 0)
+            out += "\r\n";
+        i += width;
+    }
+    for (auto pos = out.find("\r\n\r\n"); pos != std::string::npos; pos = out.find("\r\n\r\n", pos))
+        out.erase(pos, 2);
+    return out;
+}
+
+bool CClientSession::Connect(const std::string& handle, bool asClient, const std::string& address,
+                             int port) {
+    myName_ = handle;
+    if (deps_.seedRandom)
+        deps_.seedRandom(static_cast<std::uint32_t>(deps_.clock.Now()));
+    portNum_ = port;
+    serverIP_ = Trimmed(address);
+    if (asClient)
+        return ConnectSocket(port, serverIP_);
+
+    hub_.reset();
+    hub_ = deps_.hubFactory.CreateHub();
+    if (!hub_)
+        return false;
+    const bool listening = hub_->ConnectSocket(port);
+    deps_.cards.SetDeckSetNames(hub_->DeckSetNames());
+    if (!listening) {
+        // A hub that could not bind has nothing to offer; it reported why.
+        hub_.reset();
+        return false;
+    }
+    return ConnectSocket(port, serverIP_);
+}
+
+bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
+                                    const std::string& address, int port, std::int32_t color) {
+    if (!Connect(handle, asClient, address, port))
+        return false;
+    deps_.frame.SetConnectedMenu(true);
+    deps_.frame.SetCaption(ConnectedCaption(serverIP_, port));
+    myColor_ = color;
+    return true;
+}
+
+bool CClientSession::ConnectSocket(int port, const std::string& address) {
+    Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", port, address.c_str());
+    static const std::string createCaption = Sjis("ソケット作成エラー");
+    static const std::string retryFormat = Sjis("%s再接続しますか？");
+    static const std::string retryCaption = Sjis("接続エラー");
+    for (;;) {
+        const auto result = deps_.transport.Connect(address, port);
+        switch (result.status) {
+            case IChatTransport::ConnectStatus::Connected:
+                orphaned_ = false;
+                return true;
+            case IChatTransport::ConnectStatus::Cancelled:
+                return false;
+            case IChatTransport::ConnectStatus::CreateFailed:
+                deps_.prompter.Tell(result.errorText, createCaption, PromptIcon::Exclamation);
+                return false;
+            case IChatTransport::ConnectStatus::Failed:
+                break;
+        }
+        const std::string text =
+            SjisFormat(retryFormat.c_str(), LayOutErrorText(result.errorText).c_str());
+        if (deps_.prompter.Ask(text, retryCaption, PromptIcon::Stop, PromptButtons::YesNo) !=
+            PromptAnswer::Yes)
+            return false;
+    }
+}
+
+void CClientSession::DisconnectCommand() {
+    static const std::string question = Sjis("切断してもよろしいですか？");
+    static const std::string caption = Sjis("終了");
+    if (deps_.prompter.Ask(question, caption, PromptIcon::Question, PromptButtons::YesNo) ==
+        PromptAnswer::Yes)
+        Disconnect(false);
+}
+
+bool CClientSession::Disconnect(bool quiet) {
+    const bool wasOpen = deps_.transport.IsOpen();
+    if (wasOpen) {
+        Trace("CYarrowView::Disconnect\r\n");
+        static const std::string format = Sjis("<CR><b>◎ %s の接続が切断されました</b><CR>");
+        CMsg msg;
+        msg.Type = MsgType::Disconnect;
+        msg.Close = 1;
+        msg.ID = myID_;
+        msg.Text = SjisFormat(format.c_str(), myName_.c_str());
+        DoSerialize(msg);
+        if (!quiet) {
+            deps_.members.ClearMembers();
+            deps_.log.AppendNoticeLine(msg.Text);
+        }
+    }
+    deps_.log.CloseTextLog();
+    if (deps_.transport.IsOpen())
+        deps_.transport.Close();
+    if (hub_ && hub_->IsServing())
+        hub_->Disconnection();
+    myID_ = -1;
+    orphaned_ = false;
+    if (!quiet) {
+        deps_.frame.SetCaption(IdleCaption());
+        deps_.frame.SetConnectedMenu(false);
+    }
+    hub_.reset();
+    return wasOpen;
+}
+
+bool CClientSession::DoSerialize(const CMsg& msg) {
+    if (!deps_.transport.IsOpen())
+        return false;
+    std::string error;
+    if (deps_.transport.Send(msg, error))
+        return true;
+    static const std::string head = Sjis("<b>◎送信に失敗しました。\r\n");
+    std::string text = head;
+    static const std::string detail = Sjis("<b>※ DoSerialize() : %s</b><CR>");
+    text += SjisFormat(detail.c_str(), SjisCut(error, kErrorTextBytes).c_str());
+    text += "</b>";
+    deps_.log.AppendNoticeLine(text);
+    deps_.frame.SetConnectedMenu(false);
+    return false;
+}
+
+bool CClientSession::SendChat(const std::string& name, const std::string& text, std::int32_t color,
+                              std::int32_t type) {
+    if (!deps_.transport.IsOpen()) {
+        // Offline, remarks, rolls and timer starts still show in the own log.
+        if (type == LogBox || type == DiceRoll || type == ScreenDice || type == StartTimer)
+            deps_.log.AppendChatLine(name, text, color, type);
+        return false;
+    }
+    CMsg msg;
+    msg.ID = myID_;
+    msg.Name = name;
+    msg.Text = text;
+    msg.Color = color;
+    msg.Type = type;
+    return DoSerialize(msg);
+}
+
+bool CClientSession::SendText(const std::string& text, std::int32_t type) {
+    if (!deps_.transport.IsOpen()) {
+        deps_.log.AppendNoticeLine(text);
+        return false;
+    }
+    CMsg msg;
+    msg.ID = myID_;
+    msg.Text = text;
+    msg.Type = type;
+    return DoSerialize(msg);
+}
+
+void CClientSession::ReceiveMsg(CMsg& msg) {
+    if (handler_)
+        handler_->Dispatch(msg);
+    if (msg.Close)
+        DropConnection();
+}
+
+void CClientSession::ReceiveFailed(const std::string& errorText) {
+    static const std::string format = Sjis("<b>※ ReceiveMsg() : %s</b><CR>");
+    deps_.log.AppendNoticeLine(
+        SjisFormat(format.c_str(), SjisCut(errorText, kErrorTextBytes).c_str()));
+    // A broken stream cannot be resynchronised: behave as if the hub closed.
+    DropConnection();
+}
+
+void CClientSession::DropConnection() {
+    if (!deps_.transport.IsOpen())
+        return;
+    deps_.transport.Close();
+    orphaned_ = true;
+}
+
+void CClientSession::OnCnctStart(CMsg& msg) {
+    if (myID_ >= 0)
+        return;
+    if (msg.Param1 != kProtocolVersion) {
+        static const std::string text = Sjis(
+            "サーバとクライアントの通信プロトコルの\r\nバージョンが違うため、接続を切断します");
+        static const std::string caption = Sjis("エラー");
+        deps_.prompter.Tell(text, caption, PromptIcon::Stop);
+        Disconnect(false);
+        msg.Close = 1;
+        return;
+    }
+    if (msg.Param2 != kProgramVersionCode) {
+        static const std::string text = Sjis(
+            "サーバとクライアントのバージョンが違うため、\r\n正常に動作しない可能性があります");
+        static const std::string caption = Sjis("警告");
+        deps_.prompter.Tell(text, caption, PromptIcon::Exclamation);
+    }
+    myID_ = msg.ID;
+    static const std::string established = Sjis("<b>◎ サーバとの接続が確立しました</b>");
+    deps_.log.AppendNoticeLine(established);
+    deps_.log.AppendNoticeLine(msg.Text);
+
+    // Deck summary: five digits of cards left, then the deck name.
+    const std::string digits = msg.Name.substr(0, 5);
+    std::int32_t cardsLeft = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        cardsLeft = cardsLeft * 10 + (c - '0');
+    }
+    deps_.cards.SetDeckLine(msg.Name.size() > 5 ? msg.Name.substr(5) : std::string(), cardsLeft);
+
+    SendText(myName_, CnctReply);
+}
+
+SessionState CClientSession::State() const {
+    if (deps_.transport.IsOpen())
+        return myID_ >= 0 ? SessionState::Joined : SessionState::Connected;
+    return orphaned_ ? SessionState::Orphaned : SessionState::Idle;
+}
+
+}  // namespace yarrow

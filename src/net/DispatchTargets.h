@@ -1,0 +1,110 @@
+#pragma once
+// What the chat window's dispatcher drives when a record arrives: small
+// interfaces that the log, the member list view, the chart, map and card
+// windows and the chat view itself implement. Texts are code page 932 bytes.
+// Every record that reaches these calls has already passed the privacy rules
+// (whispers only for their recipients, hidden rolls masked, calls for their
+// target only), so an implementation just shows what it is given.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "net/CMsg.h"
+
+namespace yarrow {
+
+// The two ways into the chat log.
+class IChatLogTarget {
+  public:
+    virtual ~IChatLogTarget() = default;
+    // A typed line: laid out by type, written to the text log, and on the
+    // operator's window handed to the hub's past log.
+    virtual void AppendChatLine(const std::string& name, const std::string& text,
+                                std::int32_t color, std::int32_t type) = 0;
+    // A notice with its chat markup appended unchanged.
+    virtual void AppendNoticeLine(const std::string& text) = 0;
+    // Closes the automatic plain-text log if one runs (on disconnect).
+    virtual void CloseTextLog() = 0;
+};
+
+// The member list pane.
+class IMemberListTarget {
+  public:
+    virtual ~IMemberListTarget() = default;
+    // Replaces the list with these members (the view orders them by ID).
+    virtual void RebuildMembers(const std::vector<CMember>& members) = 0;
+    virtual void RemoveMember(std::int32_t id) = 0;
+    virtual void ClearMembers() = 0;
+    virtual void SetTyping(std::int32_t id, bool typing) = 0;
+    // The listed name of a member; empty when the ID is not listed.
+    virtual std::string MemberName(std::int32_t id) const = 0;
+    // The IDs currently listed, in list order.
+    virtual std::vector<std::int32_t> MemberIDs() const = 0;
+};
+
+// The shared chart window.
+class IChartTarget {
+  public:
+    virtual ~IChartTarget() = default;
+    virtual bool IsChartShown() const = 0;
+    virtual void ShowChart() = 0;
+    virtual void ApplyChart(const CMsg& msg) = 0;
+    virtual void SetChartLock(bool locked, const std::string& name) = 0;
+};
+
+// The map window; it applies the page, decides between showing itself and its
+// own "updated" notice, and keeps the keyboard focus where it was.
+class IMapTarget {
+  public:
+    virtual ~IMapTarget() = default;
+    virtual void ReceiveMap(const CMsg& msg) = 0;
+};
+
+// The card window of this member.
+class ICardTarget {
+  public:
+    virtual ~ICardTarget() = default;
+    // The deck sets of the hub this window owns (operator only).
+    virtual void SetDeckSetNames(const std::vector<std::string>& names) = 0;
+    // The caption's deck line: deck name and cards left.
+    virtual void SetDeckLine(const std::string& deckName, std::int32_t cardsLeft) = 0;
+    // Only the count changes (draws by anybody).
+    virtual void SetCardsLeft(std::int32_t cardsLeft) = 0;
+    virtual void AddToHand(std::int32_t number, const std::string& text) = 0;
+    // The other members (own ID already left out) for both member selectors.
+    virtual void SetPlayers(const std::vector<CMember>& others) = 0;
+    virtual void RemovePlayer(std::int32_t id) = 0;
+    // Another member's move: the shared discard list follows it (source 4
+    // removes the cards by number, destination 4 appends them).
+    virtual void FollowDiscardMove(std::int32_t moveCode,
+                                   const std::vector<std::string>& entries) = 0;
+    // The answer to this member's "見る".
+    virtual void ShowCardStat(std::int32_t handCount, std::int32_t faceDownCount,
+                              const std::vector<std::string>& faceUp) = 0;
+    virtual void ClearDiscard() = 0;
+    // A new deck: deck line set, all four pile lists emptied.
+    virtual void ResetDeck(const std::string& deckName, std::int32_t cards) = 0;
+    // The user agreed to a random-card request: choose a hand card, remove it
+    // and pass it to the requester.
+    virtual void GiveRandomCard(std::int32_t requesterID) = 0;
+};
+
+// What the dispatcher needs of the chat view and the main window.
+class IChatViewTarget {
+  public:
+    virtual ~IChatViewTarget() = default;
+    // The name under which remarks and rolls go out (handle or sub-handle).
+    virtual std::string SpeakerName() const = 0;
+    virtual bool IsAutoChartShow() const = 0;
+    // The chart row keeps the keyboard focus where it was.
+    virtual void RememberFocus() = 0;
+    virtual void RestoreFocus() = 0;
+    // A call for this member: main window to the front, three 800 Hz beeps.
+    virtual void AlertCall() = 0;
+    // Starts the one-shot member check (window timer 3); when it fires the
+    // view calls CDispatcher::OnMemberCheckTimer.
+    virtual void StartMemberCheckTimer(int milliseconds) = 0;
+};
+
+}  // namespace yarrow
