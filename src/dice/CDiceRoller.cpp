@@ -1,0 +1,235 @@
+#include "dice/CDiceRoller.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "dice/DiceRolls.h"
+#include "dice/TimerCommand.h"
+#include "net/MsgType.h"
+#include "platform/Cp932.h"
+#include "platform/IClock.h"
+#include "platform/IPrompter.h"
+
+namespace yarrow {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string Trim(const std::string& s) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t b = 0, e = s.size();
+    while (b < e && space(s[b]))
+        ++b;
+    while (e > b && space(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string WithoutSpaces(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+    return s;
+}
+
+const std::string& HiddenRollText() {
+    static const std::string text = Sjis("(ころころ……)");
+    return text;
+}
+
+}  // namespace
+
+CDiceRoller::CDiceRoller(IDiceHost& host, IRandomSource& rng, std::string chartPath,
+                         IPluginRoller* plugins)
+    : host_(host), rng_(rng), table_(std::move(chartPath)), plugins_(plugins) {
+    sound_.DiceHoy = Sjis("ころころ……");
+}
+
+std::string CDiceRoller::RandomSound() {
+    const auto& list = sound_.RandomDiceHoy;
+    return list[rng_.RandomNext() % static_cast<std::uint32_t>(list.size())];
+}
+
+DiceKind CDiceRoller::RollExpression(const std::string& expression, std::string& result,
+                                     std::string& sound, std::int32_t& total) {
+    return Evaluate(expression, result, sound, total, true);
+}
+
+bool CDiceRoller::CheckDiceFormat(const std::string& text, DiceKind expected) {
+    std::string result, sound;
+    std::int32_t total = 0;
+    if (expected == DiceKind::PluginRoll)
+        return plugins_ && plugins_->RollPlugin(text, result, rng_);
+    const DiceKind kind = Evaluate(text, result, sound, total, false);
+    return expected == DiceKind::FormatError ? kind != DiceKind::FormatError : kind == expected;
+}
+
+DiceKind CDiceRoller::Evaluate(const std::string& expression, std::string& result,
+                               std::string& sound, std::int32_t& total, bool withEffects) {
+    const std::string& history = expression;
+    std::string text = expression;
+    bool sorted = false;
+    if (!text.empty() && text[0] == '!') {
+        text.erase(0, 1);
+        if (text.empty() || !IsDigit(text[0]))
+            return DiceKind::FormatError;
+        sorted = true;
+    }
+    sound.clear();
+    if (const std::size_t at = text.find('@'); at != std::string::npos) {
+        sound = text.substr(at + 1);
+        text.erase(at);
+        if (sound.empty() && !sound_.RandomDiceHoy.empty())
+            sound = RandomSound();
+    }
+    text = WithoutSpaces(std::move(text));
+    const DiceKind kind = Dispatch(text, sorted, result, total, withEffects);
+
+    const bool remembered = kind == DiceKind::SumRoll || kind == DiceKind::KeepRoll ||
+                            kind == DiceKind::TableRoll || kind == DiceKind::CardDraw ||
+                            kind == DiceKind::PluginRoll;
+    if (withEffects && remembered && !host_.IsExpressionPicked()) {
+        const auto entries = host_.ExpressionEntries();
+        if (std::find(entries.begin(), entries.end(), history) == entries.end())
+            host_.AddExpressionEntry(history);
+    }
+    return kind;
+}
+
+DiceKind CDiceRoller::Dispatch(const std::string& text, bool sorted, std::string& result,
+                               std::int32_t& total, bool withEffects) {
+    if (text.empty())
+        return DiceKind::FormatError;
+    const char first = text[0];
+    if (IsDigit(first))
+        return RollSum(text, rng_, sorted, result, total) ? DiceKind::SumRoll
+                                                          : DiceKind::FormatError;
+    if (first == '+' || first == '-')
+        return RollKeep(text, rng_, result) ? DiceKind::KeepRoll : DiceKind::FormatError;
+    if (first == '#')
+        return table_.RollTable(text, result, total, rng_) ? DiceKind::TableRoll
+                                                           : DiceKind::FormatError;
+    if (text.compare(0, 5, "$CARD") == 0)
+        return DiceKind::CardDraw;
+    if (plugins_ && plugins_->RollPlugin(text, result, rng_))
+        return DiceKind::PluginRoll;
+
+    std::int32_t duration = 0, interval = 0;
+    switch (ParseTimerCommand(text, host_.CountdownRemainingMs(), duration, interval)) {
+        case TimerCommand::Start:
+            if (!withEffects)  // what the countdown would refuse
+                return duration >= 1 && interval >= 1 && interval <= duration
+                           ? DiceKind::TimerCommand
+                           : DiceKind::FormatError;
+            return host_.BeginCountdown(duration, interval) ? DiceKind::TimerCommand
+                                                            : DiceKind::FormatError;
+        case TimerCommand::Cancel:
+            if (withEffects)
+                host_.CancelCountdown();
+            return DiceKind::TimerCommand;
+        case TimerCommand::Invalid:
+            break;
+    }
+    return DiceKind::FormatError;
+}
+
+void CDiceRoller::SendHiddenRoll(const std::string& result) {
+    const std::string name = host_.SpeakerName();
+    const std::int32_t color = host_.MyColor();
+    host_.AppendChatLine(name, result, color, ScreenDice);
+    if (host_.IsConnected())
+        host_.SendChat(name, HiddenRollText(), color, ScreenDice);
+}
+
+void CDiceRoller::OnRollDice() {
+    const bool hidden = host_.IsShiftDown();
+    const std::string text = Trim(host_.ExpressionText());
+    std::string result, sound;
+    std::int32_t total = 0;
+    const DiceKind kind = RollExpression(text, result, sound, total);
+    switch (kind) {
+        case DiceKind::FormatError: {
+            static const std::string head = Sjis("ダイス書式エラー(");
+            result = head + text + ")";
+            break;
+        }
+        case DiceKind::CardDraw:
+            host_.DrawCard(!hidden);
+            return;
+        case DiceKind::TimerCommand:
+            return;
+        default:
+            break;
+    }
+    if (hidden) {
+        SendHiddenRoll(result);
+        return;
+    }
+    if (sound.empty()) {
+        sound = sound_.IsDiceHoyRandom && !sound_.RandomDiceHoy.empty() ? RandomSound()
+                                                                        : sound_.DiceHoy;
+    }
+    const std::string message = kind == DiceKind::PluginRoll ? result : sound + " " + result;
+    host_.SendChat(host_.SpeakerName(), message, host_.MyColor(), DiceRoll);
+}
+
+void CDiceRoller::RollListEntry(int n) {
+    if (n < 0 || static_cast<std::size_t>(n) >= host_.ExpressionEntries().size())
+        return;
+    host_.SelectExpressionEntry(n);
+    OnRollDice();
+}
+
+void CDiceRoller::ExchangeDice(const IClock& clock, IPrompter& prompter) {
+    rng_.RandomSeed(static_cast<std::uint32_t>(clock.Now()));
+    static const std::string text = Sjis("ダイスを交換しました");
+    static const std::string caption = Sjis("交換");
+    prompter.Tell(text, caption, PromptIcon::Information);
+}
+
+bool CDiceRoller::RollTemplate(const TemplateEntry& entry, std::int32_t bonus) {
+    std::string result, sound;
+    std::int32_t total = 0;
+    const DiceKind kind = RollExpression(entry.formula, result, sound, total);
+    std::string text;
+    if (kind == DiceKind::SumRoll) {
+        result = WithoutSpaces(std::move(result));
+        if (entry.criterion == TemplateCriterion::RollUnder ||
+            entry.criterion == TemplateCriterion::RollOver) {
+            const std::int64_t goal = static_cast<std::int64_t>(entry.target) + bonus;
+            const std::int64_t margin = std::llabs(goal - total);
+            const bool success =
+                entry.criterion == TemplateCriterion::RollUnder ? total <= goal : total > goal;
+            static const std::string open = Sjis("〈");
+            static const std::string close = Sjis("〉");
+            static const std::string good = Sjis("成功");
+            static const std::string bad = Sjis("失敗");
+            char bonusText[16] = "";
+            if (bonus != 0)
+                std::snprintf(bonusText, sizeof bonusText, "%+d", bonus);
+            text = open + entry.name + "/" + std::to_string(entry.target) + bonusText + close +
+                   result + " -> " + std::to_string(margin) + (success ? good : bad);
+        } else {
+            text = "[" + entry.name + "] " + result;
+        }
+    } else if (kind == DiceKind::PluginRoll) {
+        text = "[" + entry.name + "] " + result;
+    } else {
+        return false;
+    }
+    if (host_.IsShiftDown())
+        SendHiddenRoll(text);
+    else
+        host_.SendChat(host_.SpeakerName(), text, host_.MyColor(), DiceRoll);
+    return true;
+}
+
+bool CDiceRoller::RollTemplateFromPane(const TemplateEntry& entry, std::int32_t bonus) {
+    TemplateEntry copy = entry;
+    if (copy.criterion == TemplateCriterion::Plugin)
+        copy.formula += "," + std::to_string(bonus);
+    return RollTemplate(copy, bonus);
+}
+
+}  // namespace yarrow

@@ -1,0 +1,186 @@
+#include "dice/DiceTemplate.h"
+
+#include "platform/CProfileFile.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+namespace {
+
+constexpr std::string_view kSection = "DiceTemplate";
+constexpr std::string_view kCountKey = "TemplateNum";
+constexpr std::string_view kEscapedComma = "%2C";
+
+std::string_view Trim(std::string_view s) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && space(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t hit = text.find(from, pos);
+        if (hit == std::string_view::npos)
+            break;
+        out.append(text.substr(pos, hit - pos));
+        out.append(to);
+        pos = hit + from.size();
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The profile functions' integer reading: optional sign, leading digits.
+std::int32_t ToInt(std::string_view s) {
+    s = Trim(s);
+    bool negative = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    std::int64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            break;
+        if (v < 3000000000LL)
+            v = v * 10 + (c - '0');
+    }
+    if (v > 2147483647LL)
+        v = 2147483647LL;
+    return static_cast<std::int32_t>(negative ? -v : v);
+}
+
+const char* CriterionWord(TemplateCriterion c) {
+    switch (c) {
+        case TemplateCriterion::RollUnder:
+            return "lo";
+        case TemplateCriterion::RollOver:
+            return "hi";
+        case TemplateCriterion::Plugin:
+            return "pl";
+        case TemplateCriterion::Other:
+            break;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
+    const std::size_t first = line.find(',');
+    if (first == std::string_view::npos || first == 0)
+        return std::nullopt;
+    TemplateEntry entry;
+    std::string name(Trim(line.substr(0, first)));
+    const std::string_view rest = line.substr(first + 1);
+    const std::size_t second = rest.find(',');
+    std::string formula;
+    if (second == std::string_view::npos || second == 0) {
+        formula = std::string(rest);
+        entry.criterion = TemplateCriterion::Other;
+    } else {
+        formula = std::string(Trim(rest.substr(0, second)));
+        const std::string_view rest2 = rest.substr(second + 1);
+        const std::size_t third = rest2.find(',');
+        if (third == std::string_view::npos || third == 0)
+            return std::nullopt;
+        entry.target = ToInt(rest2.substr(0, third));
+        const std::string word = Lower(Trim(rest2.substr(third + 1)));
+        if (word.empty())
+            return std::nullopt;
+        if (word == "lo")
+            entry.criterion = TemplateCriterion::RollUnder;
+        else if (word == "hi")
+            entry.criterion = TemplateCriterion::RollOver;
+        else if (word == "pl")
+            entry.criterion = TemplateCriterion::Plugin;
+        else
+            entry.criterion = TemplateCriterion::Other;
+    }
+    entry.name = ReplaceAll(name, kEscapedComma, ",");
+    entry.formula = ReplaceAll(formula, kEscapedComma, ",");
+    return entry;
+}
+
+std::string FormatTemplateEntry(const TemplateEntry& entry) {
+    std::string line = ReplaceAll(entry.name, ",", kEscapedComma) + "," +
+                       ReplaceAll(entry.formula, ",", kEscapedComma);
+    if (entry.criterion == TemplateCriterion::Other)
+        return line;
+    return line + "," + std::to_string(entry.target) + "," + CriterionWord(entry.criterion);
+}
+
+std::string TemplateDisplayText(const TemplateEntry& entry) {
+    static const std::string down = Sjis("↓)");
+    static const std::string up = Sjis("↑)");
+    switch (entry.criterion) {
+        case TemplateCriterion::RollUnder:
+            return entry.name + "(" + std::to_string(entry.target) + down;
+        case TemplateCriterion::RollOver:
+            return entry.name + "(" + std::to_string(entry.target) + up;
+        case TemplateCriterion::Plugin:
+        case TemplateCriterion::Other:
+            break;
+    }
+    return entry.name + "(" + entry.formula + ")";
+}
+
+std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file) {
+    std::vector<std::string> names;
+    const int count = file.GetInt(kSection, kCountKey, 0);
+    for (int i = 1; i <= count; ++i) {
+        std::string name = file.GetString(kSection, std::to_string(i));
+        if (!name.empty())
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<TemplateEntry> ReadTemplateEntries(const CProfileFile& file, std::string_view group) {
+    std::vector<TemplateEntry> entries;
+    const int count = file.GetInt(group, kCountKey, 0);
+    for (int i = 1; i <= count; ++i) {
+        if (auto entry = ParseTemplateEntry(file.GetString(group, std::to_string(i))))
+            entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file) {
+    std::vector<TemplateGroup> groups;
+    for (std::string& name : ReadTemplateGroupNames(file)) {
+        TemplateGroup group;
+        group.entries = ReadTemplateEntries(file, name);
+        group.name = std::move(name);
+        groups.push_back(std::move(group));
+    }
+    return groups;
+}
+
+bool WriteTemplateGroups(CProfileFile& file, const std::vector<TemplateGroup>& groups) {
+    bool ok = file.WriteString(kSection, kCountKey, std::to_string(groups.size()));
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        const TemplateGroup& group = groups[k];
+        ok = file.WriteString(kSection, std::to_string(k + 1), group.name) && ok;
+        ok = file.WriteString(group.name, kCountKey, std::to_string(group.entries.size())) && ok;
+        for (std::size_t i = 0; i < group.entries.size(); ++i)
+            ok = file.WriteString(group.name, std::to_string(i + 1),
+                                  FormatTemplateEntry(group.entries[i])) &&
+                 ok;
+    }
+    return ok;
+}
+
+}  // namespace yarrow
