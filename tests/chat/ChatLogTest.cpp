@@ -57,9 +57,6 @@ const std::string kRedBlack = R"({\colortbl; \red255\green0\blue0; \red0\green0\
 class ChatLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("yarrow_chatlog_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -72,7 +69,10 @@ class ChatLogTest : public ::testing::Test {
         return s.str();
     }
 
-    fs::path folder;
+    // Set before the chat log below is built with it.
+    fs::path folder = fs::temp_directory_path() /
+                      ("yarrow_chatlog_" + std::to_string(::getpid()) + "_" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     RecordingControl control;
     FixedClock clock;
     CChatLog log{&control, clock, folder.string() + "/"};
