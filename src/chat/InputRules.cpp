@@ -1,0 +1,200 @@
+#include "chat/InputRules.h"
+
+#include <algorithm>
+
+#include "chat/CDebugCodes.h"
+#include "net/MsgType.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+
+namespace {
+
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Length of the character that starts at `pos`.
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
+        return 2;
+    return 1;
+}
+
+}  // namespace
+
+void ReplaceAllCp932(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty())
+        return;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text.compare(pos, from.size(), from) == 0) {
+            out.append(to);
+            pos += from.size();
+        } else {
+            const std::size_t len = CharLength(text, pos);
+            out.append(text, pos, len);
+            pos += len;
+        }
+    }
+    text = std::move(out);
+}
+
+std::string ApplyFirstPersonFilter(std::string text, const std::vector<std::string>& persons,
+                                   const std::vector<std::string>& replacements) {
+    if (replacements.empty())
+        return text;
+    for (std::size_t i = 0; i < persons.size(); ++i) {
+        const std::string& word = persons[i];
+        if (word.empty())
+            continue;
+        const std::string& by = i < replacements.size() ? replacements[i] : replacements.back();
+        ReplaceAllCp932(text, word, by);
+    }
+    return text;
+}
+
+std::string IndentContinuation(std::string text, std::size_t speakerNameBytes) {
+    const std::string indent = "\r\n" + std::string(speakerNameBytes + 2, ' ');
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    for (;;) {
+        const auto found = text.find("\r\n", pos);
+        if (found == std::string::npos)
+            break;
+        out.append(text, pos, found - pos);
+        out += indent;
+        pos = found + 2;
+    }
+    out.append(text, pos, std::string::npos);
+    return out;
+}
+
+int InputLineHeight(std::string_view text) {
+    const auto breaks = std::count(text.begin(), text.end(), '\n');
+    if (breaks == 0)
+        return kInputHeightOneLine;
+    if (breaks == 1)
+        return kInputHeightTwoLines;
+    return kInputHeightThreeLines;
+}
+
+TypingChange OnInputChanged(InputState& state, std::string_view text) {
+    TypingChange change;
+    if (!text.empty()) {
+        change.height = InputLineHeight(text);
+        if (!state.typing) {
+            state.typing = true;
+            change.notice = NowSaying;
+        }
+    } else {
+        change.height = kInputHeightOneLine;
+        if (state.typing) {
+            state.typing = false;
+            change.notice = EndSaying;
+        }
+    }
+    return change;
+}
+
+SubmitOutcome SubmitInput(InputState& state, std::string text, IChatViewPort& view,
+                          CDebugCodes& debug) {
+    SubmitOutcome outcome;
+    if (state.filter.on) {
+        text = ApplyFirstPersonFilter(std::move(text), state.filter.persons,
+                                      state.filter.replacements);
+    }
+    // A remark ends the typing mark on every receiver by itself, so no
+    // EndSaying follows it.
+    state.typing = false;
+    if (state.debugInput) {
+        state.debugInput = false;
+        outcome.debugRun = true;
+        outcome.clearInput = debug.Run(text);
+        return outcome;
+    }
+    outcome.clearInput = true;
+    if (text.empty())
+        return outcome;
+    const std::string speaker = view.SpeakerName();
+    text = IndentContinuation(std::move(text), speaker.size());
+    view.SendChat(speaker, text, view.MyColor(), LogBox);
+    outcome.sent = true;
+    return outcome;
+}
+
+std::string ResolveSpeakerName(const std::string& handleName, SubHandleChoice& choice) {
+    if (choice.selected < 0 && choice.subRadio && !choice.text.empty()) {
+        auto it = std::find(choice.items.begin(), choice.items.end(), choice.text);
+        if (it == choice.items.end()) {
+            choice.items.push_back(choice.text);
+            it = choice.items.end() - 1;
+        }
+        choice.selected = static_cast<int>(it - choice.items.begin());
+    }
+    if (choice.subRadio && !choice.text.empty())
+        return choice.text;
+    return handleName;
+}
+
+int PreviousSubHandleIndex(int count, int selected) {
+    if (count <= 0)
+        return -1;
+    if (selected <= 0 || selected >= count)
+        return count - 1;
+    return selected - 1;
+}
+
+int NextSubHandleIndex(int count, int selected) {
+    if (count <= 0)
+        return -1;
+    if (selected < 0 || selected >= count - 1)
+        return 0;
+    return selected + 1;
+}
+
+std::vector<TextInsertion> TagInsertions(std::size_t selStart, std::size_t selEnd,
+                                         const TagPair& tags) {
+    if (selEnd < selStart)
+        std::swap(selStart, selEnd);
+    if (selStart == selEnd) {
+        return {{selStart, std::string(tags.open) + std::string(tags.close)}};
+    }
+    return {{selEnd, std::string(tags.close)}, {selStart, std::string(tags.open)}};
+}
+
+std::size_t CaretAfterEmptyTagInsertion(std::size_t caret, const TagPair& tags) {
+    // Just before the ">" of the opening tag, after its blank.
+    return caret + tags.open.size() - 1;
+}
+
+std::string ApplyInsertions(std::string text, const std::vector<TextInsertion>& insertions) {
+    for (const TextInsertion& insertion : insertions) {
+        const std::size_t at = std::min(insertion.position, text.size());
+        text.insert(at, insertion.text);
+    }
+    return text;
+}
+
+std::string BufferIndicatorText(int buffer) {
+    // Half-width katakana: one byte each in code page 932.
+    return buffer == 2 ? Sjis("ﾊﾞｯﾌｧ2") : Sjis("ﾊﾞｯﾌｧ1");
+}
+
+std::string FilterIndicatorText(bool on) {
+    return on ? Sjis("ﾌｨﾙﾀON") : std::string();
+}
+
+std::string DefaultPleaseWaitText() {
+    return Sjis("<size 5>待った！</size>");
+}
+
+std::string NotConnectedNotice() {
+    static const std::string text = Sjis("◇ この機能はサーバに接続していないと使用できません");
+    return text;
+}
+
+}  // namespace yarrow

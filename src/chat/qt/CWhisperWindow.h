@@ -1,0 +1,59 @@
+#pragma once
+// The whisper window ("秘話"): the text on the left, the members with check
+// boxes on the right. Enter in the text sends to the checked members, Ctrl+Enter
+// breaks the line, Esc hides the window. Created once, then shown and hidden;
+// every show refills the list from the member list pane, never offering
+// oneself, and checks the member a double-click chose.
+
+#include <QDialog>
+#include <cstdint>
+#include <vector>
+
+#include "chat/CMemberList.h"
+
+class QListWidget;
+class QPlainTextEdit;
+
+namespace yarrow {
+
+class IChatViewPort;
+
+class CWhisperWindow : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CWhisperWindow(QWidget* parent = nullptr);
+
+    // The members shown and the view that sends; both outlive the window.
+    void Attach(IChatViewPort* view, const CMemberList* members);
+
+    // The member to check on the next show (-1: none).
+    void SetPresetTarget(std::int32_t id) { presetTarget_ = id; }
+    std::int32_t PresetTarget() const { return presetTarget_; }
+
+    // Refills the list (the preset target checked, then forgotten).
+    void RefillMembers();
+    // Sends the text to the checked members, then empties the text in every
+    // case. True when the whisper went out.
+    bool SendWhisperNow();
+
+    // The checked rows in list order.
+    std::vector<WhisperRow> CheckedRows() const;
+
+    QPlainTextEdit* TextEdit() const { return edit_; }
+    QListWidget* MemberList() const { return list_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    IChatViewPort* view_ = nullptr;
+    const CMemberList* members_ = nullptr;
+    std::int32_t presetTarget_ = -1;
+    std::vector<WhisperRow> rows_;
+    QPlainTextEdit* edit_ = nullptr;
+    QListWidget* list_ = nullptr;
+};
+
+}  // namespace yarrow
