@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HubFakes.h"
+#include "net/CYarrowServ.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+namespace {
+
+using test::FakeConnection;
+using test::Header;
+using test::LE32;
+
+class HubTest : public ::testing::Test {
+  protected:
+    HubTest() : hub(&listener, &prompter, &sound) {
+        hub.SetOwner(&owner);
+        EXPECT_TRUE(hub.ConnectSocket(15000));
+    }
+
+    // Accepts a connection and returns its ID.
+    std::int32_t Join(FakeConnection& c) { return hub.ProcessPendingAccept(&c); }
+
+    // A participant's reply to the handshake.
+    static std::string Reply(std::int32_t id, const std::string& handle) {
+        CMsg m;
+        m.Type = CnctReply;
+        m.ID = id;
+        m.Text = handle;
+        return m.Encode();
+    }
+    static std::string Chat(std::int32_t id, const std::string& text, std::int32_t type = LogBox) {
+        CMsg m;
+        m.Type = type;
+        m.ID = id;
+        m.Name = "N" + std::to_string(id);
+        m.Text = text;
+        return m.Encode();
+    }
+
+    // A fresh connection that outlives the hub (the hub's shutdown still
+    // writes to every connection it holds).
+    FakeConnection& NewConn() { return conns.emplace_back(); }
+
+    test::FakeListener listener;
+    test::FakePrompter prompter;
+    test::FakeSound sound;
+    test::FakeOwner owner;
+    std::deque<FakeConnection> conns;
+    CYarrowServ hub;
+};
+
+TEST_F(HubTest, HandshakeGreetsWithIdVersionsAndEmptyDeck) {
+    FakeConnection& a = NewConn();
+    ASSERT_EQ(Join(a), 1);
+    auto records = a.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].Type, CnctStart);
+    EXPECT_EQ(records[0].ID, 1);
+    EXPECT_EQ(records[0].Text, "");
+    EXPECT_EQ(records[0].Name, "-0001");
+    EXPECT_EQ(records[0].Param1, 6);
+    EXPECT_EQ(records[0].Param2, 0x050414);
+    // Not a member until the reply arrives.
+    EXPECT_TRUE(hub.Members().empty());
+    EXPECT_TRUE(listener.listening);
+}
+
+TEST_F(HubTest, IdsCountUpAndAreNeverReused) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    FakeConnection& c = NewConn();
+    EXPECT_EQ(Join(a), 1);
+    EXPECT_EQ(Join(b), 2);
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.ID = 2;
+    leave.Close = 1;
+    hub.ProcessPendingRead(2, leave.Encode());
+    EXPECT_EQ(b.state, "graceful");
+    EXPECT_EQ(Join(c), 3);
+    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1, 3}));
+}
+
+TEST_F(HubTest, JoinNoticeAndMemberListAreRelayedOnceEach) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    hub.ProcessPendingRead(2, Reply(2, "Bo"));
+    // The same ID announcing itself again gets no second notice.
+    hub.ProcessPendingRead(2, Reply(2, "Bo"));
+
+    auto records = b.Records();  // CnctStart, then the relays
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1].Text, "<CR><b>" + Sjis("◎ GM が接続しました") + "</b><CR>");
+    EXPECT_EQ(records[1].Members, (std::vector<CMember>{{"GM", 1}}));
+    EXPECT_EQ(records[2].Text, "<CR><b>" + Sjis("◎ Bo が接続しました") + "</b><CR>");
+    const std::vector<CMember> both{{"GM", 1}, {"Bo", 2}};
+    EXPECT_EQ(records[2].Members, both);
+    EXPECT_EQ(records[3].Type, CnctReply);
+    EXPECT_EQ(records[3].Text, "");
+    EXPECT_EQ(records[3].Members, both);
+    EXPECT_EQ(hub.Members(), both);
+    // Every connection got the very same bytes for each relay.
+    EXPECT_EQ(a.written.substr(a.written.size() - 60), b.written.substr(b.written.size() - 60));
+}
+
+TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    const std::string twoAndAHalf = Chat(1, "first") + Chat(1, "second") + Chat(1, "third");
+    hub.ProcessPendingRead(1, twoAndAHalf.substr(0, twoAndAHalf.size() - 3));
+    for (FakeConnection* c : {&a, &b}) {
+        auto records = c->Records();
+        ASSERT_EQ(records.size(), 3u);
+        EXPECT_EQ(records[1].Text, "first");
+        EXPECT_EQ(records[2].Text, "second");
+        EXPECT_EQ(records[2].Name, "N1");
+    }
+    hub.ProcessPendingRead(1, twoAndAHalf.substr(twoAndAHalf.size() - 3));
+    ASSERT_EQ(b.Records().size(), 4u);
+    EXPECT_EQ(b.Records()[3].Text, "third");
+}
+
+TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomers) {
+    for (int i = 1; i <= 20; ++i)
+        hub.AddPastLog("line " + std::to_string(i) + "\r\n");
+    ASSERT_EQ(hub.PastLog().size(), 15u);
+    FakeConnection& a = NewConn();
+    Join(a);
+    std::string expected = "\r\n" + Sjis("====== 過去ログ ======") + "\r\n";
+    for (int i = 6; i <= 20; ++i)
+        expected += "line " + std::to_string(i) + "\r\n";
+    expected += "======================";
+    EXPECT_EQ(a.Records()[0].Text, expected);
+
+    // A fresh start empties it; a hub that is not serving keeps nothing.
+    hub.Disconnection();
+    hub.AddPastLog("late\r\n");
+    EXPECT_EQ(hub.PastLog().size(), 15u);
+    EXPECT_TRUE(hub.ConnectSocket(0));
+    EXPECT_TRUE(hub.PastLog().empty());
+}
+
+TEST_F(HubTest, OversizedPastLogDropsTheOldestLinesFromTheBlock) {
+    const std::string big(CYarrowServ::kMaxPastLogBytes / 2, 'x');
+    hub.AddPastLog("old\r\n");
+    hub.AddPastLog(big);
+    hub.AddPastLog(big);
+    hub.AddPastLog("new\r\n");
+    FakeConnection& a = NewConn();
+    Join(a);
+    const std::string text = a.Records()[0].Text;
+    EXPECT_LE(text.size(), CYarrowServ::kMaxPastLogBytes);
+    EXPECT_EQ(text.find("old"), std::string::npos);
+    EXPECT_NE(text.find("new\r\n======================"), std::string::npos);
+}
+
+TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    FakeConnection& c = NewConn();
+    Join(a);
+    Join(b);
+    Join(c);
+    for (int id = 1; id <= 3; ++id)
+        hub.ProcessPendingRead(id, Reply(id, "M" + std::to_string(id)));
+
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.ID = 2;
+    leave.Close = 1;
+    leave.Text = "bye";
+    hub.ProcessPendingRead(2, leave.Encode());
+    EXPECT_EQ(b.state, "graceful");
+    auto relayed = a.Records().back();
+    EXPECT_EQ(relayed.Type, Disconnect);
+    EXPECT_EQ(relayed.Close, 0);
+    EXPECT_EQ(relayed.ID, 2);
+    EXPECT_EQ(relayed.Text, "bye");
+    EXPECT_EQ(c.Records().back().Type, Disconnect);
+    EXPECT_EQ(b.Records().back().Type, CnctReply);  // the leaver gets nothing more
+    EXPECT_EQ(hub.Members(), (std::vector<CMember>{{"M1", 1}, {"M3", 3}}));
+
+    hub.Disconnection();
+    for (FakeConnection* x : {&a, &c}) {
+        auto last = x->Records().back();
+        EXPECT_EQ(last.Type, Disconnect);
+        EXPECT_EQ(last.Close, 1);
+        EXPECT_EQ(last.Text, "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>");
+        EXPECT_EQ(x->state, "graceful");
+    }
+    EXPECT_FALSE(hub.Serving());
+    EXPECT_FALSE(listener.listening);
+    EXPECT_TRUE(hub.Members().empty());
+    EXPECT_TRUE(hub.ConnectionIds().empty());
+    EXPECT_TRUE(owner.notices.empty());
+}
+
+TEST_F(HubTest, OutOfRangeTypeIsReportedAndClosesOnlyThatConnection) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    hub.ProcessPendingRead(2, Reply(2, "Bo"));
+    const std::size_t before = a.Records().size();
+
+    hub.ProcessPendingRead(2, LE32(2) + LE32(0) + LE32(31) + Chat(2, "never relayed"));
+    EXPECT_EQ(b.state, "aborted");
+    EXPECT_EQ(a.Records().size(), before);
+    ASSERT_EQ(owner.notices.size(), 1u);
+    EXPECT_EQ(owner.notices[0], "<b>" + Sjis("※ ") +
+                                    "ReadMsg(Unknown(0x1F)/[2:Bo]) : record type 31 is out of "
+                                    "range</b>");
+    EXPECT_EQ(owner.memberListCommands, 1);
+    EXPECT_EQ(sound.errorBeeps, 1);
+
+    // The others carry on; the dropped one is gone from the relay.
+    hub.ProcessPendingRead(1, Chat(1, "still here"));
+    EXPECT_EQ(a.Records().back().Text, "still here");
+    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1}));
+}
+
+TEST_F(HubTest, PeerThatNeverReadsIsDroppedAtTheCap) {
+    FakeConnection& reader = NewConn();
+    FakeConnection& stalled = NewConn();
+    Join(reader);
+    Join(stalled);
+    stalled.reading = false;
+    hub.ProcessPendingRead(2, Reply(2, "Slow"));
+    const std::string text(60000, 'm');
+    int sent = 0;
+    while (stalled.state == "open" && sent < 1000) {
+        hub.ProcessPendingRead(1, Chat(1, text));
+        ++sent;
+    }
+    EXPECT_EQ(stalled.state, "aborted");
+    EXPECT_LE(stalled.unsent, CYarrowServ::kMaxUnsentBytes);
+    EXPECT_GT(stalled.unsent, CYarrowServ::kMaxUnsentBytes - 70000);
+    // Every record reached the reading peer: handshake, join, and all chats.
+    EXPECT_EQ(reader.Records().size(), static_cast<std::size_t>(2 + sent));
+    ASSERT_EQ(owner.notices.size(), 1u);
+    EXPECT_NE(owner.notices[0].find("SendMsg(LogBox/N1[1:UnKnown]) : the peer is not reading"),
+              std::string::npos);
+    hub.ProcessPendingRead(1, Chat(1, "after"));
+    EXPECT_EQ(reader.Records().back().Text, "after");
+}
+
+TEST_F(HubTest, LostConnectionIsReportedWithItsMember) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    hub.ProcessPendingRead(2, Reply(2, "Bo"));
+    hub.ConnectionLost(2, "closed by peer");
+    EXPECT_EQ(b.state, "aborted");
+    ASSERT_EQ(owner.notices.size(), 1u);
+    EXPECT_EQ(owner.notices[0],
+              "<b>" + Sjis("※ ") + "ReadMsg(Undefined/[2:Bo]) : closed by peer</b>");
+    // Reports of a connection the hub already let go are ignored.
+    hub.ConnectionLost(2, "again");
+    hub.SendFailed(2, "again");
+    EXPECT_EQ(owner.notices.size(), 1u);
+    EXPECT_EQ(sound.errorBeeps, 1);
+}
+
+TEST_F(HubTest, MemberListResetAndPayloadsReachTheRelay) {
+    FakeConnection& a = NewConn();
+    Join(a);
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    CMsg reset;
+    reset.Type = ResetMembers;
+    hub.ProcessPendingRead(1, reset.Encode());
+    EXPECT_TRUE(hub.Members().empty());
+
+    CMsg chart;
+    chart.Type = Chart;
+    chart.ChartRows = 1;
+    chart.ChartColumns = 2;
+    chart.ChartSpin = 9;
+    chart.Strings = {"a", "b"};
+    CMsg secret;
+    secret.Type = Secret;
+    secret.Recipients = {{0, 1}};
+    CMsg chat;
+    chat.Type = LogBox;
+    chat.Text = "x";
+    hub.ProcessPendingRead(1, chart.Encode() + secret.Encode() + chat.Encode());
+    auto records = a.Records();
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[3].Strings, chart.Strings);
+    EXPECT_EQ(records[3].ChartSpin, 9);
+    EXPECT_EQ(records[4].Recipients, secret.Recipients);
+    // A type without payload relays none, though the hub still holds them.
+    EXPECT_TRUE(records[5].Strings.empty());
+    EXPECT_EQ(hub.WorkingRecord().Strings, chart.Strings);
+}
+
+TEST_F(HubTest, HostileMemberAnnouncementsAreBounded) {
+    FakeConnection& a = NewConn();
+    Join(a);
+    std::string burst;
+    for (int id = 1; id <= 1200; ++id)
+        burst += Reply(id, "n");
+    hub.ProcessPendingRead(1, burst);
+    EXPECT_EQ(hub.Members().size(), CYarrowServ::kMaxMembers);
+    EXPECT_EQ(hub.Members().back().MemberID, 1000);
+
+    CMsg reset;
+    reset.Type = ResetMembers;
+    hub.ProcessPendingRead(1, reset.Encode());
+    hub.ProcessPendingRead(1, Reply(1, std::string(300, 'n')));
+    // Two-byte characters are never cut in half: 127 of them fit in 255 bytes.
+    hub.ProcessPendingRead(1, Reply(2, std::string(300, '\x82')));
+    ASSERT_EQ(hub.Members().size(), 2u);
+    EXPECT_EQ(hub.Members()[0].MemberName, std::string(255, 'n'));
+    EXPECT_EQ(hub.Members()[1].MemberName, std::string(254, '\x82'));
+}
+
+class FakeCards : public IHubCardState {
+  public:
+    std::string DeckSummary() const override { return "00052Standard"; }
+    void AddHolder(std::int32_t id) override { log.push_back("add " + std::to_string(id)); }
+    void ReleaseHolder(std::int32_t id) override { log.push_back("release " + std::to_string(id)); }
+    void ApplyCardOperation(const CMsg& record, CMsg& working) override {
+        log.push_back("op " + std::to_string(record.Type));
+        if (record.Type == DrawCard) {
+            working.Text = "Ace";
+            working.Param2 = 51;
+        }
+    }
+    std::vector<std::string> log;
+};
+
+TEST_F(HubTest, CardHooksSeeHoldersOperationsAndThePurge) {
+    FakeCards cards;
+    hub.SetCardState(&cards);
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    EXPECT_EQ(a.Records()[0].Name, "00052Standard");
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    CMsg draw;
+    draw.Type = DrawCard;
+    draw.ID = 1;
+    hub.ProcessPendingRead(1, draw.Encode());
+    EXPECT_EQ(b.Records().back().Text, "Ace");
+    EXPECT_EQ(b.Records().back().Param2, 51);
+
+    hub.PurgeCardHolders({1});
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.ID = 1;
+    hub.ProcessPendingRead(1, leave.Encode());
+    EXPECT_EQ(cards.log,
+              (std::vector<std::string>{"add 1", "add 2", "op 14", "release 2", "release 1"}));
+}
+
+TEST(HubStart, PortInUseTellsTheUserAndDoesNotServe) {
+    test::FakeListener listener;
+    listener.fail = true;
+    test::FakePrompter prompter;
+    CYarrowServ hub(&listener, &prompter, nullptr);
+    EXPECT_FALSE(hub.ConnectSocket(15000));
+    EXPECT_FALSE(hub.Serving());
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, Sjis("接続許可エラーです") + "\r\naddress in use");
+    EXPECT_EQ(prompter.shown[0].caption, "");
+    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Stop);
+    FakeConnection a;
+    EXPECT_EQ(hub.ProcessPendingAccept(&a), -1);
+    EXPECT_EQ(a.state, "aborted");
+}
+
+}  // namespace
+}  // namespace yarrow

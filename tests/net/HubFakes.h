@@ -1,0 +1,88 @@
+#pragma once
+// Fakes for driving CYarrowServ without sockets.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "NetTestUtil.h"
+#include "net/IHubCardState.h"
+#include "net/IHubConnection.h"
+#include "net/IHubListener.h"
+#include "net/IHubOwner.h"
+#include "platform/IPrompter.h"
+#include "platform/ISound.h"
+
+namespace yarrow::test {
+
+// Records everything written. With `reading` false the peer never reads, so
+// every byte written stays unsent.
+class FakeConnection : public IHubConnection {
+  public:
+    void Write(std::string_view bytes) override {
+        written.append(bytes);
+        if (!reading)
+            unsent += bytes.size();
+    }
+    std::size_t UnsentBytes() const override { return unsent; }
+    void CloseGracefully() override { state = "graceful"; }
+    void Abort() override { state = "aborted"; }
+
+    std::vector<CMsg> Records() const { return DecodeAll(written).records; }
+
+    std::string written;
+    std::size_t unsent = 0;
+    bool reading = true;
+    std::string state = "open";
+};
+
+class FakeListener : public IHubListener {
+  public:
+    bool Listen(int port, std::string& errorText, int& errorCode) override {
+        if (fail) {
+            errorText = "address in use";
+            errorCode = 98;
+            return false;
+        }
+        listening = true;
+        this->port = port;
+        return true;
+    }
+    void StopListening() override { listening = false; }
+    int Port() const override { return listening ? port : 0; }
+
+    bool fail = false;
+    bool listening = false;
+    int port = 0;
+};
+
+class FakeOwner : public IHubOwner {
+  public:
+    void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
+    void RunMemberListCommand() override { ++memberListCommands; }
+    std::vector<std::string> notices;
+    int memberListCommands = 0;
+};
+
+class FakeSound : public ISound {
+  public:
+    void Tone(int, int) override {}
+    void ErrorBeep() override { ++errorBeeps; }
+    int errorBeeps = 0;
+};
+
+class FakePrompter : public IPrompter {
+  public:
+    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
+                     PromptButtons) override {
+        shown.push_back({text, caption, icon});
+        return PromptAnswer::Ok;
+    }
+    struct Shown {
+        std::string text, caption;
+        PromptIcon icon;
+    };
+    std::vector<Shown> shown;
+};
+
+}  // namespace yarrow::test
