@@ -94,7 +94,14 @@ bool CPluginRegistry::RollPlugin(const std::string& expression, std::string& res
     std::string output;
     IRandomSource* const previous = g_pluginSource;
     g_pluginSource = &rng;
-    const bool ok = chosen(&input, &output, &PluginRandomNext) != 0;
+    bool ok = false;
+    try {
+        ok = chosen(&input, &output, &PluginRandomNext) != 0;
+    } catch (...) {
+        // A plug-in that throws (out of memory, a bug) has not rolled; the
+        // roller reports a format error instead of the program going down.
+        ok = false;
+    }
     g_pluginSource = previous;
     if (!ok || output.size() > kMaxResultBytes)
         return false;
