@@ -114,6 +114,10 @@ TEST(RtfWriter, RoundTripAndPlainText) {
                        "\\red0\\green255\\blue0;}"),
               std::string::npos);
     EXPECT_EQ(CRtfReader::Read(rtf), runs);
+    // Both bytes of a double-byte character are hex escapes, even a trail
+    // byte that is a backslash, so that other readers join them.
+    EXPECT_NE(CRtfWriter::WriteRtf({Text("表", std::nullopt, 24, false)}).find("\\'95\\'5c"),
+              std::string::npos);
 
     EXPECT_EQ(CRtfWriter::WriteText(runs),
               Sjis("名前：a\\b{c}\t") + std::string(kCp932Replacement) +
