@@ -22,18 +22,6 @@ namespace yarrow {
 
 namespace {
 
-// Counts and replaces; the notice's bold rule needs to know how many.
-int ReplaceCounting(std::string& text, std::string_view from, std::string_view to) {
-    int count = 0;
-    std::string::size_type pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
-        ++count;
-    }
-    return count;
-}
-
 // The colours of a streamed-out colour table group, entry 0 (automatic) first.
 // An entry without colour words stays automatic (nothing).
 std::vector<std::optional<std::uint32_t>> ParseColorTable(std::string_view group) {
@@ -80,8 +68,8 @@ std::string CChatLog::NoticeDocument(std::string_view text) {
     std::string body(text);
     EscapeRtf(body);
     body.insert(0, "\\cf" + std::to_string(ColorIndex(textColor_)) + " ");
-    const int opened = ReplaceCounting(body, "<b>", "\\b ");
-    const int closed = ReplaceCounting(body, "</b>", "\\b0 ");
+    const std::size_t opened = ReplaceEvery(body, "<b>", "\\b ");
+    const std::size_t closed = ReplaceEvery(body, "</b>", "\\b0 ");
     // A notice that opens bold and never closes must not leave the next line
     // bold.
     if (opened > 0 && closed == 0)
@@ -89,7 +77,7 @@ std::string CChatLog::NoticeDocument(std::string_view text) {
     if (ExtraParagraph())
         body += "\\par";
     // Notices break lines only with the upper-case tag; "<cr>" stays literal.
-    ReplaceAll(body, "<CR>", "\\par ");
+    ReplaceEvery(body, "<CR>", "\\par ");
     std::string doc = NoticeDocumentHeader(LogColorTable());
     doc += body;
     doc += kDocumentEnd;
@@ -101,10 +89,10 @@ void CChatLog::AppendNoticeLine(std::string_view text) {
         return;
     if (textLog_.IsOpen()) {
         std::string line(text);
-        ReplaceAll(line, "<cr>", "\r\n");
-        ReplaceAll(line, "<CR>", "\r\n");
-        ReplaceAll(line, "<b>", "");
-        ReplaceAll(line, "</b>", "");
+        ReplaceEvery(line, "<cr>", "\r\n");
+        ReplaceEvery(line, "<CR>", "\r\n");
+        ReplaceEvery(line, "<b>", "");
+        ReplaceEvery(line, "</b>", "");
         line += "\r\n";
         textLog_.Write(line);
     }

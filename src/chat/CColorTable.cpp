@@ -17,6 +17,8 @@ int CColorTable::ColorIndex(std::uint32_t rgb) {
     auto found = index_.find(rgb);
     if (found != index_.end())
         return found->second + 1;
+    if (colors_.size() >= kMaxColors)
+        return 0;
 
     const int number = static_cast<int>(colors_.size());
     char entry[64];

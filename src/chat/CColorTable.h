@@ -3,6 +3,7 @@
 // RTF document carrying the whole table, so a colour keeps its index for the
 // whole run (until the log is cleared) and lines can be streamed in one by one.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -14,8 +15,13 @@ class CColorTable {
   public:
     CColorTable();
 
+    // Every line document carries the whole table, so it must stay small even
+    // when a peer sends text with thousands of made-up colours.
+    static constexpr std::size_t kMaxColors = 1024;
+
     // The RTF index of a colour (0xRRGGBB), 1 for the first colour used; a new
-    // colour is appended to the table. Only the low 24 bits count.
+    // colour is appended to the table. Only the low 24 bits count. Once the
+    // table is full a new colour gets 0, the automatic colour.
     int ColorIndex(std::uint32_t rgb);
 
     // The colour-table group, "{\colortbl;}" plus one " \redR\greenG\blueB;"

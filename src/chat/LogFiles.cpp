@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "chat/ChatLineText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 

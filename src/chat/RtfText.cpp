@@ -41,10 +41,14 @@ std::string Fs(int halfPoints) {
 }
 
 // Step 4 of the markup: <size n> tags; true when at least one was converted.
+// One pass that continues after each replacement: the replacement starts with
+// a backslash and so can never complete a tag, which makes this the same as
+// searching again from the start, without the quadratic cost on long texts.
 bool ConvertSizeTags(std::string& text) {
-    bool converted = false;
+    std::string out;
+    std::size_t pos = 0;
     for (;;) {
-        const auto open = text.find("<size");
+        const auto open = text.find("<size", pos);
         if (open == std::string::npos)
             break;
         const auto close = text.find('>', open + 5);
@@ -57,17 +61,23 @@ bool ConvertSizeTags(std::string& text) {
         long size = LeadingNumber(inner);
         if (size < 1 || size > 5)
             size = 3;
-        text.replace(open, close - open + 1, Fs(kSizeTable[static_cast<std::size_t>(size)]));
-        converted = true;
+        out.append(text, pos, open - pos);
+        out += Fs(kSizeTable[static_cast<std::size_t>(size)]);
+        pos = close + 1;
     }
-    return converted;
+    if (pos == 0)
+        return false;
+    out.append(text, pos, std::string::npos);
+    text = std::move(out);
+    return true;
 }
 
 // Step 5: <color c> tags; true when at least one was converted.
 bool ConvertColorTags(std::string& text, CColorTable& colors) {
-    bool converted = false;
+    std::string out;
+    std::size_t pos = 0;
     for (;;) {
-        const auto open = text.find("<color");
+        const auto open = text.find("<color", pos);
         if (open == std::string::npos)
             break;
         const auto close = text.find('>', open + 6);
@@ -76,14 +86,19 @@ bool ConvertColorTags(std::string& text, CColorTable& colors) {
         std::string inner(Trim(std::string_view(text).substr(open + 6, close - open - 6)));
         if (inner.empty())
             break;
-        ReplaceAll(inner, "#", "");
+        ReplaceEvery(inner, "#", "");
         const auto rgb = ParseMarkupColor(inner);
         if (!rgb)
             break;
-        text.replace(open, close - open + 1, Cf(colors.ColorIndex(*rgb)));
-        converted = true;
+        out.append(text, pos, open - pos);
+        out += Cf(colors.ColorIndex(*rgb));
+        pos = close + 1;
     }
-    return converted;
+    if (pos == 0)
+        return false;
+    out.append(text, pos, std::string::npos);
+    text = std::move(out);
+    return true;
 }
 
 std::string Header(const std::string& logColorTable, bool withSymbolFont) {
@@ -101,6 +116,28 @@ std::string Header(const std::string& logColorTable, bool withSymbolFont) {
 }
 
 }  // namespace
+
+std::size_t ReplaceEvery(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty())
+        return 0;
+    std::size_t pos = text.find(from);
+    if (pos == std::string::npos)
+        return 0;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t done = 0;
+    std::size_t count = 0;
+    while (pos != std::string::npos) {
+        out.append(text, done, pos - done);
+        out.append(to);
+        done = pos + from.size();
+        ++count;
+        pos = text.find(from, done);
+    }
+    out.append(text, done, std::string::npos);
+    text = std::move(out);
+    return count;
+}
 
 int ChatSizeFromCharSize(int charSize) {
     if (charSize < 0 || charSize >= static_cast<int>(kSizeTable.size()))
@@ -120,7 +157,7 @@ bool EscapeRtf(std::string& text) {
         out += c;
     }
     if (out.find("\r\n") != std::string::npos) {
-        ReplaceAll(out, "\r\n", "\\par ");
+        ReplaceEvery(out, "\r\n", "\\par ");
         escaped = true;
     }
     text = std::move(out);
@@ -129,8 +166,8 @@ bool EscapeRtf(std::string& text) {
 
 std::optional<std::uint32_t> ParseMarkupColor(std::string_view text) {
     std::string digits(text);
-    ReplaceAll(digits, "0x", "");
-    ReplaceAll(digits, "0X", "");
+    ReplaceEvery(digits, "0x", "");
+    ReplaceEvery(digits, "0X", "");
     if (digits.empty())
         return std::nullopt;
     std::uint32_t value = 0;
@@ -152,30 +189,30 @@ std::optional<std::uint32_t> ParseMarkupColor(std::string_view text) {
 
 void ConvertMarkup(std::string& text, CColorTable& colors, std::uint32_t textColor,
                    int defaultSizeHalfPoints) {
-    ReplaceAll(text, "<cr>", "\\par ");
-    ReplaceAll(text, "<CR>", "\\par ");
+    ReplaceEvery(text, "<cr>", "\\par ");
+    ReplaceEvery(text, "<CR>", "\\par ");
 
     // The heart is the Symbol font's 0xA9 in red, written as colour markup so
     // that the colour step below handles it like a typed tag.
     static const std::string kHeart = "<color FF0000>\\f1 \xA9\\f0 </color>";
-    ReplaceAll(text, "<h>", kHeart);
-    ReplaceAll(text, "<H>", kHeart);
+    ReplaceEvery(text, "<h>", kHeart);
+    ReplaceEvery(text, "<H>", kHeart);
 
-    ReplaceAll(text, "<SIZE", "<size");
-    ReplaceAll(text, "<COLOR", "<color");
+    ReplaceEvery(text, "<SIZE", "<size");
+    ReplaceEvery(text, "<COLOR", "<color");
 
     if (ConvertSizeTags(text)) {
         const std::string back = Fs(defaultSizeHalfPoints);
-        ReplaceAll(text, "</size>", back);
-        ReplaceAll(text, "</SIZE>", back);
+        ReplaceEvery(text, "</size>", back);
+        ReplaceEvery(text, "</SIZE>", back);
     }
     if (ConvertColorTags(text, colors)) {
         // Closing tags do not nest: they always return to the text colour. The
         // text colour takes its table entry here even without a closing tag,
         // so the table's order does not depend on how the line ends.
         const std::string back = Cf(colors.ColorIndex(textColor));
-        ReplaceAll(text, "</color>", back);
-        ReplaceAll(text, "</COLOR>", back);
+        ReplaceEvery(text, "</color>", back);
+        ReplaceEvery(text, "</COLOR>", back);
     }
 }
 

@@ -4,6 +4,7 @@
 // bytes. All texts are code page 932 bytes.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,10 @@ class CColorTable;
 
 // Half-point font sizes; markup sizes 1-5 and the CharSize setting index it.
 inline constexpr std::array<int, 6> kSizeTable = {24, 15, 18, 24, 34, 45};
+
+// Replaces every occurrence of `from` in one pass (linear even for texts with
+// very many occurrences); the number replaced.
+std::size_t ReplaceEvery(std::string& text, std::string_view from, std::string_view to);
 
 // The size-table entry for a CharSize value; values outside the table (which
 // only a hand-edited settings file can hold) fall back to the default 24.

@@ -109,6 +109,21 @@ TEST(RtfColorTable, GrowthResetAndWideValues) {
     EXPECT_EQ(colors.ColorIndex(0xFFFFFF), 1);
 }
 
+TEST(RtfMarkup, LongHostileTextsStayFastAndBounded) {
+    // A peer may send megabytes of tags; conversion must stay linear and the
+    // colour table, which every later line carries, small.
+    CColorTable colors;
+    std::string text;
+    for (int i = 0; i < 50000; ++i)
+        text += "<size 1><cr><color " + std::to_string(i) + ">";
+    text += "</size></color>";
+    const std::string out = Convert(text, colors, 0xABCDEF);
+    EXPECT_EQ(out.substr(0, 22), "\\fs15 \\par \\cf1 \\fs15 ");
+    EXPECT_EQ(colors.Colors().size(), CColorTable::kMaxColors);
+    EXPECT_EQ(out.substr(out.size() - 11), "\\fs24 \\cf0 ");  // table full: automatic
+    EXPECT_EQ(colors.ColorIndex(0x000001), 2);                // known colours keep theirs
+}
+
 TEST(RtfMarkup, ColourParsing) {
     EXPECT_EQ(ParseMarkupColor("FF8040"), 0xFF8040u);
     EXPECT_EQ(ParseMarkupColor("0Xff8040"), 0xFF8040u);
