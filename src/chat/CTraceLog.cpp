@@ -10,37 +10,45 @@ CTraceLog::CTraceLog(const IClock& clock, std::string programFolder)
     : clock_(clock), programFolder_(std::move(programFolder)) {}
 
 CTraceLog::~CTraceLog() {
-    if (on_)
-        SetTraceSink({});
+    // A destroyed log must not stay installed as the process-wide sink.
+    if (on_) SetTraceSink({});
+}
+
+bool CTraceLog::Open() {
+    on_ = true;
+    SetTraceSink([this](std::string_view bytes) { Write(bytes); });
+    OpenFile();
+    return file_.IsOpen();
+}
+
+void CTraceLog::Close() {
+    file_.Close();
+    if (on_) SetTraceSink({});
+    on_ = false;
 }
 
 void CTraceLog::TraceOn() {
-    on_ = true;
-    SetTraceSink([this](std::string_view bytes) { Write(bytes); });
+    Open();
     Trace("[TraceLog ON]\r\n");
 }
 
 bool CTraceLog::TraceOff() {
     const bool wasOpen = file_.IsOpen();
-    if (wasOpen)
-        Trace("[TraceLog OFF]\r\n");
-    file_.Close();
-    if (on_)
-        SetTraceSink({});
-    on_ = false;
+    if (wasOpen) Trace("[TraceLog OFF]\r\n");
+    Close();
     return wasOpen;
 }
 
+void CTraceLog::OpenFile() {
+    if (file_.IsOpen()) return;
+    // The trace log lies in the program folder, named after its first line.
+    file_.Open(programFolder_ + TimeStampedName("", clock_.Now(), ".log"));
+}
+
 void CTraceLog::Write(std::string_view bytes) {
-    if (!on_)
-        return;
-    if (!file_.IsOpen()) {
-        // The trace log lies in the program folder, named after its first line.
-        const std::string path = programFolder_ + TimeStampedName("", clock_.Now(), ".log");
-        if (!file_.Open(path))
-            return;
-    }
-    file_.Write(bytes);
+    if (!on_) return;
+    OpenFile();
+    file_.Write(bytes);  // dropped when the file could not be created
 }
 
 }  // namespace yarrow

@@ -1,7 +1,7 @@
 #pragma once
 // The diagnostic trace log: off until the debug code "trc_on", then every
-// Trace() output goes to ProgramFolder + "YYYY_MM_DD_hh_mm_ss.log", created at
-// the first output after switching on.
+// Trace() output goes to ProgramFolder + "YYYY_MM_DD_hh_mm_ss.log", named
+// after the moment tracing was switched on.
 
 #include <string>
 #include <string_view>
@@ -19,6 +19,12 @@ class CTraceLog {
     CTraceLog(const CTraceLog&) = delete;
     CTraceLog& operator=(const CTraceLog&) = delete;
 
+    // Switches tracing on and creates the file now if none is open; true when
+    // the file is open afterwards. The caller traces its own first line.
+    bool Open();
+    // Closes the file and switches tracing off, tracing nothing.
+    void Close();
+
     // "trc_on": installs this log as the trace sink and traces "[TraceLog ON]".
     void TraceOn();
     // "trc_off": traces "[TraceLog OFF]", closes the file and switches off.
@@ -34,6 +40,8 @@ class CTraceLog {
     void Write(std::string_view bytes);
 
   private:
+    void OpenFile();
+
     const IClock& clock_;
     std::string programFolder_;
     bool on_ = false;

@@ -72,6 +72,19 @@ TEST_F(TraceLogTest, OnWriteOffAndAlreadyOff) {
     EXPECT_FALSE(trace.TraceOff());  // the caller reports "[TraceLog already OFF]"
 }
 
+TEST_F(TraceLogTest, OpenAndCloseForTheDebugCodes) {
+    CTraceLog trace(clock, folder.string() + "/");
+    EXPECT_TRUE(trace.Open());  // the file exists before the first line
+    EXPECT_TRUE(fs::exists(folder / "2023_11_14_22_13_20.log"));
+    Trace("List none\r\n");
+    trace.Close();
+    EXPECT_FALSE(TraceEnabled());
+    EXPECT_FALSE(trace.FileOpen());
+    EXPECT_EQ(ReadFile(folder / "2023_11_14_22_13_20.log"), "List none\r\n");
+    CTraceLog nowhere(clock, (folder / "missing").string() + "/");
+    EXPECT_FALSE(nowhere.Open());
+}
+
 TEST_F(TraceLogTest, UncreatableFileDropsOutputAndDestructorUninstalls) {
     {
         CTraceLog trace(clock, (folder / "missing").string() + "/");
