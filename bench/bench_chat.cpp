@@ -158,5 +158,3 @@ BENCHMARK(BM_SaveLogText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace yarrow
-
-BENCHMARK_MAIN();
