@@ -62,8 +62,13 @@ CreateSettingsResult CreateDefaultSettings(const std::string& folder) {
               file.WriteSection(kDiceSection, dice) &&
               file.WriteSection(kSubHandleNameSection, {"SubHandleNameNum=0"}) &&
               file.WriteSection(kDiceTemplateSection, {"TemplateNum=0"});
-    if (!ok)
-        return Failure(errno);
+    if (!ok) {
+        // Take the half-written file away again, so the next start retries
+        // instead of mistaking it for the user's settings.
+        CreateSettingsResult failure = Failure(errno);
+        ::unlink(path.c_str());
+        return failure;
+    }
     CreateSettingsResult r;
     r.outcome = CreateSettingsResult::Outcome::Created;
     return r;
