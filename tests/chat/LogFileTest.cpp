@@ -1,6 +1,8 @@
 // Log files: the names, the running text log, both snapshots, the colour-table
 // fix-up and clearing. A fake control streams out through the RTF reader and
-// writer as the real log widget does.
+// writer as the real log widget does. A saved RTF log must also open in other
+// programs: checked with LibreOffice (Debian package libreoffice-writer-nogui)
+// when it is installed, skipped otherwise.
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,30 @@ std::string ReadFile(const fs::path& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string FindOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        const fs::path candidate = fs::path(dir) / program;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate.string();
+    }
+    return {};
+}
+
+// Converts `file` with LibreOffice into `folder`/out; the converted content.
+std::string ConvertWithLibreOffice(const std::string& soffice, const fs::path& folder,
+                                   const fs::path& file, const std::string& filter,
+                                   const std::string& extension) {
+    const std::string command = "timeout 300 '" + soffice + "' -env:UserInstallation=file://" +
+                                (folder / "profile").string() + " --headless --convert-to '" +
+                                filter + "' --outdir '" + (folder / "out").string() + "' '" +
+                                file.string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return ReadFile(folder / "out" / (file.stem().string() + extension));
 }
 
 class LogFileTest : public ::testing::Test {
@@ -230,6 +256,31 @@ TEST_F(LogFileTest, ColourTableFixUp) {
     const std::string fixed = log.FixUpColorTable(extra);
     EXPECT_EQ(fixed, log.LogColorTable() + "\\viewkind \\cf3 q");
     EXPECT_EQ(log.Colors().Colors().back(), 0x010203u);
+}
+
+TEST_F(LogFileTest, SavedRtfOpensInLibreOfficeWithTextAndColours) {
+    const std::string soffice = FindOnPath("soffice");
+    if (soffice.empty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    log.AppendNoticeLine(Sjis("<b>◎ 太郎が接続しました"));
+    log.AppendChatLine(Sjis("太郎"), Sjis("<color FF0000>赤い</color>扉{と}\\表"), 0x0000FF,
+                       LogBox);
+    log.AppendChatLine("GM", Sjis("<color 00AA00>緑の<h></color>"), 0x000000, DiceRoll);
+    const LogFileResult saved = log.SaveLogRtf();
+    ASSERT_TRUE(saved.ok) << saved.text;
+    const fs::path rtf = folder / saved.fileName;
+
+    const std::string text =
+        ConvertWithLibreOffice(soffice, folder, rtf, "txt:Text (encoded):UTF8", ".txt");
+    EXPECT_NE(text.find("◎ 太郎が接続しました"), std::string::npos) << text;
+    EXPECT_NE(text.find("太郎：赤い扉{と}\\表"), std::string::npos) << text;
+    EXPECT_NE(text.find("GM(ダイス)：緑の"), std::string::npos) << text;
+
+    // The flat document format names each span's colour.
+    const std::string odt = ConvertWithLibreOffice(soffice, folder, rtf, "fodt", ".fodt");
+    for (const char* color : {"#ff0000", "#0000ff", "#00aa00"}) {
+        EXPECT_NE(odt.find(color), std::string::npos) << color;
+    }
 }
 
 }  // namespace

@@ -134,15 +134,5 @@ TEST(RtfMarkup, ColourParsing) {
     EXPECT_FALSE(ParseMarkupColor("red"));
 }
 
-TEST(RtfMarkup, SizeTableFromCharSize) {
-    EXPECT_EQ(ChatSizeFromCharSize(2), 18);
-    EXPECT_EQ(ChatSizeFromCharSize(3), 24);
-    EXPECT_EQ(ChatSizeFromCharSize(4), 34);
-    EXPECT_EQ(ChatSizeFromCharSize(0), 24);
-    EXPECT_EQ(ChatSizeFromCharSize(5), 45);
-    EXPECT_EQ(ChatSizeFromCharSize(-1), 24);
-    EXPECT_EQ(ChatSizeFromCharSize(6), 24);
-}
-
 }  // namespace
 }  // namespace yarrow
