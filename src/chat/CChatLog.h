@@ -73,7 +73,8 @@ class CChatLog {
                              std::int32_t type);
 
     // The plain-text log. Starting closes a running one first. On failure no
-    // log runs and the result carries the message for the user.
+    // log runs and the result carries the message for the user. Only a
+    // connected window starts it; the caller checks that.
     LogFileResult StartTextLog();
     void StopTextLog() { textLog_.Close(); }
     bool TextLogRunning() const { return textLog_.IsOpen(); }
