@@ -84,6 +84,13 @@ void ConnectDialogQtTest::emptyFieldsAreNamedInTurnAndKeepTheDialogOpen() {
 
     prompter.told.clear();
     Child<QLineEdit>(dialog, "1010")->setText(QStringLiteral("15001"));
+    Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("K\u00e9i"));  // no code page 932 form
+    dialog.accept();
+    QCOMPARE(prompter.told.size(), std::size_t(1));
+    QVERIFY(dialog.isVisible());
+
+    prompter.told.clear();
+    Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("Kei"));
     dialog.accept();
     QVERIFY(prompter.told.empty());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));

@@ -117,6 +117,11 @@ void CConnectDialog::accept() {
     if (handleName_->text().isEmpty()) {
         prompter_.Tell(noName, caption, PromptIcon::Exclamation);
         ok = false;
+    } else if (ToCp932(handleName_->text()).replaced) {
+        // Everybody else would see "〓" in place of such a character.
+        static const std::string badName = Sjis("ハンドルネームに使用できない文字が含まれています");
+        prompter_.Tell(badName, caption, PromptIcon::Exclamation);
+        ok = false;
     }
     if (address_->text().isEmpty()) {
         prompter_.Tell(noAddress, caption, PromptIcon::Exclamation);
