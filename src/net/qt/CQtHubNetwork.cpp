@@ -1,0 +1,66 @@
+#include "net/qt/CQtHubNetwork.h"
+
+#include <QTcpSocket>
+
+#include "net/qt/CQtHubConnection.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+
+CQtHubNetwork::CQtHubNetwork(IPrompter* prompter, ISound* sound, QObject* parent)
+    : QObject(parent), hub_(std::make_unique<CYarrowServ>(this, prompter, sound)) {}
+
+CQtHubNetwork::~CQtHubNetwork() {
+    // The hub's own shutdown writes to the connections, so it goes first;
+    // then whatever they still hold is pushed out before they are destroyed.
+    hub_.reset();
+    for (CQtHubConnection* c : findChildren<CQtHubConnection*>(Qt::FindDirectChildrenOnly)) {
+        c->FlushNow();
+    }
+}
+
+bool CQtHubNetwork::Listen(int port, std::string& errorText, int& errorCode) {
+    server_ = std::make_unique<QTcpServer>();
+    connect(server_.get(), &QTcpServer::newConnection, this, &CQtHubNetwork::OnNewConnection);
+    connect(server_.get(), &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError) {
+        hub_->AcceptFailed(Utf8ToCp932(server_->errorString().toStdString()).text);
+    });
+    if (port < 0 || port > 65535 ||
+        !server_->listen(QHostAddress::Any, static_cast<quint16>(port))) {
+        errorText = Utf8ToCp932(port < 0 || port > 65535 ? "the port number is out of range"
+                                                         : server_->errorString().toStdString())
+                        .text;
+        errorCode = static_cast<int>(server_->serverError());
+        server_.reset();
+        return false;
+    }
+    return true;
+}
+
+void CQtHubNetwork::StopListening() {
+    server_.reset();
+}
+
+int CQtHubNetwork::Port() const {
+    return server_ ? server_->serverPort() : 0;
+}
+
+void CQtHubNetwork::OnNewConnection() {
+    while (server_ && server_->hasPendingConnections()) {
+        QTcpSocket* socket = server_->nextPendingConnection();
+        auto* connection = new CQtHubConnection(socket, hub_.get(), this);
+        ++live_;
+        connect(connection, &CQtHubConnection::finished, this, [this] {
+            if (--live_ == 0)
+                emit drained();
+        });
+        const std::int32_t id = hub_->ProcessPendingAccept(connection);
+        if (id > 0) {
+            connection->Attach(id);
+            emit accepted(
+                id, socket->peerAddress().toString() + ":" + QString::number(socket->peerPort()));
+        }
+    }
+}
+
+}  // namespace yarrow
