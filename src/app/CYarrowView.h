@@ -1,0 +1,77 @@
+#pragma once
+// The chat view: the log above, the row of speaker and dice controls, and the
+// input line at the bottom. Control object names are their numbers ("1000" the
+// log, "1001" the input line, ...). What the controls do (sending, rolling,
+// typing notices) is wired by the features that own it; the view only lays
+// them out and hands them over.
+
+#include <QWidget>
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTextEdit;
+
+namespace yarrow {
+
+class CLogWidget;
+
+// The modeless windows the view owns; created once, then only shown and hidden.
+enum class ModelessWindow { Chart = 0, Map, Cards, Whisper };
+
+class CYarrowView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CYarrowView(QWidget* parent = nullptr);
+
+    CLogWidget* LogControl() const { return log_; }
+    QTextEdit* InputLine() const { return input_; }
+    QPushButton* DiceButton() const { return dice_; }
+    QLineEdit* HandleNameField() const { return handle_; }
+    QRadioButton* HandleNameRadio() const { return handleRadio_; }
+    QRadioButton* SubHandleNameRadio() const { return subHandleRadio_; }
+    QComboBox* SubHandleNameCombo() const { return subHandle_; }
+    QComboBox* DiceCombo() const { return diceCombo_; }
+
+    // 0 speaks under the handle name, 1 under the sub-handle name.
+    int RadioIndex() const;
+    void SetRadioIndex(int index);
+
+    // The input line's height for a text with this many line breaks: one, two
+    // or three lines (24, 41 or 58 pixels with the form's usual font; more when
+    // the font's lines are taller, so a line is never cut).
+    int InputLineHeightFor(int lineBreaks) const;
+    // Sizes the input line for the given number of line breaks and lays the
+    // form out again when the height changed.
+    void SetInputLineBreaks(int lineBreaks);
+    int InputLineHeight() const;
+
+    // The modeless windows; set once they exist (the view takes ownership of
+    // none of them: they are top-level windows parented to the main window).
+    void SetModelessWindow(ModelessWindow which, QWidget* window);
+    QWidget* Modeless(ModelessWindow which) const;
+    // Shows, raises and activates a modeless window; false when there is none.
+    bool ShowModeless(ModelessWindow which);
+    // Centres the window on the view (where each opens the first time).
+    void CentreOnView(QWidget* window) const;
+
+  signals:
+    // The "Dice" button was pressed.
+    void DiceRequested();
+
+  private:
+    CLogWidget* log_ = nullptr;
+    QTextEdit* input_ = nullptr;
+    QPushButton* dice_ = nullptr;
+    QLineEdit* handle_ = nullptr;
+    QRadioButton* handleRadio_ = nullptr;
+    QRadioButton* subHandleRadio_ = nullptr;
+    QComboBox* subHandle_ = nullptr;
+    QComboBox* diceCombo_ = nullptr;
+    std::array<QWidget*, 4> modeless_{};
+    int inputLineBreaks_ = 0;
+};
+
+}  // namespace yarrow

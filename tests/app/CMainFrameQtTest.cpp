@@ -1,0 +1,399 @@
+// The main window: menus, status bar, layout, closing and help.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/AppTestFakes.h"
+#include "app/CExitDialog.h"
+#include "app/CMainFrame.h"
+#include "app/CStatusPanes.h"
+#include "app/CYarrowView.h"
+#include "app/CommandIds.h"
+#include "platform/qt/CLogWidget.h"
+
+using namespace yarrow;
+
+namespace {
+
+// "text|id" per item, "-" for a separator.
+QStringList MenuItems(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions()) {
+        items << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + "|" + action->objectName());
+    }
+    return items;
+}
+
+}  // namespace
+
+class CMainFrameQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void menusHaveTheirTextsIdsAndShortcuts();
+    void commandsWithoutAFeatureAreGreyed();
+    void connectionMenuFollowsTheConnectionState();
+    void togglesShowTheirState();
+    void statusBarHasSevenPanes();
+    void chatPaneKeepsItsWidthRule();
+    void chatViewHasItsControls();
+    void inputLineGrowsByLines();
+    void exitDialogOutcomesDecideTheClose();
+    void exitDialogButtonsGiveTheirOutcome();
+    void helpOpensTheHelpFileOrExplains();
+    void aboutBoxShowsTheVersion();
+    void panesAndModelessWindowsCanBeSetLater();
+};
+
+void CMainFrameQtTest::menusHaveTheirTextsIdsAndShortcuts() {
+    CMainFrame frame;
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Yarrow - 待機中 "));
+    QCOMPARE(frame.size(), QSize(640, 540));
+    QStringList titles;
+    QList<QMenu*> menus;
+    for (QAction* action : frame.menuBar()->actions()) {
+        titles << action->text();
+        menus << action->menu();
+    }
+    QCOMPARE(titles, (QStringList{"ﾌｧｲﾙ(&F)", "接続(&C)", "機能(&U)", "ﾍﾙﾌﾟ(&H)"}));
+    QCOMPARE(MenuItems(menus[0]),
+             (QStringList{"ログをRTFで保存(&S)|32820", "ログをテキストで保存(&P)|32810",
+                          "ログのクリア(&C)|32788", "ログ記録開始(&L)|32824", "-",
+                          "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)|57665"}));
+    QCOMPARE(MenuItems(menus[1]), (QStringList{"サーバに接続(&C)|32772", "サーバから切断(&D)|32773",
+                                               "-", "接続情報をサーバに送信する|32801"}));
+    QCOMPARE(
+        MenuItems(menus[2]),
+        (QStringList{"表を使用(&T)\tCtrl+T|32775", "Mapを使用(&M)\tCtrl+M|32783",
+                     "カードを使用(&U)\tCtrl+U|32816", "ダイスを交換する(&D)|32780", "-",
+                     "秘話(&S)|32835", "スクロールのロック(&L)|32779", "常に最前面に表示(&A)|32781",
+                     "一人称フィルタ(&F)\tCtrl+F|32790", "-", "オプション(&O)|32776"}));
+    QCOMPARE(MenuItems(menus[3]),
+             (QStringList{"Yarrowのヘルプ(&H)|32792", "Yarrow のﾊﾞｰｼﾞｮﾝ情報(&A)...|57664"}));
+
+    QCOMPARE(frame.Action(cmd::kChart)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    QCOMPARE(frame.Action(cmd::kFirstPersonFilter)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    QCOMPARE(frame.Action(cmd::kRollListEntry1 + 8)->shortcuts().size(), 2);  // Ctrl+9, keypad 9
+    // Status text is the part before the line feed; the one CR LF entry shows no CR.
+    QCOMPARE(frame.Action(cmd::kConnect)->statusTip(), QStringLiteral("サーバに接続する"));
+    QCOMPARE(frame.Action(cmd::kConnect)->toolTip(), QStringLiteral("接続"));
+    QCOMPARE(frame.Action(cmd::kClearLog)->statusTip(), QStringLiteral("ログを全てクリアする"));
+    QCOMPARE(frame.Action(cmd::kClearLog)->toolTip(), QStringLiteral("ログのクリア"));
+    QCOMPARE(frame.Action(cmd::kResetMemberList)->statusTip(),
+             QStringLiteral("メンバリストをリセットする"));
+}
+
+void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
+    CMainFrame frame;
+    for (int id : {cmd::kSaveLogRtf, cmd::kSaveLogText, cmd::kClearLog, cmd::kStartTextLog,
+                   cmd::kConnect, cmd::kDisconnect, cmd::kResetMemberList, cmd::kChart,
+                   cmd::kUseMap, cmd::kUseCards, cmd::kChangeDice, cmd::kWhisper, cmd::kOptions}) {
+        QVERIFY2(!frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
+        QVERIFY(!frame.RunCommand(id));
+    }
+    for (int id : {cmd::kAppExit, cmd::kScrollLock, cmd::kTopMost, cmd::kFirstPersonFilter,
+                   cmd::kHelp, cmd::kAbout}) {
+        QVERIFY2(frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
+    }
+    QVERIFY(!frame.ChatView()->DiceButton()->isEnabled());
+
+    int ran = 0;
+    frame.Router().SetHandler(cmd::kOptions, [&ran] { ++ran; });
+    frame.Router().SetHandler(cmd::kRollDice, [&ran] { ran += 10; });
+    frame.UpdateCommandStates();
+    QVERIFY(frame.Action(cmd::kOptions)->isEnabled());
+    frame.Action(cmd::kOptions)->trigger();
+    QVERIFY(frame.ChatView()->DiceButton()->isEnabled());
+    frame.ChatView()->DiceButton()->click();
+    QCOMPARE(ran, 11);
+}
+
+void CMainFrameQtTest::connectionMenuFollowsTheConnectionState() {
+    CMainFrame frame;
+    int connects = 0;
+    frame.Router().SetHandler(cmd::kConnect, [&connects] { ++connects; });
+    frame.Router().SetHandler(cmd::kDisconnect, [] {});
+    frame.SetConnectedMenu(false);
+    QVERIFY(frame.Action(cmd::kConnect)->isEnabled());
+    QVERIFY(!frame.Action(cmd::kDisconnect)->isEnabled());
+    frame.SetConnectedMenu(true);
+    QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());
+    QVERIFY(frame.Action(cmd::kDisconnect)->isEnabled());
+    // A shortcut or a stale menu cannot connect twice.
+    QVERIFY(!frame.RunCommand(cmd::kConnect));
+    QCOMPARE(connects, 0);
+    frame.SetCaption(std::string("Yarrow - (3,4)"));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Yarrow - (3,4)"));
+}
+
+void CMainFrameQtTest::togglesShowTheirState() {
+    CMainFrame frame;
+    QSignalSpy filter(&frame, &CMainFrame::FirstPersonFilterChanged);
+    QSignalSpy scroll(&frame, &CMainFrame::ScrollLockChanged);
+    QVERIFY(frame.RunCommand(cmd::kFirstPersonFilter));
+    QVERIFY(frame.FirstPersonFilter());
+    QVERIFY(frame.Action(cmd::kFirstPersonFilter)->isChecked());
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Filter), QStringLiteral("ﾌｨﾙﾀON"));
+    QVERIFY(frame.RunCommand(cmd::kFirstPersonFilter));
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Filter), QString());
+    QCOMPARE(filter.size(), 2);
+    QCOMPARE(filter.at(1).at(0).toBool(), false);
+
+    frame.Action(cmd::kScrollLock)->trigger();
+    QVERIFY(frame.ScrollLock());
+    QCOMPARE(scroll.size(), 1);
+    QCOMPARE(scroll.at(0).at(0).toBool(), true);
+
+    frame.show();
+    QVERIFY(frame.RunCommand(cmd::kTopMost));
+    QVERIFY(frame.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(frame.isVisible());
+    QVERIFY(frame.RunCommand(cmd::kTopMost));
+    QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+void CMainFrameQtTest::statusBarHasSevenPanes() {
+    CMainFrame frame;
+    QStringList texts;
+    for (int i = 0; i < CStatusPanes::kPaneCount; ++i) {
+        QLabel* label = frame.findChild<QLabel*>(QStringLiteral("statusPane%1").arg(i));
+        QVERIFY(label != nullptr);
+        texts << label->text();
+    }
+    // Idle text, buffer 1, filter off, and no lock key known to be on.
+    QCOMPARE(texts, (QStringList{"Yarrow Ver0.54t", "ﾊﾞｯﾌｧ1", "", "", "", "", ""}));
+    frame.StatusPanes().ShowLockKeys({false, true, true, false});
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Caps), QStringLiteral("CAP"));
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Num), QStringLiteral("NUM"));
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Scroll), QString());
+    // Indicator panes are wide enough for their text even while it is hidden.
+    QLabel* kana = frame.StatusPanes().Label(StatusPane::Kana);
+    QVERIFY(kana->minimumWidth() >= kana->fontMetrics().horizontalAdvance(QStringLiteral("ｶﾅ")));
+}
+
+void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
+    QCOMPARE(CMainFrame::ChatPaneWidth(640), 520);
+    QCOMPARE(CMainFrame::ChatPaneWidth(341), 221);
+    QCOMPARE(CMainFrame::ChatPaneWidth(300), 220);  // never narrower than 220
+    QCOMPARE(CMainFrame::ChatPaneWidth(200), 220);
+
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto* outer = frame.findChild<QSplitter*>(QStringLiteral("outerSplitter"));
+    QCOMPARE(frame.ChatView()->width(), CMainFrame::ChatPaneWidth(outer->width()));
+    frame.resize(900, 540);
+    QTRY_COMPARE(frame.ChatView()->width(), outer->width() - 120);
+    frame.resize(200, 540);
+    QTRY_COMPARE(frame.ChatView()->width(), 220);
+}
+
+void CMainFrameQtTest::chatViewHasItsControls() {
+    CMainFrame frame;
+    CYarrowView* view = frame.ChatView();
+    QVERIFY(qobject_cast<CLogWidget*>(view->findChild<QWidget*>("1000")) != nullptr);
+    QVERIFY(qobject_cast<QTextEdit*>(view->findChild<QWidget*>("1001")) != nullptr);
+    auto* dice = qobject_cast<QPushButton*>(view->findChild<QWidget*>("1002"));
+    QVERIFY(dice != nullptr);
+    QCOMPARE(dice->text(), QStringLiteral("Dice"));
+    QVERIFY(!dice->icon().isNull());
+    QVERIFY(qobject_cast<QLineEdit*>(view->findChild<QWidget*>("1003")) != nullptr);
+    QVERIFY(qobject_cast<QRadioButton*>(view->findChild<QWidget*>("1004")) != nullptr);
+    QVERIFY(qobject_cast<QRadioButton*>(view->findChild<QWidget*>("1005")) != nullptr);
+    auto* sub = qobject_cast<QComboBox*>(view->findChild<QWidget*>("1006"));
+    QVERIFY(sub != nullptr && sub->isEditable());
+    QVERIFY(qobject_cast<QComboBox*>(view->findChild<QWidget*>("1013")) != nullptr);
+    QCOMPARE(view->RadioIndex(), 0);
+    // Typing a sub-handle name means speaking under it.
+    QTest::keyClicks(sub->lineEdit(), QStringLiteral("Elf"));
+    QCOMPARE(view->RadioIndex(), 1);
+
+    // Log on top, the control row, the input line at the bottom, full width.
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QWidget* log = view->LogControl();
+    QVERIFY(log->geometry().bottom() < dice->geometry().top());
+    QVERIFY(dice->geometry().bottom() < view->InputLine()->geometry().top());
+    QCOMPARE(view->InputLine()->width(), view->width());
+    QCOMPARE(log->width(), view->width());
+}
+
+void CMainFrameQtTest::inputLineGrowsByLines() {
+    CYarrowView view;
+    QFont small = view.InputLine()->font();
+    small.setPixelSize(11);
+    view.InputLine()->setFont(small);
+    QCOMPARE(view.InputLineHeightFor(0), 24);
+    QCOMPARE(view.InputLineHeightFor(1), 41);
+    QCOMPARE(view.InputLineHeightFor(2), 58);
+    QCOMPARE(view.InputLineHeightFor(7), 58);
+    view.SetInputLineBreaks(1);
+    QCOMPARE(view.InputLineHeight(), 41);
+    view.SetInputLineBreaks(0);
+    QCOMPARE(view.InputLineHeight(), 24);
+    // A tall font never gets its lines cut.
+    QFont big = small;
+    big.setPixelSize(30);
+    view.InputLine()->setFont(big);
+    const int spacing = view.InputLine()->fontMetrics().lineSpacing();
+    QVERIFY(view.InputLineHeightFor(0) >= spacing);
+    QVERIFY(view.InputLineHeightFor(2) >= 3 * spacing);
+}
+
+void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {
+    struct Case {
+        ExitOutcome outcome;
+        bool saveWorks;
+        bool closes;
+        int rtfSaves;
+        int textSaves;
+    };
+    const Case cases[] = {
+        {ExitOutcome::Quit, true, true, 0, 0},
+        {ExitOutcome::Stay, true, false, 0, 0},
+        {ExitOutcome::SaveRtfAndQuit, true, true, 1, 0},
+        {ExitOutcome::SaveTextAndQuit, true, true, 0, 1},
+        // A snapshot that could not be written keeps the program (and its log).
+        {ExitOutcome::SaveRtfAndQuit, false, false, 1, 0},
+        {ExitOutcome::SaveTextAndQuit, false, false, 0, 1},
+    };
+    for (const Case& c : cases) {
+        CMainFrame frame;
+        int rtf = 0;
+        int text = 0;
+        int shutdowns = 0;
+        frame.SetExitAsker([&] { return c.outcome; });
+        frame.SetExitSavers([&] { return ++rtf, c.saveWorks; },
+                            [&] { return ++text, c.saveWorks; });
+        frame.SetShutdownHook([&] { ++shutdowns; });
+        frame.show();
+        QCOMPARE(frame.close(), c.closes);
+        QCOMPARE(frame.isVisible(), !c.closes);
+        QCOMPARE(rtf, c.rtfSaves);
+        QCOMPARE(text, c.textSaves);
+        QCOMPARE(shutdowns, c.closes ? 1 : 0);
+    }
+    // The menu's exit goes through the same question.
+    CMainFrame frame;
+    int asked = 0;
+    frame.SetExitAsker([&] { return ++asked, ExitOutcome::Stay; });
+    frame.show();
+    QVERIFY(frame.RunCommand(cmd::kAppExit));
+    QCOMPARE(asked, 1);
+    QVERIFY(frame.isVisible());
+}
+
+void CMainFrameQtTest::exitDialogButtonsGiveTheirOutcome() {
+    const std::pair<const char*, ExitOutcome> buttons[] = {
+        {"exitYes", ExitOutcome::Quit},
+        {"exitNo", ExitOutcome::Stay},
+        {"exitSaveRtf", ExitOutcome::SaveRtfAndQuit},
+        {"exitSaveText", ExitOutcome::SaveTextAndQuit},
+    };
+    for (const auto& [name, outcome] : buttons) {
+        QString seenText;
+        QString seenTitle;
+        QTimer::singleShot(0, [&seenText, &seenTitle, name = name] {
+            auto* dialog = qobject_cast<CExitDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            seenTitle = dialog->windowTitle();
+            seenText = dialog->findChild<QLabel*>("exitText")->text();
+            dialog->findChild<QPushButton*>(name)->click();
+        });
+        QCOMPARE(CExitDialog::Ask(nullptr), outcome);
+        QCOMPARE(seenTitle, QStringLiteral("終了"));
+        QCOMPARE(seenText, QStringLiteral("Yarrowを終了します。\nよろしいですか？"));
+    }
+    // Enter takes the default "はい"; Esc stays.
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    QCOMPARE(CExitDialog::Ask(nullptr), ExitOutcome::Quit);
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    QCOMPARE(CExitDialog::Ask(nullptr), ExitOutcome::Stay);
+    CExitDialog dialog;
+    QStringList labels;
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        labels << b->text();
+    }
+    QCOMPARE(labels, (QStringList{"はい", "いいえ", "&RTFで保存", "&TXTで保存"}));
+}
+
+void CMainFrameQtTest::helpOpensTheHelpFileOrExplains() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    CMainFrame frame;
+    CRecordingPrompter prompter;
+    QList<QUrl> opened;
+    frame.SetPrompter(&prompter);
+    frame.SetProgramFolder(folder);
+    frame.SetUrlOpener([&opened](const QUrl& url) { return opened << url, true; });
+
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(prompter.calls.size(), std::size_t{1});
+    QVERIFY(prompter.calls[0].text.startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
+    QCOMPARE(prompter.calls[0].caption, QStringLiteral("エラー"));
+
+    QDir(dir.path()).mkdir("help");
+    QFile page(dir.filePath("help/index.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QCOMPARE(opened.value(0), QUrl::fromLocalFile(dir.filePath("help/index.html")));
+
+    QFile chm(dir.filePath("Yarrow.chm"));
+    QVERIFY(chm.open(QIODevice::WriteOnly));
+    chm.close();
+    QCOMPARE(frame.HelpFile(), dir.filePath("Yarrow.chm"));
+
+    // A desktop that cannot open it is told to the user, not swallowed.
+    frame.SetUrlOpener([](const QUrl&) { return false; });
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QCOMPARE(prompter.calls.size(), std::size_t{2});
+    QVERIFY(prompter.calls[1].text.startsWith(QStringLiteral("ヘルプを開けません")));
+}
+
+void CMainFrameQtTest::aboutBoxShowsTheVersion() {
+    CMainFrame frame;
+    const auto box = frame.BuildAboutBox();
+    QCOMPARE(box->text(), QStringLiteral("Yarrow Ver0.54t"));
+    QCOMPARE(box->buttons().size(), 1);
+}
+
+void CMainFrameQtTest::panesAndModelessWindowsCanBeSetLater() {
+    CMainFrame frame;
+    QCOMPARE(frame.MemberListView(), nullptr);
+    auto* members = new QWidget;
+    auto* templates = new QWidget;
+    frame.SetMemberListPane(members);
+    frame.SetTemplatePane(templates);
+    QCOMPARE(frame.MemberListView(), members);
+    QCOMPARE(frame.TemplateView(), templates);
+    auto* inner = frame.findChild<QSplitter*>(QStringLiteral("innerSplitter"));
+    QCOMPARE(inner->widget(0), members);
+    QCOMPARE(inner->widget(1), templates);
+
+    QWidget chart;
+    frame.ChatView()->SetModelessWindow(ModelessWindow::Chart, &chart);
+    frame.UpdateCommandStates();
+    QVERIFY(frame.Action(cmd::kChart)->isEnabled());
+    QVERIFY(!chart.isVisible());
+    QVERIFY(frame.RunCommand(cmd::kChart));
+    QVERIFY(chart.isVisible());
+}
+
+QTEST_MAIN(CMainFrameQtTest)
+#include "CMainFrameQtTest.moc"

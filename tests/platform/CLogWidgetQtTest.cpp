@@ -1,0 +1,209 @@
+// The log control fed by the chat log: what a line looks like in the
+// document, links, streaming out and scrolling.
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QtTest>
+
+#include "chat/CChatLog.h"
+#include "chat/CRtfReader.h"
+#include "net/MsgType.h"
+#include "platform/Cp932.h"
+#include "platform/IClock.h"
+#include "platform/qt/CLogWidget.h"
+
+using namespace yarrow;
+
+namespace {
+
+class CStillClock final : public IClock {
+  public:
+    std::time_t Now() const override { return 1'700'000'000; }
+};
+
+// The character format at the first occurrence of `text` in the log.
+QTextCharFormat FormatOf(const CLogWidget& log, const QString& text) {
+    QTextCursor found = log.document()->find(text);
+    if (found.isNull()) {
+        return {};
+    }
+    QTextCursor at(log.document());
+    at.setPosition(found.selectionStart() + 1);
+    return at.charFormat();
+}
+
+struct Fixture {
+    CStillClock clock;
+    CLogWidget log;
+    CChatLog chat{&log, clock, "/nonexistent/"};
+};
+
+constexpr std::int32_t kLogBox = 3;
+
+}  // namespace
+
+class CLogWidgetQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void chatLineCarriesItsColoursSizesAndBold();
+    void noticeBoldEndsWithTheLine();
+    void heartAndLineBreaks();
+    void addressesBecomeLinks();
+    void clickingALinkOpensIt();
+    void findUrlsStopsWhereAnAddressEnds();
+    void streamsOutTextAndRtf();
+    void scrollLockKeepsTheView();
+    void clearAndBackground();
+    void hostileDocumentsAreHarmless();
+};
+
+void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBold() {
+    Fixture f;
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("<color FF0000>赤い</color>普通<size 5>大"), 0x0000FF,
+                          kLogBox);
+    const QTextCharFormat name = FormatOf(f.log, QStringLiteral("GM"));
+    QCOMPARE(name.foreground().color(), QColor(0, 0, 255));
+    QVERIFY(name.fontWeight() >= QFont::Bold);
+    const QTextCharFormat red = FormatOf(f.log, QStringLiteral("赤い"));
+    QCOMPARE(red.foreground().color(), QColor(255, 0, 0));
+    QVERIFY(red.fontWeight() < QFont::Bold);
+    QCOMPARE(red.fontPointSize(), 12.0);
+    QCOMPARE(FormatOf(f.log, QStringLiteral("普通")).foreground().color(), QColor(0, 0, 0));
+    QCOMPARE(FormatOf(f.log, QStringLiteral("大")).fontPointSize(), 22.5);
+    QCOMPARE(f.log.document()->toPlainText(), QStringLiteral("GM：赤い普通大\n"));
+}
+
+void CLogWidgetQtTest::noticeBoldEndsWithTheLine() {
+    Fixture f;
+    f.chat.AppendNoticeLine(Sjis("<b>x"));
+    f.chat.AppendNoticeLine(Sjis("y"));
+    QVERIFY(FormatOf(f.log, QStringLiteral("x")).fontWeight() >= QFont::Bold);
+    QVERIFY(FormatOf(f.log, QStringLiteral("y")).fontWeight() < QFont::Bold);
+}
+
+void CLogWidgetQtTest::heartAndLineBreaks() {
+    Fixture f;
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("a<h>b\r\nc\\{d}"), 0, kLogBox);
+    const QString heart = QString(QChar(0x2665));
+    QCOMPARE(FormatOf(f.log, heart).foreground().color(), QColor(255, 0, 0));
+    // One entry, two paragraphs, and braces and backslashes shown as typed.
+    QCOMPARE(f.log.document()->toPlainText(), "GM：a" + heart + "b\nc\\{d}\n");
+}
+
+void CLogWidgetQtTest::addressesBecomeLinks() {
+    Fixture f;
+    f.chat.AppendChatLine(Sjis("GM"),
+                          Sjis("see <color 008000>https://example.com/a?b=1</color> and "
+                               "http://x.jp/ここ"),
+                          0, kLogBox);
+    const QTextCharFormat link = FormatOf(f.log, QStringLiteral("example"));
+    QVERIFY(link.isAnchor());
+    QCOMPARE(link.anchorHref(), QStringLiteral("https://example.com/a?b=1"));
+    QVERIFY(FormatOf(f.log, QStringLiteral("x.jp")).isAnchor());
+    QCOMPARE(FormatOf(f.log, QStringLiteral("x.jp")).anchorHref(), QStringLiteral("http://x.jp/"));
+    QVERIFY(!FormatOf(f.log, QStringLiteral("see")).isAnchor());
+    QVERIFY(!FormatOf(f.log, QStringLiteral("ここ")).isAnchor());
+    // A saved log keeps the colour the line gave the address, not the link colour.
+    bool sawGreen = false;
+    for (const RtfRun& run : CRtfReader::Read(f.log.StreamOutRtf())) {
+        if (run.text.find("example.com") != std::string::npos) {
+            sawGreen = run.format.color == 0x008000u;
+        }
+    }
+    QVERIFY(sawGreen);
+}
+
+void CLogWidgetQtTest::clickingALinkOpensIt() {
+    Fixture f;
+    QList<QUrl> opened;
+    f.log.SetLinkOpener([&opened](const QUrl& url) { opened << url; });
+    f.log.resize(400, 200);
+    f.log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.log));
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("http://example.com/page"), 0, kLogBox);
+    QTextCursor at(f.log.document());
+    at.setPosition(f.log.document()->find(QStringLiteral("example")).selectionStart() + 2);
+    const QPoint point = f.log.cursorRect(at).center();
+    QTest::mouseClick(f.log.viewport(), Qt::LeftButton, {}, point);
+    QCOMPARE(opened, (QList<QUrl>{QUrl(QStringLiteral("http://example.com/page"))}));
+}
+
+void CLogWidgetQtTest::findUrlsStopsWhereAnAddressEnds() {
+    const auto urls = [](const QString& text) {
+        QStringList found;
+        for (const auto& [start, length] : CLogWidget::FindUrls(text)) {
+            found << text.mid(start, length);
+        }
+        return found;
+    };
+    QCOMPARE(urls("a http://a.b/c?d=1 b"), QStringList{"http://a.b/c?d=1"});
+    QCOMPARE(urls("<https://x.y/z>"), QStringList{"https://x.y/z"});
+    QCOMPARE(urls("http://a.jp/日本"), QStringList{"http://a.jp/"});
+    QCOMPARE(urls("http:// https://"), QStringList{});
+    QCOMPARE(urls("ftp://a.b mailto:x"), QStringList{});
+    QCOMPARE(urls("http://a\thttps://b"), (QStringList{"http://a", "https://b"}));
+}
+
+void CLogWidgetQtTest::streamsOutTextAndRtf() {
+    Fixture f;
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("<color FF0000>赤</color>"), 0x0000FF, kLogBox);
+    f.chat.AppendNoticeLine(Sjis("◇ お知らせ"));
+    QCOMPARE(f.log.StreamOutText(), Sjis("GM：赤\r\n◇ お知らせ\r\n"));
+
+    // What goes out as RTF comes back with the same text, colours and weights.
+    const std::vector<RtfRun> runs = CRtfReader::Read(f.log.StreamOutRtf());
+    std::string text;
+    bool redSeen = false;
+    bool boldBlueName = false;
+    for (const RtfRun& run : runs) {
+        text += run.paragraphBreak ? "|" : run.text;
+        redSeen |= run.text == "赤" && run.format.color == 0xFF0000u;
+        boldBlueName |= run.text == "GM" && run.format.bold && run.format.color == 0x0000FFu;
+    }
+    QCOMPARE(QString::fromStdString(text), QStringLiteral("GM：赤|◇ お知らせ|"));
+    QVERIFY(redSeen);
+    QVERIFY(boldBlueName);
+}
+
+void CLogWidgetQtTest::scrollLockKeepsTheView() {
+    Fixture f;
+    f.log.resize(300, 120);
+    f.log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.log));
+    for (int i = 0; i < 100; ++i) {
+        f.chat.AppendNoticeLine(Sjis("line ") + std::to_string(i));
+    }
+    QScrollBar* bar = f.log.verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());  // follows the newest line
+    bar->setValue(10);
+    f.chat.SetScrollLock(true);
+    f.chat.AppendNoticeLine(Sjis("locked"));
+    QCOMPARE(bar->value(), 10);
+    f.chat.SetScrollLock(false);
+    f.chat.AppendNoticeLine(Sjis("unlocked"));
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void CLogWidgetQtTest::clearAndBackground() {
+    Fixture f;
+    f.chat.AppendNoticeLine(Sjis("x"));
+    f.log.Clear();
+    QCOMPARE(f.log.StreamOutText(), std::string());
+    f.log.SetBackgroundColor(0x102030);
+    QCOMPARE(f.log.palette().color(QPalette::Base), QColor(0x10, 0x20, 0x30));
+}
+
+void CLogWidgetQtTest::hostileDocumentsAreHarmless() {
+    CLogWidget log;
+    // Truncated, unbalanced and nonsense input shows what text it has, no more.
+    log.AppendRtf("{\\rtf1{\\colortbl;\\red255;}\\cf99999999999 abc\\'8", false);
+    log.AppendRtf("}}}}{{{\\par\\par", false);
+    log.AppendRtf(std::string(1000, '{'), false);
+    log.AppendRtf("", false);
+    QVERIFY(log.document()->toPlainText().contains(QStringLiteral("abc")));
+    QVERIFY(log.document()->characterCount() < 100);
+}
+
+QTEST_MAIN(CLogWidgetQtTest)
+#include "CLogWidgetQtTest.moc"
