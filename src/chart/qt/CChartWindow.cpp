@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -125,7 +126,12 @@ CChartWindow::CChartWindow(IChartHost& host, IPrompter& prompter, QWidget* paren
     resize(480, 320);
 }
 
-CChartWindow::~CChartWindow() = default;
+CChartWindow::~CChartWindow() {
+    // The grid and its model read the chart, which goes before the QDialog
+    // base tears the children down (and hides them, which repaints).
+    delete grid_;
+    delete model_;
+}
 
 void CChartWindow::SetChartLock(bool locked, const std::string& lockerName) {
     if (!chart_.SetLock(locked, lockerName))
@@ -167,15 +173,6 @@ void CChartWindow::SendChart() {
 }
 
 void CChartWindow::ApplyChart(const CMsg& msg) {
-    QPointer<QWidget> focused = QApplication::focusWidget();
-    if (isHidden()) {
-        if (host_.IsAutoChartShow()) {
-            show();
-        } else {
-            static const std::string notice = Sjis("◇ 表に更新がありました");
-            host_.AppendNoticeLine(notice);
-        }
-    }
     SetChartLock(false, {});
     // Rebuilding closes an unfinished in-place edit without taking its text:
     // the chart last sent wins everywhere.
@@ -187,6 +184,19 @@ void CChartWindow::ApplyChart(const CMsg& msg) {
     }
     FitColumns();
     grid_->setUpdatesEnabled(true);
+}
+
+void CChartWindow::ReceiveChart(const CMsg& msg) {
+    QPointer<QWidget> focused = QApplication::focusWidget();
+    if (!IsChartShown()) {
+        if (host_.IsAutoChartShow()) {
+            ShowChart();
+        } else {
+            static const std::string notice = Sjis("◇ 表に更新がありました");
+            host_.AppendNoticeLine(notice);
+        }
+    }
+    ApplyChart(msg);
     if (focused && focused->window() != window()) {
         focused->activateWindow();
         focused->setFocus();

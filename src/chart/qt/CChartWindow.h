@@ -9,6 +9,7 @@
 #include <string>
 
 #include "chart/CChartModel.h"
+#include "net/DispatchTargets.h"
 
 class QAction;
 class QPushButton;
@@ -18,12 +19,11 @@ class QTableView;
 namespace yarrow {
 
 class CChartTableModel;
-class CMsg;
 class IChartDialogs;
 class IChartHost;
 class IPrompter;
 
-class CChartWindow : public QDialog {
+class CChartWindow : public QDialog, public IChartTarget {
     Q_OBJECT
   public:
     // The host and the prompter outlive the window. Without `dialogs` the real
@@ -34,14 +34,21 @@ class CChartWindow : public QDialog {
 
     // Enters or leaves the locked state (only on a change): caption, the
     // update button's text and the editing controls follow.
-    void SetChartLock(bool locked, const std::string& lockerName);
+    void SetChartLock(bool locked, const std::string& lockerName) override;
     // Tells the others that this participant is editing (only when connected).
     void AnnounceChartLock();
     // The "更新" button: forced unlock while locked, otherwise the chart to all.
     void SendChart();
-    // Every received `Chart` record, the own included: shows the hidden window
-    // or notes the update in the log, then rebuilds the chart from the record.
-    void ApplyChart(const CMsg& msg);
+    // Rebuilds the chart from a received `Chart` record and lifts the lock.
+    // The dispatcher has already shown the window or noted the update.
+    void ApplyChart(const CMsg& msg) override;
+    bool IsChartShown() const override { return isVisible(); }
+    void ShowChart() override { show(); }
+    // The whole handling of a received `Chart` record, the own included, for
+    // a host without the dispatcher: shows the hidden window (auto-show on) or
+    // notes the update in the log, applies the record, and gives the keyboard
+    // focus back to where it was.
+    void ReceiveChart(const CMsg& msg);
     // A received `ChartLock` record: locks unless it is the own announcement.
     void ReceiveChartLock(const CMsg& msg);
     // Sizes every column to its widest cell text (at least 50 pixels).

@@ -1,0 +1,540 @@
+#include <QAction>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "ChartQtFakes.h"
+#include "chart/qt/CChartItemDelegate.h"
+#include "chart/qt/CChartWindow.h"
+#include "chart/qt/CDeleteColumnsDialog.h"
+#include "platform/Cp932.h"
+#include "platform/Trace.h"
+
+using namespace yarrow;
+using namespace yarrow::test;
+
+namespace {
+
+// One participant: its host, prompter, scripted dialogs and window.
+struct Participant {
+    Participant(std::int32_t id, const std::string& name)
+        : host(id, name), dialogs(new ScriptedDialogs) {
+        window = std::make_unique<CChartWindow>(host, prompter, nullptr,
+                                                std::unique_ptr<IChartDialogs>(dialogs));
+    }
+    FakeChartHost host;
+    ScriptedPrompter prompter;
+    ScriptedDialogs* dialogs;  // owned by the window
+    std::unique_ptr<CChartWindow> window;
+
+    QPushButton* Button(const char* id) const {
+        return window->findChild<QPushButton*>(QString::fromLatin1(id));
+    }
+    QAction* Action(const char* id) const {
+        return window->findChild<QAction*>(QString::fromLatin1(id));
+    }
+    void SelectRow(int row) const { window->Grid()->selectRow(row); }
+    std::vector<std::string> Column0() const {
+        std::vector<std::string> out;
+        for (int r = 0; r < window->Model().RowCount(); ++r)
+            out.push_back(window->Model().Cell(r, 0));
+        return out;
+    }
+    int LocksSent() const {
+        int n = 0;
+        for (const CMsg& msg : host.sent)
+            n += msg.Type == ChartLock;
+        return n;
+    }
+};
+
+std::string ReadAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+class CChartWindowQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startsAsTableWithItsControls();
+    void lockDisablesEditingUntilUnlocked();
+    void lockAndUnlockBetweenWindowsThroughTheHub();
+    void forcedUnlockFreesOnlyThisWindow();
+    void autoShowOffKeepsWindowHiddenAndNotesEachUpdate();
+    void autoShowOnShowsWindowWithoutNotice();
+    void nothingIsSentWhileNotConnected();
+    void addColumnAndRowAnnounceAndRespectLimits();
+    void deleteKeyAsksBeforeDeletingTheFirstSelectedRow();
+    void moveButtonsWrapAndDropTheSelection();
+    void resetThenAddRowDoesNothing();
+    void deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone();
+    void deleteColumnsDialogAsksWithTheCount();
+    void inPlaceEditWritesTheCellAndAnnounces();
+    void saveAndOpenFilesWithTheirMessages();
+    void fitColumnsMeasuresCellsAndTraces();
+    void shortenedTextsEndInDots();
+    void maximumChartAppliesQuickly();
+    void unrepresentableHeaderIsReplacedAndTold();
+};
+
+void CChartWindowQtTest::startsAsTableWithItsControls() {
+    Participant p(1, "A");
+    QCOMPARE(p.window->windowTitle(), QStringLiteral("表"));
+    QVERIFY(p.window->isHidden());
+    QCOMPARE(p.Button("1043")->text(), QStringLiteral("行の追加"));
+    QCOMPARE(p.Button("1042")->text(), QStringLiteral("列の追加"));
+    QCOMPARE(p.Button("1045")->text(), QStringLiteral("▲"));
+    QCOMPARE(p.Button("1046")->text(), QStringLiteral("▼"));
+    QCOMPARE(p.Button("1040")->text(), QStringLiteral("更新"));
+    QCOMPARE(p.window->NumberBox()->minimum(), 0);
+    QCOMPARE(p.window->NumberBox()->maximum(), 100);
+    QCOMPARE(p.Action("32805")->text(), QStringLiteral("開く(&O)"));
+    QCOMPARE(p.Action("32806")->text(), QStringLiteral("名前を付けて保存(&A)"));
+    QCOMPARE(p.Action("32804")->text(), QStringLiteral("列の削除(&D)"));
+    QCOMPARE(p.Action("32803")->text(), QStringLiteral("表のリセット(&R)"));
+    QTableView* grid = p.window->Grid();
+    QCOMPARE(grid->objectName(), QStringLiteral("1038"));
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前"));
+    QCOMPARE(grid->model()->rowCount(), 1);
+
+    p.window->AddRow();
+    const QColor even = grid->model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>();
+    const QColor odd = grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>();
+    QCOMPARE(even, QColor(0xDD, 0xFF, 0xDD));
+    QCOMPARE(odd, QColor(0xFF, 0xFF, 0xDD));
+}
+
+void CChartWindowQtTest::lockDisablesEditingUntilUnlocked() {
+    Participant p(1, "A");
+    p.window->SetChartLock(true, "Bob");
+    QCOMPARE(p.window->windowTitle(), QStringLiteral("ロック中(Bob)"));
+    QCOMPARE(p.Button("1040")->text(), QStringLiteral("ﾛｯｸ解除"));
+    for (const char* id : {"1042", "1043", "1045", "1046"})
+        QVERIFY2(!p.Button(id)->isEnabled(), id);
+    QVERIFY(p.window->NumberBox()->isEnabled());  // the arrows stay usable
+    QVERIFY(!p.window->NumberBox()->findChild<QLineEdit*>()->isEnabled());
+
+    // Editing does nothing while locked.
+    p.window->AddRow();
+    p.window->EditCell(0, 0);
+    p.SelectRow(0);
+    QTest::keyClick(p.window->Grid(), Qt::Key_Delete);
+    QCOMPARE(p.window->Model().RowCount(), 1);
+    QVERIFY(p.prompter.asked.empty());
+    QVERIFY(p.host.sent.empty());
+
+    p.window->SetChartLock(true, "Carol");  // a second locker changes nothing
+    QCOMPARE(p.window->windowTitle(), QStringLiteral("ロック中(Bob)"));
+
+    p.window->SetChartLock(false, "");
+    QCOMPARE(p.window->windowTitle(), QStringLiteral("Yarrow"));
+    QCOMPARE(p.Button("1040")->text(), QStringLiteral("更新"));
+    for (const char* id : {"1042", "1043", "1045", "1046"})
+        QVERIFY2(p.Button(id)->isEnabled(), id);
+    QVERIFY(p.window->NumberBox()->findChild<QLineEdit*>()->isEnabled());
+}
+
+void CChartWindowQtTest::lockAndUnlockBetweenWindowsThroughTheHub() {
+    LoopHub hub;
+    Participant a(1, "Alice");
+    Participant b(2, "Bob");
+    hub.Attach(a.host, *a.window);
+    hub.Attach(b.host, *b.window);
+
+    a.window->AddRow();  // editing announces
+    QCOMPARE(a.LocksSent(), 1);
+    QCOMPARE(a.host.sent.back().Text, std::string("Alice"));
+    QVERIFY(!a.window->Model().Locked());  // its own echo is ignored
+    QVERIFY(b.window->Model().Locked());
+    QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
+
+    a.window->NumberBox()->setValue(7);
+    a.Button("1040")->click();  // 更新
+    QCOMPARE(a.host.sent.back().Type, static_cast<std::int32_t>(Chart));
+    QVERIFY(!b.window->Model().Locked());
+    QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
+    QCOMPARE(b.window->Model().RowCount(), 2);
+    QCOMPARE(b.window->NumberBox()->value(), 7);
+    QVERIFY(a.window->isVisible() && b.window->isVisible());  // auto-show is on
+}
+
+void CChartWindowQtTest::forcedUnlockFreesOnlyThisWindow() {
+    LoopHub hub;
+    Participant a(1, "Alice");
+    Participant b(2, "Bob");
+    Participant c(3, "Carol");
+    for (Participant* p : {&a, &b, &c})
+        hub.Attach(p->host, *p->window);
+    a.window->AnnounceChartLock();
+    QVERIFY(b.window->Model().Locked() && c.window->Model().Locked());
+
+    b.prompter.answers = {PromptAnswer::No};
+    b.window->SendChart();
+    QCOMPARE(b.prompter.asked.size(), size_t(1));
+    QCOMPARE(
+        b.prompter.asked[0].text,
+        Sjis("現在表はAliceさんによってロックされています。\r\nロックを強制的に解除しますか？"));
+    QCOMPARE(b.prompter.asked[0].caption, Sjis("確認"));
+    QCOMPARE(b.prompter.asked[0].buttons, PromptButtons::YesNo);
+    QVERIFY(b.window->Model().Locked());
+
+    b.prompter.answers = {PromptAnswer::Yes};
+    b.window->SendChart();
+    QVERIFY(!b.window->Model().Locked());
+    QVERIFY(b.host.sent.empty());  // the forced unlock sends nothing
+    QVERIFY(c.window->Model().Locked());
+    QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
+}
+
+void CChartWindowQtTest::autoShowOffKeepsWindowHiddenAndNotesEachUpdate() {
+    LoopHub hub;
+    Participant a(1, "Alice");
+    Participant b(2, "Bob");
+    hub.Attach(a.host, *a.window);
+    hub.Attach(b.host, *b.window);
+    b.host.autoShow = false;
+    a.window->show();
+
+    a.window->AddColumn();  // nothing scripted: cancelled
+    a.dialogs->header = QStringLiteral("HP");
+    a.window->AddColumn();
+    a.window->SendChart();
+    a.window->SendChart();
+    QVERIFY(b.window->isHidden());
+    QCOMPARE(b.host.notices, (std::vector<std::string>{Sjis("◇ 表に更新がありました"),
+                                                       Sjis("◇ 表に更新がありました")}));
+    QCOMPARE(b.window->Model().ColumnCount(), 2);
+    QCOMPARE(b.window->Model().Header(1), std::string("HP"));
+    QVERIFY(a.host.notices.empty());  // the visible sender's window needs no notice
+}
+
+void CChartWindowQtTest::autoShowOnShowsWindowWithoutNotice() {
+    Participant p(1, "A");
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = 2;
+    msg.ChartColumns = 1;
+    msg.Strings = {"x", "y"};
+    p.window->ReceiveChart(msg);
+    QVERIFY(p.window->isVisible());
+    QVERIFY(p.host.notices.empty());
+    QCOMPARE(p.window->Model().Cell(0, 0), std::string("y"));
+}
+
+void CChartWindowQtTest::nothingIsSentWhileNotConnected() {
+    Participant p(1, "A");
+    p.host.connected = false;
+    p.window->AddRow();
+    p.window->SendChart();
+    QVERIFY(p.host.sent.empty());
+    QVERIFY(p.host.notices.empty());  // the lock is not even noted locally
+    QCOMPARE(p.window->Model().RowCount(), 2);
+}
+
+void CChartWindowQtTest::addColumnAndRowAnnounceAndRespectLimits() {
+    Participant p(1, "A");
+    p.dialogs->header = QStringLiteral("");
+    for (int i = 1; i < 256; ++i)
+        p.window->AddColumn();
+    for (int i = 1; i < 256; ++i)
+        p.window->AddRow();
+    QCOMPARE(p.window->Model().ColumnCount(), 256);
+    QCOMPARE(p.window->Model().RowCount(), 256);
+    QCOMPARE(p.window->Grid()->horizontalHeader()->sectionSize(255), 100);
+    QCOMPARE(p.LocksSent(), 510);
+    QVERIFY(p.prompter.asked.empty());
+
+    p.window->AddColumn();
+    p.window->AddRow();
+    QCOMPARE(p.prompter.asked.size(), size_t(2));
+    QCOMPARE(p.prompter.asked[0].text, Sjis("表に追加できる列は255個までです"));
+    QCOMPARE(p.prompter.asked[1].text, Sjis("表に追加できる行は255個までです"));
+    for (const Prompt& prompt : p.prompter.asked) {
+        QCOMPARE(prompt.caption, Sjis("エラー"));
+        QCOMPARE(prompt.icon, PromptIcon::Stop);
+    }
+    QCOMPARE(p.window->Grid()->model()->columnCount(), 256);
+    QCOMPARE(p.LocksSent(), 510);  // a refused addition announces nothing
+}
+
+void CChartWindowQtTest::deleteKeyAsksBeforeDeletingTheFirstSelectedRow() {
+    Participant p(1, "A");
+    p.window->AddRow();
+    p.window->AddRow();
+    p.window->Grid()->setFocus();
+    p.window->Grid()->selectionModel()->select(
+        p.window->Grid()->model()->index(2, 0),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    p.window->Grid()->selectionModel()->select(
+        p.window->Grid()->model()->index(1, 0),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const int locksBefore = p.LocksSent();
+
+    p.prompter.answers = {PromptAnswer::No};
+    QTest::keyClick(p.window->Grid(), Qt::Key_Delete);
+    QCOMPARE(p.window->Model().RowCount(), 3);
+    QCOMPARE(p.prompter.asked.back().text, Sjis("アイテムを削除してよろしいですか？"));
+    QCOMPARE(p.prompter.asked.back().caption, Sjis("確認"));
+    QCOMPARE(p.prompter.asked.back().icon, PromptIcon::Question);
+    QCOMPARE(p.LocksSent(), locksBefore);
+
+    p.window->AddColumn();  // unscripted header: nothing happens
+    p.prompter.answers = {PromptAnswer::Yes};
+    QCOMPARE(p.window->Model().RowCount(), 3);
+    p.window->DeleteSelectedRow();
+    QCOMPARE(p.window->Model().RowCount(), 2);
+    QCOMPARE(p.LocksSent(), locksBefore + 1);
+}
+
+void CChartWindowQtTest::moveButtonsWrapAndDropTheSelection() {
+    Participant p(1, "A");
+    p.window->AddRow();
+    p.window->AddRow();
+    QTableView* grid = p.window->Grid();
+    for (int r = 0; r < 3; ++r) {
+        grid->model()->setData(grid->model()->index(r, 0), QString(QChar('a' + r)));
+    }
+    const int locksBefore = p.LocksSent();
+    p.SelectRow(2);
+    p.Button("1046")->click();  // ▼ on the last row: to the top
+    QCOMPARE(p.Column0(), (std::vector<std::string>{"c", "a", "b"}));
+    QVERIFY(grid->selectionModel()->selectedRows().isEmpty());
+    p.Button("1046")->click();  // nothing selected: nothing moves
+    QCOMPARE(p.Column0(), (std::vector<std::string>{"c", "a", "b"}));
+    p.SelectRow(0);
+    p.Button("1045")->click();  // ▲ on the first row: to the bottom
+    QCOMPARE(p.Column0(), (std::vector<std::string>{"a", "b", "c"}));
+    p.SelectRow(1);
+    p.Button("1045")->click();
+    QCOMPARE(p.Column0(), (std::vector<std::string>{"b", "a", "c"}));
+    QCOMPARE(p.LocksSent(), locksBefore);  // moving does not announce
+}
+
+void CChartWindowQtTest::resetThenAddRowDoesNothing() {
+    Participant p(1, "A");
+    p.window->AddRow();
+    p.window->NumberBox()->setValue(30);
+    p.prompter.answers = {PromptAnswer::No};
+    p.Action("32803")->trigger();
+    QCOMPARE(p.window->Model().RowCount(), 2);
+    QCOMPARE(p.prompter.asked.back().text, Sjis("表を全てリセットします。\r\nよろしいですか？"));
+
+    p.prompter.answers = {PromptAnswer::Yes};
+    p.Action("32803")->trigger();
+    QCOMPARE(p.window->Model().ColumnCount(), 0);
+    QCOMPARE(p.window->Model().RowCount(), 1);
+    QCOMPARE(p.window->NumberBox()->value(), 0);
+    QCOMPARE(p.window->Grid()->model()->columnCount(), 0);
+
+    const size_t sent = p.host.sent.size();
+    p.Button("1043")->click();
+    QCOMPARE(p.window->Model().RowCount(), 1);
+    QCOMPARE(p.host.sent.size(), sent);  // nothing happened, nothing announced
+
+    p.dialogs->header = QStringLiteral("new");
+    p.Button("1042")->click();
+    p.Button("1043")->click();
+    QCOMPARE(p.window->Model().RowCount(), 2);
+}
+
+void CChartWindowQtTest::deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone() {
+    Participant p(1, "A");
+    for (const char* h : {"b", "c", "d"}) {
+        p.dialogs->header = QString::fromLatin1(h);
+        p.window->AddColumn();
+    }
+    const int locksBefore = p.LocksSent();
+    p.Action("32804")->trigger();  // cancelled: nothing
+    QCOMPARE(p.dialogs->offered, (QStringList{QStringLiteral("名前"), "b", "c", "d"}));
+    QCOMPARE(p.LocksSent(), locksBefore);
+
+    p.dialogs->columns = std::vector<int>{};
+    p.window->DeleteColumns();
+    QCOMPARE(p.window->Model().ColumnCount(), 4);
+    QCOMPARE(p.LocksSent(), locksBefore + 1);
+
+    // Also while locked, and column 0 survives even when asked for.
+    p.window->SetChartLock(true, "Bob");
+    p.dialogs->columns = std::vector<int>{0, 1, 3};
+    p.window->DeleteColumns();
+    QCOMPARE(p.window->Model().ColumnCount(), 2);
+    QCOMPARE(p.window->Model().Header(0), Sjis("名前"));
+    QCOMPARE(p.window->Model().Header(1), std::string("c"));
+    QCOMPARE(p.window->Grid()->model()->columnCount(), 2);
+    QCOMPARE(p.LocksSent(), locksBefore + 2);
+}
+
+void CChartWindowQtTest::deleteColumnsDialogAsksWithTheCount() {
+    ScriptedPrompter prompter;
+    const QStringList headers{QStringLiteral("名前"), "b", "c", "d"};
+    {
+        CDeleteColumnsDialog dialog(headers, prompter);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("列の削除"));
+        QCOMPARE(dialog.List()->count(), 3);
+        QCOMPARE(dialog.List()->item(0)->text(), QStringLiteral("b"));
+        dialog.List()->item(2)->setSelected(true);
+        dialog.List()->item(0)->setSelected(true);
+        prompter.answers = {PromptAnswer::Yes};
+        dialog.ConfirmDelete();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Taken(), (std::vector<int>{1, 3}));
+        QCOMPARE(prompter.asked.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
+        QCOMPARE(prompter.asked.back().caption, Sjis("列の削除"));
+    }
+    {
+        CDeleteColumnsDialog dialog(headers, prompter);
+        dialog.List()->item(1)->setSelected(true);
+        prompter.answers = {PromptAnswer::No};
+        dialog.ConfirmDelete();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));  // closes as confirmed
+        QVERIFY(dialog.Taken().empty());
+    }
+    {
+        CDeleteColumnsDialog dialog(headers, prompter);
+        const size_t asked = prompter.asked.size();
+        dialog.ConfirmDelete();  // nothing selected: no question
+        QCOMPARE(prompter.asked.size(), asked);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+}
+
+void CChartWindowQtTest::inPlaceEditWritesTheCellAndAnnounces() {
+    Participant p(1, "A");
+    p.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
+    p.window->EditCell(0, 0);
+    QCOMPARE(p.LocksSent(), 1);
+    auto* editor = p.window->Grid()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTRY_VERIFY(editor->isVisible());
+    editor->selectAll();
+    editor->insert(QStringLiteral("戦士"));   // typed through the input method
+    QTest::keyClick(editor, Qt::Key_Return);  // commits through a queued call
+    QTRY_COMPARE(p.window->Model().Cell(0, 0), Sjis("戦士"));
+
+    // A received chart closes an open editor without taking its text.
+    p.window->EditCell(0, 0);
+    editor = p.window->Grid()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("lost"));
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = 2;
+    msg.ChartColumns = 1;
+    msg.Strings = {"h", "sent"};
+    p.window->ApplyChart(msg);
+    QApplication::processEvents();
+    QCOMPARE(p.window->Model().Cell(0, 0), std::string("sent"));
+}
+
+void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Participant p(1, "A");
+    p.dialogs->header = QStringLiteral("H,P");
+    p.window->AddColumn();
+    p.window->Grid()->model()->setData(p.window->Grid()->model()->index(0, 1), "3,4");
+    const QString path = dir.filePath("party.cht");
+    p.dialogs->savePath = path.toStdString();
+    p.Action("32806")->trigger();
+    QVERIFY(p.prompter.asked.empty());
+    QCOMPARE(ReadAll(path), Sjis("名前,H%2CP\r\n,3%2C4\r\n"));
+
+    Participant q(2, "B");
+    q.window->NumberBox()->setValue(5);
+    q.dialogs->openPath = path.toStdString();
+    q.Action("32805")->trigger();
+    QCOMPARE(q.window->Model().Header(1), std::string("H,P"));
+    QCOMPARE(q.window->Model().Cell(0, 1), std::string("3,4"));
+    QCOMPARE(q.window->NumberBox()->value(), 5);
+    QVERIFY(q.host.sent.empty());  // opening neither announces nor sends
+
+    std::ofstream(dir.filePath("empty.cht").toStdString(), std::ios::binary).flush();
+    q.dialogs->openPath = dir.filePath("empty.cht").toStdString();
+    q.window->OpenChartFile();
+    QCOMPARE(q.prompter.asked.back().text,
+             Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
+    QCOMPARE(q.prompter.asked.back().icon, PromptIcon::Stop);
+    QCOMPARE(q.window->Model().Header(1), std::string("H,P"));
+
+    q.dialogs->savePath = dir.filePath("missing/x.cht").toStdString();
+    q.window->SaveChartFile();
+    QVERIFY(q.prompter.asked.back().text.rfind(Sjis("Chartファイルを開けません\r\n"), 0) == 0);
+}
+
+void CChartWindowQtTest::fitColumnsMeasuresCellsAndTraces() {
+    std::string traced;
+    SetTraceSink([&](std::string_view bytes) { traced.append(bytes); });
+    Participant p(1, "A");
+    p.dialogs->header = QStringLiteral("a very very long header that is not measured");
+    p.window->AddColumn();
+    p.window->Grid()->model()->setData(p.window->Grid()->model()->index(0, 0),
+                                       QStringLiteral("a rather long cell text here"));
+    p.window->FitColumns();
+    SetTraceSink({});
+    const int wide = p.window->Grid()->fontMetrics().horizontalAdvance(
+        QStringLiteral("a rather long cell text here"));
+    QCOMPARE(traced, "max:" + std::to_string(wide) + "\r\nmax:0\r\n");
+    QHeaderView* header = p.window->Grid()->horizontalHeader();
+    QVERIFY(header->sectionSize(0) >= wide);
+    QCOMPARE(header->sectionSize(1), 50);
+}
+
+void CChartWindowQtTest::shortenedTextsEndInDots() {
+    const QFontMetrics metrics(QApplication::font());
+    const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    QCOMPARE(CChartItemDelegate::ShortenText(metrics, text, 10000), text);
+    const int width = metrics.horizontalAdvance(QStringLiteral("abcdefgh..."));
+    const QString shortened = CChartItemDelegate::ShortenText(metrics, text, width);
+    QVERIFY(shortened.endsWith(QStringLiteral("...")));
+    QVERIFY(text.startsWith(shortened.chopped(3)));
+    QVERIFY(metrics.horizontalAdvance(shortened) <= width);
+    QVERIFY(shortened.size() >= 9);  // not cut more than needed
+    QCOMPARE(CChartItemDelegate::ShortenText(metrics, text, 0), QStringLiteral("..."));
+}
+
+void CChartWindowQtTest::maximumChartAppliesQuickly() {
+    Participant p(1, "A");
+    p.window->show();
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = 257;
+    msg.ChartColumns = 256;
+    for (int i = 0; i < 257 * 256; ++i)
+        msg.Strings.push_back(Sjis("セル") + std::to_string(i));
+    QElapsedTimer timer;
+    timer.start();
+    p.window->ReceiveChart(msg);
+    QApplication::processEvents();
+    const qint64 elapsed = timer.elapsed();
+    qInfo("256 x 256 chart applied in %lld ms", elapsed);
+    QCOMPARE(p.window->Model().RowCount(), 256);
+    QCOMPARE(p.window->Grid()->model()->columnCount(), 256);
+    QCOMPARE(p.window->Model().Cell(255, 255), Sjis("セル") + std::to_string(257 * 256 - 1));
+    // Generous: a shared, loaded build machine must not make this flaky.
+    QVERIFY2(elapsed < 10000, "applying the largest chart froze the window");
+}
+
+void CChartWindowQtTest::unrepresentableHeaderIsReplacedAndTold() {
+    Participant p(1, "A");
+    p.dialogs->header = QString::fromUtf8("HP\xF0\x9F\x98\x80");  // an emoji
+    p.window->AddColumn();
+    QCOMPARE(p.window->Model().Header(1), "HP" + std::string(kCp932Replacement));
+    QCOMPARE(p.prompter.asked.size(), size_t(1));
+    QCOMPARE(p.prompter.asked[0].caption, Sjis("警告"));
+    QCOMPARE(p.prompter.asked[0].icon, PromptIcon::Exclamation);
+}
+
+QTEST_MAIN(CChartWindowQtTest)
+#include "CChartWindowQtTest.moc"
