@@ -77,7 +77,10 @@ bool CClientSession::Connect(const std::string& handle, bool asClient, const std
         hub_.reset();
         return false;
     }
-    return ConnectSocket(port, serverIP_);
+    // Asked for any free port, the window joins wherever the hub listens.
+    if (port == 0)
+        portNum_ = hub_->ListeningPort();
+    return ConnectSocket(portNum_, serverIP_);
 }
 
 bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
@@ -85,7 +88,7 @@ bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
     if (!Connect(handle, asClient, address, port))
         return false;
     deps_.frame.SetConnectedMenu(true);
-    deps_.frame.SetCaption(ConnectedCaption(serverIP_, port));
+    deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
     myColor_ = color;
     return true;
 }

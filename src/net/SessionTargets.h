@@ -42,6 +42,8 @@ class IOwnedHub {
     // Starts listening; reports its own failure to the user.
     virtual bool ConnectSocket(int port) = 0;
     virtual bool IsServing() const = 0;
+    // The port it listens on (the one the system chose when asked for 0).
+    virtual int ListeningPort() const = 0;
     // Shuts the hub down, telling every connection.
     virtual void Disconnection() = 0;
     virtual std::vector<std::string> DeckSetNames() const = 0;

@@ -91,6 +91,7 @@ class FakeHub final : public IOwnedHub {
         return canListen_;
     }
     bool IsServing() const override { return serving_; }
+    int ListeningPort() const override { return serving_ ? 40123 : 0; }
     void Disconnection() override {
         serving_ = false;
         ++record_.disconnections;
