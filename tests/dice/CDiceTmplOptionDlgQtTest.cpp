@@ -130,8 +130,10 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(page.FormulaBox()->currentText(), QStringLiteral("2D6+1"));
 
         // Typing a new group name starts a new group.
-        page.GroupBox()->lineEdit()->setText(QString());
-        QTest::keyClicks(page.GroupBox()->lineEdit(), QStringLiteral("新規"));
+        // (Key clicks carry Latin-1 only; a typed Japanese name arrives as
+        // an edit of the whole text.)
+        page.GroupBox()->lineEdit()->setText(QStringLiteral("新規"));
+        emit page.GroupBox()->lineEdit()->textEdited(QStringLiteral("新規"));
         QCOMPARE(page.CurrentGroup(), -1);
         QCOMPARE(page.TemplateList()->count(), 0);
         page.NameEdit()->setText("P");
