@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "dice/CDiceRoller.h"
+#include "dice/CMersenneTwister.h"
 #include "dice/CPluginRegistry.h"
 #include "dice/DiceFakes.h"
 #include "net/MsgType.h"
@@ -169,6 +171,37 @@ TEST(PluginFileName, OnlyExactLetterCasesOfTheSuffix) {
     EXPECT_FALSE(CPluginRegistry::IsPluginFileName("Kestrel.sO"));
     EXPECT_FALSE(CPluginRegistry::IsPluginFileName("Kestrel.dll"));
     EXPECT_FALSE(CPluginRegistry::IsPluginFileName("o"));
+}
+
+}  // namespace
+}  // namespace yarrow
+
+namespace yarrow {
+namespace {
+
+// Whatever is typed into the expression box, the roller answers with a text
+// and never crashes, hangs or leaves the bounds.
+TEST_F(DeliveredPlugins, ArbitraryExpressionsAlwaysGiveAText) {
+    FakeDiceHost host;
+    CMersenneTwister rng;
+    rng.RandomSeed(20261206);
+    CDiceRoller roller(host, rng, YARROW_FIXTURES "/dice/none.ini", registry);
+    const std::string alphabet = "0123456789dD+-*/!@#$,. KSBMCARDTIMERh\x82\xa0";
+    std::mt19937 pick(7);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        const int length = static_cast<int>(pick() % 16);
+        for (int k = 0; k < length; ++k)
+            text += alphabet[pick() % alphabet.size()];
+        if (pick() % 4 == 0)
+            text = (pick() % 2 ? "$KS," : "$BM,") + text;
+        host.Type(text);
+        host.sent.clear();
+        host.shown.clear();
+        roller.OnRollDice();
+        for (const auto& line : host.sent)
+            ASSERT_LT(line.text.size(), 64u * 1024) << text;
+    }
 }
 
 }  // namespace
