@@ -6,12 +6,23 @@
 namespace yarrow {
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-    if (from.empty()) return;
-    std::string::size_type pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
+    if (from.empty())
+        return;
+    std::string::size_type pos = text.find(from);
+    if (pos == std::string::npos)
+        return;
+    // One pass into a new string: replacing in place would move the tail once
+    // per match, which a long hostile text turns into minutes of work.
+    std::string out;
+    out.reserve(text.size());
+    std::string::size_type start = 0;
+    while (pos != std::string::npos) {
+        out.append(text, start, pos - start).append(to);
+        start = pos + from.size();
+        pos = text.find(from, start);
     }
+    out.append(text, start, std::string::npos);
+    text = std::move(out);
 }
 
 MoveCardPieces SplitMoveCardText(std::string_view text) {
@@ -47,7 +58,8 @@ std::string Join(std::string_view name, const std::string& label, std::string_vi
 
 std::optional<std::string> PlainTextLine(std::int32_t type, std::string_view name,
                                          std::string_view text) {
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     static const std::string kColon = Sjis("：");
     static const std::string kSecret = Sjis("(秘話)：");
     static const std::string kDice = Sjis("(ダイス)：");
@@ -61,19 +73,34 @@ std::optional<std::string> PlainTextLine(std::int32_t type, std::string_view nam
 
     std::string line;
     switch (type) {
-        case LogBox: line = Join(name, kColon, text); break;
-        case Secret: line = Join(name, kSecret, text); break;
-        case DiceRoll: line = Join(name, kDice, text); break;
-        case ScreenDice: line = Join(name, kScreenDice, text); break;
-        case DrawCard: line = Join(name, kCard, std::string(text) + kDrew); break;
+        case LogBox:
+            line = Join(name, kColon, text);
+            break;
+        case Secret:
+            line = Join(name, kSecret, text);
+            break;
+        case DiceRoll:
+            line = Join(name, kDice, text);
+            break;
+        case ScreenDice:
+            line = Join(name, kScreenDice, text);
+            break;
+        case DrawCard:
+            line = Join(name, kCard, std::string(text) + kDrew);
+            break;
         case MoveCard: {
             MoveCardPieces p = SplitMoveCardText(text);
             line = Join(name, kCard, p.card + kWo + p.from + kKara + p.to + kMoved);
             break;
         }
-        case StartTimer: line = Join(name, kTimer, text); break;
-        case PassCard: line = Join(name, kCard, text); break;
-        default: return std::nullopt;  // ScreenCard and non-chat types have none
+        case StartTimer:
+            line = Join(name, kTimer, text);
+            break;
+        case PassCard:
+            line = Join(name, kCard, text);
+            break;
+        default:
+            return std::nullopt;  // ScreenCard and non-chat types have none
     }
     ReplaceAll(line, "<cr>", "\r\n");
     ReplaceAll(line, "<CR>", "\r\n");
@@ -82,11 +109,14 @@ std::optional<std::string> PlainTextLine(std::int32_t type, std::string_view nam
 
 std::optional<std::string> PastLogLine(std::int32_t type, std::string_view name,
                                        std::string_view text) {
-    if (text.empty() || type == Secret) return std::nullopt;
+    if (text.empty() || type == Secret)
+        return std::nullopt;
     static const std::string kHiddenDice = Sjis("(隠しダイス)：(ころころ……)\r\n");
     static const std::string kHiddenCard = Sjis("(隠しカード)：カードを1枚引きました\r\n");
-    if (type == ScreenDice) return std::string(name) + kHiddenDice;
-    if (type == ScreenCard) return std::string(name) + kHiddenCard;
+    if (type == ScreenDice)
+        return std::string(name) + kHiddenDice;
+    if (type == ScreenCard)
+        return std::string(name) + kHiddenCard;
     return PlainTextLine(type, name, text);
 }
 
