@@ -1,0 +1,218 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "chat/CDebugCodes.h"
+#include "chat/InputTestFakes.h"
+#include "chat/qt/CChatCommands.h"
+#include "chat/qt/CInputLine.h"
+#include "net/MsgType.h"
+#include "platform/Cp932.h"
+
+using namespace yarrow;
+
+class InputLineQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        view = std::make_unique<test::FakeChatView>();
+        debugHost = std::make_unique<test::FakeDebugHost>();
+        debug = std::make_unique<CDebugCodes>(*debugHost);
+        line = std::make_unique<CInputLine>();
+        line->Attach(view.get(), debug.get());
+        line->show();
+    }
+    void cleanup() { line.reset(); }
+
+    void enterSendsAndCtrlEnterBreaks() {
+        view->speaker = "Al";  // continuation lines get 4 blanks
+        QTest::keyClicks(line.get(), "first");
+        QCOMPARE(view->texts.size(), size_t(1));
+        QCOMPARE(view->texts[0].type, NowSaying);
+        QCOMPARE(line->height(), 24);
+        QTest::keyClick(line.get(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(line->height(), 41);
+        QTest::keyClicks(line.get(), "second");
+        QTest::keyClick(line.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(line->height(), 58);
+        QTest::keyClicks(line.get(), "third");
+        QVERIFY(view->chats.empty());
+
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(view->chats.size(), size_t(1));
+        QCOMPARE(view->chats[0].text, std::string("first\r\n    second\r\n    third"));
+        QCOMPARE(view->chats[0].type, LogBox);
+        QVERIFY(line->toPlainText().isEmpty());
+        QCOMPARE(line->height(), 24);
+        // No EndSaying after a remark, and the next character types again.
+        QCOMPARE(view->texts.size(), size_t(1));
+        QTest::keyClicks(line.get(), "x");
+        QCOMPARE(view->texts.size(), size_t(2));
+        QCOMPARE(view->texts[1].type, NowSaying);
+    }
+
+    void emptyingWithoutSendingEndsTheTypingMark() {
+        QTest::keyClicks(line.get(), "ab");
+        QTest::keyClick(line.get(), Qt::Key_Backspace);
+        QTest::keyClick(line.get(), Qt::Key_Backspace);
+        QCOMPARE(view->texts.size(), size_t(2));
+        QCOMPARE(view->texts[1].type, EndSaying);
+        // An empty Enter sends nothing at all.
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QVERIFY(view->chats.empty());
+        QCOMPARE(view->texts.size(), size_t(2));
+    }
+
+    void offlineTypingSendsNoNotices() {
+        view->connected = false;
+        QTest::keyClicks(line.get(), "ab");
+        line->clear();
+        QVERIFY(view->texts.empty());
+        QVERIFY(line->State().typing == false);
+    }
+
+    void tagInsertionIsOneUndoStep() {
+        line->setPlainText(QStringLiteral("big text"));
+        QTextCursor cursor = line->textCursor();
+        cursor.setPosition(0);
+        cursor.setPosition(3, QTextCursor::KeepAnchor);
+        line->setTextCursor(cursor);
+        line->InsertSizeTags();
+        QCOMPARE(line->toPlainText(), QStringLiteral("<size >big</size> text"));
+        QCOMPARE(line->textCursor().position(), 6);  // after the blank
+        line->undo();
+        QCOMPARE(line->toPlainText(), QStringLiteral("big text"));
+
+        cursor = line->textCursor();
+        cursor.setPosition(8);
+        line->setTextCursor(cursor);
+        line->InsertColorTags();
+        QCOMPARE(line->toPlainText(), QStringLiteral("big text<color ></color>"));
+        QTest::keyClicks(line.get(), "red");
+        QCOMPARE(line->toPlainText(), QStringLiteral("big text<color red></color>"));
+
+        line->setPlainText(QStringLiteral("love you"));
+        cursor = line->textCursor();
+        cursor.setPosition(5);
+        cursor.setPosition(8, QTextCursor::KeepAnchor);
+        line->setTextCursor(cursor);
+        line->InsertHeart();
+        QCOMPARE(line->toPlainText(), QStringLiteral("love <H>you"));
+        line->undo();
+        QCOMPARE(line->toPlainText(), QStringLiteral("love you"));
+    }
+
+    void buffersSwapWithTheCaretAtTheEnd() {
+        QSignalSpy indicator(line.get(), &CInputLine::BufferIndicatorChanged);
+        line->setPlainText(QStringLiteral("one"));
+        QCOMPARE(line->SwapBuffers(), 2);
+        QVERIFY(line->toPlainText().isEmpty());
+        QTest::keyClicks(line.get(), "two");
+        QCOMPARE(line->SwapBuffers(), 1);
+        QCOMPARE(line->toPlainText(), QStringLiteral("one"));
+        QCOMPARE(line->textCursor().position(), 3);
+        QCOMPARE(line->SwapBuffers(), 2);
+        QCOMPARE(line->toPlainText(), QStringLiteral("two"));
+        QCOMPARE(indicator.count(), 3);
+        QCOMPARE(indicator.at(0).at(0).toString(), QStringLiteral("ﾊﾞｯﾌｧ2"));
+        QCOMPARE(indicator.at(1).at(0).toString(), QStringLiteral("ﾊﾞｯﾌｧ1"));
+    }
+
+    void debugInputRunsOneCode() {
+        CChatCommands commands({line.get()}, view.get(), debug.get());
+        QVERIFY(commands.Execute(CChatCommands::kDebugInput));
+        QCOMPARE(debugHost->notices.back(), std::string("DebugMode ON. Put code."));
+        QTest::keyClicks(line.get(), "scrl_on");
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QVERIFY(debug->IsOn(CDebugCodes::kScrollTrace));
+        QVERIFY(line->toPlainText().isEmpty());
+        QVERIFY(view->chats.empty());
+    }
+
+    void listedDiceRollOnlyWhenTheListIsLongEnough() {
+        QComboBox dice;
+        for (int i = 0; i < 5; ++i)
+            dice.addItem(QStringLiteral("%1d6").arg(i + 1));
+        dice.setCurrentIndex(0);
+        CChatCommands::Controls controls;
+        controls.diceCombo = &dice;
+        CChatCommands commands(controls, view.get(), debug.get());
+        QSignalSpy rolls(&commands, &CChatCommands::RollDiceRequested);
+        QVERIFY(commands.Execute(CChatCommands::kRollListEntry1 + 6));  // Ctrl+7
+        QCOMPARE(rolls.count(), 0);
+        QCOMPARE(dice.currentIndex(), 0);
+        commands.Execute(CChatCommands::kRollListEntry1 + 4);  // Ctrl+5
+        QCOMPARE(rolls.count(), 1);
+        QCOMPARE(dice.currentIndex(), 4);
+        // Keypad digits roll as well.
+        const auto keys = CChatCommands::Shortcuts(CChatCommands::kRollListEntry1 + 6);
+        QCOMPARE(keys.size(), 2);
+        QVERIFY(keys[1][0].keyboardModifiers().testFlag(Qt::KeypadModifier));
+        QCOMPARE(keys[1][0].key(), Qt::Key_7);
+    }
+
+    void speakerControlsAndTypedSubHandle() {
+        QLineEdit handle(QStringLiteral("GM"));
+        QWidget form;  // the two radios are siblings on the form, so exclusive
+        QRadioButton handleRadio(&form), subRadio(&form);
+        handleRadio.setChecked(true);
+        QComboBox sub;
+        sub.setEditable(true);
+        sub.addItem(QStringLiteral("Alice"));
+        CChatCommands::Controls controls;
+        controls.input = line.get();
+        controls.handleName = &handle;
+        controls.handleRadio = &handleRadio;
+        controls.subRadio = &subRadio;
+        controls.subCombo = &sub;
+        CChatCommands commands(controls, view.get(), debug.get());
+
+        QCOMPARE(commands.SpeakerName(), std::string("GM"));
+        commands.Execute(CChatCommands::kToggleSpeaker);
+        QVERIFY(subRadio.isChecked() && !handleRadio.isChecked());
+        QCOMPARE(commands.SpeakerName(), std::string("Alice"));
+
+        sub.setEditText(QStringLiteral("Bob"));
+        QCOMPARE(commands.SpeakerName(), std::string("Bob"));
+        QCOMPARE(commands.SpeakerName(), std::string("Bob"));
+        QCOMPARE(sub.count(), 2);
+        QCOMPARE(sub.currentIndex(), 1);
+
+        commands.Execute(CChatCommands::kNextSubHandle);
+        QCOMPARE(sub.currentIndex(), 0);
+        commands.Execute(CChatCommands::kPreviousSubHandle);
+        QCOMPARE(sub.currentIndex(), 1);
+        commands.Execute(CChatCommands::kChooseHandleName);
+        QCOMPARE(commands.SpeakerName(), std::string("GM"));
+
+        commands.Execute(CChatCommands::kPleaseWait);
+        QCOMPARE(view->chats.back().text, Sjis("<size 5>待った！</size>"));
+        QCOMPARE(view->chats.back().name, std::string("GM"));
+        QCOMPARE(view->chats.back().type, LogBox);
+    }
+
+    void filterToggleShowsTheIndicator() {
+        CChatCommands commands({line.get()}, view.get(), debug.get());
+        QSignalSpy status(&commands, &CChatCommands::StatusTextChanged);
+        line->SetFilterWords({Sjis("僕")}, {Sjis("私")});
+        commands.Execute(CChatCommands::kFirstPersonFilter);
+        QCOMPARE(status.last().at(1).toString(), QStringLiteral("ﾌｨﾙﾀON"));
+        line->setPlainText(QStringLiteral("僕だ"));
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(view->chats.back().text, Sjis("私だ"));
+        commands.Execute(CChatCommands::kFirstPersonFilter);
+        QCOMPARE(status.last().at(1).toString(), QString());
+        QVERIFY(!commands.Execute(32772));  // not one of these commands
+    }
+
+  private:
+    std::unique_ptr<test::FakeChatView> view;
+    std::unique_ptr<test::FakeDebugHost> debugHost;
+    std::unique_ptr<CDebugCodes> debug;
+    std::unique_ptr<CInputLine> line;
+};
+
+QTEST_MAIN(InputLineQtTest)
+#include "InputLineQtTest.moc"

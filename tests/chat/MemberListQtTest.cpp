@@ -1,0 +1,101 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "chat/qt/CPlayerListView.h"
+#include "platform/Cp932.h"
+#include "platform/IPrompter.h"
+
+using namespace yarrow;
+
+namespace {
+
+class ScriptedPrompter : public IPrompter {
+  public:
+    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
+                     PromptButtons buttons) override {
+        asked.push_back(text);
+        captions.push_back(caption);
+        return answer;
+    }
+    PromptAnswer answer = PromptAnswer::Yes;
+    std::vector<std::string> asked, captions;
+};
+
+QImage IconImage(const QListWidgetItem* item) {
+    return item->icon().pixmap(16, 16).toImage().convertToFormat(
+        QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
+class MemberListQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void listedByIdWithIdleAndTypingImages() {
+        CPlayerListView view;
+        view.RebuildMembers({{Sjis("七"), 7}, {"two", 2}, {"five", 5}});
+        QCOMPARE(view.count(), 3);
+        QCOMPARE(view.item(0)->text(), QStringLiteral("two"));
+        QCOMPARE(view.item(1)->text(), QStringLiteral("five"));
+        QCOMPARE(view.item(2)->text(), QStringLiteral("七"));
+        QCOMPARE(view.item(2)->data(CPlayerListView::kIdRole).toInt(), 7);
+        QVERIFY(CPlayerListView::IdleImage() != CPlayerListView::TypingImage());
+
+        const QImage idle =
+            CPlayerListView::IdleImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage typing =
+            CPlayerListView::TypingImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(IconImage(view.item(row)), idle);
+
+        view.SetTyping(5, true);
+        QCOMPARE(view.item(1)->data(CPlayerListView::kImageRole).toInt(),
+                 CPlayerListView::kTypingImage);
+        QCOMPARE(IconImage(view.item(1)), typing);
+        QCOMPARE(IconImage(view.item(0)), idle);
+        view.SetTyping(5, false);
+        QCOMPARE(IconImage(view.item(1)), idle);
+
+        QCOMPARE(view.MemberName(7), Sjis("七"));
+        QCOMPARE(view.MemberIDs(), (std::vector<std::int32_t>{2, 5, 7}));
+        view.RemoveMember(5);
+        QCOMPARE(view.count(), 2);
+        QCOMPARE(view.MemberIDs(), (std::vector<std::int32_t>{2, 7}));
+        view.ClearMembers();
+        QCOMPARE(view.count(), 0);
+        QVERIFY(view.Members().Entries().empty());
+    }
+
+    void doubleClickWhispersRightDoubleClickCallsAfterAsking() {
+        CPlayerListView view;
+        ScriptedPrompter prompter;
+        view.SetPrompter(&prompter);
+        view.resize(200, 200);
+        view.show();
+        view.RebuildMembers({{"Ann", 3}, {"Ben", 8}});
+        QSignalSpy whispers(&view, &CPlayerListView::WhisperRequested);
+        QSignalSpy calls(&view, &CPlayerListView::CallRequested);
+        const QPoint ben = view.visualItemRect(view.item(1)).center();
+
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, ben);
+        QCOMPARE(whispers.count(), 1);
+        QCOMPARE(whispers.at(0).at(0).toInt(), 8);
+        QCOMPARE(calls.count(), 0);
+
+        prompter.answer = PromptAnswer::No;
+        QTest::mouseDClick(view.viewport(), Qt::RightButton, {}, ben);
+        QCOMPARE(calls.count(), 0);
+        QCOMPARE(prompter.asked.size(), size_t(1));
+        QCOMPARE(prompter.asked[0], Sjis("Ben さんをコールします。\r\nよろしいですか？"));
+        QCOMPARE(prompter.captions[0], Sjis("コール"));
+
+        prompter.answer = PromptAnswer::Yes;
+        QTest::mouseDClick(view.viewport(), Qt::RightButton, {}, ben);
+        QCOMPARE(calls.count(), 1);
+        QCOMPARE(calls.at(0).at(0).toInt(), 8);
+        QCOMPARE(whispers.count(), 1);
+    }
+};
+
+QTEST_MAIN(MemberListQtTest)
+#include "MemberListQtTest.moc"

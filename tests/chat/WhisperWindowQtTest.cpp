@@ -1,0 +1,88 @@
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "chat/CMemberList.h"
+#include "chat/InputTestFakes.h"
+#include "chat/qt/CWhisperWindow.h"
+#include "net/MsgType.h"
+
+using namespace yarrow;
+
+class WhisperWindowQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        view.myId = 1;
+        view.myName = "GM";
+        view.records.clear();
+        view.chatLines.clear();
+        members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}});
+        window = std::make_unique<CWhisperWindow>();
+        window->Attach(&view, &members);
+    }
+
+    void showOffersEveryoneButOneselfWithThePresetChecked() {
+        window->SetPresetTarget(5);
+        window->show();
+        QListWidget* list = window->MemberList();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Ann"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Ben"));
+        QCOMPARE(list->item(0)->checkState(), Qt::Unchecked);
+        QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+        QCOMPARE(window->PresetTarget(), -1);
+    }
+
+    void enterSendsCtrlEnterBreaksAndTheTextIsEmptied() {
+        window->SetPresetTarget(2);
+        window->show();
+        window->MemberList()->item(1)->setCheckState(Qt::Checked);
+        QPlainTextEdit* edit = window->TextEdit();
+        QTest::keyClicks(edit, "hi");
+        QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(edit, "there");
+        QVERIFY(view.records.empty());
+        QTest::keyClick(edit, Qt::Key_Return);
+
+        QCOMPARE(view.records.size(), size_t(1));
+        const CMsg& msg = view.records[0];
+        QCOMPARE(msg.Type, static_cast<std::int32_t>(Secret));
+        QCOMPARE(msg.Text, std::string("hi\r\n    there"));  // "GM" + 2
+        QCOMPARE(msg.Recipients.size(), size_t(2));
+        QCOMPARE(msg.Recipients.at(0), 2);
+        QCOMPARE(msg.Recipients.at(1), 5);
+        QCOMPARE(view.chatLines.size(), size_t(1));
+        QCOMPARE(view.chatLines[0].name, std::string("GM->Ann"));
+        QVERIFY(edit->toPlainText().isEmpty());
+    }
+
+    void nothingCheckedSendsNothingButEmptiesTheText() {
+        window->show();
+        QTest::keyClicks(window->TextEdit(), "lost");
+        QTest::keyClick(window->TextEdit(), Qt::Key_Return);
+        QVERIFY(view.records.empty());
+        QVERIFY(view.chatLines.empty());
+        QVERIFY(window->TextEdit()->toPlainText().isEmpty());
+    }
+
+    void enterInTheListIsSwallowedAndEscapeHides() {
+        window->show();
+        window->MemberList()->item(0)->setCheckState(Qt::Checked);
+        window->TextEdit()->setPlainText(QStringLiteral("keep"));
+        QTest::keyClick(window->MemberList(), Qt::Key_Return);
+        QVERIFY(view.records.empty());
+        QCOMPARE(window->TextEdit()->toPlainText(), QStringLiteral("keep"));
+        QVERIFY(window->isVisible());
+        QTest::keyClick(window->TextEdit(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+    }
+
+  private:
+    test::FakeChatView view;
+    CMemberList members;
+    std::unique_ptr<CWhisperWindow> window;
+};
+
+QTEST_MAIN(WhisperWindowQtTest)
+#include "WhisperWindowQtTest.moc"
