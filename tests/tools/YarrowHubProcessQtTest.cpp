@@ -1,0 +1,150 @@
+// yarrow-hub as a process: its arguments, its listening line, a raw client
+// joining and chatting, the past log a later joiner receives, and the
+// shutdown on SIGTERM.
+
+#include <signal.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <vector>
+
+#include "net/CMsgDecoder.h"
+#include "platform/Cp932.h"
+
+using namespace yarrow;
+
+namespace {
+
+const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
+
+class RawClient {
+  public:
+    explicit RawClient(int port) {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
+            const QByteArray data = socket.readAll();
+            decoder.Feed(std::string_view(data.constData(), data.size()));
+            CMsg msg;
+            while (decoder.Next(msg) == CMsgDecoder::Status::Record)
+                records.push_back(msg);
+        });
+        socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    }
+    void Send(std::int32_t type, std::int32_t id, const std::string& name,
+              const std::string& text) {
+        CMsg m;
+        m.Type = type;
+        m.ID = id;
+        m.Name = name;
+        m.Text = text;
+        socket.write(QByteArray::fromStdString(m.Encode()));
+    }
+    void Send(const CMsg& m) { socket.write(QByteArray::fromStdString(m.Encode())); }
+    QTcpSocket socket;
+    CMsgDecoder decoder;
+    std::vector<CMsg> records;
+};
+
+// Starts the hub on a free port and returns that port (0 on failure).
+int StartHub(QProcess& hub, const QString& home) {
+    hub.start(kHub, {"--port", "0", "--home", home});
+    if (!hub.waitForStarted(10000))
+        return 0;
+    QString line;
+    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
+        hub.waitForReadyRead(100);
+        line += QString::fromUtf8(hub.readAllStandardOutput());
+    }
+    const auto match = QRegularExpression("port (\\d+)").match(line);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+}  // namespace
+
+class YarrowHubProcessQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void badArgumentsPrintUsage();
+    void servesAndShutsDownOnSigterm();
+};
+
+void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
+    for (const QStringList& args : {QStringList{"--port"}, QStringList{"--port", "70000"},
+                                    QStringList{"--port", "12x"}, QStringList{"--bogus"}}) {
+        QProcess hub;
+        hub.start(kHub, args);
+        if (hub.state() != QProcess::NotRunning)
+            QVERIFY(hub.waitForFinished(10000));
+        QVERIFY2(hub.exitCode() != 0, qPrintable(args.join(' ')));
+        QVERIFY(hub.readAllStandardError().contains("usage: yarrow-hub"));
+    }
+}
+
+void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
+    QTemporaryDir home;
+    QProcess hub;
+    const int port = StartHub(hub, home.path());
+    QVERIFY(port > 0);
+
+    RawClient gm(port);
+    QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(1), 10000);
+    QCOMPARE(gm.records[0].Type, std::int32_t(CnctStart));
+    QCOMPARE(gm.records[0].ID, 1);
+    QCOMPARE(gm.records[0].Name, std::string("-0001"));
+    QCOMPARE(gm.records[0].Param1, 6);
+    QCOMPARE(gm.records[0].Text, std::string());
+
+    gm.Send(CnctReply, 1, "", "GM");
+    gm.Send(LogBox, 1, "GM", "hello<CR>world");
+    gm.Send(Secret, 0, "GM", "whisper");
+    gm.Send(ScreenDice, 1, "GM", Sjis("(ころころ……)"));
+    // Card actions as another member's window describes them: open piles
+    // show the cards, private ones only the count.
+    CMsg move;
+    move.Type = MoveCard;
+    move.ID = 1;
+    move.Name = "GM";
+    move.Param1 = 0x0104;  // hand to discard pile
+    move.Strings = {"00003" + Sjis("剣の3"), "00007" + Sjis("杯の7")};
+    gm.Send(move);
+    move.Param1 = 0x0103;  // hand to face-down table pile
+    gm.Send(move);
+    CMsg pass = move;
+    pass.Type = PassCard;
+    pass.Param1 = 1;
+    gm.Send(pass);
+    QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(8), 10000);
+
+    // A later joiner's past log holds the typed lines with the hub's rules.
+    RawClient late(port);
+    QTRY_COMPARE_WITH_TIMEOUT(late.records.size(), size_t(1), 10000);
+    QCOMPARE(late.records[0].ID, 2);
+    QCOMPARE(late.records[0].Text,
+             "\r\n" + Sjis("====== 過去ログ ======") + "\r\n" + Sjis("GM：hello") +
+                 "\r\nworld\r\n" + Sjis("GM(隠しダイス)：(ころころ……)") + "\r\n" +
+                 Sjis("GM(カード)：剣の3,杯の7を手札から捨札に移動しました") + "\r\n" +
+                 Sjis("GM(カード)：カードを2枚を手札から場札(伏)に移動しました") + "\r\n" +
+                 Sjis("GM(カード)：カードをGMに2枚渡しました") + "\r\n" + "======================");
+
+    ::kill(static_cast<pid_t>(hub.processId()), SIGTERM);
+    for (RawClient* c : {&gm, &late}) {
+        QTRY_VERIFY_WITH_TIMEOUT(!c->records.empty() && c->records.back().Type == Disconnect,
+                                 10000);
+        QCOMPARE(c->records.back().Close, 1);
+        QCOMPARE(c->records.back().Text,
+                 "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>");
+    }
+    // QTRY's event loop may already have seen it finish.
+    if (hub.state() != QProcess::NotRunning)
+        QVERIFY(hub.waitForFinished(10000));
+    QCOMPARE(hub.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(hub.exitCode(), 0);
+    const QByteArray events = hub.readAllStandardError();
+    QVERIFY(events.contains("as member 1"));
+    QVERIFY(events.contains("shutting down"));
+}
+
+QTEST_MAIN(YarrowHubProcessQtTest)
+#include "YarrowHubProcessQtTest.moc"

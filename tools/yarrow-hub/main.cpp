@@ -1,0 +1,166 @@
+// yarrow-hub: the hub without a window, for hosting on a server and for tests.
+//
+//   yarrow-hub [--port N] [--home DIR]
+//
+// Prints one line to standard output once it listens (with the actual port,
+// so --port 0 picks a free one), writes connection events to standard error,
+// and on SIGINT or SIGTERM sends every participant the shutdown notice and
+// exits 0.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "CHubPastLogFeeder.h"
+#include "net/qt/CQtHubNetwork.h"
+#include "platform/Cp932.h"
+
+using namespace yarrow;
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here: the event loop does the rest.
+    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+struct Options {
+    int port = 15000;
+    std::optional<std::string> home;
+};
+
+std::optional<Options> ParseArguments(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--port" && i + 1 < argc) {
+            const std::string value = argv[++i];
+            char* end = nullptr;
+            const long port = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || port < 0 || port > 65535)
+                return std::nullopt;
+            options.port = static_cast<int>(port);
+        } else if (arg == "--home" && i + 1 < argc) {
+            options.home = argv[++i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+void PrintError(const std::string& cp932) {
+    std::fprintf(stderr, "%s\n", Cp932ToUtf8(cp932).text.c_str());
+    std::fflush(stderr);
+}
+
+// Failures go to standard error. With no operator window there is no member
+// to send the member list reset, so the hub sends it itself: every live
+// participant re-announces and a vanished one drops out of the list.
+class CConsoleOwner : public IHubOwner {
+  public:
+    explicit CConsoleOwner(CYarrowServ& hub) : hub_(hub) {}
+    void AppendNoticeLine(const std::string& text) override { PrintError(text); }
+    void RunMemberListCommand() override {
+        QTimer::singleShot(0, [this] {
+            if (!hub_.Serving())
+                return;
+            CMsg reset;
+            reset.Type = ResetMembers;
+            hub_.RelayGenerated(reset);
+        });
+    }
+
+  private:
+    CYarrowServ& hub_;
+};
+
+// The prompter of a program without windows: the text goes to standard error.
+class CConsolePrompter : public IPrompter {
+  public:
+    PromptAnswer Ask(const std::string& text, const std::string&, PromptIcon,
+                     PromptButtons) override {
+        PrintError(text);
+        return PromptAnswer::Ok;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = ParseArguments(argc, argv);
+    if (!options) {
+        std::fprintf(stderr, "usage: yarrow-hub [--port N] [--home DIR]\n");
+        return 2;
+    }
+    if (options->home)
+        ::setenv("YARROW_HOME", options->home->c_str(), 1);
+
+    QCoreApplication app(argc, argv);
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+        std::perror("yarrow-hub: socketpair");
+        return 1;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CConsolePrompter prompter;
+    CQtHubNetwork network(&prompter, nullptr);
+    CYarrowServ& hub = network.Hub();
+    CConsoleOwner owner(hub);
+    hub.SetOwner(&owner);
+    hub.SetRelayObserver([&hub](const CMsg& relayed) {
+        if (auto line = CHubPastLogFeeder::LineFor(relayed, hub.Members()))
+            hub.AddPastLog(*line);
+        if ((relayed.Type == CnctReply && !relayed.Text.empty()) || relayed.Type == Disconnect) {
+            std::fprintf(stderr, "member %d %s\n", relayed.ID,
+                         relayed.Type == Disconnect ? "left" : "joined");
+            std::fflush(stderr);
+        }
+    });
+    QObject::connect(&network, &CQtHubNetwork::accepted, [](int id, const QString& peer) {
+        std::fprintf(stderr, "accepted %s as member %d\n", peer.toUtf8().constData(), id);
+        std::fflush(stderr);
+    });
+
+    if (!hub.ConnectSocket(options->port))
+        return 1;
+    std::printf("yarrow-hub listening on port %d\n", network.Port());
+    std::fflush(stdout);
+
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char byte;
+        [[maybe_unused]] auto n = ::read(g_signalPipe[0], &byte, 1);
+        notifier.setEnabled(false);
+        std::fprintf(stderr, "shutting down\n");
+        std::fflush(stderr);
+        hub.Disconnection();
+        if (network.LiveConnections() == 0) {
+            app.quit();
+            return;
+        }
+        // Give the participants a moment to take the shutdown notice.
+        QObject::connect(&network, &CQtHubNetwork::drained, &app, &QCoreApplication::quit);
+        QTimer::singleShot(3000, &app, &QCoreApplication::quit);
+    });
+
+    app.exec();
+    return 0;
+}
