@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "chart/qt/CChartItemDelegate.h"
 #include "chart/qt/CChartWindow.h"
 #include "chart/qt/CDeleteColumnsDialog.h"
+#include "chart/qt/CTextWidthMeter.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
 
@@ -83,6 +85,7 @@ class CChartWindowQtTest : public QObject {
     void inPlaceEditWritesTheCellAndAnnounces();
     void saveAndOpenFilesWithTheirMessages();
     void fitColumnsMeasuresCellsAndTraces();
+    void fittedWidthsNeverShortenTheText();
     void shortenedTextsEndInDots();
     void maximumChartAppliesQuickly();
     void unrepresentableHeaderIsReplacedAndTold();
@@ -483,12 +486,37 @@ void CChartWindowQtTest::fitColumnsMeasuresCellsAndTraces() {
                                        QStringLiteral("a rather long cell text here"));
     p.window->FitColumns();
     SetTraceSink({});
-    const int wide = p.window->Grid()->fontMetrics().horizontalAdvance(
+    const int exact = p.window->Grid()->fontMetrics().horizontalAdvance(
         QStringLiteral("a rather long cell text here"));
-    QCOMPARE(traced, "max:" + std::to_string(wide) + "\r\nmax:0\r\n");
+    int measured = -1;
+    QCOMPARE(std::sscanf(traced.c_str(), "max:%d\r\nmax:0\r\n", &measured), 1);
+    QVERIFY(traced.ends_with("\r\nmax:0\r\n"));  // the long header is not measured
+    QVERIFY2(measured >= exact && measured <= exact + 3, traced.c_str());
     QHeaderView* header = p.window->Grid()->horizontalHeader();
-    QVERIFY(header->sectionSize(0) >= wide);
+    QCOMPARE(header->sectionSize(0), measured + 4);
     QCOMPARE(header->sectionSize(1), 50);
+}
+
+void CChartWindowQtTest::fittedWidthsNeverShortenTheText() {
+    // Column sizes come from summed character advances; the grid draws with
+    // shaped text. The sum must never come out narrower.
+    const QFont font = QApplication::font();
+    const QFontMetrics exact(font);
+    CTextWidthMeter meter(font);
+    const QStringList texts{QStringLiteral("AVAVAV To Ty Wa"),
+                            QStringLiteral("戦士ｾﾝｼ（12）"),
+                            QStringLiteral("iiiiiiiiiiiiiiiiiiiiiiiiiiii"),
+                            QStringLiteral("ffi fl office"),
+                            QString::fromUtf8("e\xCC\x81t\xCC\x81"),
+                            QString::fromUtf8("\xF0\x9F\x98\x80 ok"),
+                            QString()};
+    for (const QString& text : texts) {
+        const int width = meter.Width(text);
+        QVERIFY2(width >= exact.horizontalAdvance(text), qPrintable(text));
+        QVERIFY2(width <= exact.horizontalAdvance(text) + text.size() + 1, qPrintable(text));
+        const QString shown = CChartItemDelegate::ShortenText(exact, text, width);
+        QCOMPARE(shown, text);
+    }
 }
 
 void CChartWindowQtTest::shortenedTextsEndInDots() {

@@ -22,6 +22,7 @@
 #include "chart/qt/CChartDialogs.h"
 #include "chart/qt/CChartItemDelegate.h"
 #include "chart/qt/CChartTableModel.h"
+#include "chart/qt/CTextWidthMeter.h"
 #include "net/CMsg.h"
 #include "platform/IPrompter.h"
 #include "platform/Trace.h"
@@ -210,12 +211,12 @@ void CChartWindow::ReceiveChartLock(const CMsg& msg) {
 }
 
 void CChartWindow::FitColumns() {
-    const QFontMetrics metrics = grid_->fontMetrics();
+    CTextWidthMeter meter(grid_->font());
     QHeaderView* header = grid_->horizontalHeader();
     for (int c = 0; c < chart_.ColumnCount(); ++c) {
         int widest = 0;
         for (int r = 0; r < chart_.RowCount(); ++r) {
-            widest = std::max(widest, metrics.horizontalAdvance(model_->DisplayText(r, c)));
+            widest = std::max(widest, meter.Width(model_->DisplayText(r, c)));
         }
         Trace("max:%d\r\n", widest);
         // The cell keeps its text padding, so the widest text is not shortened.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "chart/CChartModel.h"
+#include "chart/qt/IChartDialogs.h"
 #include "net/DispatchTargets.h"
 
 class QAction;
@@ -19,7 +20,6 @@ class QTableView;
 namespace yarrow {
 
 class CChartTableModel;
-class IChartDialogs;
 class IChartHost;
 class IPrompter;
 
