@@ -49,6 +49,28 @@ CMsg& CMsg::operator=(const CMsg& other) {
     return *this;
 }
 
+CMsg& CMsg::operator=(CMsg&& other) noexcept {
+    if (this == &other)
+        return *this;
+    Close = other.Close;
+    Text = std::move(other.Text);
+    Name = std::move(other.Name);
+    Color = other.Color;
+    Type = other.Type;
+    ID = other.ID;
+    Param1 = other.Param1;
+    Param2 = other.Param2;
+    Members = std::move(other.Members);
+    Strings = std::move(other.Strings);
+    Units = std::move(other.Units);
+    Tiles = std::move(other.Tiles);
+    Recipients = std::move(other.Recipients);
+    ChartRows = other.ChartRows;
+    ChartColumns = other.ChartColumns;
+    ChartSpin = other.ChartSpin;
+    return *this;
+}
+
 std::string CMsg::TypeName(std::int32_t type) {
     if (type >= 0 && type <= kLastMsgType && !kMsgTypes[type].name.empty()) {
         return std::string(kMsgTypes[type].name);

@@ -86,7 +86,10 @@ class CMsg {
     std::int32_t ChartSpin = 0;
 
     CMsg(const CMsg&) = default;
+    CMsg(CMsg&&) noexcept = default;
     CMsg& operator=(const CMsg& other);
+    // Moving matters: a decoded map page holds 130,000 entries.
+    CMsg& operator=(CMsg&& other) noexcept;
 };
 
 }  // namespace yarrow

@@ -48,6 +48,8 @@ void CMsgDecoder::Restart() {
     recordBytes_ = 0;
     remaining_ = 0;
     headerDone_ = false;
+    unit_ = nullptr;
+    tile_ = nullptr;
 }
 
 CMsgDecoder::Status CMsgDecoder::Fail(std::string text) {
@@ -74,8 +76,7 @@ CMsgDecoder::Status CMsgDecoder::Next(CMsg& out) {
         case Got::Yes:
             break;
     }
-    out.Reset();
-    std::swap(out, msg_);
+    out = std::move(msg_);
     Restart();
     return Status::Record;
 }
@@ -339,27 +340,27 @@ CMsgDecoder::Got CMsgDecoder::Run() {
                     break;
                 }
                 YARROW_TRY(ReadU16(key_));
-                msg_.Units[key_] = CUnitRecord{};
+                unit_ = &(msg_.Units[key_] = CUnitRecord{});
                 step_ = Step::UnitFlags;
                 break;
             case Step::UnitFlags:
-                YARROW_TRY(ReadU8(msg_.Units[key_].Flags));
+                YARROW_TRY(ReadU8(unit_->Flags));
                 step_ = Step::UnitColor;
                 break;
             case Step::UnitColor:
-                YARROW_TRY(ReadI32(msg_.Units[key_].UnitColor));
+                YARROW_TRY(ReadI32(unit_->UnitColor));
                 step_ = Step::UnitNumber;
                 break;
             case Step::UnitNumber:
-                YARROW_TRY(ReadU8(msg_.Units[key_].UnitNumber));
+                YARROW_TRY(ReadU8(unit_->UnitNumber));
                 step_ = Step::UnitSymbol;
                 break;
             case Step::UnitSymbol:
-                YARROW_TRY(ReadString(msg_.Units[key_].Symbol));
+                YARROW_TRY(ReadString(unit_->Symbol));
                 step_ = Step::UnitAnchor;
                 break;
             case Step::UnitAnchor:
-                YARROW_TRY(ReadI32(msg_.Units[key_].Anchor));
+                YARROW_TRY(ReadI32(unit_->Anchor));
                 --remaining_;
                 step_ = Step::UnitKey;
                 break;
@@ -377,23 +378,23 @@ CMsgDecoder::Got CMsgDecoder::Run() {
                     break;
                 }
                 YARROW_TRY(ReadU16(key_));
-                msg_.Tiles[key_] = CTileRecord{};
+                tile_ = &(msg_.Tiles[key_] = CTileRecord{});
                 step_ = Step::TileColor;
                 break;
             case Step::TileColor:
-                YARROW_TRY(ReadI32(msg_.Tiles[key_].TileColor));
+                YARROW_TRY(ReadI32(tile_->TileColor));
                 step_ = Step::LabelColor;
                 break;
             case Step::LabelColor:
-                YARROW_TRY(ReadI32(msg_.Tiles[key_].LabelColor));
+                YARROW_TRY(ReadI32(tile_->LabelColor));
                 step_ = Step::LabelSize;
                 break;
             case Step::LabelSize:
-                YARROW_TRY(ReadI32(msg_.Tiles[key_].LabelSize));
+                YARROW_TRY(ReadI32(tile_->LabelSize));
                 step_ = Step::TileLabel;
                 break;
             case Step::TileLabel:
-                YARROW_TRY(ReadString(msg_.Tiles[key_].TileLabel));
+                YARROW_TRY(ReadString(tile_->TileLabel));
                 --remaining_;
                 step_ = Step::TileKey;
                 break;

@@ -107,8 +107,10 @@ class CMsgDecoder {
     std::size_t pos_ = 0;
     std::size_t recordBytes_ = 0;  // wire bytes of the current record so far
     Step step_ = Step::Id;
-    std::int64_t remaining_ = 0;  // entries still to read in the current list
-    std::uint16_t key_ = 0;       // map key of the entry being read
+    std::int64_t remaining_ = 0;   // entries still to read in the current list
+    std::uint16_t key_ = 0;        // map key of the entry being read
+    CUnitRecord* unit_ = nullptr;  // the unit or tile being read: map nodes stay put
+    CTileRecord* tile_ = nullptr;
     bool headerDone_ = false;
     bool bad_ = false;
     std::string error_;
