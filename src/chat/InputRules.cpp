@@ -179,6 +179,21 @@ std::string ApplyInsertions(std::string text, const std::vector<TextInsertion>& 
     return text;
 }
 
+std::optional<std::string> ExtractUrl(std::string_view selected) {
+    const auto start = selected.find("http://");
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    auto end = selected.find_first_of(" \t", start);
+    if (end == std::string_view::npos)
+        end = selected.size();
+    std::string url;
+    for (char c : selected.substr(start, end - start)) {
+        if (c != '\r' && c != '\n')
+            url += c;
+    }
+    return url;
+}
+
 std::string BufferIndicatorText(int buffer) {
     // Half-width katakana: one byte each in code page 932.
     return buffer == 2 ? Sjis("ﾊﾞｯﾌｧ2") : Sjis("ﾊﾞｯﾌｧ1");

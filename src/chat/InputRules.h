@@ -139,6 +139,11 @@ std::size_t CaretAfterEmptyTagInsertion(std::size_t caret, const TagPair& tags);
 // Applies insertions to a byte string (the model the widget mirrors).
 std::string ApplyInsertions(std::string text, const std::vector<TextInsertion>& insertions);
 
+// "URLへ移動": the address in a selected log text, from "http://" to the next
+// blank or the end, with any line break inside removed. Nothing when the
+// selection holds no "http://".
+std::optional<std::string> ExtractUrl(std::string_view selected);
+
 // Status-bar texts.
 std::string BufferIndicatorText(int buffer);  // "ﾊﾞｯﾌｧ1" / "ﾊﾞｯﾌｧ2"
 std::string FilterIndicatorText(bool on);     // "ﾌｨﾙﾀON" / ""

@@ -160,6 +160,13 @@ TEST(TagInsertion, WrapsTheSelectionOrInsertsBothTagsAtTheCaret) {
     EXPECT_EQ(text.substr(0, CaretAfterEmptyTagInsertion(1, kSizeTags)), "a<size ");
 }
 
+TEST(InputTexts, UrlRunsToTheNextBlankWithoutLineBreaks) {
+    EXPECT_EQ(ExtractUrl("see http://example.org/a b"), "http://example.org/a");
+    EXPECT_EQ(ExtractUrl("http://exam\r\nple.org"), "http://example.org");
+    EXPECT_EQ(ExtractUrl("x http://a.jp/\tnext"), "http://a.jp/");
+    EXPECT_FALSE(ExtractUrl("https://secure.example").has_value());
+}
+
 TEST(InputTexts, IndicatorsAndNotices) {
     EXPECT_EQ(BufferIndicatorText(2), Sjis("ﾊﾞｯﾌｧ2"));
     EXPECT_EQ(BufferIndicatorText(1), Sjis("ﾊﾞｯﾌｧ1"));

@@ -1,8 +1,12 @@
 #include "chat/qt/CChatCommands.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
+#include <QUrl>
 
 #include "chat/CDebugCodes.h"
 #include "chat/CMemberList.h"
@@ -20,6 +24,7 @@ CChatCommands::CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes
     if (c_.input != nullptr) {
         connect(c_.input, &CInputLine::BufferIndicatorChanged, this,
                 [this](const QString& text) { emit StatusTextChanged(kBufferPane, text); });
+        connect(c_.input, &CInputLine::ContextMenuOpened, this, [this] { copyTarget_ = c_.input; });
     }
 }
 
@@ -156,8 +161,89 @@ bool CChatCommands::Execute(int id, int notifyCode) {
                 debug_->BeginDebugInput(c_.input->State().debugInput);
             }
             break;
+        case kEditCopy:
+            if (copyTarget_ != nullptr)
+                copyTarget_->copy();
+            break;
+        case kEditCut:
+            if (c_.input != nullptr)
+                c_.input->cut();
+            break;
+        case kEditPaste:
+            if (c_.input != nullptr)
+                c_.input->paste();
+            break;
+        case kEditUndo:
+            if (c_.input != nullptr)
+                c_.input->undo();
+            break;
         default:
             break;
+    }
+    return true;
+}
+
+void CChatCommands::InstallEnterHandling(QWidget* chatView) {
+    chatView_ = chatView;
+    if (chatView != nullptr)
+        chatView->installEventFilter(this);
+    if (c_.diceCombo != nullptr) {
+        c_.diceCombo->installEventFilter(this);
+        if (c_.diceCombo->lineEdit() != nullptr)
+            c_.diceCombo->lineEdit()->installEventFilter(this);
+    }
+}
+
+bool CChatCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
+        return QObject::eventFilter(watched, event);
+    }
+    const bool inDice =
+        c_.diceCombo != nullptr && (watched == c_.diceCombo || watched == c_.diceCombo->lineEdit());
+    if (!inDice && watched != chatView_)
+        return QObject::eventFilter(watched, event);
+    if (inDice)
+        emit RollDiceRequested();
+    if (c_.input != nullptr)
+        c_.input->State().debugInput = false;
+    return true;
+}
+
+QMenu* CChatCommands::BuildLogContextMenu(QTextEdit* log, QWidget* parent) {
+    copyTarget_ = log;
+    auto* menu = new QMenu(parent);
+    const QString selected = log->textCursor().selectedText();
+    QAction* copyAction =
+        menu->addAction(QStringLiteral("コピー(&C)\tCtrl+C"), log, &QTextEdit::copy);
+    copyAction->setEnabled(!selected.isEmpty());
+    QAction* urlAction = menu->addAction(QStringLiteral("URLへ移動(&U)"), this,
+                                         [this, log] { OpenSelectedUrl(log); });
+    urlAction->setEnabled(!selected.isEmpty() && selected.contains(QStringLiteral("http://")));
+    return menu;
+}
+
+QMenu* CChatCommands::BuildInputContextMenu(QWidget* parent) {
+    if (c_.input == nullptr)
+        return new QMenu(parent);
+    copyTarget_ = c_.input;
+    return c_.input->BuildContextMenu(parent);
+}
+
+bool CChatCommands::OpenSelectedUrl(QTextEdit* log) {
+    QString selected = log->textCursor().selectedText();
+    // The editor separates paragraphs with U+2029 in selections.
+    selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    const auto url = ExtractUrl(ToCp932(selected).text);
+    if (!url)
+        return false;
+    const QString address = FromCp932(*url);
+    if (openUrl_) {
+        openUrl_(address);
+    } else {
+        QDesktopServices::openUrl(QUrl(address));
     }
     return true;
 }

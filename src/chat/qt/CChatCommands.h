@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <string>
@@ -17,6 +18,8 @@
 
 class QComboBox;
 class QLineEdit;
+class QMenu;
+class QTextEdit;
 class QRadioButton;
 
 namespace yarrow {
@@ -47,6 +50,10 @@ class CChatCommands : public QObject {
         kInsertHeart = 32815,
         kSwapInputBuffers = 32836,
         kDebugInput = 32778,
+        kEditCopy = 57634,
+        kEditCut = 57635,
+        kEditPaste = 57637,
+        kEditUndo = 57643,
     };
     // Status-bar panes this object writes.
     static constexpr int kBufferPane = 1;
@@ -64,6 +71,21 @@ class CChatCommands : public QObject {
 
     CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes* debug,
                   QObject* parent = nullptr);
+
+    // Enter on the chat view outside the input line: in the dice combo's
+    // edit field it rolls, anywhere else it is swallowed; either way the
+    // debug input ends. Installs itself on the view and the dice combo.
+    void InstallEnterHandling(QWidget* chatView);
+
+    // The right-button menus. Over the log: copy and "URLへ移動"; over the
+    // input line: copy, cut, paste. The copy command then goes to the control
+    // whose menu was opened last (before any menu it does nothing).
+    QMenu* BuildLogContextMenu(QTextEdit* log, QWidget* parent);
+    QMenu* BuildInputContextMenu(QWidget* parent);
+    // "URLへ移動" on the log's selection; false when it holds no address.
+    bool OpenSelectedUrl(QTextEdit* log);
+    // Opens addresses (QDesktopServices by default; tests record them).
+    void SetUrlOpener(std::function<void(const QString&)> opener) { openUrl_ = std::move(opener); }
 
     // The command numbers Execute handles, and their keys.
     static const std::vector<int>& Commands();
@@ -97,6 +119,9 @@ class CChatCommands : public QObject {
     void RollDiceRequested();
     void StatusTextChanged(int pane, const QString& text);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void SetSubRadio(bool sub);
 
@@ -107,6 +132,9 @@ class CChatCommands : public QObject {
     const CMemberList* members_ = nullptr;
     std::function<std::string()> pleaseWait_;
     std::function<void()> reseed_;
+    std::function<void(const QString&)> openUrl_;
+    QPointer<QTextEdit> copyTarget_;
+    QPointer<QWidget> chatView_;
 };
 
 }  // namespace yarrow

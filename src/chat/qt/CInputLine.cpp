@@ -157,6 +157,7 @@ QMenu* CInputLine::BuildContextMenu(QWidget* parent) {
 }
 
 void CInputLine::contextMenuEvent(QContextMenuEvent* event) {
+    emit ContextMenuOpened();
     QMenu* menu = BuildContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());

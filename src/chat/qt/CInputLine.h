@@ -65,6 +65,8 @@ class CInputLine : public QTextEdit {
     void BufferIndicatorChanged(const QString& text);
     // Enter was pressed and the text handled.
     void Submitted(bool sent);
+    // The right-button menu was opened over the input line.
+    void ContextMenuOpened();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -32,6 +32,9 @@ class CWhisperWindow : public QDialog {
 
     // Refills the list (the preset target checked, then forgotten).
     void RefillMembers();
+    // The menu command and the member list's double-click: refill, then show,
+    // raise and activate, also when the window is already open.
+    void Present();
     // Sends the text to the checked members, then empties the text in every
     // case. True when the whisper went out.
     bool SendWhisperNow();
@@ -52,6 +55,7 @@ class CWhisperWindow : public QDialog {
     const CMemberList* members_ = nullptr;
     std::int32_t presetTarget_ = -1;
     std::vector<WhisperRow> rows_;
+    bool refilled_ = false;  // Present refilled already; the show must not redo it
     QPlainTextEdit* edit_ = nullptr;
     QListWidget* list_ = nullptr;
 };
