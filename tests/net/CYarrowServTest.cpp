@@ -8,6 +8,7 @@
 #include "HubFakes.h"
 #include "net/CYarrowServ.h"
 #include "platform/Cp932.h"
+#include "platform/Trace.h"
 
 namespace yarrow {
 namespace {
@@ -325,6 +326,31 @@ TEST_F(HubTest, HostileMemberAnnouncementsAreBounded) {
     ASSERT_EQ(hub.Members().size(), 2u);
     EXPECT_EQ(hub.Members()[0].MemberName, std::string(255, 'n'));
     EXPECT_EQ(hub.Members()[1].MemberName, std::string(254, '\x82'));
+}
+
+TEST_F(HubTest, TraceFollowsTheRelayStepByStep) {
+    FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
+    Join(a);
+    Join(b);
+    std::string trace;
+    SetTraceSink([&](std::string_view bytes) { trace.append(bytes); });
+    hub.ProcessPendingRead(2, Chat(2, "x"));
+    hub.Disconnection();
+    SetTraceSink({});
+    const std::vector<std::string> steps = {
+        " CYarrowServ::ProcessPendingRead\r\n",     " CYarrowServ::ReadMsg\r\n",
+        "  CMsg::Serialize(Read:LogBox)",           " CYarrowServ::StoreMsgItem(LogBox)\r\n",
+        " CYarrowServ::UpdateClients\r\n",          " CYarrowServ::AssembleMsg(LogBox)\r\n",
+        "  CMsg::Serialize(Write:LogBox)",          "  ID:1-> CYarrowServ::SendMsg\r\n",
+        "  ID:2-> CYarrowServ::SendMsg\r\n",        " CYarrowServ::Disconnection()\r\n",
+        " CYarrowServ::AssembleMsg(Disconnect)\r\n"};
+    std::size_t at = 0;
+    for (const std::string& step : steps) {
+        const std::size_t found = trace.find(step, at);
+        ASSERT_NE(found, std::string::npos) << step << " after " << trace.substr(at, 200);
+        at = found + step.size();
+    }
 }
 
 class FakeCards : public IHubCardState {
