@@ -25,6 +25,9 @@ const std::string& ShutdownNotice() {
         "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>";
     return text;
 }
+// Error texts are cut as the system's error texts always were.
+constexpr std::size_t kMaxErrorTextBytes = 256;
+
 const std::string& ErrorMark() {
     static const std::string text = "<b>" + Sjis("※ ");
     return text;
@@ -364,7 +367,7 @@ void CYarrowServ::ReportError(const std::string& operation, const CMsg& record,
         }
         std::string line = ErrorMark() + operation + "(" + CMsg::TypeName(record.Type) + "/" +
                            record.Name + "[" + std::to_string(record.ID) + ":" + memberName +
-                           "]) : " + errorText + "</b>";
+                           "]) : " + TruncateCp932(errorText, kMaxErrorTextBytes) + "</b>";
         owner_->AppendNoticeLine(line);
         owner_->RunMemberListCommand();
     }
