@@ -33,7 +33,8 @@ namespace {
 QWidget* MakePlaceholder(const QString& name, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
-    list->setEnabled(false);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
     return list;
 }
 

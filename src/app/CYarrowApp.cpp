@@ -13,6 +13,7 @@
 #include "app/CStatusPanes.h"
 #include "app/CYarrowView.h"
 #include "app/CommandIds.h"
+#include "app/LockKeys.h"
 #include "chat/CChatLog.h"
 #include "chat/LogFiles.h"
 #include "platform/Cp932.h"
@@ -136,6 +137,7 @@ void CYarrowApp::Start(bool show) {
 
     // 8. Show.
     if (show) {
+        frame_->StatusPanes().SetLockKeySource(SystemLockKeySource());
         frame_->show();
         view->InputLine()->setFocus(Qt::OtherFocusReason);
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/DiceIcon.h"
+#include "chat/qt/CInputLine.h"
 #include "platform/qt/CLogWidget.h"
 
 namespace yarrow {
@@ -66,7 +67,9 @@ CYarrowView::CYarrowView(QWidget* parent) : QWidget(parent) {
     connect(subHandle_, &QComboBox::activated, this, [this] { SetRadioIndex(1); });
     connect(subHandle_->lineEdit(), &QLineEdit::textEdited, this, [this] { SetRadioIndex(1); });
 
-    input_ = new QTextEdit(this);
+    // The input line knows the keys of speaking (Enter sends, Ctrl+Enter
+    // breaks the line, typing notices, tags); the view only places it.
+    input_ = new CInputLine(this);
     input_->setObjectName(QStringLiteral("1001"));
     input_->setAcceptRichText(false);
     input_->setLineWrapMode(QTextEdit::WidgetWidth);

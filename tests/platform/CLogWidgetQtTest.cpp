@@ -1,5 +1,6 @@
 // The log control fed by the chat log: what a line looks like in the
 // document, links, streaming out and scrolling.
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -51,6 +52,7 @@ class CLogWidgetQtTest : public QObject {
     void addressesBecomeLinks();
     void clickingALinkOpensIt();
     void findUrlsStopsWhereAnAddressEnds();
+    void contextMenuCopiesAndGoesToTheSelectedAddress();
     void streamsOutTextAndRtf();
     void scrollLockKeepsTheView();
     void clearAndBackground();
@@ -142,6 +144,39 @@ void CLogWidgetQtTest::findUrlsStopsWhereAnAddressEnds() {
     QCOMPARE(urls("http:// https://"), QStringList{});
     QCOMPARE(urls("ftp://a.b mailto:x"), QStringList{});
     QCOMPARE(urls("http://a\thttps://b"), (QStringList{"http://a", "https://b"}));
+}
+
+void CLogWidgetQtTest::contextMenuCopiesAndGoesToTheSelectedAddress() {
+    QCOMPARE(CLogWidget::AddressInSelection("see http://a.b/c d"), QStringLiteral("http://a.b/c"));
+    // A line break inside the selection is no end of the address.
+    QCOMPARE(CLogWidget::AddressInSelection(QStringLiteral("http://a.b/\u2029cd e")),
+             QStringLiteral("http://a.b/cd"));
+    QCOMPARE(CLogWidget::AddressInSelection("https only"), QString());
+
+    Fixture f;
+    QList<QUrl> opened;
+    f.log.SetLinkOpener([&opened](const QUrl& url) { opened << url; });
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("go http://example.com/x now"), 0, kLogBox);
+    const auto actions = [&f] {
+        std::unique_ptr<QMenu> menu(f.log.BuildContextMenu(nullptr));
+        QStringList texts;
+        QList<bool> enabled;
+        for (QAction* a : menu->actions()) {
+            texts << a->text();
+            enabled << a->isEnabled();
+        }
+        return std::make_pair(texts, enabled);
+    };
+    const auto [texts, enabled] = actions();
+    QCOMPARE(texts, (QStringList{"コピー(&C)\tCtrl+C", "URLへ移動(&U)"}));
+    QCOMPARE(enabled, (QList<bool>{false, false}));
+
+    QTextCursor select = f.log.document()->find(QStringLiteral("go http://example.com/x now"));
+    f.log.setTextCursor(select);
+    std::unique_ptr<QMenu> menu(f.log.BuildContextMenu(nullptr));
+    QVERIFY(menu->actions().at(0)->isEnabled());
+    menu->actions().at(1)->trigger();
+    QCOMPARE(opened, (QList<QUrl>{QUrl("http://example.com/x")}));
 }
 
 void CLogWidgetQtTest::streamsOutTextAndRtf() {

@@ -1,6 +1,8 @@
 #include "platform/qt/CLogWidget.h"
 
+#include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -210,6 +212,50 @@ std::string CLogWidget::StreamOutRtf() const {
 
 std::string CLogWidget::StreamOutText() const {
     return CRtfWriter::WriteText(Runs());
+}
+
+QString CLogWidget::AddressInSelection(const QString& selection) {
+    // Selections hand paragraph ends over as U+2029; as CR LF they would be
+    // removed, so they are removed here too.
+    QString text = selection;
+    text.remove(QChar::ParagraphSeparator);
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    const qsizetype start = text.indexOf(QLatin1String("http://"));
+    if (start < 0) {
+        return {};
+    }
+    qsizetype end = start;
+    while (end < text.size() && text.at(end) != QLatin1Char(' ') &&
+           text.at(end) != QLatin1Char('\t') && text.at(end) != QChar(0x3000)) {
+        ++end;
+    }
+    return text.mid(start, end - start);
+}
+
+QMenu* CLogWidget::BuildContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const QString selected = textCursor().selectedText();
+    QAction* copyAction = menu->addAction(QStringLiteral("コピー(&C)\tCtrl+C"));
+    copyAction->setObjectName(QStringLiteral("57634"));
+    copyAction->setEnabled(!selected.isEmpty());
+    connect(copyAction, &QAction::triggered, this, &QTextEdit::copy);
+    QAction* go = menu->addAction(QStringLiteral("URLへ移動(&U)"));
+    go->setObjectName(QStringLiteral("logGoToUrl"));
+    const QString address = AddressInSelection(selected);
+    go->setEnabled(!address.isEmpty());
+    connect(go, &QAction::triggered, this, [this, address] {
+        if (opener_) {
+            opener_(QUrl(address));
+        }
+    });
+    return menu;
+}
+
+void CLogWidget::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = BuildContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void CLogWidget::Clear() {

@@ -13,6 +13,9 @@
 #include "chat/CRtfReader.h"
 #include "chat/ILogControl.h"
 
+class QContextMenuEvent;
+class QMenu;
+
 namespace yarrow {
 
 class CLogWidget : public QTextBrowser, public ILogControl {
@@ -36,6 +39,17 @@ class CLogWidget : public QTextBrowser, public ILogControl {
     // UTF-16 units. An address runs to the next blank, control character,
     // non-ASCII character or one of < > " (which cannot be part of one).
     static std::vector<std::pair<int, int>> FindUrls(const QString& text);
+
+    // The address "URLへ移動" opens for a selection: from its first "http://"
+    // to the next blank (line breaks inside removed); empty when there is none.
+    static QString AddressInSelection(const QString& selection);
+
+    // The log's context menu: copy and "URLへ移動" (greyed when nothing or no
+    // address is selected). The caller owns the menu.
+    QMenu* BuildContextMenu(QWidget* parent);
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     void AppendRuns(const std::vector<RtfRun>& runs);

@@ -1,0 +1,553 @@
+#include "app/CChatController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+
+#include "app/CMainFrame.h"
+#include "app/COwnedHub.h"
+#include "app/CStatusPanes.h"
+#include "app/CYarrowApp.h"
+#include "app/CYarrowView.h"
+#include "app/CommandIds.h"
+#include "app/CommandLine.h"
+#include "chart/qt/CChartWindow.h"
+#include "chat/CChatLog.h"
+#include "chat/CMemberList.h"
+#include "chat/CTraceLog.h"
+#include "chat/qt/CChatCommands.h"
+#include "chat/qt/CConnectDialog.h"
+#include "chat/qt/CInputLine.h"
+#include "chat/qt/COptionPropSheet.h"
+#include "chat/qt/CPlayerListView.h"
+#include "chat/qt/CWhisperWindow.h"
+#include "dice/CDiceRoller.h"
+#include "dice/CMersenneTwister.h"
+#include "dice/CPluginRegistry.h"
+#include "dice/qt/CDiceTemplateView.h"
+#include "dice/qt/CDiceTmplOptionDlg.h"
+#include "dice/qt/CExpressionCombo.h"
+#include "net/CClientSession.h"
+#include "net/CDispatcher.h"
+#include "net/qt/CChatSocket.h"
+#include "platform/Cp932.h"
+#include "platform/IPrompter.h"
+#include "platform/ISound.h"
+#include "platform/qt/CLogWidget.h"
+#include "platform/qt/QtCp932.h"
+#include "settings/CSettings.h"
+
+namespace yarrow {
+
+namespace {
+
+// The call alert: three 800 Hz tones of 300 ms with 50 ms between them,
+// scheduled on the event loop so the window keeps painting meanwhile.
+constexpr int kCallBeeps = 3;
+constexpr int kCallBeepHertz = 800;
+constexpr int kCallBeepMs = 300;
+constexpr int kCallBeepGapMs = 50;
+
+constexpr int kMemberCheckTimer = 3;
+
+}  // namespace
+
+CChatController::CChatController(CYarrowApp& app) : app_(app) {
+    StartupHooks hooks;
+    hooks.beforeSettings = [this](CMainFrame& frame) { BuildObjects(frame); };
+    hooks.settingsLoaded = [this](CMainFrame&, const CSettings& s) { ApplySettings(s); };
+    hooks.createWindows = [this](CMainFrame& frame) { CreateWindows(frame); };
+    hooks.paneInitialUpdates = [this](CMainFrame& frame) { PaneInitialUpdates(frame); };
+    app_.SetHooks(std::move(hooks));
+}
+
+CChatController::~CChatController() {
+    // Leave quietly before the objects the session reports to go away.
+    if (session_)
+        session_->Disconnect(true);
+    dispatcher_.reset();
+    session_.reset();
+    socket_.reset();
+    for (auto& [id, timer] : timers_)
+        delete timer;
+    delete chart_;
+    delete whisper_;
+    roller_.reset();
+    plugins_.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void CChatController::BuildObjects(CMainFrame& frame) {
+    frame_ = &frame;
+    log_ = &app_.ChatLog();
+    const std::string folder = app_.ProgramFolder();
+
+    // The dice generator starts from the time, like every connection later.
+    RandomSeed(static_cast<std::uint32_t>(std::time(nullptr)));
+    plugins_ = std::make_unique<CPluginRegistry>(folder + "Plugin");
+    roller_ = std::make_unique<CDiceRoller>(*this, CMersenneTwister::Process(),
+                                            folder + "Chart.ini", plugins_.get());
+    countdown_ = std::make_unique<CCountdown>(*this, *this);
+    debug_ = std::make_unique<CDebugCodes>(*this);
+    trace_ = std::make_unique<CTraceLog>(clock_, folder);
+
+    players_ = new CPlayerListView;
+    players_->SetPrompter(&frame.Prompter());
+    frame.SetMemberListPane(players_);
+
+    hubFactory_ = std::make_unique<COwnedHubFactory>(*this, frame.Prompter(), app_.Sound());
+    socket_ = std::make_unique<CChatSocket>();
+    socket_->SetDialogParent(&frame);
+    session_ = std::make_unique<CClientSession>(
+        CClientSession::Deps{*socket_, *hubFactory_, frame.Prompter(), *this, *players_, *this,
+                             *this, clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
+    socket_->SetSession(session_.get());
+
+    log_->SetPastLogSink([this](const std::string& line) {
+        if (COwnedHub* hub = ServingHub())
+            hub->AddPastLog(line);
+    });
+
+    CYarrowView* view = frame.ChatView();
+    CInputLine* input = Input();
+    if (input != nullptr) {
+        input->Attach(this, debug_.get());
+        input->SetManagesHeight(false);
+        connect(input, &CInputLine::LineBreaksChanged, view, &CYarrowView::SetInputLineBreaks);
+        connect(input, &CInputLine::BufferIndicatorChanged, this, [this](const QString& text) {
+            frame_->StatusPanes().SetText(StatusPane::Buffer, text);
+        });
+    }
+    CChatCommands::Controls controls;
+    controls.input = input;
+    controls.handleName = view->HandleNameField();
+    controls.handleRadio = view->HandleNameRadio();
+    controls.subRadio = view->SubHandleNameRadio();
+    controls.subCombo = view->SubHandleNameCombo();
+    controls.diceCombo = view->DiceCombo();
+    commands_ = new CChatCommands(controls, this, debug_.get(), this);
+    commands_->SetPrompter(&frame.Prompter());
+    commands_->SetMemberList(&players_->Members());
+    commands_->SetReseed([] { RandomSeed(static_cast<std::uint32_t>(std::time(nullptr))); });
+    commands_->SetPleaseWaitSource([this] { return CSettings(app_.SettingsPath()).PleaseWait(); });
+    connect(commands_, &CChatCommands::RollDiceRequested, this, [this] { roller_->OnRollDice(); });
+    connect(commands_, &CChatCommands::StatusTextChanged, this, [this](int pane, const QString& t) {
+        frame_->StatusPanes().SetText(static_cast<StatusPane>(pane), t);
+    });
+    connect(view, &CYarrowView::DiceRequested, this, [this] { roller_->OnRollDice(); });
+    // Enter in the expression box rolls; the roller keeps the list itself.
+    view->DiceCombo()->setInsertPolicy(QComboBox::NoInsert);
+    if (QLineEdit* edit = view->DiceCombo()->lineEdit()) {
+        connect(edit, &QLineEdit::returnPressed, this, [this] { roller_->OnRollDice(); });
+    }
+
+    connect(players_, &CPlayerListView::WhisperRequested, this,
+            [this](std::int32_t id) { ShowWhisperWindow(id); });
+    connect(players_, &CPlayerListView::CallRequested, this,
+            [this](std::int32_t id) { SendCall(*this, id); });
+
+    RegisterCommands(frame);
+    frame.SetShutdownHook([this] {
+        if (session_)
+            session_->Disconnect(true);
+    });
+}
+
+void CChatController::ApplySettings(const CSettings& settings) {
+    autoChartShow_ = settings.IsAutoChartShow();
+    autoMapShow_ = settings.IsAutoMapShow();
+    session_->SetMyColor(static_cast<std::int32_t>(settings.HandleNameColor()));
+    if (CInputLine* input = Input()) {
+        input->SetFilterWords(settings.FilterdPerson(), settings.Filter());
+    }
+    DiceSoundSettings sound;
+    sound.DiceHoy = settings.DiceHoy();
+    sound.IsDiceHoyRandom = settings.IsDiceHoyRandom();
+    sound.RandomDiceHoy = settings.RandomDiceHoys();
+    roller_->SetSoundSettings(std::move(sound));
+    if (templates_ != nullptr)
+        templates_->ShowGroup(0);
+}
+
+void CChatController::CreateWindows(CMainFrame& frame) {
+    CYarrowView* view = frame.ChatView();
+    chart_ = new CChartWindow(*this, frame.Prompter(), &frame);
+    view->SetModelessWindow(ModelessWindow::Chart, chart_);
+    whisper_ = new CWhisperWindow(&frame);
+    whisper_->Attach(this, &players_->Members());
+    view->SetModelessWindow(ModelessWindow::Whisper, whisper_);
+
+    dispatcher_ = std::make_unique<CDispatcher>(CDispatcher::Deps{
+        *session_, *this, *players_, *chart_, *this, *this, *this, frame.Prompter(), clock_});
+    session_->SetRecordHandler(dispatcher_.get());
+}
+
+void CChatController::PaneInitialUpdates(CMainFrame& frame) {
+    templates_ = new CDiceTemplateView(app_.ProgramFolder() + "Yarrow.ini",
+                                       [this](const TemplateEntry& entry, std::int32_t bonus) {
+                                           return roller_->RollTemplateFromPane(entry, bonus);
+                                       });
+    frame.SetTemplatePane(templates_);
+    templates_->ShowGroup(0);
+}
+
+void CChatController::RegisterCommands(CMainFrame& frame) {
+    CCommandRouter& router = frame.Router();
+    router.SetHandler(
+        cmd::kConnect, [this] { OnConnectCommand(); },
+        [this] { return !frame_->IsConnectedMenu(); });
+    router.SetHandler(
+        cmd::kDisconnect, [this] { session_->DisconnectCommand(); },
+        [this] { return frame_->IsConnectedMenu(); });
+    router.SetHandler(cmd::kOptions, [this] { OnOptionsCommand(); });
+    router.SetHandler(cmd::kChart,
+                      [this] { frame_->ChatView()->ShowModeless(ModelessWindow::Chart); });
+    router.SetHandler(cmd::kWhisper, [this] { ShowWhisperWindow(-1); });
+    for (int id : CChatCommands::Commands()) {
+        if (id == cmd::kResetMemberList)
+            continue;
+        router.SetHandler(id, [this, id] { commands_->Execute(id); });
+    }
+    router.SetHandler(
+        cmd::kResetMemberList, [this] { RunMemberListCommand(); },
+        [this] { return session_->IsConnected(); });
+    connect(&frame, &CMainFrame::FirstPersonFilterChanged, this,
+            [this](bool on) { commands_->SetFilterOn(on); });
+    if (QAction* item = frame.Action(cmd::kResetMemberList)) {
+        for (QObject* owner : item->associatedObjects()) {
+            if (auto* menu = qobject_cast<QMenu*>(owner)) {
+                connect(menu, &QMenu::aboutToShow, this, [this] { UpdateMaintenanceItem(); });
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void CChatController::OnConnectCommand() {
+    CConnectDialog dialog(app_.ProgramFolder() + "Yarrow.ini", frame_->Prompter(), {}, frame_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const ConnectRequest request = dialog.Request();
+    if (!session_->ConnectAndShow(request.handleName, request.asClient, request.serverAddress,
+                                  request.port, static_cast<std::int32_t>(request.color))) {
+        return;
+    }
+    frame_->ChatView()->HandleNameField()->setText(FromCp932(request.handleName));
+    if (request.startLog)
+        app_.Report(log_->StartTextLog());
+    if (request.makeDefault)
+        CConnectDialog::WriteDefaults(request, app_.SettingsPath());
+    frame_->UpdateCommandStates();
+}
+
+bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) {
+    const CSettings settings(app_.SettingsPath());
+    const bool asClient = request.mode == CommandLineRequest::Mode::Join;
+    const std::string address = asClient ? request.host : std::string("127.0.0.1");
+    const int port = request.port.value_or(settings.PortNum());
+    if (!session_->ConnectAndShow(request.name, asClient, address, port,
+                                  static_cast<std::int32_t>(settings.HandleNameColor()))) {
+        return false;
+    }
+    frame_->ChatView()->HandleNameField()->setText(FromCp932(request.name));
+    if (settings.IsSaveLogExactlyOne())
+        app_.Report(log_->StartTextLog());
+    frame_->UpdateCommandStates();
+    return true;
+}
+
+void CChatController::OnOptionsCommand() {
+    COptionPropSheet::Context context;
+    context.currentSettingsPath = app_.SettingsPath();
+    context.defaultSettingsPath = app_.ProgramFolder() + "Yarrow.ini";
+    context.basic.handleName = ToCp932(frame_->ChatView()->HandleNameField()->text()).text;
+    context.basic.connected = session_->IsConnected();
+    context.basic.liveServerAddress = session_->ServerIP();
+    context.basic.livePort = session_->PortNum();
+    context.checkDiceFormat = [this](const std::string& expression) {
+        return roller_->CheckDiceFormat(expression, DiceKind::FormatError);
+    };
+    COptionPropSheet sheet(std::move(context), frame_->Prompter(), frame_);
+    auto* templatePage =
+        new CDiceTmplOptionDlg(frame_->Prompter(), [this](const std::string& formula, bool plugin) {
+            return roller_->CheckDiceFormat(formula,
+                                            plugin ? DiceKind::PluginRoll : DiceKind::SumRoll);
+        });
+    sheet.AddPage(
+        templatePage, QStringLiteral("ダイステンプレート"),
+        [templatePage](const std::string& path) { templatePage->LoadTemplates(path); },
+        [templatePage](const std::string& path) { return templatePage->SaveTemplates(path); },
+        false);
+    if (sheet.exec() != QDialog::Accepted)
+        return;
+    app_.SetSettingsPath(sheet.SettingsPath());
+    app_.LoadSettings();
+}
+
+void CChatController::ShowWhisperWindow(std::int32_t presetTarget) {
+    if (!whisper_)
+        return;
+    whisper_->SetPresetTarget(presetTarget);
+    if (whisper_->isVisible())
+        whisper_->RefillMembers();
+    frame_->ChatView()->ShowModeless(ModelessWindow::Whisper);
+}
+
+void CChatController::RunMemberListCommand() {
+    RunMaintenanceCommand(*this, players_->Members());
+}
+
+void CChatController::UpdateMaintenanceItem() {
+    QAction* item = frame_->Action(cmd::kResetMemberList);
+    if (item == nullptr)
+        return;
+    const MaintenanceItem state =
+        players_->Members().MaintenanceMenuItem(session_->IsConnected(), session_->MyID());
+    item->setText(FromCp932(state.text));
+    item->setEnabled(state.enabled);
+}
+
+// ---------------------------------------------------------------------------
+// Sending and the log
+
+bool CChatController::SendChat(const std::string& name, const std::string& text, std::int32_t color,
+                               std::int32_t type) {
+    return session_->SendChat(name, text, color, type);
+}
+
+bool CChatController::SendText(const std::string& text, std::int32_t type) {
+    return session_->SendText(text, type);
+}
+
+bool CChatController::DoSerialize(CMsg& msg) {
+    return session_->IsConnected() && session_->DoSerialize(msg);
+}
+
+void CChatController::AppendChatLine(const std::string& name, const std::string& text,
+                                     std::int32_t color, std::int32_t type) {
+    log_->SetColorOff(debug_->IsOn(CDebugCodes::kNamesInColorZero));
+    log_->AppendChatLine(name, text, static_cast<std::uint32_t>(color), type);
+}
+
+void CChatController::AppendNoticeLine(const std::string& text) {
+    log_->AppendNoticeLine(text);
+}
+
+void CChatController::CloseTextLog() {
+    log_->StopTextLog();
+}
+
+bool CChatController::IsConnected() const {
+    return session_ && session_->IsConnected();
+}
+bool CChatController::IsConnected() {
+    return session_ && session_->IsConnected();
+}
+std::int32_t CChatController::MyID() const {
+    return session_ ? session_->MyID() : -1;
+}
+std::string CChatController::MyName() const {
+    return session_ ? session_->MyName() : "";
+}
+std::int32_t CChatController::MyColor() const {
+    return session_ ? session_->MyColor() : 0;
+}
+std::int32_t CChatController::MyColor() {
+    return session_ ? session_->MyColor() : 0;
+}
+std::string CChatController::SpeakerName() {
+    return commands_->SpeakerName();
+}
+std::string CChatController::SpeakerName() const {
+    return commands_->SpeakerName();
+}
+
+// ---------------------------------------------------------------------------
+// The view and the frame
+
+void CChatController::RememberFocus() {
+    focusBefore_ = QApplication::focusWidget();
+}
+
+void CChatController::RestoreFocus() {
+    if (focusBefore_)
+        focusBefore_->setFocus(Qt::OtherFocusReason);
+}
+
+void CChatController::AlertCall() {
+    frame_->showNormal();
+    frame_->raise();
+    frame_->activateWindow();
+    ISound& sound = app_.Sound();
+    for (int i = 0; i < kCallBeeps; ++i) {
+        QTimer::singleShot(i * (kCallBeepMs + kCallBeepGapMs), this,
+                           [&sound] { sound.Tone(kCallBeepHertz, kCallBeepMs); });
+    }
+}
+
+void CChatController::StartMemberCheckTimer(int milliseconds) {
+    StartTimer(kMemberCheckTimer, milliseconds);
+}
+
+void CChatController::SetCaption(const std::string& text) {
+    frame_->SetCaption(text);
+}
+
+void CChatController::SetConnectedMenu(bool connected) {
+    frame_->SetConnectedMenu(connected);
+    frame_->UpdateCommandStates();
+}
+
+// ---------------------------------------------------------------------------
+// The roller's host
+
+bool CChatController::IsShiftDown() {
+    return CExpressionCombo::ShiftHeld();
+}
+
+bool CChatController::BeginCountdown(std::int32_t totalSeconds, std::int32_t intervalSeconds) {
+    return countdown_->BeginCountdown(totalSeconds, intervalSeconds);
+}
+
+void CChatController::CancelCountdown() {
+    countdown_->CancelCountdown();
+}
+
+std::int32_t CChatController::CountdownRemainingMs() {
+    return countdown_->Remaining();
+}
+
+void CChatController::DrawCard(bool open) {
+    if (!session_->IsConnected()) {
+        AppendNoticeLine(NotConnectedNotice());
+        return;
+    }
+    // The hub decides what is drawn; the answer comes back as the record.
+    CMsg msg;
+    msg.Type = open ? yarrow::DrawCard : ScreenCard;
+    msg.Name = SpeakerName();
+    msg.Color = MyColor();
+    msg.ID = MyID();
+    session_->DoSerialize(msg);
+}
+
+std::string CChatController::ExpressionText() {
+    return CExpressionCombo(frame_->ChatView()->DiceCombo()).Text();
+}
+bool CChatController::IsExpressionPicked() {
+    return CExpressionCombo(frame_->ChatView()->DiceCombo()).IsPicked();
+}
+std::vector<std::string> CChatController::ExpressionEntries() {
+    return CExpressionCombo(frame_->ChatView()->DiceCombo()).Entries();
+}
+void CChatController::AddExpressionEntry(const std::string& text) {
+    CExpressionCombo(frame_->ChatView()->DiceCombo()).Add(text);
+}
+void CChatController::SelectExpressionEntry(int index) {
+    CExpressionCombo(frame_->ChatView()->DiceCombo()).Select(index);
+}
+
+// ---------------------------------------------------------------------------
+// Debug codes
+
+std::string CChatController::LogColorTable() const {
+    return log_->LogColorTable();
+}
+
+std::string CChatController::LogControlRtf() const {
+    return frame_->ChatView()->LogControl()->StreamOutRtf();
+}
+
+bool CChatController::IsHosting() const {
+    return ServingHub() != nullptr;
+}
+
+std::vector<CMember> CChatController::HubMembers() const {
+    COwnedHub* hub = ServingHub();
+    return hub != nullptr ? hub->Members() : std::vector<CMember>{};
+}
+
+void CChatController::RebuildMemberView(const std::vector<CMember>& members) {
+    players_->RebuildMembers(members);
+}
+
+bool CChatController::OpenTraceLog() {
+    return trace_->Open();
+}
+bool CChatController::IsTraceLogOpen() const {
+    return trace_->FileOpen();
+}
+void CChatController::CloseTraceLog() {
+    trace_->Close();
+}
+
+// ---------------------------------------------------------------------------
+// Window timers
+
+bool CChatController::StartTimer(int timerId, int periodMs) {
+    QTimer*& timer = timers_[timerId];
+    if (timer == nullptr) {
+        timer = new QTimer;
+        connect(timer, &QTimer::timeout, this, [this, timerId] { OnTimer(timerId); });
+    }
+    // The member check fires once; the countdown's timers repeat until killed.
+    timer->setSingleShot(timerId == kMemberCheckTimer);
+    timer->start(periodMs);
+    return true;
+}
+
+void CChatController::KillTimer(int timerId) {
+    auto it = timers_.find(timerId);
+    if (it != timers_.end())
+        it->second->stop();
+}
+
+void CChatController::OnTimer(int timerId) {
+    switch (timerId) {
+        case CCountdown::kTickTimer:
+            countdown_->OnTickTimer();
+            break;
+        case CCountdown::kEndTimer:
+            countdown_->OnEndTimer();
+            break;
+        case kMemberCheckTimer:
+            KillTimer(kMemberCheckTimer);
+            if (dispatcher_)
+                dispatcher_->OnMemberCheckTimer();
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+void CChatController::ReceiveMap(const CMsg& msg) {
+    char page[24] = "MainMap";
+    if (msg.Param2 != 0)
+        std::snprintf(page, sizeof page, "SubMap%02d", msg.Param2);
+    AppendNoticeLine(Sjis("◇ ") + page + Sjis("に更新がありました"));
+}
+
+COwnedHub* CChatController::ServingHub() const {
+    if (!session_)
+        return nullptr;
+    auto* hub = dynamic_cast<COwnedHub*>(session_->OwnedHub());
+    return hub != nullptr && hub->IsServing() ? hub : nullptr;
+}
+
+CInputLine* CChatController::Input() const {
+    return qobject_cast<CInputLine*>(frame_->ChatView()->InputLine());
+}
+
+}  // namespace yarrow

@@ -1,0 +1,52 @@
+#include "app/COwnedHub.h"
+
+#include "net/CYarrowServ.h"
+#include "net/qt/CQtHubNetwork.h"
+
+namespace yarrow {
+
+COwnedHub::COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound)
+    : network_(std::make_unique<CQtHubNetwork>(&prompter, &sound)) {
+    network_->Hub().SetOwner(&owner);
+}
+
+COwnedHub::~COwnedHub() = default;
+
+bool COwnedHub::ConnectSocket(int port) {
+    return network_->Hub().ConnectSocket(port);
+}
+
+bool COwnedHub::IsServing() const {
+    return network_->Hub().Serving();
+}
+
+int COwnedHub::ListeningPort() const {
+    return network_->Port();
+}
+
+void COwnedHub::Disconnection() {
+    network_->Hub().Disconnection();
+}
+
+std::vector<std::string> COwnedHub::DeckSetNames() const {
+    // The hub has no deck sets until cards are part of the program.
+    return {};
+}
+
+void COwnedHub::PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) {
+    network_->Hub().PurgeCardHolders(liveIDs);
+}
+
+void COwnedHub::AddPastLog(const std::string& line) {
+    network_->Hub().AddPastLog(line);
+}
+
+std::vector<CMember> COwnedHub::Members() const {
+    return network_->Hub().Members();
+}
+
+std::unique_ptr<IOwnedHub> COwnedHubFactory::CreateHub() {
+    return std::make_unique<COwnedHub>(owner_, prompter_, sound_);
+}
+
+}  // namespace yarrow
