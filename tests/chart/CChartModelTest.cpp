@@ -155,15 +155,5 @@ TEST(CChartModel, LockChangesOnlyOnAChangeOfStateAndKeepsTheFirstLocker) {
     EXPECT_EQ(chart.Caption(), "Yarrow");
 }
 
-TEST(CChartModel, SpinIsKeptInTheNumberBoxRange) {
-    CChartModel chart;
-    chart.SetSpin(100);
-    EXPECT_EQ(chart.Spin(), 100);
-    chart.SetSpin(101);
-    EXPECT_EQ(chart.Spin(), 100);
-    chart.SetSpin(-5);
-    EXPECT_EQ(chart.Spin(), 0);
-}
-
 }  // namespace
 }  // namespace yarrow

@@ -83,6 +83,7 @@ class CChartWindowQtTest : public QObject {
     void deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone();
     void deleteColumnsDialogAsksWithTheCount();
     void inPlaceEditWritesTheCellAndAnnounces();
+    void lockArrivingDuringAQuestionCancelsTheEdit();
     void saveAndOpenFilesWithTheirMessages();
     void fitColumnsMeasuresCellsAndTraces();
     void fittedWidthsNeverShortenTheText();
@@ -439,6 +440,49 @@ void CChartWindowQtTest::inPlaceEditWritesTheCellAndAnnounces() {
     p.window->ApplyChart(msg);
     QApplication::processEvents();
     QCOMPARE(p.window->Model().Cell(0, 0), std::string("sent"));
+}
+
+void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
+    Participant p(1, "A");
+    CMsg lock;
+    lock.Type = ChartLock;
+    lock.ID = 2;
+    lock.Text = "Bob";
+    p.dialogs->header = QStringLiteral("HP");
+    p.dialogs->whileAsking = [&] { p.window->ReceiveChartLock(lock); };
+    p.window->AddColumn();
+    QCOMPARE(p.window->Model().ColumnCount(), 1);
+    QCOMPARE(p.LocksSent(), 0);
+
+    // The same for the delete question, answered Yes after the lock came.
+    struct LockingPrompter final : IPrompter {
+        std::function<void()> onAsk;
+        PromptAnswer Ask(const std::string&, const std::string&, PromptIcon,
+                         PromptButtons) override {
+            onAsk();
+            return PromptAnswer::Yes;
+        }
+    } locking;
+    CChartWindow window(p.host, locking, nullptr, std::make_unique<ScriptedDialogs>());
+    locking.onAsk = [&] { window.ReceiveChartLock(lock); };
+    window.AddRow();
+    window.Grid()->selectRow(1);
+    window.DeleteSelectedRow();
+    QVERIFY(window.Model().Locked());
+    QCOMPARE(window.Model().RowCount(), 2);
+
+    // A cell longer than a single-line field holds is not opened for editing.
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = 2;
+    msg.ChartColumns = 1;
+    msg.Strings = {"h", std::string(40000, 'x')};
+    p.window->ApplyChart(msg);
+    const int locks = p.LocksSent();
+    p.window->EditCell(0, 0);
+    QVERIFY(!p.window->Grid()->findChild<QLineEdit*>());
+    QCOMPARE(p.LocksSent(), locks);
+    QCOMPARE(p.window->Model().Cell(0, 0).size(), size_t(40000));
 }
 
 void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {

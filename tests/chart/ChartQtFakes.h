@@ -45,7 +45,11 @@ class ScriptedDialogs final : public IChartDialogs {
   public:
     std::optional<std::string> OpenFileName(QWidget*) override { return openPath; }
     std::optional<std::string> SaveFileName(QWidget*) override { return savePath; }
-    std::optional<QString> AskColumnHeader(QWidget*) override { return header; }
+    std::optional<QString> AskColumnHeader(QWidget*) override {
+        if (whileAsking)
+            whileAsking();
+        return header;
+    }
     std::optional<std::vector<int>> ChooseColumnsToDelete(const QStringList& headers, IPrompter&,
                                                           QWidget*) override {
         offered = headers;
@@ -54,6 +58,8 @@ class ScriptedDialogs final : public IChartDialogs {
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
     std::optional<QString> header;
+    // Runs while the column dialog is open (records arriving meanwhile).
+    std::function<void()> whileAsking;
     std::optional<std::vector<int>> columns;
     QStringList offered;
 };

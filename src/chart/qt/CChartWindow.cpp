@@ -33,6 +33,7 @@ namespace {
 
 constexpr int kNewColumnWidth = 100;
 constexpr int kMinColumnWidth = 50;
+constexpr qsizetype kMaxEditChars = 32767;
 
 QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -249,7 +250,8 @@ void CChartWindow::AddColumn() {
     if (chart_.Locked())
         return;
     const std::optional<QString> header = dialogs_->AskColumnHeader(this);
-    if (!header)
+    // A lock may have arrived while the dialog was open.
+    if (!header || chart_.Locked())
         return;
     Cp932Conversion text = ToCp932(*header);
     const CChartResult result = model_->AddColumn(std::move(text.text));
@@ -278,7 +280,8 @@ void CChartWindow::DeleteSelectedRow() {
     if (row < 0)
         return;
     if (prompter_.Ask(Sjis("アイテムを削除してよろしいですか？"), Sjis("確認"),
-                      PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes) {
+                      PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes ||
+        chart_.Locked()) {
         return;
     }
     if (model_->RemoveRow(row).changed)
@@ -325,7 +328,8 @@ void CChartWindow::ResetChart() {
     if (chart_.Locked())
         return;
     if (prompter_.Ask(Sjis("表を全てリセットします。\r\nよろしいですか？"), Sjis("確認"),
-                      PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes) {
+                      PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes ||
+        chart_.Locked()) {
         return;
     }
     model_->Rebuild([](CChartModel& chart) { chart.Reset(); });
@@ -338,6 +342,10 @@ void CChartWindow::EditCell(int row, int column) {
         return;
     const QModelIndex index = model_->index(row, column);
     if (!index.isValid())
+        return;
+    // A single-line field holds at most kMaxEditChars characters; opening it
+    // on a longer cell (only a received chart can hold one) would cut the cell.
+    if (index.data(Qt::EditRole).toString().size() > kMaxEditChars)
         return;
     grid_->setCurrentIndex(index);
     grid_->edit(index);
