@@ -1,6 +1,13 @@
 // Chat windows (session, dispatcher and socket, without widgets) talking to a
 // real hub, and to hand-written fake hubs, over 127.0.0.1.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QProgressDialog>
+#include <QPushButton>
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -93,6 +100,43 @@ class FakeHubServer : public QObject {
     std::string received_;
 };
 
+// A listener whose accept queue is already full: the system drops further
+// connection requests, so a connect to it hangs until it is given up.
+class JammedListener {
+  public:
+    ~JammedListener() { Stop(); }
+    int Start() {
+        Stop();
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::listen(listener_, 0) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return 0;
+        for (int i = 0; i < 2; ++i) {
+            QTcpSocket* filler = new QTcpSocket;
+            filler->connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
+            filler->waitForConnected(200);
+            fillers_.push_back(filler);
+        }
+        return ntohs(address.sin_port);
+    }
+    void Stop() {
+        qDeleteAll(fillers_);
+        fillers_.clear();
+        if (listener_ >= 0)
+            ::close(listener_);
+        listener_ = -1;
+    }
+
+  private:
+    int listener_ = -1;
+    QList<QTcpSocket*> fillers_;
+};
+
 CMsg Greeting(std::int32_t protocol, std::int32_t version) {
     CMsg msg;
     msg.Type = CnctStart;
@@ -110,6 +154,7 @@ class ClientConnectionQtTest : public QObject {
 
     // Operator A hosts; B and C join, in that order.
     std::unique_ptr<QtWindow> a, b, c;
+    JammedListener jammed;
 
     void StartTrio() {
         a = std::make_unique<QtWindow>("A");
@@ -139,6 +184,7 @@ class ClientConnectionQtTest : public QObject {
 
   private slots:
     void cleanup() {
+        jammed.Stop();
         c.reset();
         b.reset();
         a.reset();
@@ -258,6 +304,40 @@ class ClientConnectionQtTest : public QObject {
         QCOMPARE(w.prompter.prompts[0].caption, Sjis("接続エラー"));
         QVERIFY(w.prompter.prompts[0].text.ends_with(Sjis("。\r\n再接続しますか？")));
         QCOMPARE(w.session.State(), SessionState::Idle);
+    }
+
+    void cancellingAHangingConnectLeavesIdleWithoutQuestions() {
+        const int port = jammed.Start();
+        QVERIFY(port > 0);
+        QWidget window;
+        QtWindow w("W");
+        w.socket.SetDialogParent(&window);
+        w.socket.SetConnectTimeout(10000);
+        bool sawBusyDialog = false;
+        QTimer::singleShot(0, &window, [&] {
+            auto* busy = window.findChild<QProgressDialog*>();
+            auto* button = busy ? busy->findChild<QPushButton*>() : nullptr;
+            if (button) {
+                sawBusyDialog = true;
+                button->click();
+            }
+        });
+        QVERIFY(!w.session.Connect("W", true, "127.0.0.1", port));
+        QVERIFY(sawBusyDialog);
+        QVERIFY(w.prompter.prompts.empty());
+        QCOMPARE(w.session.State(), SessionState::Idle);
+        QVERIFY(!w.socket.IsConnecting());
+    }
+
+    void hangingConnectTimesOutIntoTheRetryQuestion() {
+        const int port = jammed.Start();
+        QVERIFY(port > 0);
+        QtWindow w("W");
+        w.socket.SetConnectTimeout(50);
+        QVERIFY(!w.session.Connect("W", true, "127.0.0.1", port));
+        QCOMPARE(w.prompter.prompts.size(), 1u);
+        QVERIFY(w.prompter.prompts[0].text.find(Sjis("一定の時間")) != std::string::npos);
+        QCOMPARE(w.prompter.prompts[0].caption, Sjis("接続エラー"));
     }
 
     void garbageFromHubIsReportedAndDropsTheConnection() {
