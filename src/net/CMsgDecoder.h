@@ -43,8 +43,6 @@ class CMsgDecoder {
 
     // Bytes received but not yet consumed by a record.
     bool HasBufferedBytes() const { return pos_ < buffer_.size(); }
-    // True between the first byte of a record and its end.
-    bool InsideRecord() const { return step_ != Step::Id || pos_ < buffer_.size(); }
     // What was read of the current (or refused) record; the header fields
     // say whose record it was when an error is reported.
     const CMsg& Partial() const { return msg_; }
