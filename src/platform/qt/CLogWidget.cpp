@@ -253,7 +253,10 @@ QMenu* CLogWidget::BuildContextMenu(QWidget* parent) {
 }
 
 void CLogWidget::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = BuildContextMenu(this);
+    QMenu* menu = menuProvider_ ? menuProvider_(this) : BuildContextMenu(this);
+    if (menu == nullptr) {
+        return;
+    }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }

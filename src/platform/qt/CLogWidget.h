@@ -47,6 +47,11 @@ class CLogWidget : public QTextBrowser, public ILogControl {
     // The log's context menu: copy and "URLへ移動" (greyed when nothing or no
     // address is selected). The caller owns the menu.
     QMenu* BuildContextMenu(QWidget* parent);
+    // Lets the chat commands supply the log's context menu instead (they
+    // remember which control copy goes to); nothing restores the built-in one.
+    void SetContextMenuProvider(std::function<QMenu*(QWidget* parent)> provider) {
+        menuProvider_ = std::move(provider);
+    }
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -56,6 +61,7 @@ class CLogWidget : public QTextBrowser, public ILogControl {
     void MarkLinks(int from, int to);
 
     std::function<void(const QUrl&)> opener_;
+    std::function<QMenu*(QWidget*)> menuProvider_;
 };
 
 }  // namespace yarrow
