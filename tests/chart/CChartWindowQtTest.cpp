@@ -76,7 +76,7 @@ class CChartWindowQtTest : public QObject {
     void autoShowOffKeepsWindowHiddenAndNotesEachUpdate();
     void autoShowOnShowsWindowWithoutNotice();
     void nothingIsSentWhileNotConnected();
-    void addColumnAndRowAnnounceAndRespectLimits();
+    void addColumnAndRowAnnounceAndKeepTheirLimits();
     void deleteKeyAsksBeforeDeletingTheFirstSelectedRow();
     void moveButtonsWrapAndDropTheSelection();
     void resetThenAddRowDoesNothing();
@@ -246,7 +246,7 @@ void CChartWindowQtTest::nothingIsSentWhileNotConnected() {
     QCOMPARE(p.window->Model().RowCount(), 2);
 }
 
-void CChartWindowQtTest::addColumnAndRowAnnounceAndRespectLimits() {
+void CChartWindowQtTest::addColumnAndRowAnnounceAndKeepTheirLimits() {
     Participant p(1, "A");
     p.dialogs->header = QStringLiteral("");
     for (int i = 1; i < 256; ++i)

@@ -309,7 +309,8 @@ void CChartWindow::MoveSelectedRowDown() {
 }
 
 void CChartWindow::DeleteColumns() {
-    // Deleting columns is allowed while locked, like the original window.
+    // Deleting columns also works while locked, and announces a lock all the
+    // same: peers rely on that announcement to know the chart is changing.
     QStringList headers;
     for (int c = 0; c < chart_.ColumnCount(); ++c)
         headers << FromCp932(chart_.Header(c));
