@@ -157,12 +157,13 @@ void CChartWindow::AnnounceChartLock() {
 
 void CChartWindow::SendChart() {
     if (chart_.Locked()) {
-        const QString question =
-            QStringLiteral(
-                "現在表は%1さんによってロックされています。\r\nロックを強制的に解除しますか？")
-                .arg(FromCp932(chart_.LockerName()));
-        if (prompter_.Ask(ToCp932(question).text, Sjis("確認"), PromptIcon::Question,
-                          PromptButtons::YesNo) == PromptAnswer::Yes) {
+        // Built from bytes: the locker's name goes into the question exactly
+        // as it came over the wire.
+        const std::string question =
+            Sjis("現在表は") + chart_.LockerName() +
+            Sjis("さんによってロックされています。\r\nロックを強制的に解除しますか？");
+        if (prompter_.Ask(question, Sjis("確認"), PromptIcon::Question, PromptButtons::YesNo) ==
+            PromptAnswer::Yes) {
             // Only here: the others stay locked until someone sends the chart.
             SetChartLock(false, {});
         }
