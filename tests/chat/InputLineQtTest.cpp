@@ -1,5 +1,7 @@
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -205,6 +207,73 @@ class InputLineQtTest : public QObject {
         commands.Execute(CChatCommands::kFirstPersonFilter);
         QCOMPARE(status.last().at(1).toString(), QString());
         QVERIFY(!commands.Execute(32772));  // not one of these commands
+    }
+
+    void enterOutsideTheInputLineRollsOrIsSwallowed() {
+        QWidget form;
+        QComboBox dice(&form);
+        dice.setEditable(true);
+        dice.addItem(QStringLiteral("2d6"));
+        QLineEdit other(&form);
+        CChatCommands::Controls controls;
+        controls.input = line.get();
+        controls.diceCombo = &dice;
+        CChatCommands commands(controls, view.get(), debug.get());
+        commands.InstallEnterHandling(&form);
+        QSignalSpy rolls(&commands, &CChatCommands::RollDiceRequested);
+        form.show();
+
+        line->State().debugInput = true;
+        QTest::keyClick(dice.lineEdit(), Qt::Key_Return);
+        QCOMPARE(rolls.count(), 1);
+        QVERIFY(!line->State().debugInput);
+
+        line->State().debugInput = true;
+        QTest::keyClick(&other, Qt::Key_Return);
+        QCOMPARE(rolls.count(), 1);
+        QVERIFY(!line->State().debugInput);
+        QVERIFY(view->chats.empty());
+    }
+
+    void contextMenusFollowTheSelectionAndCopyGoesToTheLastOne() {
+        QTextEdit log;
+        log.setPlainText(QStringLiteral("visit http://example.org/x now"));
+        std::vector<QString> opened;
+        CChatCommands commands({line.get()}, view.get(), debug.get());
+        commands.SetUrlOpener([&](const QString& url) { opened.push_back(url); });
+
+        std::unique_ptr<QMenu> menu(commands.BuildLogContextMenu(&log, nullptr));
+        QCOMPARE(menu->actions().size(), 2);  // no cut or paste over the log
+        QVERIFY(!menu->actions()[0]->isEnabled());
+        QVERIFY(!menu->actions()[1]->isEnabled());
+
+        QTextCursor cursor = log.textCursor();
+        cursor.setPosition(0);
+        cursor.setPosition(5, QTextCursor::KeepAnchor);  // "visit"
+        log.setTextCursor(cursor);
+        menu.reset(commands.BuildLogContextMenu(&log, nullptr));
+        QVERIFY(menu->actions()[0]->isEnabled());
+        QVERIFY(!menu->actions()[1]->isEnabled());
+
+        cursor.setPosition(log.toPlainText().size(), QTextCursor::KeepAnchor);
+        log.setTextCursor(cursor);
+        menu.reset(commands.BuildLogContextMenu(&log, nullptr));
+        QVERIFY(menu->actions()[1]->isEnabled());
+        menu->actions()[1]->trigger();
+        QCOMPARE(opened.size(), size_t(1));
+        QCOMPARE(opened[0], QStringLiteral("http://example.org/x"));
+
+        // Copy now goes to the log, cut and paste always to the input line.
+        QApplication::clipboard()->clear();
+        commands.Execute(CChatCommands::kEditCopy);
+        QCOMPARE(QApplication::clipboard()->text(), log.textCursor().selectedText());
+        commands.Execute(CChatCommands::kEditPaste);
+        QVERIFY(line->toPlainText().contains(QStringLiteral("http://example.org/x")));
+
+        menu.reset(commands.BuildInputContextMenu(nullptr));
+        QCOMPARE(menu->actions().size(), 3);
+        QVERIFY(!menu->actions()[0]->isEnabled());  // nothing selected in the input line
+        QVERIFY(menu->actions()[2]->isEnabled());   // the clipboard has text
     }
 
   private:

@@ -34,6 +34,16 @@ class WhisperWindowQtTest : public QObject {
         QCOMPARE(window->PresetTarget(), -1);
     }
 
+    void presentingAnOpenWindowChecksTheNewChoice() {
+        window->Present();
+        QCOMPARE(window->MemberList()->item(1)->checkState(), Qt::Unchecked);
+        members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}, {"Cy", 9}});
+        window->SetPresetTarget(9);
+        window->Present();
+        QCOMPARE(window->MemberList()->count(), 3);
+        QCOMPARE(window->MemberList()->item(2)->checkState(), Qt::Checked);
+    }
+
     void enterSendsCtrlEnterBreaksAndTheTextIsEmptied() {
         window->SetPresetTarget(2);
         window->show();

@@ -30,11 +30,25 @@ CChatCommands::CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes
 
 const std::vector<int>& CChatCommands::Commands() {
     static const std::vector<int> commands = [] {
-        std::vector<int> ids = {
-            kResetMemberList, kChangeDice,       kFirstPersonFilter,   kPleaseWait,
-            kToggleSpeaker,   kChooseHandleName, kChooseSubHandleName, kPreviousSubHandle,
-            kNextSubHandle,   kRollDice,         kInsertSizeTag,       kInsertColorTag,
-            kInsertHeart,     kSwapInputBuffers, kDebugInput};
+        std::vector<int> ids = {kResetMemberList,
+                                kChangeDice,
+                                kFirstPersonFilter,
+                                kPleaseWait,
+                                kToggleSpeaker,
+                                kChooseHandleName,
+                                kChooseSubHandleName,
+                                kPreviousSubHandle,
+                                kNextSubHandle,
+                                kRollDice,
+                                kInsertSizeTag,
+                                kInsertColorTag,
+                                kInsertHeart,
+                                kSwapInputBuffers,
+                                kDebugInput,
+                                kEditCopy,
+                                kEditCut,
+                                kEditPaste,
+                                kEditUndo};
         for (int i = 0; i < 9; ++i)
             ids.push_back(kRollListEntry1 + i);
         return ids;
@@ -76,6 +90,14 @@ QList<QKeySequence> CChatCommands::Shortcuts(int id) {
             return {QKeySequence(Qt::CTRL | Qt::Key_B)};
         case kDebugInput:
             return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_D)};
+        case kEditCopy:
+            return {QKeySequence(Qt::CTRL | Qt::Key_Insert)};
+        case kEditCut:
+            return {QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
+        case kEditPaste:
+            return {QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
+        case kEditUndo:
+            return {QKeySequence(Qt::ALT | Qt::Key_Backspace), QKeySequence(Qt::CTRL | Qt::Key_Z)};
         default:
             return {};
     }

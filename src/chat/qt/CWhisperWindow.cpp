@@ -85,8 +85,18 @@ bool CWhisperWindow::SendWhisperNow() {
     return sent;
 }
 
+void CWhisperWindow::Present() {
+    RefillMembers();
+    refilled_ = true;
+    show();
+    refilled_ = false;
+    raise();
+    activateWindow();
+}
+
 void CWhisperWindow::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    // Shown by other means (the frame's modeless-window command): refill too.
+    if (!event->spontaneous() && !refilled_)
         RefillMembers();
     QDialog::showEvent(event);
     edit_->setFocus();
