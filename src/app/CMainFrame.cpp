@@ -429,6 +429,14 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (shutdown_) {
         shutdown_();
     }
+    // The modeless windows go with the main window; one left open must not
+    // keep a program running that the user has quit.
+    for (ModelessWindow which : {ModelessWindow::Chart, ModelessWindow::Map, ModelessWindow::Cards,
+                                 ModelessWindow::Whisper}) {
+        if (QWidget* window = view_->Modeless(which)) {
+            window->close();
+        }
+    }
     event->accept();
 }
 

@@ -271,6 +271,9 @@ void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {
     };
     for (const Case& c : cases) {
         CMainFrame frame;
+        QWidget chart;
+        frame.ChatView()->SetModelessWindow(ModelessWindow::Chart, &chart);
+        chart.show();
         int rtf = 0;
         int text = 0;
         int shutdowns = 0;
@@ -284,6 +287,7 @@ void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {
         QCOMPARE(rtf, c.rtfSaves);
         QCOMPARE(text, c.textSaves);
         QCOMPARE(shutdowns, c.closes ? 1 : 0);
+        QCOMPARE(chart.isVisible(), !c.closes);  // an open window goes with the program
     }
     // The menu's exit goes through the same question.
     CMainFrame frame;
