@@ -178,6 +178,13 @@ void CMainFrameQtTest::statusBarHasSevenPanes() {
     QCOMPARE(frame.StatusPanes().Text(StatusPane::Caps), QStringLiteral("CAP"));
     QCOMPARE(frame.StatusPanes().Text(StatusPane::Num), QStringLiteral("NUM"));
     QCOMPARE(frame.StatusPanes().Text(StatusPane::Scroll), QString());
+    // A source of lock states is read at once and then polled.
+    LockKeyState keys{true, false, false, true};
+    frame.StatusPanes().SetLockKeySource([&keys] { return keys; });
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Kana), QStringLiteral("ｶﾅ"));
+    QCOMPARE(frame.StatusPanes().Text(StatusPane::Scroll), QStringLiteral("SCRL"));
+    keys = {};
+    QTRY_COMPARE(frame.StatusPanes().Text(StatusPane::Kana), QString());
     // Indicator panes are wide enough for their text even while it is hidden.
     QLabel* kana = frame.StatusPanes().Label(StatusPane::Kana);
     QVERIFY(kana->minimumWidth() >= kana->fontMetrics().horizontalAdvance(QStringLiteral("ｶﾅ")));
