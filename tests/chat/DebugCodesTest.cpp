@@ -89,8 +89,6 @@ TEST_F(DebugCodesTest, CommandTraceNamesCommandsAboveTheMenuRange) {
     EXPECT_EQ(debug.CommandTraceText(32821, 1), "Cmd:TileFill Code:1");
     EXPECT_EQ(debug.CommandTraceText(32836, 0), "Cmd:32836 Code:0");
     EXPECT_EQ(debug.CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
-    EXPECT_EQ(CDebugCodes::ScrollTitleText(12, 5), "Yarrow - (12,5)");
-    EXPECT_EQ(CDebugCodes::ScrollStatusText(40, 3, 17), "Pos:40 Caret(3,17)");
 }
 
 }  // namespace

@@ -167,13 +167,5 @@ TEST(InputTexts, UrlRunsToTheNextBlankWithoutLineBreaks) {
     EXPECT_FALSE(ExtractUrl("https://secure.example").has_value());
 }
 
-TEST(InputTexts, IndicatorsAndNotices) {
-    EXPECT_EQ(BufferIndicatorText(2), Sjis("ﾊﾞｯﾌｧ2"));
-    EXPECT_EQ(BufferIndicatorText(1), Sjis("ﾊﾞｯﾌｧ1"));
-    EXPECT_EQ(BufferIndicatorText(1).size(), 6u);  // half-width: one byte each
-    EXPECT_EQ(FilterIndicatorText(true), Sjis("ﾌｨﾙﾀON"));
-    EXPECT_EQ(FilterIndicatorText(false), "");
-}
-
 }  // namespace
 }  // namespace yarrow
