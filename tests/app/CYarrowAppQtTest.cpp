@@ -105,6 +105,12 @@ void CYarrowAppQtTest::logFolderSettingIsHonoured() {
         QVERIFY(QFileInfo(absolute).isDir());
         QVERIFY(!QFileInfo(dir.filePath("Log")).exists());
     }
+    // An empty setting still gets the usual "Log" folder made at start-up.
+    WriteFile(dir.filePath("Yarrow.ini"), "[InitialSetting]\r\nLogFolder=\r\n");
+    {
+        Started s(dir.path());
+        QVERIFY(QFileInfo(dir.filePath("Log")).isDir());
+    }
     // A folder two levels deep is not built; the user reads why in the log.
     const QString deep = elsewhere.filePath("a/b");
     WriteFile(dir.filePath("Yarrow.ini"),
