@@ -83,6 +83,10 @@ class FakeHubServer : public QObject {
         });
     }
     int Port() const { return server_.serverPort(); }
+    void DropAll() {
+        for (QTcpSocket* peer : server_.findChildren<QTcpSocket*>())
+            peer->abort();
+    }
     // Every whole record the client sent so far.
     std::vector<CMsg> Received() const {
         CMsgDecoder decoder;
@@ -288,6 +292,20 @@ class ClientConnectionQtTest : public QObject {
         QTRY_COMPARE(hub.Received().size(), 1u);
         QCOMPARE(hub.Received()[0].Type, static_cast<std::int32_t>(CnctReply));
         QCOMPARE(hub.Received()[0].Text, std::string("W"));
+    }
+
+    void hubVanishingWithoutGoodbyeIsReported() {
+        FakeHubServer hub(Greeting(kProtocolVersion, kProgramVersionCode));
+        QtWindow w("W");
+        QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
+        QTRY_COMPARE(w.session.State(), SessionState::Joined);
+        hub.DropAll();
+        QTRY_COMPARE(w.session.State(), SessionState::Orphaned);
+        QVERIFY(
+            w.Has("notice " + Sjis("<b>※ ReceiveMsg() : サーバとの接続が切れました。</b><CR>")));
+        w.rec.events.clear();
+        QVERIFY(!w.session.SendText("note", CountTimer));
+        QCOMPARE(w.rec.events, std::vector<std::string>{"notice note"});
     }
 
     void refusedConnectionAsksToRetry() {
