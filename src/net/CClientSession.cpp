@@ -102,7 +102,10 @@ bool CClientSession::ConnectSocket(int port, const std::string& address) {
         const auto result = deps_.transport.Connect(address, port);
         switch (result.status) {
             case IChatTransport::ConnectStatus::Connected:
+                // A new connection joins afresh, even if an orphaned one
+                // was never disconnected.
                 orphaned_ = false;
+                myID_ = -1;
                 return true;
             case IChatTransport::ConnectStatus::Cancelled:
                 return false;

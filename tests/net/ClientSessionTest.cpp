@@ -235,11 +235,21 @@ TEST(ClientSessionLeave, HubClosingOrphansThenDisconnectReturnsQuietlyToIdle) {
 
     w.rec.events.clear();
     EXPECT_FALSE(w.session.Disconnect(false));
+    EXPECT_EQ(w.session.MyID(), -1);
     EXPECT_TRUE(w.transport.sent.empty());
     const std::vector<std::string> expected = {
         "closelog", "caption " + CClientSession::IdleCaption(), "menu idle"};
     EXPECT_EQ(w.rec.events, expected);
     EXPECT_EQ(w.session.State(), SessionState::Idle);
+}
+
+TEST(ClientSessionLeave, ReconnectingFromOrphanedJoinsAfresh) {
+    Window w;
+    w.Join(2);
+    w.session.ReceiveFailed("gone");
+    ASSERT_EQ(w.session.State(), SessionState::Orphaned);
+    w.Join(6);
+    EXPECT_EQ(w.session.MyID(), 6);
 }
 
 TEST(ClientSessionLeave, BrokenStreamIsReportedAndOrphans) {
