@@ -72,11 +72,14 @@ struct QtWindow {
 // keeps what the client sends.
 class FakeHubServer : public QObject {
   public:
-    explicit FakeHubServer(CMsg greeting) : greeting_(std::move(greeting)) {
+    explicit FakeHubServer(CMsg greeting, std::vector<CMsg> after = {})
+        : greeting_(std::move(greeting)), after_(std::move(after)) {
         server_.listen(QHostAddress::LocalHost, 0);
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             QTcpSocket* peer = server_.nextPendingConnection();
-            const std::string bytes = greeting_.Encode();
+            std::string bytes = greeting_.Encode();
+            for (const CMsg& msg : after_)
+                msg.Encode(bytes);
             peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
             connect(peer, &QTcpSocket::readyRead, this,
                     [this, peer] { received_ += peer->readAll().toStdString(); });
@@ -101,6 +104,7 @@ class FakeHubServer : public QObject {
   private:
     QTcpServer server_;
     CMsg greeting_;
+    std::vector<CMsg> after_;
     std::string received_;
 };
 
@@ -292,6 +296,23 @@ class ClientConnectionQtTest : public QObject {
         QTRY_COMPARE(hub.Received().size(), 1u);
         QCOMPARE(hub.Received()[0].Type, static_cast<std::int32_t>(CnctReply));
         QCOMPARE(hub.Received()[0].Text, std::string("W"));
+    }
+
+    void longBurstIsHandledWholeAndInOrder() {
+        std::vector<CMsg> lines(1000);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            lines[i].Type = LogBox;
+            lines[i].Name = "Hub";
+            lines[i].Text = std::to_string(i);
+        }
+        FakeHubServer hub(Greeting(kProtocolVersion, kProgramVersionCode), lines);
+        QtWindow w("W");
+        QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
+        QTRY_COMPARE(w.Count("chat 3 "), 1000);
+        int expected = 0;
+        for (const auto& e : w.rec.events)
+            if (e.rfind("chat 3 ", 0) == 0)
+                QCOMPARE(e, "chat 3 Hub|" + std::to_string(expected++) + "|0");
     }
 
     void hubVanishingWithoutGoodbyeIsReported() {

@@ -89,6 +89,9 @@ IChatTransport::ConnectResult CChatSocket::Connect(const std::string& address, i
         socket_ = socket;
         decoder_ = std::make_unique<CMsgDecoder>();
         open_ = true;
+        // Past this the system's own buffers hold the rest, and a hub that
+        // sends faster than the window can show is slowed down by TCP.
+        socket->setReadBufferSize(kReadBufferBytes);
         connect(socket, &QTcpSocket::readyRead, this, &CChatSocket::OnReadyRead);
         // Queued: a peer that closes is noticed after the bytes it sent last.
         connect(
@@ -176,6 +179,8 @@ void CChatSocket::OnReadyRead() {
 
 void CChatSocket::ProcessPendingRead() {
     reading_ = true;
+    int handled = 0;
+    bool yielded = false;
     do {
         readAgain_ = false;
         Trace("CYarrowView::ProcessPendingRead\r\n");
@@ -199,8 +204,15 @@ void CChatSocket::ProcessPendingRead() {
             }
             if (session_)
                 session_->ReceiveMsg(msg);
+            if (++handled >= kRecordsPerTurn && open_) {
+                // A long burst is handled in turns so the window keeps
+                // painting and taking input in between.
+                QMetaObject::invokeMethod(this, &CChatSocket::OnReadyRead, Qt::QueuedConnection);
+                yielded = true;
+                break;
+            }
         }
-    } while (readAgain_ && open_);
+    } while (readAgain_ && open_ && !yielded);
     reading_ = false;
 }
 

@@ -26,6 +26,9 @@ class CChatSocket final : public QObject, public IChatTransport {
     // Unsent bytes beyond this mean the hub has stopped reading; further
     // records are refused as send failures instead of piling up.
     static constexpr qint64 kMaxUnsentBytes = 8 * 1024 * 1024;
+    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+    // Records handled before the window gets a turn.
+    static constexpr int kRecordsPerTurn = 256;
 
     explicit CChatSocket(QObject* parent = nullptr);
     ~CChatSocket() override;
