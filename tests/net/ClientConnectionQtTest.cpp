@@ -353,10 +353,10 @@ class ClientConnectionQtTest : public QObject {
         w.socket.SetDialogParent(&window);
         w.socket.SetConnectTimeout(10000);
         bool sawBusyDialog = false;
-        QTimer::singleShot(0, &window, [&] {
+        QTimer::singleShot(500, &window, [&] {
             auto* busy = window.findChild<QProgressDialog*>();
             auto* button = busy ? busy->findChild<QPushButton*>() : nullptr;
-            if (button) {
+            if (button && busy->isVisible()) {
                 sawBusyDialog = true;
                 button->click();
             }

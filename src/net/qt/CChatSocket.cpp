@@ -68,7 +68,8 @@ IChatTransport::ConnectResult CChatSocket::Connect(const std::string& address, i
             QStringLiteral("キャンセル"), 0, 0, dialogParent_);
         busy->setWindowTitle(QStringLiteral("接続"));
         busy->setWindowModality(Qt::WindowModal);
-        busy->setMinimumDuration(300);
+        // Shown only when connecting takes long enough to notice.
+        QTimer::singleShot(300, busy.get(), &QWidget::show);
         connect(busy.get(), &QProgressDialog::canceled, this, &CChatSocket::CancelConnect);
     }
 
