@@ -34,6 +34,31 @@ bool IsOption(const std::string& arg) {
     return arg.rfind("--", 0) == 0;
 }
 
+// Qt's own options (with one dash or two) are left to QApplication, so that
+// "yarrow -platform offscreen --serve --name GM" works. Returns how many
+// words the option takes, 0 when it is not one of them.
+std::size_t QtOptionWords(const std::string& arg) {
+    static const std::string withValue[] = {
+        "platform",    "platformpluginpath", "platformtheme", "plugin",       "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "style",        "stylesheet",
+        "display",     "geometry",           "title",         "qmljsdebugger"};
+    static const std::string flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    if (arg.size() < 2 || arg[0] != '-')
+        return 0;
+    std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+    const auto eq = name.find('=');
+    const bool attached = eq != std::string::npos;
+    if (attached)
+        name.resize(eq);
+    for (const auto& option : withValue)
+        if (name == option)
+            return attached ? 1 : 2;
+    for (const auto& option : flags)
+        if (name == option && !attached)
+            return 1;
+    return 0;
+}
+
 }  // namespace
 
 std::string CommandLineUsage() {
@@ -47,6 +72,10 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
     bool host = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (const std::size_t words = QtOptionWords(args[i])) {
+            i += words - 1;
+            continue;
+        }
         std::string option = args[i];
         std::optional<std::string> value;
         if (const auto eq = option.find('='); IsOption(option) && eq != std::string::npos) {
@@ -57,7 +86,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
         auto takeValue = [&]() -> std::optional<std::string> {
             if (value)
                 return value;
-            if (i + 1 < args.size() && !IsOption(args[i + 1]))
+            if (i + 1 < args.size() && !IsOption(args[i + 1]) && QtOptionWords(args[i + 1]) == 0)
                 return args[++i];
             return std::nullopt;
         };

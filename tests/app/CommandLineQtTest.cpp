@@ -47,6 +47,17 @@ class CommandLineQtTest : public QObject {
         QCOMPARE(r.port, std::optional<int>(15002));
     }
 
+    void qtOwnOptionsAreLeftToQt() {
+        auto r = Parse(
+            {"-platform", "offscreen", "--serve", "--style=fusion", "--name", "GM", "-reverse"});
+        QCOMPARE(r.mode, Mode::Host);
+        QCOMPARE(r.name, std::string("GM"));
+        QVERIFY(!r.port.has_value());  // "offscreen" was not taken for a port
+        QCOMPARE(Parse({"-platform", "offscreen"}).mode, Mode::Interactive);
+        QCOMPARE(Parse({"--serve", "-reverse", "--name", "GM"}).mode, Mode::Host);
+        QCOMPARE(Parse({"-platforms"}).mode, Mode::Error);
+    }
+
     void nameIsSentAsCodePage932() {
         const auto r = Parse({"--serve", "--name", "ゆうき"});
         QCOMPARE(r.mode, Mode::Host);
