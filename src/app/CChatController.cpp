@@ -82,6 +82,12 @@ CChatController::~CChatController() {
     plugins_.reset();
 }
 
+PromptAnswer CChatController::FramePrompter::Ask(const std::string& text,
+                                                 const std::string& caption, PromptIcon icon,
+                                                 PromptButtons buttons) {
+    return owner_.frame_->Prompter().Ask(text, caption, icon, buttons);
+}
+
 // ---------------------------------------------------------------------------
 // Start-up
 
@@ -100,15 +106,15 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     trace_ = std::make_unique<CTraceLog>(clock_, folder);
 
     players_ = new CPlayerListView;
-    players_->SetPrompter(&frame.Prompter());
+    players_->SetPrompter(&prompter_);
     frame.SetMemberListPane(players_);
 
-    hubFactory_ = std::make_unique<COwnedHubFactory>(*this, frame.Prompter(), app_.Sound());
+    hubFactory_ = std::make_unique<COwnedHubFactory>(*this, prompter_, app_.Sound());
     socket_ = std::make_unique<CChatSocket>();
     socket_->SetDialogParent(&frame);
     session_ = std::make_unique<CClientSession>(
-        CClientSession::Deps{*socket_, *hubFactory_, frame.Prompter(), *this, *players_, *this,
-                             *this, clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
+        CClientSession::Deps{*socket_, *hubFactory_, prompter_, *this, *players_, *this, *this,
+                             clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
     socket_->SetSession(session_.get());
 
     log_->SetPastLogSink([this](const std::string& line) {
@@ -134,7 +140,7 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     controls.subCombo = view->SubHandleNameCombo();
     controls.diceCombo = view->DiceCombo();
     commands_ = new CChatCommands(controls, this, debug_.get(), this);
-    commands_->SetPrompter(&frame.Prompter());
+    commands_->SetPrompter(&prompter_);
     commands_->SetMemberList(&players_->Members());
     commands_->SetReseed([] { RandomSeed(static_cast<std::uint32_t>(std::time(nullptr))); });
     commands_->SetPleaseWaitSource([this] { return CSettings(app_.SettingsPath()).PleaseWait(); });
@@ -142,12 +148,14 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     connect(commands_, &CChatCommands::StatusTextChanged, this, [this](int pane, const QString& t) {
         frame_->StatusPanes().SetText(static_cast<StatusPane>(pane), t);
     });
-    connect(view, &CYarrowView::DiceRequested, this, [this] { roller_->OnRollDice(); });
-    // Enter in the expression box rolls; the roller keeps the list itself.
+    // Enter in the expression box rolls (the roller keeps the list itself);
+    // anywhere else outside the input line it is swallowed.
     view->DiceCombo()->setInsertPolicy(QComboBox::NoInsert);
-    if (QLineEdit* edit = view->DiceCombo()->lineEdit()) {
-        connect(edit, &QLineEdit::returnPressed, this, [this] { roller_->OnRollDice(); });
-    }
+    commands_->InstallEnterHandling(view);
+    CLogWidget* logWidget = view->LogControl();
+    logWidget->SetContextMenuProvider([this, logWidget](QWidget* parent) {
+        return commands_->BuildLogContextMenu(logWidget, parent);
+    });
 
     connect(players_, &CPlayerListView::WhisperRequested, this,
             [this](std::int32_t id) { ShowWhisperWindow(id); });
@@ -179,14 +187,14 @@ void CChatController::ApplySettings(const CSettings& settings) {
 
 void CChatController::CreateWindows(CMainFrame& frame) {
     CYarrowView* view = frame.ChatView();
-    chart_ = new CChartWindow(*this, frame.Prompter(), &frame);
+    chart_ = new CChartWindow(*this, prompter_, &frame);
     view->SetModelessWindow(ModelessWindow::Chart, chart_);
     whisper_ = new CWhisperWindow(&frame);
     whisper_->Attach(this, &players_->Members());
     view->SetModelessWindow(ModelessWindow::Whisper, whisper_);
 
     dispatcher_ = std::make_unique<CDispatcher>(CDispatcher::Deps{
-        *session_, *this, *players_, *chart_, *this, *this, *this, frame.Prompter(), clock_});
+        *session_, *this, *players_, *chart_, *this, *this, *this, prompter_, clock_});
     session_->SetRecordHandler(dispatcher_.get());
 }
 
@@ -234,7 +242,7 @@ void CChatController::RegisterCommands(CMainFrame& frame) {
 // Commands
 
 void CChatController::OnConnectCommand() {
-    CConnectDialog dialog(app_.ProgramFolder() + "Yarrow.ini", frame_->Prompter(), {}, frame_);
+    CConnectDialog dialog(app_.ProgramFolder() + "Yarrow.ini", prompter_, {}, frame_);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const ConnectRequest request = dialog.Request();
@@ -277,12 +285,11 @@ void CChatController::OnOptionsCommand() {
     context.checkDiceFormat = [this](const std::string& expression) {
         return roller_->CheckDiceFormat(expression, DiceKind::FormatError);
     };
-    COptionPropSheet sheet(std::move(context), frame_->Prompter(), frame_);
-    auto* templatePage =
-        new CDiceTmplOptionDlg(frame_->Prompter(), [this](const std::string& formula, bool plugin) {
-            return roller_->CheckDiceFormat(formula,
-                                            plugin ? DiceKind::PluginRoll : DiceKind::SumRoll);
-        });
+    COptionPropSheet sheet(std::move(context), prompter_, frame_);
+    auto* templatePage = new CDiceTmplOptionDlg(prompter_, [this](const std::string& formula,
+                                                                  bool plugin) {
+        return roller_->CheckDiceFormat(formula, plugin ? DiceKind::PluginRoll : DiceKind::SumRoll);
+    });
     sheet.AddPage(
         templatePage, QStringLiteral("ダイステンプレート"),
         [templatePage](const std::string& path) { templatePage->LoadTemplates(path); },

@@ -22,6 +22,7 @@
 #include "net/IHubOwner.h"
 #include "net/SessionTargets.h"
 #include "platform/IClock.h"
+#include "platform/IPrompter.h"
 
 class QTimer;
 class QWidget;
@@ -170,8 +171,21 @@ class CChatController final : public QObject,
     COwnedHub* ServingHub() const;
     CInputLine* Input() const;
 
+    // Asks through whatever prompter the frame has at the moment of asking,
+    // so a prompter put in after start-up (tests) is the one every part uses.
+    class FramePrompter final : public IPrompter {
+      public:
+        explicit FramePrompter(CChatController& owner) : owner_(owner) {}
+        PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
+                         PromptButtons buttons) override;
+
+      private:
+        CChatController& owner_;
+    };
+
     CYarrowApp& app_;
     CSystemClock clock_;
+    FramePrompter prompter_{*this};
     CMainFrame* frame_ = nullptr;
     CChatLog* log_ = nullptr;
 

@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -88,7 +87,7 @@ class CChartWindowQtTest : public QObject {
     void fitColumnsMeasuresCellsAndTraces();
     void fittedWidthsNeverShortenTheText();
     void shortenedTextsEndInDots();
-    void maximumChartAppliesQuickly();
+    void maximumChartAppliesWhole();
     void unrepresentableHeaderIsReplacedAndTold();
 };
 
@@ -576,7 +575,7 @@ void CChartWindowQtTest::shortenedTextsEndInDots() {
     QCOMPARE(CChartItemDelegate::ShortenText(metrics, text, 0), QStringLiteral("..."));
 }
 
-void CChartWindowQtTest::maximumChartAppliesQuickly() {
+void CChartWindowQtTest::maximumChartAppliesWhole() {
     Participant p(1, "A");
     p.window->show();
     CMsg msg;
@@ -585,17 +584,12 @@ void CChartWindowQtTest::maximumChartAppliesQuickly() {
     msg.ChartColumns = 256;
     for (int i = 0; i < 257 * 256; ++i)
         msg.Strings.push_back(Sjis("セル") + std::to_string(i));
-    QElapsedTimer timer;
-    timer.start();
+    // How long it takes is bench_chart_qt's business; here it must apply whole.
     p.window->ReceiveChart(msg);
     QApplication::processEvents();
-    const qint64 elapsed = timer.elapsed();
-    qInfo("256 x 256 chart applied in %lld ms", elapsed);
     QCOMPARE(p.window->Model().RowCount(), 256);
     QCOMPARE(p.window->Grid()->model()->columnCount(), 256);
     QCOMPARE(p.window->Model().Cell(255, 255), Sjis("セル") + std::to_string(257 * 256 - 1));
-    // Generous: a shared, loaded build machine must not make this flaky.
-    QVERIFY2(elapsed < 10000, "applying the largest chart froze the window");
 }
 
 void CChartWindowQtTest::unrepresentableHeaderIsReplacedAndTold() {
