@@ -95,11 +95,40 @@ class Parser {
                 ++pos_;  // line ends in RTF source mean nothing
             } else {
                 ++pos_;
-                TextByte(static_cast<unsigned char>(c));
+                const auto byte = static_cast<unsigned char>(c);
+                TextByte(byte);
+                if (IsLeadByte(byte) && Top().destination == Destination::Body)
+                    TakeTrailByte();
             }
         }
         Flush();
         return std::move(runs_);
+    }
+
+    // A code page 932 lead byte written as it is: the next byte is its trail
+    // byte whatever it looks like, also "{" or "}" (the line layouts carry
+    // their Japanese labels unescaped, and "マ" ends in "}"), or an escaped
+    // "\\", "\{" or "\}" (escaped text keeps its trail bytes that way).
+    static bool IsLeadByte(unsigned char byte) {
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    }
+
+    void TakeTrailByte() {
+        if (pos_ >= in_.size())
+            return;
+        const char t = in_[pos_];
+        if (t == '\\') {
+            if (pos_ + 1 < in_.size() &&
+                (in_[pos_ + 1] == '\\' || in_[pos_ + 1] == '{' || in_[pos_ + 1] == '}')) {
+                TextByte(static_cast<unsigned char>(in_[pos_ + 1]));
+                pos_ += 2;
+            }
+            return;  // a control word or a hex escape follows: read as usual
+        }
+        if (t == '\r' || t == '\n')
+            return;
+        TextByte(static_cast<unsigned char>(t));
+        ++pos_;
     }
 
   private:
