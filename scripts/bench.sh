@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Runs every benchmark program that the build made.
+# Runs every benchmark program that the build made, with the built program
+# folder as their home (the dice benchmark loads the plug-ins from there).
 set -euo pipefail
-build=${1:-build}
+build=$(cd "${1:-build}" && pwd)
+export YARROW_HOME="$build/bin"
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 for b in "$build"/bench/bench_*; do
     [ -x "$b" ] || continue
     echo "== $(basename "$b")"
