@@ -171,7 +171,6 @@ void CChatController::BuildObjects(CMainFrame& frame) {
 
 void CChatController::ApplySettings(const CSettings& settings) {
     autoChartShow_ = settings.IsAutoChartShow();
-    autoMapShow_ = settings.IsAutoMapShow();
     session_->SetMyColor(static_cast<std::int32_t>(settings.HandleNameColor()));
     if (CInputLine* input = Input()) {
         input->SetFilterWords(settings.FilterdPerson(), settings.Filter());

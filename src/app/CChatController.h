@@ -208,7 +208,6 @@ class CChatController final : public QObject,
     std::map<int, QTimer*> timers_;
     QPointer<QWidget> focusBefore_;
     bool autoChartShow_ = true;
-    bool autoMapShow_ = true;
 };
 
 }  // namespace yarrow
