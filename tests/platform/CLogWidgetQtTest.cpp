@@ -57,6 +57,7 @@ class CLogWidgetQtTest : public QObject {
     void scrollLockKeepsTheView();
     void clearAndBackground();
     void hostileDocumentsAreHarmless();
+    void aLineFullOfAddressesIsLinkedThroughout();
 };
 
 void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBold() {
@@ -238,6 +239,37 @@ void CLogWidgetQtTest::hostileDocumentsAreHarmless() {
     log.AppendRtf("", false);
     QVERIFY(log.document()->toPlainText().contains(QStringLiteral("abc")));
     QVERIFY(log.document()->characterCount() < 100);
+}
+
+void CLogWidgetQtTest::aLineFullOfAddressesIsLinkedThroughout() {
+    // A peer's single line packed with addresses, sizes changing between
+    // them: every address still becomes its own link with its own size. The
+    // line is long enough that looking through the whole rest of the line,
+    // or through every piece of it, once per address would not finish within
+    // the test's time limit.
+    Fixture f;
+    constexpr int kAddresses = 40000;
+    std::string text;
+    for (int i = 0; i < kAddresses; ++i) {
+        text += "<size " + std::to_string(i % 2 + 1) + ">http://a.jp/" + std::to_string(i) + " ";
+    }
+    f.chat.AppendChatLine("GM", text, 0x000000, kLogBox);
+
+    const QTextBlock block = f.log.document()->firstBlock();
+    int links = 0;
+    QString lastHref;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (format.isAnchor()) {
+            ++links;
+            QCOMPARE(format.anchorHref(), it.fragment().text());
+            lastHref = format.anchorHref();
+        }
+    }
+    QCOMPARE(links, kAddresses);
+    QCOMPARE(lastHref, QStringLiteral("http://a.jp/%1").arg(kAddresses - 1));
+    QCOMPARE(FormatOf(f.log, QStringLiteral("http://a.jp/0 ")).fontPointSize(), 7.5);
+    QCOMPARE(FormatOf(f.log, QStringLiteral("http://a.jp/1 ")).fontPointSize(), 9.0);
 }
 
 QTEST_MAIN(CLogWidgetQtTest)

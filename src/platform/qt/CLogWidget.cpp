@@ -122,21 +122,45 @@ void CLogWidget::MarkLinks(int from, int to) {
         if (!text.contains(QLatin1String("http"))) {
             continue;
         }
-        for (const auto& [start, length] : FindUrls(text)) {
+        const std::vector<std::pair<int, int>> urls = FindUrls(text);
+        if (urls.empty()) {
+            continue;
+        }
+        // The paragraph's pieces as they were before any link was marked.
+        // Addresses never overlap, so marking one leaves the pieces under the
+        // others as they are; walking both lists side by side keeps a line
+        // with many addresses linear instead of visiting every piece again
+        // for every address.
+        struct Piece {
+            int position;
+            int length;
+            QTextCharFormat format;
+        };
+        std::vector<Piece> pieces;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            pieces.push_back({fragment.position(), fragment.length(), fragment.charFormat()});
+        }
+        QTextCursor cursor(document());
+        std::size_t first = 0;
+        for (const auto& [start, length] : urls) {
             const QString href = text.mid(start, length);
-            QTextCursor cursor(document());
             // Fragment by fragment, so every piece keeps its own size and weight
             // and remembers its own colour.
             const int begin = block.position() + start;
             const int end = begin + length;
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fragment = it.fragment();
-                const int a = std::max(begin, fragment.position());
-                const int b = std::min(end, fragment.position() + fragment.length());
+            while (first < pieces.size() &&
+                   pieces[first].position + pieces[first].length <= begin) {
+                ++first;
+            }
+            for (std::size_t i = first; i < pieces.size() && pieces[i].position < end; ++i) {
+                const Piece& piece = pieces[i];
+                const int a = std::max(begin, piece.position);
+                const int b = std::min(end, piece.position + piece.length);
                 if (a >= b) {
                     continue;
                 }
-                QTextCharFormat link = fragment.charFormat();
+                QTextCharFormat link = piece.format;
                 if (link.hasProperty(QTextFormat::ForegroundBrush)) {
                     link.setProperty(kOwnColorProperty, ToRgb(link.foreground().color()));
                 } else {
@@ -157,9 +181,18 @@ void CLogWidget::MarkLinks(int from, int to) {
 std::vector<std::pair<int, int>> CLogWidget::FindUrls(const QString& text) {
     std::vector<std::pair<int, int>> urls;
     int from = 0;
+    // Each search result is kept until the scan has passed it: searching for
+    // both schemes afresh after every address would read the rest of a long
+    // line again for each address of the other scheme.
+    int http = -2;
+    int https = -2;
     while (from < text.size()) {
-        const int http = static_cast<int>(text.indexOf(QLatin1String("http://"), from));
-        const int https = static_cast<int>(text.indexOf(QLatin1String("https://"), from));
+        if (http != -1 && http < from) {
+            http = static_cast<int>(text.indexOf(QLatin1String("http://"), from));
+        }
+        if (https != -1 && https < from) {
+            https = static_cast<int>(text.indexOf(QLatin1String("https://"), from));
+        }
         int start = http;
         int schemeLength = 7;
         if (https >= 0 && (http < 0 || https < http)) {
