@@ -1,5 +1,8 @@
 #include "dice/DiceTemplate.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 
@@ -76,6 +79,38 @@ const char* CriterionWord(TemplateCriterion c) {
     return "";
 }
 
+// The values of the keys "1" … "count" of a section, in key order, leaving
+// out the keys that are not there. The count is read from the file, so the
+// keys are not asked for one by one: a count of two thousand million would
+// keep the window busy for hours asking for keys that do not exist.
+std::vector<std::string> NumberedValues(const CProfileFile& file, std::string_view section,
+                                        int count) {
+    std::vector<std::pair<int, std::string>> found;
+    for (auto& [key, value] : file.SectionEntries(section)) {
+        // Only the plain decimal spelling names an entry ("05" is not "5").
+        if (key.empty() || key.size() > 10 || key[0] < '1' || key[0] > '9')
+            continue;
+        std::int64_t number = 0;
+        bool digits = true;
+        for (char c : key) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            number = number * 10 + (c - '0');
+        }
+        if (digits && number <= count)
+            found.emplace_back(static_cast<int>(number), std::move(value));
+    }
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> values;
+    values.reserve(found.size());
+    for (auto& [number, value] : found)
+        values.push_back(std::move(value));
+    return values;
+}
+
 }  // namespace
 
 std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
@@ -140,8 +175,7 @@ std::string TemplateDisplayText(const TemplateEntry& entry) {
 std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file) {
     std::vector<std::string> names;
     const int count = file.GetInt(kSection, kCountKey, 0);
-    for (int i = 1; i <= count; ++i) {
-        std::string name = file.GetString(kSection, std::to_string(i));
+    for (std::string& name : NumberedValues(file, kSection, count)) {
         if (!name.empty())
             names.push_back(std::move(name));
     }
@@ -151,8 +185,8 @@ std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file) {
 std::vector<TemplateEntry> ReadTemplateEntries(const CProfileFile& file, std::string_view group) {
     std::vector<TemplateEntry> entries;
     const int count = file.GetInt(group, kCountKey, 0);
-    for (int i = 1; i <= count; ++i) {
-        if (auto entry = ParseTemplateEntry(file.GetString(group, std::to_string(i))))
+    for (const std::string& line : NumberedValues(file, group, count)) {
+        if (auto entry = ParseTemplateEntry(line))
             entries.push_back(std::move(*entry));
     }
     return entries;

@@ -78,5 +78,25 @@ TEST(TemplateStore, GroupsRoundTripWithCommasAndSkipInvalidLines) {
     EXPECT_EQ(reread.GetInt("Main", "TemplateNum", -1), 1);
 }
 
+TEST(TemplateStore, HugeCountsReadOnlyTheKeysThatAreThere) {
+    // Counts far beyond the keys written, as a damaged or hand-edited file
+    // may hold: the keys that exist are read in number order, and asking for
+    // the two thousand million missing ones would never finish.
+    TempDir dir;
+    const std::string path = dir.File("Yarrow.ini");
+    TempDir::Write(path,
+                   "[DiceTemplate]\r\nTemplateNum=2147483647\r\n7=Late\r\n1=Main\r\n"
+                   "05=Padded\r\n2x=Word\r\n99999999999=Huge\r\n"
+                   "[Main]\r\nTemplateNum=2\r\n3=Beyond,1D6\r\n2=Second,1D6\r\n"
+                   "1=First,2D6,7,lo\r\n1=Again,1D6\r\n"
+                   "[Late]\r\nTemplateNum=-5\r\n1=Never,1D6\r\n");
+    const CProfileFile file(path);
+    EXPECT_EQ(ReadTemplateGroupNames(file), (std::vector<std::string>{"Main", "Late"}));
+    EXPECT_EQ(ReadTemplateEntries(file, "Main"),
+              (std::vector<TemplateEntry>{{"First", "2D6", 7, C::RollUnder},
+                                          {"Second", "1D6", 0, C::Other}}));
+    EXPECT_TRUE(ReadTemplateEntries(file, "Late").empty());
+}
+
 }  // namespace
 }  // namespace yarrow
