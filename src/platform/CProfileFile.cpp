@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <unordered_set>
 
 namespace yarrow {
 namespace {
@@ -50,6 +51,21 @@ bool SameName(std::string_view a, std::string_view b) {
             return false;
     }
     return true;
+}
+
+// The form in which SameName sees a name: single-byte letters lower-cased,
+// double-byte characters as they are. Two names are the same exactly when
+// their forms are equal, so a set of forms finds repeats in one lookup.
+std::string NameForm(std::string_view name) {
+    std::string form(name);
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(form[i])) && i + 1 < form.size()) {
+            ++i;
+            continue;
+        }
+        form[i] = AsciiLower(form[i]);
+    }
+    return form;
 }
 
 // "[name]" (blanks around allowed) gives the trimmed name; anything else,
@@ -245,6 +261,9 @@ int CProfileFile::GetInt(std::string_view section, std::string_view key, int def
 std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
     std::string_view section, std::size_t maxBytes) const {
     std::vector<std::pair<std::string, std::string>> entries;
+    // A hand-made file may hold a section of hundreds of thousands of keys;
+    // comparing each with every earlier one would take minutes.
+    std::unordered_set<std::string> seen;
     bool inSection = false;
     for (const std::string& line : lines_) {
         std::string_view name;
@@ -257,10 +276,7 @@ std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
         std::string_view k, v;
         if (!inSection || !KeyLine(line, &k, &v))
             continue;
-        bool seen = false;
-        for (const auto& e : entries)
-            seen = seen || SameName(e.first, k);
-        if (seen)
+        if (!seen.insert(NameForm(k)).second)
             continue;
         v = Unquote(v);
         entries.emplace_back(std::string(k), std::string(v.substr(0, CutLength(v, maxBytes))));
@@ -270,14 +286,12 @@ std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
 
 std::vector<std::string> CProfileFile::SectionNames() const {
     std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
     for (const std::string& line : lines_) {
         std::string_view name;
         if (!SectionHeader(line, &name))
             continue;
-        bool seen = false;
-        for (const std::string& n : names)
-            seen = seen || SameName(n, name);
-        if (!seen)
+        if (seen.insert(NameForm(name)).second)
             names.emplace_back(name);
     }
     return names;

@@ -185,5 +185,28 @@ TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {
     EXPECT_EQ(std::filesystem::file_size(path_), big.size());
 }
 
+TEST_F(ProfileFile, AFileFullOfKeysAndSectionsIsListedWhole) {
+    // As large as a settings file may be, every line a different key or
+    // section: listing them must not compare each with all the earlier ones.
+    constexpr int kKeys = 200000;
+    std::string text = "[S]\r\n";
+    for (int i = 0; i < kKeys; ++i)
+        text += "key" + std::to_string(1000000 + i) + "=\r\n";
+    text += "KEY1000000=repeat\r\n[s]\r\nx=1\r\n";
+    for (int i = 0; i < kKeys / 2; ++i)
+        text += "[n" + std::to_string(1000000 + i) + "]\r\n";
+    ASSERT_LE(text.size(), CProfileFile::kMaxFileBytes);
+    TempDir::Write(path_, text);
+    const CProfileFile f(path_);
+
+    const auto entries = f.SectionEntries("S");
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kKeys));
+    EXPECT_EQ(entries.front(), (std::pair<std::string, std::string>{"key1000000", ""}));
+    EXPECT_EQ(entries.back().first, "key" + std::to_string(1000000 + kKeys - 1));
+    const auto names = f.SectionNames();
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(1 + kKeys / 2));
+    EXPECT_EQ(names[1], "n1000000");
+}
+
 }  // namespace
 }  // namespace yarrow
