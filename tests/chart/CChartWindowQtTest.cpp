@@ -134,7 +134,7 @@ void CChartWindowQtTest::lockDisablesEditingUntilUnlocked() {
     p.SelectRow(0);
     QTest::keyClick(p.window->Grid(), Qt::Key_Delete);
     QCOMPARE(p.window->Model().RowCount(), 1);
-    QVERIFY(p.prompter.asked.empty());
+    QVERIFY(p.prompter.prompts.empty());
     QVERIFY(p.host.sent.empty());
 
     p.window->SetChartLock(true, "Carol");  // a second locker changes nothing
@@ -184,12 +184,12 @@ void CChartWindowQtTest::forcedUnlockFreesOnlyThisWindow() {
 
     b.prompter.answers = {PromptAnswer::No};
     b.window->SendChart();
-    QCOMPARE(b.prompter.asked.size(), size_t(1));
+    QCOMPARE(b.prompter.prompts.size(), size_t(1));
     QCOMPARE(
-        b.prompter.asked[0].text,
+        b.prompter.prompts[0].text,
         Sjis("現在表はAliceさんによってロックされています。\r\nロックを強制的に解除しますか？"));
-    QCOMPARE(b.prompter.asked[0].caption, Sjis("確認"));
-    QCOMPARE(b.prompter.asked[0].buttons, PromptButtons::YesNo);
+    QCOMPARE(b.prompter.prompts[0].caption, Sjis("確認"));
+    QCOMPARE(b.prompter.prompts[0].buttons, PromptButtons::YesNo);
     QVERIFY(b.window->Model().Locked());
 
     b.prompter.answers = {PromptAnswer::Yes};
@@ -256,14 +256,14 @@ void CChartWindowQtTest::addColumnAndRowAnnounceAndKeepTheirLimits() {
     QCOMPARE(p.window->Model().RowCount(), 256);
     QCOMPARE(p.window->Grid()->horizontalHeader()->sectionSize(255), 100);
     QCOMPARE(p.LocksSent(), 510);
-    QVERIFY(p.prompter.asked.empty());
+    QVERIFY(p.prompter.prompts.empty());
 
     p.window->AddColumn();
     p.window->AddRow();
-    QCOMPARE(p.prompter.asked.size(), size_t(2));
-    QCOMPARE(p.prompter.asked[0].text, Sjis("表に追加できる列は255個までです"));
-    QCOMPARE(p.prompter.asked[1].text, Sjis("表に追加できる行は255個までです"));
-    for (const Prompt& prompt : p.prompter.asked) {
+    QCOMPARE(p.prompter.prompts.size(), size_t(2));
+    QCOMPARE(p.prompter.prompts[0].text, Sjis("表に追加できる列は255個までです"));
+    QCOMPARE(p.prompter.prompts[1].text, Sjis("表に追加できる行は255個までです"));
+    for (const Prompt& prompt : p.prompter.prompts) {
         QCOMPARE(prompt.caption, Sjis("エラー"));
         QCOMPARE(prompt.icon, PromptIcon::Stop);
     }
@@ -287,9 +287,9 @@ void CChartWindowQtTest::deleteKeyAsksBeforeDeletingTheFirstSelectedRow() {
     p.prompter.answers = {PromptAnswer::No};
     QTest::keyClick(p.window->Grid(), Qt::Key_Delete);
     QCOMPARE(p.window->Model().RowCount(), 3);
-    QCOMPARE(p.prompter.asked.back().text, Sjis("アイテムを削除してよろしいですか？"));
-    QCOMPARE(p.prompter.asked.back().caption, Sjis("確認"));
-    QCOMPARE(p.prompter.asked.back().icon, PromptIcon::Question);
+    QCOMPARE(p.prompter.prompts.back().text, Sjis("アイテムを削除してよろしいですか？"));
+    QCOMPARE(p.prompter.prompts.back().caption, Sjis("確認"));
+    QCOMPARE(p.prompter.prompts.back().icon, PromptIcon::Question);
     QCOMPARE(p.LocksSent(), locksBefore);
 
     p.window->AddColumn();  // unscripted header: nothing happens
@@ -331,7 +331,7 @@ void CChartWindowQtTest::resetThenAddRowDoesNothing() {
     p.prompter.answers = {PromptAnswer::No};
     p.Action("32803")->trigger();
     QCOMPARE(p.window->Model().RowCount(), 2);
-    QCOMPARE(p.prompter.asked.back().text, Sjis("表を全てリセットします。\r\nよろしいですか？"));
+    QCOMPARE(p.prompter.prompts.back().text, Sjis("表を全てリセットします。\r\nよろしいですか？"));
 
     p.prompter.answers = {PromptAnswer::Yes};
     p.Action("32803")->trigger();
@@ -392,8 +392,8 @@ void CChartWindowQtTest::deleteColumnsDialogAsksWithTheCount() {
         dialog.ConfirmDelete();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.Taken(), (std::vector<int>{1, 3}));
-        QCOMPARE(prompter.asked.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
-        QCOMPARE(prompter.asked.back().caption, Sjis("列の削除"));
+        QCOMPARE(prompter.prompts.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
+        QCOMPARE(prompter.prompts.back().caption, Sjis("列の削除"));
     }
     {
         CDeleteColumnsDialog dialog(headers, prompter);
@@ -405,9 +405,9 @@ void CChartWindowQtTest::deleteColumnsDialogAsksWithTheCount() {
     }
     {
         CDeleteColumnsDialog dialog(headers, prompter);
-        const size_t asked = prompter.asked.size();
+        const size_t asked = prompter.prompts.size();
         dialog.ConfirmDelete();  // nothing selected: no question
-        QCOMPARE(prompter.asked.size(), asked);
+        QCOMPARE(prompter.prompts.size(), asked);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 }
@@ -494,7 +494,7 @@ void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
     const QString path = dir.filePath("party.cht");
     p.dialogs->savePath = path.toStdString();
     p.Action("32806")->trigger();
-    QVERIFY(p.prompter.asked.empty());
+    QVERIFY(p.prompter.prompts.empty());
     QCOMPARE(ReadAll(path), Sjis("名前,H%2CP\r\n,3%2C4\r\n"));
 
     Participant q(2, "B");
@@ -509,14 +509,14 @@ void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
     std::ofstream(dir.filePath("empty.cht").toStdString(), std::ios::binary).flush();
     q.dialogs->openPath = dir.filePath("empty.cht").toStdString();
     q.window->OpenChartFile();
-    QCOMPARE(q.prompter.asked.back().text,
+    QCOMPARE(q.prompter.prompts.back().text,
              Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
-    QCOMPARE(q.prompter.asked.back().icon, PromptIcon::Stop);
+    QCOMPARE(q.prompter.prompts.back().icon, PromptIcon::Stop);
     QCOMPARE(q.window->Model().Header(1), std::string("H,P"));
 
     q.dialogs->savePath = dir.filePath("missing/x.cht").toStdString();
     q.window->SaveChartFile();
-    QVERIFY(q.prompter.asked.back().text.rfind(Sjis("Chartファイルを開けません\r\n"), 0) == 0);
+    QVERIFY(q.prompter.prompts.back().text.rfind(Sjis("Chartファイルを開けません\r\n"), 0) == 0);
 }
 
 void CChartWindowQtTest::fitColumnsMeasuresCellsAndTraces() {
@@ -597,9 +597,9 @@ void CChartWindowQtTest::unrepresentableHeaderIsReplacedAndTold() {
     p.dialogs->header = QString::fromUtf8("HP\xF0\x9F\x98\x80");  // an emoji
     p.window->AddColumn();
     QCOMPARE(p.window->Model().Header(1), "HP" + std::string(kCp932Replacement));
-    QCOMPARE(p.prompter.asked.size(), size_t(1));
-    QCOMPARE(p.prompter.asked[0].caption, Sjis("警告"));
-    QCOMPARE(p.prompter.asked[0].icon, PromptIcon::Exclamation);
+    QCOMPARE(p.prompter.prompts.size(), size_t(1));
+    QCOMPARE(p.prompter.prompts[0].caption, Sjis("警告"));
+    QCOMPARE(p.prompter.prompts[0].icon, PromptIcon::Exclamation);
 }
 
 QTEST_MAIN(CChartWindowQtTest)

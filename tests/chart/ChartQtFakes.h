@@ -3,7 +3,6 @@
 // and hosts joined by a loop that delivers every sent record to every window,
 // the sender's included, as the hub does.
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,32 +13,9 @@
 #include "chart/qt/IChartDialogs.h"
 #include "net/CMsg.h"
 #include "platform/IPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow::test {
-
-struct Prompt {
-    std::string text;
-    std::string caption;
-    PromptIcon icon;
-    PromptButtons buttons;
-};
-
-class ScriptedPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons buttons) override {
-        asked.push_back({text, caption, icon, buttons});
-        if (buttons == PromptButtons::Ok)
-            return PromptAnswer::Ok;
-        if (answers.empty())
-            return PromptAnswer::No;  // an unscripted question declines
-        const PromptAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<PromptAnswer> answers;
-    std::vector<Prompt> asked;
-};
 
 class ScriptedDialogs final : public IChartDialogs {
   public:

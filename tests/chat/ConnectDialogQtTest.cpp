@@ -9,25 +9,11 @@
 #include "platform/IPrompter.h"
 #include "platform/TempDir.h"
 #include "settings/CSettings.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
 namespace {
-
-struct Told {
-    std::string text, caption;
-    PromptIcon icon;
-};
-
-class FakePrompter : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons) override {
-        told.push_back({text, caption, icon});
-        return PromptAnswer::Ok;
-    }
-    std::vector<Told> told;
-};
 
 template <typename W>
 W* Child(QWidget& parent, const char* id) {
@@ -52,7 +38,7 @@ class ConnectDialogQtTest : public QObject {
 void ConnectDialogQtTest::emptyFieldsAreNamedInTurnAndKeepTheDialogOpen() {
     test::TempDir dir;
     test::TempDir::Write(dir.File("Yarrow.ini"), "[InitialSetting]\r\nIsClient=1\r\n");
-    FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
     dialog.show();
     Child<QLineEdit>(dialog, "1011")->clear();
@@ -60,39 +46,39 @@ void ConnectDialogQtTest::emptyFieldsAreNamedInTurnAndKeepTheDialogOpen() {
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(dialog.isVisible());
-    QCOMPARE(prompter.told.size(), std::size_t(2));
-    QCOMPARE(prompter.told[0].text, Sjis("ハンドルネームが入力されていません"));
-    QCOMPARE(prompter.told[1].text, Sjis("サーバIPが入力されていません"));
-    for (const Told& t : prompter.told) {
+    QCOMPARE(prompter.prompts.size(), std::size_t(2));
+    QCOMPARE(prompter.prompts[0].text, Sjis("ハンドルネームが入力されていません"));
+    QCOMPARE(prompter.prompts[1].text, Sjis("サーバIPが入力されていません"));
+    for (const test::Prompt& t : prompter.prompts) {
         QCOMPARE(t.caption, Sjis("エラー"));
         QVERIFY(t.icon == PromptIcon::Exclamation);
     }
 
-    prompter.told.clear();
+    prompter.prompts.clear();
     Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("Kei"));
     Child<QLineEdit>(dialog, "1009")->setText(QStringLiteral("192.0.2.1"));
     Child<QLineEdit>(dialog, "1010")->clear();
     dialog.accept();
-    QCOMPARE(prompter.told.size(), std::size_t(1));
-    QCOMPARE(prompter.told[0].text, Sjis("ポート番号が入力されていません"));
+    QCOMPARE(prompter.prompts.size(), std::size_t(1));
+    QCOMPARE(prompter.prompts[0].text, Sjis("ポート番号が入力されていません"));
 
-    prompter.told.clear();
+    prompter.prompts.clear();
     Child<QLineEdit>(dialog, "1010")->setText(QStringLiteral("70000"));
     dialog.accept();
-    QCOMPARE(prompter.told.size(), std::size_t(1));
+    QCOMPARE(prompter.prompts.size(), std::size_t(1));
     QVERIFY(dialog.isVisible());
 
-    prompter.told.clear();
+    prompter.prompts.clear();
     Child<QLineEdit>(dialog, "1010")->setText(QStringLiteral("15001"));
     Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("K\u00e9i"));  // no code page 932 form
     dialog.accept();
-    QCOMPARE(prompter.told.size(), std::size_t(1));
+    QCOMPARE(prompter.prompts.size(), std::size_t(1));
     QVERIFY(dialog.isVisible());
 
-    prompter.told.clear();
+    prompter.prompts.clear();
     Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("Kei"));
     dialog.accept();
-    QVERIFY(prompter.told.empty());
+    QVERIFY(prompter.prompts.empty());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
@@ -102,7 +88,7 @@ void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
                          "[InitialSetting]\r\nHandleName=\x83\x4c\x83\x43\r\nServerIP=10.0.0.2\r\n"
                          "PortNum=16000\r\nIsClient=1\r\nIsSaveLog=2\r\n"
                          "HandleNameColor=0x00C801\r\n");
-    FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
     QCOMPARE(Child<QLineEdit>(dialog, "1011")->text(), QStringLiteral("キイ"));
     QVERIFY(Child<QRadioButton>(dialog, "1008")->isChecked());
@@ -127,7 +113,7 @@ void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
     test::TempDir dir;
     test::TempDir::Write(dir.File("Yarrow.ini"),
                          "[InitialSetting]\r\nServerIP=10.0.0.2\r\nIsClient=0\r\n");
-    FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
     auto* address = Child<QLineEdit>(dialog, "1009");
     QVERIFY(!address->isEnabled());
@@ -142,7 +128,7 @@ void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
 
 void ConnectDialogQtTest::cancelledCustomColourFallsBackToBlack() {
     test::TempDir dir;
-    FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     std::optional<std::uint32_t> pick;
     CConnectDialog dialog(dir.File("Yarrow.ini"), prompter,
                           [&](QWidget*, std::uint32_t) { return pick; });

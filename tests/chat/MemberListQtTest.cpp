@@ -4,22 +4,11 @@
 #include "chat/qt/CPlayerListView.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
 namespace {
-
-class ScriptedPrompter : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons buttons) override {
-        asked.push_back(text);
-        captions.push_back(caption);
-        return answer;
-    }
-    PromptAnswer answer = PromptAnswer::Yes;
-    std::vector<std::string> asked, captions;
-};
 
 QImage IconImage(const QListWidgetItem* item) {
     return item->icon().pixmap(16, 16).toImage().convertToFormat(
@@ -63,7 +52,7 @@ class MemberListQtTest : public QObject {
 
     void doubleClickWhispersRightDoubleClickCallsAfterAsking() {
         CPlayerListView view;
-        ScriptedPrompter prompter;
+        test::ScriptedPrompter prompter;
         view.SetPrompter(&prompter);
         view.resize(200, 200);
         view.show();
@@ -77,14 +66,14 @@ class MemberListQtTest : public QObject {
         QCOMPARE(whispers.at(0).at(0).toInt(), 8);
         QCOMPARE(calls.count(), 0);
 
-        prompter.answer = PromptAnswer::No;
+        prompter.answers = {PromptAnswer::No};
         QTest::mouseDClick(view.viewport(), Qt::RightButton, {}, ben);
         QCOMPARE(calls.count(), 0);
-        QCOMPARE(prompter.asked.size(), size_t(1));
-        QCOMPARE(prompter.asked[0], Sjis("Ben さんをコールします。\r\nよろしいですか？"));
-        QCOMPARE(prompter.captions[0], Sjis("コール"));
+        QCOMPARE(prompter.prompts.size(), size_t(1));
+        QCOMPARE(prompter.prompts[0].text, Sjis("Ben さんをコールします。\r\nよろしいですか？"));
+        QCOMPARE(prompter.prompts[0].caption, Sjis("コール"));
 
-        prompter.answer = PromptAnswer::Yes;
+        prompter.answers = {PromptAnswer::Yes};
         QTest::mouseDClick(view.viewport(), Qt::RightButton, {}, ben);
         QCOMPARE(calls.count(), 1);
         QCOMPARE(calls.at(0).at(0).toInt(), 8);

@@ -12,20 +12,19 @@
 #include "platform/TempDir.h"
 #include "settings/CSettings.h"
 #include "settings/DefaultSettings.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
 namespace {
 
-class FakePrompter : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon,
-                     PromptButtons) override {
-        told.push_back(text + "|" + caption);
-        return PromptAnswer::Ok;
-    }
+// What the sheet told the user, each as "text|caption".
+std::vector<std::string> Told(const test::ScriptedPrompter& prompter) {
     std::vector<std::string> told;
-};
+    for (const test::Prompt& p : prompter.prompts)
+        told.push_back(p.text + "|" + p.caption);
+    return told;
+}
 
 template <typename W>
 W* Child(QWidget& parent, const char* id) {
@@ -65,14 +64,14 @@ class OptionSheetQtTest : public QObject {
     COptionPropSheet::Context Context() const;
     std::unique_ptr<test::TempDir> dir_;
     std::string path_;
-    FakePrompter prompter_;
+    test::ScriptedPrompter prompter_;
 };
 
 void OptionSheetQtTest::init() {
     dir_ = std::make_unique<test::TempDir>();
     path_ = dir_->File("Yarrow.ini");
     QVERIFY(!CreateDefaultSettings(dir_->Folder()).failed());
-    prompter_.told.clear();
+    prompter_.prompts.clear();
 }
 
 COptionPropSheet::Context OptionSheetQtTest::Context() const {
@@ -143,7 +142,7 @@ void OptionSheetQtTest::diceEntriesAreCheckedBeforeTheyJoinTheList() {
     QCOMPARE(list->count(), 7);
     QVERIFY(edit->text().isEmpty());
     const std::string refusal = Sjis("ダイス書式が間違っています") + "|" + Sjis("書式エラー");
-    QCOMPARE(prompter_.told, (std::vector<std::string>{refusal, refusal}));
+    QCOMPARE(Told(prompter_), (std::vector<std::string>{refusal, refusal}));
     Type(edit, QStringLiteral("$TIMER,3m"));
     Type(edit, QStringLiteral("2D10"));
     QCOMPARE(Items(list).mid(7), (QStringList{"$TIMER,3m", "2D10"}));

@@ -11,22 +11,19 @@
 #include "platform/IPrompter.h"
 #include "platform/TempDir.h"
 #include "platform/qt/QtCp932.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
 namespace {
 
-class RecordingPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons) override {
-        messages.push_back(FromCp932(text) + "|" + FromCp932(caption));
-        icons.push_back(icon);
-        return PromptAnswer::Ok;
-    }
+// What the page told the user, each as "text|caption".
+QStringList Messages(const test::ScriptedPrompter& prompter) {
     QStringList messages;
-    std::vector<PromptIcon> icons;
-};
+    for (const test::Prompt& p : prompter.prompts)
+        messages.push_back(FromCp932(p.text) + "|" + FromCp932(p.caption));
+    return messages;
+}
 
 // Stands in for the roller: "$BM," formulas are plug-in rolls, count-D-faces
 // terms are sum rolls.
@@ -58,7 +55,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
     void loadsFormulasAndGroups() {
         test::TempDir dir;
         test::TempDir::Write(dir.File("Yarrow.ini"), kSettings);
-        RecordingPrompter prompter;
+        test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         page.LoadTemplates(dir.File("Yarrow.ini"));
         QCOMPARE(page.windowTitle(), QStringLiteral("ダイステンプレート"));
@@ -75,7 +72,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
     }
 
     void addRefusesMissingNameBadFormulaAndMissingGroup() {
-        RecordingPrompter prompter;
+        test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         page.FormulaBox()->setEditText("2D6");
         page.AddTemplate();
@@ -87,13 +84,13 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         page.FormulaBox()->setEditText("2D6");
         page.AddTemplate();  // no group typed
         QCOMPARE(
-            prompter.messages,
+            Messages(prompter),
             QStringList({QStringLiteral("テンプレート名を入力してください|エラー"),
                          QStringLiteral("ダイスフォーマットが不正です|エラー"),
                          QStringLiteral("ダイスフォーマットが不正です|エラー"),
                          QStringLiteral("テンプレートグループ名が入力されていません|エラー")}));
-        QVERIFY(std::all_of(prompter.icons.begin(), prompter.icons.end(),
-                            [](PromptIcon i) { return i == PromptIcon::Stop; }));
+        QVERIFY(std::all_of(prompter.prompts.begin(), prompter.prompts.end(),
+                            [](const test::Prompt& p) { return p.icon == PromptIcon::Stop; }));
         QVERIFY(page.Groups().empty());
 
         // Without a chat view there is no check: every formula is refused.
@@ -102,13 +99,13 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         orphan.FormulaBox()->setEditText("2D6");
         orphan.GroupBox()->setEditText("G");
         orphan.AddTemplate();
-        QCOMPARE(prompter.messages.last(), QStringLiteral("ダイスフォーマットが不正です|エラー"));
+        QCOMPARE(Messages(prompter).last(), QStringLiteral("ダイスフォーマットが不正です|エラー"));
     }
 
     void addCreatesGroupsInsertsBeforeSelectionAndResetsTheForm() {
         test::TempDir dir;
         test::TempDir::Write(dir.File("Yarrow.ini"), kSettings);
-        RecordingPrompter prompter;
+        test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         page.LoadTemplates(dir.File("Yarrow.ini"));
 
@@ -160,7 +157,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         test::TempDir dir;
         const std::string path = dir.File("Yarrow.ini");
         test::TempDir::Write(path, kSettings);
-        RecordingPrompter prompter;
+        test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         page.LoadTemplates(path);
         page.TemplateList()->item(0)->setSelected(true);
@@ -184,7 +181,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
                      {Sjis("回避,受け"), "2D6", 8, TemplateCriterion::RollUnder}}));
         QCOMPARE(again.Groups()[1].entries.size(), std::size_t(1));
         QCOMPARE(CProfileFile(path).GetString("Main", "1"), Sjis("回避%2C受け") + ",2D6,8,lo");
-        QVERIFY(prompter.messages.isEmpty());
+        QVERIFY(Messages(prompter).isEmpty());
     }
 };
 

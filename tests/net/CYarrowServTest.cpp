@@ -49,7 +49,7 @@ class HubTest : public ::testing::Test {
     FakeConnection& NewConn() { return conns.emplace_back(); }
 
     test::FakeListener listener;
-    test::FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     test::FakeSound sound;
     test::FakeOwner owner;
     std::deque<FakeConnection> conns;
@@ -396,14 +396,14 @@ TEST_F(HubTest, CardHooksSeeHoldersOperationsAndThePurge) {
 TEST(HubStart, PortInUseTellsTheUserAndDoesNotServe) {
     test::FakeListener listener;
     listener.fail = true;
-    test::FakePrompter prompter;
+    test::ScriptedPrompter prompter;
     CYarrowServ hub(&listener, &prompter, nullptr);
     EXPECT_FALSE(hub.ConnectSocket(15000));
     EXPECT_FALSE(hub.Serving());
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, Sjis("接続許可エラーです") + "\r\naddress in use");
-    EXPECT_EQ(prompter.shown[0].caption, "");
-    EXPECT_EQ(prompter.shown[0].icon, PromptIcon::Stop);
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.prompts[0].text, Sjis("接続許可エラーです") + "\r\naddress in use");
+    EXPECT_EQ(prompter.prompts[0].caption, "");
+    EXPECT_EQ(prompter.prompts[0].icon, PromptIcon::Stop);
     FakeConnection a;
     EXPECT_EQ(hub.ProcessPendingAccept(&a), -1);
     EXPECT_EQ(a.state, "aborted");

@@ -10,8 +10,8 @@
 #include "net/IHubConnection.h"
 #include "net/IHubListener.h"
 #include "net/IHubOwner.h"
-#include "platform/IPrompter.h"
 #include "platform/ISound.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow::test {
 
@@ -69,20 +69,6 @@ class FakeSound : public ISound {
     void Tone(int, int) override {}
     void ErrorBeep() override { ++errorBeeps; }
     int errorBeeps = 0;
-};
-
-class FakePrompter : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons) override {
-        shown.push_back({text, caption, icon});
-        return PromptAnswer::Ok;
-    }
-    struct Shown {
-        std::string text, caption;
-        PromptIcon icon;
-    };
-    std::vector<Shown> shown;
 };
 
 }  // namespace yarrow::test
