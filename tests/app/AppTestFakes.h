@@ -2,14 +2,13 @@
 // Fakes for the application tests: a prompter that records what it was asked
 // and answers from a script, and a clock that stands still.
 
-#include <ctime>
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "platform/IClock.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
+#include "support/FixedClock.h"
 
 namespace yarrow {
 
@@ -37,13 +36,6 @@ class CRecordingPrompter final : public IPrompter {
     std::deque<PromptAnswer> answers;
 };
 
-class CFixedClock final : public IClock {
-  public:
-    explicit CFixedClock(std::time_t now) : now_(now) {}
-    std::time_t Now() const override { return now_; }
-
-  private:
-    std::time_t now_;
-};
+using CFixedClock = test::FixedClock;
 
 }  // namespace yarrow

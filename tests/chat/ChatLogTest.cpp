@@ -13,7 +13,7 @@
 #include "chat/ILogControl.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
-#include "platform/IClock.h"
+#include "support/FixedClock.h"
 
 namespace yarrow {
 namespace {
@@ -33,11 +33,6 @@ class RecordingControl : public ILogControl {
 
     std::vector<std::string> documents;
     std::vector<bool> keptScroll;
-};
-
-class FixedClock : public IClock {
-  public:
-    std::time_t Now() const override { return 1700000000; }
 };
 
 const std::string kFontTable =
@@ -74,7 +69,7 @@ class ChatLogTest : public ::testing::Test {
                       ("yarrow_chatlog_" + std::to_string(::getpid()) + "_" +
                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     RecordingControl control;
-    FixedClock clock;
+    test::FixedClock clock{1700000000};
     CChatLog log{&control, clock, folder.string() + "/"};
 };
 

@@ -21,7 +21,7 @@
 #include "chat/LogFiles.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
-#include "platform/IClock.h"
+#include "support/FixedClock.h"
 
 namespace yarrow {
 namespace {
@@ -40,12 +40,6 @@ class RunsControl : public ILogControl {
     void SetBackgroundColor(std::uint32_t) override {}
 
     std::vector<RtfRun> runs;
-};
-
-class SettableClock : public IClock {
-  public:
-    std::time_t Now() const override { return now; }
-    std::time_t now = 0;
 };
 
 std::string ReadFile(const fs::path& path) {
@@ -98,7 +92,7 @@ class LogFileTest : public ::testing::Test {
                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::string logFolder = "Log";
     RunsControl control;
-    SettableClock clock;
+    test::FixedClock clock;
     CChatLog log{&control, clock, folder.string() + "/"};
 };
 

@@ -11,19 +11,13 @@
 #include <sstream>
 
 #include "chat/CTraceLog.h"
-#include "platform/IClock.h"
 #include "platform/Trace.h"
+#include "support/FixedClock.h"
 
 namespace yarrow {
 namespace {
 
 namespace fs = std::filesystem;
-
-class SettableClock : public IClock {
-  public:
-    std::time_t Now() const override { return now; }
-    std::time_t now = 1700000000;
-};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -46,7 +40,7 @@ class TraceLogTest : public ::testing::Test {
         fs::remove_all(folder);
     }
     fs::path folder;
-    SettableClock clock;
+    test::FixedClock clock{1700000000};
 };
 
 TEST_F(TraceLogTest, OnWriteOffAndAlreadyOff) {

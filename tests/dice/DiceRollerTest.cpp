@@ -4,8 +4,9 @@
 #include "dice/DiceFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
-#include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
@@ -201,30 +202,14 @@ TEST_F(DiceRollerTest, CheckDiceFormatHasNoEffects) {
     EXPECT_TRUE(host.draws.empty());
 }
 
-class RecordingPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons) override {
-        asked.push_back(text + "|" + caption);
-        this->icon = icon;
-        return PromptAnswer::Ok;
-    }
-    std::vector<std::string> asked;
-    PromptIcon icon = PromptIcon::None;
-};
-
-class FixedClock final : public IClock {
-  public:
-    std::time_t Now() const override { return 1234567; }
-};
-
 TEST_F(DiceRollerTest, ExchangeDiceReseedsFromTheClockAndTells) {
-    RecordingPrompter prompter;
-    roller.ExchangeDice(FixedClock(), prompter);
+    test::ScriptedPrompter prompter;
+    roller.ExchangeDice(test::FixedClock(1234567), prompter);
     EXPECT_EQ(rng.seeds, (std::vector<std::uint32_t>{1234567}));
-    EXPECT_EQ(prompter.asked,
-              (std::vector<std::string>{Sjis("ダイスを交換しました") + "|" + Sjis("交換")}));
-    EXPECT_EQ(prompter.icon, PromptIcon::Information);
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.prompts[0].text, Sjis("ダイスを交換しました"));
+    EXPECT_EQ(prompter.prompts[0].caption, Sjis("交換"));
+    EXPECT_EQ(prompter.prompts[0].icon, PromptIcon::Information);
 }
 
 TEST_F(DiceRollerTest, TemplateWorkedExamples) {

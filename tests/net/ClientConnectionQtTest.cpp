@@ -48,7 +48,7 @@ struct QtWindow {
     QtHubFactory hubs;
     ScriptedPrompter prompter;
     Recorder rec;
-    FixedClock clock;
+    FixedClock clock{1700000000};
     CClientSession session{{socket, hubs, prompter, rec, rec, rec, rec, clock, nullptr}};
     CDispatcher dispatcher{{session, rec, rec, rec, rec, rec, rec, prompter, clock}};
 

@@ -9,35 +9,15 @@
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
 #include "platform/Cp932.h"
-#include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow::testing {
 
-struct Prompt {
-    std::string text;
-    std::string caption;
-    PromptIcon icon;
-    PromptButtons buttons;
-};
-
-// Answers from a script; a question nobody scripted is answered No (or Ok).
-class ScriptedPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                     PromptButtons buttons) override {
-        prompts.push_back({text, caption, icon, buttons});
-        if (buttons == PromptButtons::Ok)
-            return PromptAnswer::Ok;
-        if (answers.empty())
-            return PromptAnswer::No;
-        const PromptAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<PromptAnswer> answers;
-    std::vector<Prompt> prompts;
-};
+using test::FixedClock;
+using test::Prompt;
+using test::ScriptedPrompter;
 
 class FakeTransport final : public IChatTransport {
   public:
@@ -236,19 +216,13 @@ class Recorder final : public IChatLogTarget,
     bool menuConnected = false;
 };
 
-class FixedClock final : public IClock {
-  public:
-    std::time_t Now() const override { return now; }
-    std::time_t now = 1700000000;
-};
-
 // One chat window's core: session plus dispatcher over the fakes.
 struct Window {
     FakeTransport transport;
     FakeHubFactory hubs;
     ScriptedPrompter prompter;
     Recorder rec;
-    FixedClock clock;
+    FixedClock clock{1700000000};
     std::vector<std::uint32_t> seeds;
     CClientSession session{{transport, hubs, prompter, rec, rec, rec, rec, clock,
                             [this](std::uint32_t seed) { seeds.push_back(seed); }}};
