@@ -10,31 +10,13 @@
 #include "net/CMsgDecoder.h"
 #include "net/qt/CQtHubNetwork.h"
 #include "platform/Cp932.h"
+#include "support/RawHubClient.h"
 
 using namespace yarrow;
 
 namespace {
 
-// A participant without a window: a socket and a decoder.
-class RawClient {
-  public:
-    explicit RawClient(int port) {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
-            const QByteArray data = socket.readAll();
-            decoder.Feed(std::string_view(data.constData(), data.size()));
-            CMsg msg;
-            while (decoder.Next(msg) == CMsgDecoder::Status::Record)
-                records.push_back(msg);
-        });
-        socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-    }
-    void Send(const CMsg& msg) { socket.write(QByteArray::fromStdString(msg.Encode())); }
-    void Send(const std::string& bytes) { socket.write(QByteArray::fromStdString(bytes)); }
-
-    QTcpSocket socket;
-    CMsgDecoder decoder;
-    std::vector<CMsg> records;
-};
+using RawClient = test::RawHubClient;
 
 class RecordingOwner : public IHubOwner {
   public:

@@ -13,6 +13,7 @@
 
 #include "net/CMsgDecoder.h"
 #include "platform/Cp932.h"
+#include "support/RawHubClient.h"
 
 using namespace yarrow;
 
@@ -20,32 +21,7 @@ namespace {
 
 const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
 
-class RawClient {
-  public:
-    explicit RawClient(int port) {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
-            const QByteArray data = socket.readAll();
-            decoder.Feed(std::string_view(data.constData(), data.size()));
-            CMsg msg;
-            while (decoder.Next(msg) == CMsgDecoder::Status::Record)
-                records.push_back(msg);
-        });
-        socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
-    }
-    void Send(std::int32_t type, std::int32_t id, const std::string& name,
-              const std::string& text) {
-        CMsg m;
-        m.Type = type;
-        m.ID = id;
-        m.Name = name;
-        m.Text = text;
-        socket.write(QByteArray::fromStdString(m.Encode()));
-    }
-    void Send(const CMsg& m) { socket.write(QByteArray::fromStdString(m.Encode())); }
-    QTcpSocket socket;
-    CMsgDecoder decoder;
-    std::vector<CMsg> records;
-};
+using RawClient = test::RawHubClient;
 
 // Starts the hub on a free port and returns that port (0 on failure).
 int StartHub(QProcess& hub, const QString& home) {
