@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "dice/DiceRolls.h"
+#include "dice/DiceText.h"
 #include "dice/TimerCommand.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
@@ -16,16 +17,6 @@ namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string Trim(const std::string& s) {
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::size_t b = 0, e = s.size();
-    while (b < e && space(s[b]))
-        ++b;
-    while (e > b && space(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
 }
 
 std::string WithoutSpaces(std::string s) {
@@ -144,7 +135,7 @@ void CDiceRoller::SendHiddenRoll(const std::string& result) {
 
 void CDiceRoller::OnRollDice() {
     const bool hidden = host_.IsShiftDown();
-    const std::string text = Trim(host_.ExpressionText());
+    const std::string text(TrimBlanks(host_.ExpressionText()));
     std::string result, sound;
     std::int32_t total = 0;
     const DiceKind kind = RollExpression(text, result, sound, total);

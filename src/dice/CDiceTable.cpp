@@ -4,20 +4,12 @@
 #include <limits>
 
 #include "dice/DiceTerm.h"
+#include "dice/DiceText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && space(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && space(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string Decimal(std::int64_t v) {
     return std::to_string(v);
@@ -33,7 +25,7 @@ bool CDiceTable::RollTable(std::string_view expression, std::string& result, std
                            IRandomSource& rng) const {
     if (expression.empty() || expression[0] != '#')
         return false;
-    const std::string_view rest = Trim(expression.substr(1));
+    const std::string_view rest = TrimBlanks(expression.substr(1));
     std::string_view name = rest;
     std::string_view modifierText;
     if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
