@@ -135,6 +135,26 @@ void CBasicOptionPage::FillNameColorCombo(QComboBox* combo) {
         combo->addItem(FromCp932(entry.label));
 }
 
+void CBasicOptionPage::SelectNameColor(QComboBox* combo, std::uint32_t color,
+                                       std::uint32_t& custom) {
+    const int index = PaletteIndexOf(color);
+    if (index == kPaletteCustom)
+        custom = color;
+    combo->setCurrentIndex(index);
+}
+
+void CBasicOptionPage::OnNameColorActivated(QComboBox* combo, int index,
+                                            const ColorChooser& chooser, QWidget* parent,
+                                            std::uint32_t& custom) {
+    if (index != kPaletteCustom)
+        return;
+    std::optional<std::uint32_t> chosen = chooser(parent, custom);
+    if (chosen)
+        custom = *chosen;
+    else
+        combo->setCurrentIndex(0);
+}
+
 std::optional<std::uint32_t> CBasicOptionPage::PickColor(QWidget* parent, std::uint32_t initial) {
     QColor chosen = QColorDialog::getColor(QColor(static_cast<QRgb>(initial)), parent);
     if (!chosen.isValid())
@@ -154,11 +174,7 @@ void CBasicOptionPage::Load(const std::string& path) {
     serverIP_->setEnabled(!context_.connected);
     port_->setEnabled(!context_.connected);
     charSize_->setCurrentIndex(CharSizeComboIndex(settings.CharSize()));
-    std::uint32_t color = settings.HandleNameColor();
-    int index = PaletteIndexOf(color);
-    if (index == kPaletteCustom)
-        customColor_ = color;
-    nameColor_->setCurrentIndex(index);
+    SelectNameColor(nameColor_, settings.HandleNameColor(), customColor_);
     FillList(diceList_, settings.DiceList());
     FillList(subNameList_, settings.SubHandleNames());
 }
@@ -209,13 +225,7 @@ void CBasicOptionPage::AddSubHandleName() {
 }
 
 void CBasicOptionPage::OnNameColorChosen(int index) {
-    if (index != kPaletteCustom)
-        return;
-    std::optional<std::uint32_t> chosen = chooser_(this, customColor_);
-    if (chosen)
-        customColor_ = *chosen;
-    else
-        nameColor_->setCurrentIndex(0);
+    OnNameColorActivated(nameColor_, index, chooser_, this, customColor_);
 }
 
 }  // namespace yarrow

@@ -47,6 +47,14 @@ class CBasicOptionPage : public QWidget {
     static std::optional<std::uint32_t> PickColor(QWidget* parent, std::uint32_t initial);
     // Fills a combo with the ten name colours ("黒色" … "ｶｽﾀﾑ").
     static void FillNameColorCombo(QComboBox* combo);
+    // Selects `color` in a name colour combo; a colour off the palette is kept
+    // in `custom` and shown as the custom entry.
+    static void SelectNameColor(QComboBox* combo, std::uint32_t color, std::uint32_t& custom);
+    // After entry `index` of a name colour combo was chosen: the custom entry
+    // asks `chooser` for the colour, and cancelling it falls back to the first
+    // entry so the combo never shows a colour nobody picked.
+    static void OnNameColorActivated(QComboBox* combo, int index, const ColorChooser& chooser,
+                                     QWidget* parent, std::uint32_t& custom);
 
     std::uint32_t CustomColor() const { return customColor_; }
 

@@ -76,11 +76,7 @@ CConnectDialog::CConnectDialog(const std::string& settingsPath, IPrompter& promp
     startLog_->setChecked(settings.IsSaveLogExactlyOne());
     (settings.IsClient() ? client_ : server_)->setChecked(true);
     address_->setEnabled(client_->isChecked());
-    std::uint32_t color = settings.HandleNameColor();
-    int index = PaletteIndexOf(color);
-    if (index == kPaletteCustom)
-        customColor_ = color;
-    nameColor_->setCurrentIndex(index);
+    CBasicOptionPage::SelectNameColor(nameColor_, settings.HandleNameColor(), customColor_);
 
     connect(server_, &QRadioButton::clicked, this, &CConnectDialog::OnRoleChanged);
     connect(client_, &QRadioButton::clicked, this, &CConnectDialog::OnRoleChanged);
@@ -96,13 +92,7 @@ void CConnectDialog::OnRoleChanged() {
 }
 
 void CConnectDialog::OnNameColorChosen(int index) {
-    if (index != kPaletteCustom)
-        return;
-    std::optional<std::uint32_t> chosen = chooser_(this, customColor_);
-    if (chosen)
-        customColor_ = *chosen;
-    else
-        nameColor_->setCurrentIndex(0);
+    CBasicOptionPage::OnNameColorActivated(nameColor_, index, chooser_, this, customColor_);
 }
 
 void CConnectDialog::accept() {
