@@ -40,29 +40,33 @@ std::string Fs(int halfPoints) {
     return "\\fs" + std::to_string(halfPoints) + " ";
 }
 
-// Step 4 of the markup: <size n> tags; true when at least one was converted.
-// One pass that continues after each replacement: the replacement starts with
-// a backslash and so can never complete a tag, which makes this the same as
+// Replaces the tags "<name value>" left to right with what `convert` makes of
+// the trimmed value. It stops at the first tag that is not closed, has no
+// value, or whose value `convert` refuses (nullopt): later tags stay as typed.
+// One pass that continues after each replacement: a replacement starts with a
+// backslash and so can never complete a tag, which makes this the same as
 // searching again from the start, without the quadratic cost on long texts.
-bool ConvertSizeTags(std::string& text) {
+// True when at least one tag was converted.
+template <typename Convert>
+bool ConvertTags(std::string& text, std::string_view name, Convert convert) {
     std::string out;
     std::size_t pos = 0;
     for (;;) {
-        const auto open = text.find("<size", pos);
+        const auto open = text.find(name, pos);
         if (open == std::string::npos)
             break;
-        const auto close = text.find('>', open + 5);
+        const auto close = text.find('>', open + name.size());
         if (close == std::string::npos)
             break;
         const std::string_view inner =
-            Trim(std::string_view(text).substr(open + 5, close - open - 5));
+            Trim(std::string_view(text).substr(open + name.size(), close - open - name.size()));
         if (inner.empty())
             break;
-        long size = LeadingNumber(inner);
-        if (size < 1 || size > 5)
-            size = 3;
+        const std::optional<std::string> replacement = convert(inner);
+        if (!replacement)
+            break;
         out.append(text, pos, open - pos);
-        out += Fs(kSizeTable[static_cast<std::size_t>(size)]);
+        out += *replacement;
         pos = close + 1;
     }
     if (pos == 0)
@@ -72,33 +76,27 @@ bool ConvertSizeTags(std::string& text) {
     return true;
 }
 
-// Step 5: <color c> tags; true when at least one was converted.
+// Step 4 of the markup: <size n> tags; a size outside 1-5 is the normal 3.
+bool ConvertSizeTags(std::string& text) {
+    return ConvertTags(text, "<size", [](std::string_view inner) -> std::optional<std::string> {
+        long size = LeadingNumber(inner);
+        if (size < 1 || size > 5)
+            size = 3;
+        return Fs(kSizeTable[static_cast<std::size_t>(size)]);
+    });
+}
+
+// Step 5: <color c> tags; a value that is no hex colour ends the step.
 bool ConvertColorTags(std::string& text, CColorTable& colors) {
-    std::string out;
-    std::size_t pos = 0;
-    for (;;) {
-        const auto open = text.find("<color", pos);
-        if (open == std::string::npos)
-            break;
-        const auto close = text.find('>', open + 6);
-        if (close == std::string::npos)
-            break;
-        std::string inner(Trim(std::string_view(text).substr(open + 6, close - open - 6)));
-        if (inner.empty())
-            break;
-        ReplaceEvery(inner, "#", "");
-        const auto rgb = ParseMarkupColor(inner);
-        if (!rgb)
-            break;
-        out.append(text, pos, open - pos);
-        out += Cf(colors.ColorIndex(*rgb));
-        pos = close + 1;
-    }
-    if (pos == 0)
-        return false;
-    out.append(text, pos, std::string::npos);
-    text = std::move(out);
-    return true;
+    return ConvertTags(text, "<color",
+                       [&colors](std::string_view inner) -> std::optional<std::string> {
+                           std::string digits(inner);
+                           ReplaceEvery(digits, "#", "");
+                           const auto rgb = ParseMarkupColor(digits);
+                           if (!rgb)
+                               return std::nullopt;
+                           return Cf(colors.ColorIndex(*rgb));
+                       });
 }
 
 std::string Header(const std::string& logColorTable, bool withSymbolFont) {
