@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "dice/DiceText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 
@@ -12,15 +13,6 @@ namespace {
 constexpr std::string_view kSection = "DiceTemplate";
 constexpr std::string_view kCountKey = "TemplateNum";
 constexpr std::string_view kEscapedComma = "%2C";
-
-std::string_view Trim(std::string_view s) {
-    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && space(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && space(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
     std::string out;
@@ -47,7 +39,7 @@ std::string Lower(std::string_view s) {
 
 // The profile functions' integer reading: optional sign, leading digits.
 std::int32_t ToInt(std::string_view s) {
-    s = Trim(s);
+    s = TrimBlanks(s);
     bool negative = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         negative = s[0] == '-';
@@ -118,7 +110,7 @@ std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
     if (first == std::string_view::npos || first == 0)
         return std::nullopt;
     TemplateEntry entry;
-    std::string name(Trim(line.substr(0, first)));
+    std::string name(TrimBlanks(line.substr(0, first)));
     const std::string_view rest = line.substr(first + 1);
     const std::size_t second = rest.find(',');
     std::string formula;
@@ -126,13 +118,13 @@ std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
         formula = std::string(rest);
         entry.criterion = TemplateCriterion::Other;
     } else {
-        formula = std::string(Trim(rest.substr(0, second)));
+        formula = std::string(TrimBlanks(rest.substr(0, second)));
         const std::string_view rest2 = rest.substr(second + 1);
         const std::size_t third = rest2.find(',');
         if (third == std::string_view::npos || third == 0)
             return std::nullopt;
         entry.target = ToInt(rest2.substr(0, third));
-        const std::string word = Lower(Trim(rest2.substr(third + 1)));
+        const std::string word = Lower(TrimBlanks(rest2.substr(third + 1)));
         if (word.empty())
             return std::nullopt;
         if (word == "lo")
