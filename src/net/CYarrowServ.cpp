@@ -160,6 +160,13 @@ CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connec
         case CMsgDecoder::Status::NeedMore:
             return ReadResult::NeedMore;
         case CMsgDecoder::Status::Record:
+            // Joining, re-announcing and leaving speak for the sender itself,
+            // so they carry the ID this connection was given: a peer must not
+            // announce or remove somebody else.
+            if (readMsg_.Type == CnctReply || readMsg_.Type == UpdateMbr ||
+                readMsg_.Type == Disconnect) {
+                readMsg_.ID = id;
+            }
             StoreMsgItem(readMsg_);
             return ReadResult::Record;
         case CMsgDecoder::Status::Bad:

@@ -307,22 +307,34 @@ TEST_F(HubTest, MemberListResetAndPayloadsReachTheRelay) {
     EXPECT_EQ(hub.WorkingRecord().Strings, chart.Strings);
 }
 
-TEST_F(HubTest, HostileMemberAnnouncementsAreBounded) {
+TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
     FakeConnection& a = NewConn();
+    FakeConnection& b = NewConn();
     Join(a);
+    Join(b);
+    // A peer announcing invented IDs is listed once, under its own.
     std::string burst;
     for (int id = 1; id <= 1200; ++id)
         burst += Reply(id, "n");
     hub.ProcessPendingRead(1, burst);
-    EXPECT_EQ(hub.Members().size(), CYarrowServ::kMaxMembers);
-    EXPECT_EQ(hub.Members().back().MemberID, 1000);
+    EXPECT_EQ(hub.Members(), (std::vector<CMember>{{"n", 1}}));
+    EXPECT_EQ(a.Records().back().ID, 1);
+
+    // Nor can it make another member leave: its Disconnect speaks for itself.
+    hub.ProcessPendingRead(2, Reply(2, "m"));
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.ID = 2;
+    hub.ProcessPendingRead(1, leave.Encode());
+    EXPECT_EQ(hub.Members(), (std::vector<CMember>{{"m", 2}}));
+    EXPECT_EQ(b.Records().back().ID, 1);
 
     CMsg reset;
     reset.Type = ResetMembers;
     hub.ProcessPendingRead(1, reset.Encode());
     hub.ProcessPendingRead(1, Reply(1, std::string(300, 'n')));
     // Two-byte characters are never cut in half: 127 of them fit in 255 bytes.
-    hub.ProcessPendingRead(1, Reply(2, std::string(300, '\x82')));
+    hub.ProcessPendingRead(2, Reply(2, std::string(300, '\x82')));
     ASSERT_EQ(hub.Members().size(), 2u);
     EXPECT_EQ(hub.Members()[0].MemberName, std::string(255, 'n'));
     EXPECT_EQ(hub.Members()[1].MemberName, std::string(254, '\x82'));
