@@ -75,11 +75,12 @@ std::vector<std::string> SplitLine(std::string_view line, std::size_t limit, boo
 
 // The lines of a text file as a text-mode reader sees them: split at LF, a CR
 // before the LF removed, a last line without its line end still counted, and
-// no extra empty line after a final line end.
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
+// no extra empty line after a final line end. At most `maxLines` are taken: a
+// file of nothing but line ends must not turn into millions of entries.
+std::vector<std::string_view> SplitLines(std::string_view bytes, std::size_t maxLines) {
     std::vector<std::string_view> lines;
     std::size_t at = 0;
-    while (at < bytes.size()) {
+    while (at < bytes.size() && lines.size() < maxLines) {
         std::size_t end = bytes.find('\n', at);
         const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
         if (end == std::string_view::npos)
@@ -138,7 +139,10 @@ CChartResult CChartFile::Parse(std::string_view bytes, CChartModel& chart) {
         }
         bytes = clean;
     }
-    const std::vector<std::string_view> lines = SplitLines(bytes);
+    // The header line, the rows a chart can hold, and one more to tell that
+    // the file had more than that.
+    const std::vector<std::string_view> lines =
+        SplitLines(bytes, static_cast<std::size_t>(kChartMaxRows) + 2);
     if (lines.empty()) {
         return Error(Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
     }
