@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     using Mode = yarrow::CommandLineRequest::Mode;
     if (request.mode == Mode::Help || request.mode == Mode::Error) {
         std::FILE* out = request.mode == Mode::Help ? stdout : stderr;
-        if (!request.error.empty()) std::fprintf(out, "yarrow: %s\n", request.error.c_str());
+        if (!request.error.empty())
+            std::fprintf(out, "yarrow: %s\n", request.error.c_str());
         std::fprintf(out, "%s\n", yarrow::CommandLineUsage().c_str());
         return request.mode == Mode::Help ? 0 : yarrow::kCommandLineErrorExit;
     }

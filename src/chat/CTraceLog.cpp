@@ -11,7 +11,8 @@ CTraceLog::CTraceLog(const IClock& clock, std::string programFolder)
 
 CTraceLog::~CTraceLog() {
     // A destroyed log must not stay installed as the process-wide sink.
-    if (on_) SetTraceSink({});
+    if (on_)
+        SetTraceSink({});
 }
 
 bool CTraceLog::Open() {
@@ -23,7 +24,8 @@ bool CTraceLog::Open() {
 
 void CTraceLog::Close() {
     file_.Close();
-    if (on_) SetTraceSink({});
+    if (on_)
+        SetTraceSink({});
     on_ = false;
 }
 
@@ -34,19 +36,22 @@ void CTraceLog::TraceOn() {
 
 bool CTraceLog::TraceOff() {
     const bool wasOpen = file_.IsOpen();
-    if (wasOpen) Trace("[TraceLog OFF]\r\n");
+    if (wasOpen)
+        Trace("[TraceLog OFF]\r\n");
     Close();
     return wasOpen;
 }
 
 void CTraceLog::OpenFile() {
-    if (file_.IsOpen()) return;
+    if (file_.IsOpen())
+        return;
     // The trace log lies in the program folder, named after its first line.
     file_.Open(programFolder_ + TimeStampedName("", clock_.Now(), ".log"));
 }
 
 void CTraceLog::Write(std::string_view bytes) {
-    if (!on_) return;
+    if (!on_)
+        return;
     OpenFile();
     file_.Write(bytes);  // dropped when the file could not be created
 }

@@ -9,7 +9,7 @@
 namespace yarrow {
 
 class ILogControl {
-public:
+  public:
     virtual ~ILogControl() = default;
     // Appends one complete RTF document (code page 932 bytes) at the end. With
     // `keepScrollPosition` the view stays where it was (scroll lock);

@@ -12,10 +12,11 @@ namespace {
 // One iconv descriptor per direction and thread: opening one costs more than a
 // short conversion, and the chat log converts every line.
 class IconvHandle {
-public:
+  public:
     IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~IconvHandle() {
-        if (ok()) iconv_close(cd_);
+        if (ok())
+            iconv_close(cd_);
     }
     IconvHandle(const IconvHandle&) = delete;
     IconvHandle& operator=(const IconvHandle&) = delete;
@@ -25,7 +26,7 @@ public:
         return cd_;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -48,13 +49,16 @@ Cp932Conversion Convert(IconvHandle& handle, const char* data, size_t size,
         size_t outLeft = buffer.size();
         size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.text.append(buffer.data(), outPtr - buffer.data());
-        if (r != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) continue;
+        if (r != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
         // EILSEQ or EINVAL (truncated sequence at the end): replace and go on.
         out.replaced = true;
         out.text.append(replacement);
         size_t n = skip(in, inLeft);
-        if (n == 0 || n > inLeft) n = inLeft < 1 ? inLeft : 1;
+        if (n == 0 || n > inLeft)
+            n = inLeft < 1 ? inLeft : 1;
         in += n;
         inLeft -= n;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -67,7 +71,8 @@ size_t Utf8SequenceLength(const char* p, size_t left) {
     unsigned char c = static_cast<unsigned char>(*p);
     size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
     for (size_t i = 1; i < n; ++i) {
-        if (i >= left || (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return i;
+        if (i >= left || (static_cast<unsigned char>(p[i]) & 0xC0) != 0x80)
+            return i;
     }
     return n;
 }
@@ -102,12 +107,15 @@ Cp932Conversion Utf16ToCp932(std::u16string_view utf16) {
                        if (left >= 4) {
                            unsigned hi = static_cast<unsigned char>(p[1]);
                            unsigned hi2 = static_cast<unsigned char>(p[3]);
-                           if ((hi & 0xFC) == 0xD8 && (hi2 & 0xFC) == 0xDC) return size_t{4};
+                           if ((hi & 0xFC) == 0xD8 && (hi2 & 0xFC) == 0xDC)
+                               return size_t{4};
                        }
                        return size_t{2};
                    });
 }
 
-std::string Sjis(std::string_view utf8) { return Utf8ToCp932(utf8).text; }
+std::string Sjis(std::string_view utf8) {
+    return Utf8ToCp932(utf8).text;
+}
 
 }  // namespace yarrow

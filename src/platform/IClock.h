@@ -7,14 +7,14 @@
 namespace yarrow {
 
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     // Seconds since 1970.
     virtual std::time_t Now() const = 0;
 };
 
 class CSystemClock final : public IClock {
-public:
+  public:
     std::time_t Now() const override { return std::time(nullptr); }
 };
 

@@ -12,7 +12,7 @@ enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 
 class IPrompter {
-public:
+  public:
     virtual ~IPrompter() = default;
     virtual PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
                              PromptButtons buttons) = 0;

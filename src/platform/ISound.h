@@ -4,7 +4,7 @@
 namespace yarrow {
 
 class ISound {
-public:
+  public:
     virtual ~ISound() = default;
     // A tone of `hertz` for `milliseconds`.
     virtual void Tone(int hertz, int milliseconds) = 0;

@@ -12,12 +12,17 @@ TraceSink& Sink() {
 }
 }  // namespace
 
-void SetTraceSink(TraceSink sink) { Sink() = std::move(sink); }
+void SetTraceSink(TraceSink sink) {
+    Sink() = std::move(sink);
+}
 
-bool TraceEnabled() { return static_cast<bool>(Sink()); }
+bool TraceEnabled() {
+    return static_cast<bool>(Sink());
+}
 
 void Trace(const char* format, ...) {
-    if (!Sink()) return;
+    if (!Sink())
+        return;
     va_list args;
     va_start(args, format);
     va_list copy;

@@ -26,7 +26,9 @@ TEST(Cp932, BrokenInputNeverLosesTheRest) {
     auto broken = Cp932ToUtf8(std::string("x\x81", 2));  // lead byte without a trail
     EXPECT_TRUE(broken.replaced);
     EXPECT_EQ(broken.text.substr(0, 1), "x");
-    auto badUtf8 = Utf8ToCp932("a\xff" "b");
+    auto badUtf8 = Utf8ToCp932(
+        "a\xff"
+        "b");
     EXPECT_TRUE(badUtf8.replaced);
     EXPECT_EQ(badUtf8.text.back(), 'b');
 }
