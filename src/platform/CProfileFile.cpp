@@ -123,23 +123,36 @@ std::string_view Unquote(std::string_view v) {
     return v;
 }
 
-// The value of the first `key` in the first section named `section`.
-std::optional<std::string_view> FindValue(const std::vector<std::string>& lines,
-                                          std::string_view section, std::string_view key) {
+// Calls `visit(key, value)` for every key line of the first section named
+// `section`, in file order, until `visit` returns false.
+template <typename Visit>
+void ForEachKeyLine(const std::vector<std::string>& lines, std::string_view section, Visit visit) {
     bool inSection = false;
     for (const std::string& line : lines) {
         std::string_view name;
         if (SectionHeader(line, &name)) {
             if (inSection)
-                break;
+                return;
             inSection = SameName(name, section);
             continue;
         }
         std::string_view k, v;
-        if (inSection && KeyLine(line, &k, &v) && SameName(k, key))
-            return Unquote(v);
+        if (inSection && KeyLine(line, &k, &v) && !visit(k, v))
+            return;
     }
-    return std::nullopt;
+}
+
+// The value of the first `key` in the first section named `section`.
+std::optional<std::string_view> FindValue(const std::vector<std::string>& lines,
+                                          std::string_view section, std::string_view key) {
+    std::optional<std::string_view> found;
+    ForEachKeyLine(lines, section, [&](std::string_view k, std::string_view v) {
+        if (!SameName(k, key))
+            return true;
+        found = Unquote(v);
+        return false;
+    });
+    return found;
 }
 
 // Sets [section] key=value in `lines`: replaces the key's line, or adds the
@@ -264,23 +277,13 @@ std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
     // A hand-made file may hold a section of hundreds of thousands of keys;
     // comparing each with every earlier one would take minutes.
     std::unordered_set<std::string> seen;
-    bool inSection = false;
-    for (const std::string& line : lines_) {
-        std::string_view name;
-        if (SectionHeader(line, &name)) {
-            if (inSection)
-                break;
-            inSection = SameName(name, section);
-            continue;
+    ForEachKeyLine(lines_, section, [&](std::string_view k, std::string_view v) {
+        if (seen.insert(NameForm(k)).second) {
+            v = Unquote(v);
+            entries.emplace_back(std::string(k), std::string(v.substr(0, CutLength(v, maxBytes))));
         }
-        std::string_view k, v;
-        if (!inSection || !KeyLine(line, &k, &v))
-            continue;
-        if (!seen.insert(NameForm(k)).second)
-            continue;
-        v = Unquote(v);
-        entries.emplace_back(std::string(k), std::string(v.substr(0, CutLength(v, maxBytes))));
-    }
+        return true;
+    });
     return entries;
 }
 
