@@ -39,12 +39,15 @@ struct CTileRecord {
     bool operator==(const CTileRecord&) const = default;
 };
 
+// A plain value: copied, moved and compared as a whole, so code that passes
+// records on never lists their fields and cannot forget one.
 class CMsg {
   public:
-    CMsg() { Reset(); }
+    // Never on the wire; the hub copies it into Param1 of CnctStart.
+    static constexpr std::int32_t ProtocolVersion = kProtocolVersion;
 
-    // Every field but ProtocolVersion back to its default; containers emptied.
-    void Reset();
+    // Every field back to its default; containers emptied.
+    void Reset() { *this = CMsg(); }
 
     // The name of a type code; "Unknown(0x%X)" for codes without one.
     static std::string TypeName(std::int32_t type);
@@ -74,8 +77,6 @@ class CMsg {
     std::int32_t ID = 0;
     std::int32_t Param1 = 0;
     std::int32_t Param2 = 0;
-    // Never on the wire; the hub copies it into Param1 of CnctStart.
-    const std::int32_t ProtocolVersion = kProtocolVersion;
     std::vector<CMember> Members;
     std::vector<std::string> Strings;
     std::map<std::uint16_t, CUnitRecord> Units;
@@ -85,11 +86,7 @@ class CMsg {
     std::int32_t ChartColumns = -1;
     std::int32_t ChartSpin = 0;
 
-    CMsg(const CMsg&) = default;
-    CMsg(CMsg&&) noexcept = default;
-    CMsg& operator=(const CMsg& other);
-    // Moving matters: a decoded map page holds 130,000 entries.
-    CMsg& operator=(CMsg&& other) noexcept;
+    bool operator==(const CMsg&) const = default;
 };
 
 }  // namespace yarrow

@@ -83,7 +83,7 @@ void CYarrowServ::Disconnection() {
         CMsg& out = AssembleMsg();
         out.Close = 1;
         std::string errorText;
-        SendMsg(static_cast<std::int32_t>(id), connection, out.Encode(), errorText);
+        SendMsg(id, connection, out.Encode(), errorText);
         connection.socket->CloseGracefully();
     }
     members_.clear();
@@ -101,7 +101,7 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
         return -1;
     }
     const std::int32_t id = nextMemberID_++;
-    Connection& entry = connections_[static_cast<std::uint32_t>(id)];
+    Connection& entry = connections_[id];
     entry.socket = connection;
     if (cards_ != nullptr)
         cards_->AddHolder(id);
@@ -132,14 +132,14 @@ void CYarrowServ::AcceptFailed(const std::string& errorText) {
 
 void CYarrowServ::ProcessPendingRead(std::int32_t id, std::string_view bytes) {
     Trace(" CYarrowServ::ProcessPendingRead\r\n");
-    auto it = connections_.find(static_cast<std::uint32_t>(id));
+    auto it = connections_.find(id);
     if (it == connections_.end())
         return;
     it->second.decoder.Feed(bytes);
     for (;;) {
         // Looked up afresh each time: a relay may have dropped this very
         // connection (over its send cap).
-        it = connections_.find(static_cast<std::uint32_t>(id));
+        it = connections_.find(id);
         if (it == connections_.end() || !it->second.decoder.HasBufferedBytes())
             return;
         if (ReadMsg(id, it->second) != ReadResult::Record)
@@ -182,7 +182,7 @@ CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connec
 }
 
 void CYarrowServ::ConnectionLost(std::int32_t id, const std::string& errorText) {
-    auto it = connections_.find(static_cast<std::uint32_t>(id));
+    auto it = connections_.find(id);
     if (it == connections_.end())
         return;
     CMsg record = it->second.decoder.Partial();
@@ -195,7 +195,7 @@ void CYarrowServ::ConnectionLost(std::int32_t id, const std::string& errorText) 
 }
 
 void CYarrowServ::SendFailed(std::int32_t id, const std::string& errorText) {
-    if (connections_.find(static_cast<std::uint32_t>(id)) == connections_.end())
+    if (connections_.find(id) == connections_.end())
         return;
     CloseSocket(id, false);
     ReportError("SendMsg", sendMsg_, errorText);
@@ -203,13 +203,11 @@ void CYarrowServ::SendFailed(std::int32_t id, const std::string& errorText) {
 
 void CYarrowServ::StoreMsgItem(const CMsg& record) {
     Trace(" CYarrowServ::StoreMsgItem(%s)\r\n", CMsg::TypeName(record.Type).c_str());
-    working_.Text = record.Text;
-    working_.Name = record.Name;
-    working_.Color = record.Color;
-    working_.Type = record.Type;
-    working_.ID = record.ID;
-    working_.Param1 = record.Param1;
-    working_.Param2 = record.Param2;
+    // The whole record becomes the working record, so whatever a type carries
+    // is relayed without a list of fields to keep up to date. Close is the
+    // sender's own business and never relayed.
+    working_ = record;
+    working_.Close = 0;
 
     switch (record.Type) {
         case CnctReply:
@@ -225,30 +223,14 @@ void CYarrowServ::StoreMsgItem(const CMsg& record) {
             members_.push_back(CMember{name, record.ID});
             break;
         }
-        case Chart:
-            working_.Strings = record.Strings;
-            working_.ChartRows = record.ChartRows;
-            working_.ChartColumns = record.ChartColumns;
-            working_.ChartSpin = record.ChartSpin;
-            break;
-        case Secret:
-            working_.Recipients = record.Recipients;
-            break;
-        case UpdateMap:
-            working_.Units = record.Units;
-            working_.Tiles = record.Tiles;
-            break;
-        case MoveCard:
-        case PassCard:
-        case GetCardStat:
-            // These carry their card entries; without a deck they are relayed
-            // as they came.
-            working_.Strings = record.Strings;
-            [[fallthrough]];
         case DrawCard:
         case ScreenCard:
+        case MoveCard:
         case ShuffleDeck:
+        case PassCard:
+        case GetCardStat:
         case ResetGrave:
+            // Without a deck these are relayed as they came.
             if (cards_ != nullptr)
                 cards_->ApplyCardOperation(record, working_);
             break;
@@ -272,40 +254,10 @@ void CYarrowServ::StoreMsgItem(const CMsg& record) {
 
 CMsg& CYarrowServ::AssembleMsg() {
     Trace(" CYarrowServ::AssembleMsg(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
-    sendMsg_.Reset();
-    sendMsg_.Type = working_.Type;
-    sendMsg_.Text = working_.Text;
-    sendMsg_.Name = working_.Name;
-    sendMsg_.Color = working_.Color;
-    sendMsg_.ID = working_.ID;
-    sendMsg_.Param1 = working_.Param1;
-    sendMsg_.Param2 = working_.Param2;
-    switch (working_.Type) {
-        case CnctReply:
-        case UpdateMbr:
-            sendMsg_.Members = members_;
-            break;
-        case Chart:
-            sendMsg_.Strings = working_.Strings;
-            sendMsg_.ChartRows = working_.ChartRows;
-            sendMsg_.ChartColumns = working_.ChartColumns;
-            sendMsg_.ChartSpin = working_.ChartSpin;
-            break;
-        case Secret:
-            sendMsg_.Recipients = working_.Recipients;
-            break;
-        case UpdateMap:
-            sendMsg_.Units = working_.Units;
-            sendMsg_.Tiles = working_.Tiles;
-            break;
-        case MoveCard:
-        case PassCard:
-        case GetCardStat:
-            sendMsg_.Strings = working_.Strings;
-            break;
-        default:
-            break;
-    }
+    sendMsg_ = working_;
+    // A member record always carries the hub's whole list.
+    if (PayloadOf(sendMsg_.Type) == PayloadKind::Members)
+        sendMsg_.Members = members_;
     return sendMsg_;
 }
 
@@ -316,10 +268,10 @@ void CYarrowServ::UpdateClients() {
     const std::string bytes = out.Encode();
     std::vector<Failure> failures;
     for (auto& [id, connection] : connections_) {
-        Trace("  ID:%d->", static_cast<std::int32_t>(id));
+        Trace("  ID:%d->", id);
         std::string errorText;
-        if (!SendMsg(static_cast<std::int32_t>(id), connection, bytes, errorText)) {
-            failures.push_back({static_cast<std::int32_t>(id), std::move(errorText)});
+        if (!SendMsg(id, connection, bytes, errorText)) {
+            failures.push_back({id, std::move(errorText)});
         }
     }
     // Dropped after the loop, and reported after dropping, so that a report
@@ -350,7 +302,7 @@ bool CYarrowServ::SendMsg(std::int32_t id, Connection& connection, const std::st
 
 void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     Trace(" CYarrowServ::CloseSocket\r\n");
-    auto it = connections_.find(static_cast<std::uint32_t>(id));
+    auto it = connections_.find(id);
     if (it == connections_.end())
         return;
     IHubConnection* socket = it->second.socket;
@@ -426,10 +378,8 @@ void CYarrowServ::PurgeCardHolders(const std::vector<std::int32_t>& listedIds) {
     if (cards_ == nullptr)
         return;
     for (const auto& [id, connection] : connections_) {
-        const auto member = static_cast<std::int32_t>(id);
-        if (std::find(listedIds.begin(), listedIds.end(), member) == listedIds.end()) {
-            cards_->ReleaseHolder(member);
-        }
+        if (std::find(listedIds.begin(), listedIds.end(), id) == listedIds.end())
+            cards_->ReleaseHolder(id);
     }
 }
 
@@ -441,7 +391,7 @@ void CYarrowServ::RelayGenerated(const CMsg& record) {
 std::vector<std::int32_t> CYarrowServ::ConnectionIds() const {
     std::vector<std::int32_t> ids;
     for (const auto& [id, connection] : connections_)
-        ids.push_back(static_cast<std::int32_t>(id));
+        ids.push_back(id);
     return ids;
 }
 

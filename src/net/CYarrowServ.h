@@ -94,18 +94,11 @@ class CYarrowServ {
     // relayed to everybody like a received one.
     void RelayGenerated(const CMsg& record);
 
-    // The operations below are the steps of the relay; public so that the
-    // owner and tests can drive and observe them.
-    void StoreMsgItem(const CMsg& record);
-    CMsg& AssembleMsg();
-    void UpdateClients();
-
     bool Serving() const { return serving_; }
     std::int32_t NextMemberID() const { return nextMemberID_; }
     const std::vector<CMember>& Members() const { return members_; }
     const std::deque<std::string>& PastLog() const { return pastLog_; }
     std::vector<std::int32_t> ConnectionIds() const;
-    const CMsg& WorkingRecord() const { return working_; }
 
   private:
     struct Connection {
@@ -119,6 +112,11 @@ class CYarrowServ {
 
     enum class ReadResult { Record, NeedMore, Failed };
     ReadResult ReadMsg(std::int32_t id, Connection& connection);
+    // The relay: apply a record to the hub's state, build the outgoing record
+    // from it, and send that to every connection.
+    void StoreMsgItem(const CMsg& record);
+    CMsg& AssembleMsg();
+    void UpdateClients();
     // Queues one encoded record; false when the connection is over its cap.
     bool SendMsg(std::int32_t id, Connection& connection, const std::string& bytes,
                  std::string& errorText);
@@ -137,7 +135,7 @@ class CYarrowServ {
 
     bool serving_ = false;
     std::int32_t nextMemberID_ = 1;
-    std::map<std::uint32_t, Connection> connections_;  // iterated in joining order
+    std::map<std::int32_t, Connection> connections_;  // iterated in joining order
     std::vector<CMember> members_;
     std::deque<std::string> pastLog_;
     CMsg working_;

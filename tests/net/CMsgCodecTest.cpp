@@ -203,11 +203,11 @@ TEST(CMsgCodec, PayloadsRoundTrip) {
     auto decoded =
         DecodeAll(secret.Encode() + map.Encode() + move.Encode() + pass.Encode() + stat.Encode());
     ASSERT_EQ(decoded.records.size(), 5u);
-    test::ExpectSameRecord(decoded.records[0], secret);
-    test::ExpectSameRecord(decoded.records[1], map);
-    test::ExpectSameRecord(decoded.records[2], move);
-    test::ExpectSameRecord(decoded.records[3], pass);
-    test::ExpectSameRecord(decoded.records[4], stat);
+    EXPECT_EQ(decoded.records[0], secret);
+    EXPECT_EQ(decoded.records[1], map);
+    EXPECT_EQ(decoded.records[2], move);
+    EXPECT_EQ(decoded.records[3], pass);
+    EXPECT_EQ(decoded.records[4], stat);
 }
 
 TEST(CMsgCodec, FullMapPageKeepsTheStreamInStep) {

@@ -87,14 +87,14 @@ TEST(CMsgDecoder, SplitAtEveryByteBoundaryDecodesTheSame) {
             out.push_back(msg);
         ASSERT_EQ(out.size(), sample.size()) << "split at " << split;
         for (std::size_t i = 0; i < out.size(); ++i)
-            test::ExpectSameRecord(out[i], sample[i]);
+            EXPECT_EQ(out[i], sample[i]);
         EXPECT_FALSE(decoder.HasBufferedBytes());
     }
     for (std::size_t piece : {1u, 7u, 4096u}) {
         auto decoded = DecodeAll(bytes, piece);
         ASSERT_EQ(decoded.records.size(), sample.size()) << piece;
         for (std::size_t i = 0; i < sample.size(); ++i) {
-            test::ExpectSameRecord(decoded.records[i], sample[i]);
+            EXPECT_EQ(decoded.records[i], sample[i]);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,23 +65,15 @@ inline Decoded DecodeAll(const std::string& bytes, std::size_t piece = 0) {
     return result;
 }
 
-inline void ExpectSameRecord(const CMsg& a, const CMsg& b) {
-    EXPECT_EQ(a.ID, b.ID);
-    EXPECT_EQ(a.Close, b.Close);
-    EXPECT_EQ(a.Type, b.Type);
-    EXPECT_EQ(a.Name, b.Name);
-    EXPECT_EQ(a.Color, b.Color);
-    EXPECT_EQ(a.Text, b.Text);
-    EXPECT_EQ(a.Param1, b.Param1);
-    EXPECT_EQ(a.Param2, b.Param2);
-    EXPECT_EQ(a.Members, b.Members);
-    EXPECT_EQ(a.Strings, b.Strings);
-    EXPECT_EQ(a.Units, b.Units);
-    EXPECT_EQ(a.Tiles, b.Tiles);
-    EXPECT_EQ(a.Recipients, b.Recipients);
-    EXPECT_EQ(a.ChartRows, b.ChartRows);
-    EXPECT_EQ(a.ChartColumns, b.ChartColumns);
-    EXPECT_EQ(a.ChartSpin, b.ChartSpin);
-}
-
 }  // namespace yarrow::test
+
+namespace yarrow {
+// What a failed comparison of two records shows.
+inline void PrintTo(const CMsg& msg, std::ostream* os) {
+    *os << CMsg::TypeName(msg.Type) << "(ID " << msg.ID << ", Close " << msg.Close << ", Name \""
+        << msg.Name << "\", Text " << msg.Text.size() << " bytes, Param " << msg.Param1 << "/"
+        << msg.Param2 << ", " << msg.Members.size() << " members, " << msg.Strings.size()
+        << " strings, " << msg.Units.size() << " units, " << msg.Tiles.size() << " tiles, "
+        << msg.Recipients.size() << " recipients)";
+}
+}  // namespace yarrow
