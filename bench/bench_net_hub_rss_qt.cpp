@@ -39,7 +39,8 @@ void BM_HubRssWith32IdleClients(benchmark::State& state) {
             yarrow::CMsg reply;
             reply.Type = yarrow::CnctReply;
             reply.ID = c->last.ID;
-            reply.Text = "P" + std::to_string(i);
+            reply.Text = std::to_string(i);
+            reply.Text.insert(0, 1, 'P');
             c->Send(reply.Encode());
             clients.push_back(std::move(c));
         }

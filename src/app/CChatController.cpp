@@ -11,7 +11,6 @@
 #include <ctime>
 
 #include "app/CMainFrame.h"
-#include "app/COwnedHub.h"
 #include "app/CStatusPanes.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
@@ -36,6 +35,7 @@
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
 #include "net/qt/CChatSocket.h"
+#include "net/qt/COwnedHub.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/ISound.h"

@@ -35,8 +35,12 @@ const std::string& ErrorMark() {
 
 }  // namespace
 
-CYarrowServ::CYarrowServ(IHubListener* listener, IPrompter* prompter, ISound* sound)
-    : listener_(listener), prompter_(prompter), sound_(sound) {
+CYarrowServ::CYarrowServ(IHubListener* listener, IPrompter* prompter, ISound* sound,
+                         const IClock* clock)
+    : listener_(listener),
+      prompter_(prompter),
+      sound_(sound),
+      clock_(clock != nullptr ? *clock : systemClock_) {
     working_.Type = 0;
     working_.ID = -1;
 }
@@ -77,13 +81,16 @@ void CYarrowServ::Disconnection() {
     // reach the table while it is being emptied.
     auto connections = std::move(connections_);
     connections_.clear();
+    working_.Type = Disconnect;
+    working_.Text = ShutdownNotice();
+    CMsg& out = AssembleMsg();
+    out.Close = 1;
+    const std::string bytes = out.Encode();
+    const auto label = std::make_shared<const RecordLabel>(LabelOf(out));
     for (auto& [id, connection] : connections) {
-        working_.Type = Disconnect;
-        working_.Text = ShutdownNotice();
-        CMsg& out = AssembleMsg();
-        out.Close = 1;
+        Trace("  ID:%d->", id);
         std::string errorText;
-        SendMsg(id, connection, out.Encode(), errorText);
+        SendMsg(connection, bytes, label, errorText);
         connection.socket->CloseGracefully();
     }
     members_.clear();
@@ -103,6 +110,7 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
     const std::int32_t id = nextMemberID_++;
     Connection& entry = connections_[id];
     entry.socket = connection;
+    entry.lastProgress = clock_.Now();
     if (cards_ != nullptr)
         cards_->AddHolder(id);
 
@@ -111,12 +119,13 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
     start.ID = id;
     start.Text = PastLogBlock();
     start.Name = DeckSummary();
-    start.Param1 = start.ProtocolVersion;
+    start.Param1 = CMsg::ProtocolVersion;
     start.Param2 = kProgramVersionCode;
+    const auto label = std::make_shared<const RecordLabel>(LabelOf(start));
     std::string errorText;
-    if (!SendMsg(id, entry, start.Encode(), errorText)) {
+    if (!SendMsg(entry, start.Encode(), label, errorText)) {
         CloseSocket(id, false);
-        ReportError("SendMsg", start, errorText);
+        ReportError("SendMsg", *label, errorText);
         return -1;
     }
     return id;
@@ -136,13 +145,27 @@ void CYarrowServ::ProcessPendingRead(std::int32_t id, std::string_view bytes) {
     if (it == connections_.end())
         return;
     it->second.decoder.Feed(bytes);
+    DrainConnection(id);
+}
+
+void CYarrowServ::DrainConnection(std::int32_t id) {
     for (;;) {
         // Looked up afresh each time: a relay may have dropped this very
-        // connection (over its send cap).
-        it = connections_.find(id);
-        if (it == connections_.end() || !it->second.decoder.HasBufferedBytes())
+        // connection.
+        auto it = connections_.find(id);
+        if (it == connections_.end())
             return;
-        if (ReadMsg(id, it->second) != ReadResult::Record)
+        Connection& connection = it->second;
+        if (!connection.decoder.HasBufferedBytes())
+            return;
+        if (!connection.leaving && Backlogged()) {
+            if (!connection.paused) {
+                connection.paused = true;
+                connection.socket->SetReadingPaused(true);
+            }
+            return;
+        }
+        if (ReadMsg(id, connection) != ReadResult::Record)
             return;
         if (readMsg_.Close != 0) {
             CloseSocket(id, true);
@@ -151,6 +174,72 @@ void CYarrowServ::ProcessPendingRead(std::int32_t id, std::string_view bytes) {
         }
         UpdateClients();
     }
+}
+
+bool CYarrowServ::Backlogged() const {
+    return std::any_of(connections_.begin(), connections_.end(), [](const auto& entry) {
+        return entry.second.socket->UnsentBytes() > kSoftUnsentBytes;
+    });
+}
+
+void CYarrowServ::SendProgress(std::int32_t id) {
+    auto it = connections_.find(id);
+    if (it == connections_.end())
+        return;
+    NoteProgress(it->second, clock_.Now());
+    ResumeIfClear();
+}
+
+void CYarrowServ::NoteProgress(Connection& connection, std::time_t now) {
+    const std::size_t unsent = connection.socket->UnsentBytes();
+    const std::uint64_t taken =
+        connection.queued - std::min<std::uint64_t>(unsent, connection.queued);
+    if (taken != connection.lastTaken || unsent == 0) {
+        connection.lastTaken = taken;
+        connection.lastProgress = now;
+    }
+}
+
+void CYarrowServ::ResumeIfClear() {
+    // Resuming relays records, which may fill the queues again and pause the
+    // next connection; one pass at a time.
+    if (resuming_)
+        return;
+    resuming_ = true;
+    std::vector<std::int32_t> paused;
+    for (const auto& [id, connection] : connections_) {
+        if (connection.paused)
+            paused.push_back(id);
+    }
+    for (std::int32_t id : paused) {
+        if (Backlogged())
+            break;
+        auto it = connections_.find(id);
+        if (it == connections_.end() || !it->second.paused)
+            continue;
+        it->second.paused = false;
+        it->second.socket->SetReadingPaused(false);
+        DrainConnection(id);
+    }
+    resuming_ = false;
+}
+
+void CYarrowServ::CheckStalledPeers() {
+    const std::time_t now = clock_.Now();
+    std::vector<Failure> failures;
+    for (auto& [id, connection] : connections_) {
+        NoteProgress(connection, now);
+        const std::size_t unsent = connection.socket->UnsentBytes();
+        if (unsent <= kSoftUnsentBytes || now - connection.lastProgress < kStallSeconds)
+            continue;
+        char buffer[160];
+        std::snprintf(buffer, sizeof buffer,
+                      "the participant has read nothing for %lld seconds (%zu bytes waiting)",
+                      static_cast<long long>(now - connection.lastProgress), unsent);
+        failures.push_back({id, connection.lastRecord, buffer});
+    }
+    DropAndReport(failures);
+    ResumeIfClear();
 }
 
 CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connection) {
@@ -174,10 +263,10 @@ CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connec
     }
     // The stream broke a bound or named an unknown type: its framing is lost,
     // and nothing that follows could be read reliably, so the connection goes.
-    readMsg_ = connection.decoder.Partial();
+    const RecordLabel label = LabelOf(connection.decoder.Partial());
     const std::string errorText = connection.decoder.ErrorText();
     CloseSocket(id, false);
-    ReportError("ReadMsg", readMsg_, errorText);
+    ReportError("ReadMsg", label, errorText);
     return ReadResult::Failed;
 }
 
@@ -185,20 +274,38 @@ void CYarrowServ::ConnectionLost(std::int32_t id, const std::string& errorText) 
     auto it = connections_.find(id);
     if (it == connections_.end())
         return;
-    CMsg record = it->second.decoder.Partial();
+    // Whatever the peer said before it went is relayed, its leaving record
+    // included, however long the queues are.
+    it->second.leaving = true;
+    DrainConnection(id);
+    it = connections_.find(id);
+    if (it == connections_.end())
+        return;  // its Close record (or a broken record) already ended it
+    RecordLabel label = LabelOf(it->second.decoder.Partial());
     // Name the member whose connection it was, even when no record of it was
     // under way.
     if (!it->second.decoder.HeaderComplete())
-        record.ID = id;
+        label.id = id;
     CloseSocket(id, false);
-    ReportError("ReadMsg", record, errorText);
+    ReportError("ReadMsg", label, errorText);
+    ResumeIfClear();
 }
 
 void CYarrowServ::SendFailed(std::int32_t id, const std::string& errorText) {
-    if (connections_.find(id) == connections_.end())
+    auto it = connections_.find(id);
+    if (it == connections_.end())
         return;
-    CloseSocket(id, false);
-    ReportError("SendMsg", sendMsg_, errorText);
+    DropAndReport({{id, it->second.lastRecord, errorText}});
+    ResumeIfClear();
+}
+
+void CYarrowServ::DropAndReport(const std::vector<Failure>& failures) {
+    // Dropped first, and reported after dropping, so that a report never
+    // runs while the table is being walked.
+    for (const Failure& f : failures)
+        CloseSocket(f.id, false);
+    for (const Failure& f : failures)
+        ReportError("SendMsg", f.record ? *f.record : RecordLabel{}, f.text);
 }
 
 void CYarrowServ::StoreMsgItem(const CMsg& record) {
@@ -266,37 +373,30 @@ void CYarrowServ::UpdateClients() {
     const CMsg& out = AssembleMsg();
     // One encoding for everybody: every connection gets the same bytes.
     const std::string bytes = out.Encode();
+    const auto label = std::make_shared<const RecordLabel>(LabelOf(out));
     std::vector<Failure> failures;
     for (auto& [id, connection] : connections_) {
         Trace("  ID:%d->", id);
         std::string errorText;
-        if (!SendMsg(id, connection, bytes, errorText)) {
-            failures.push_back({id, std::move(errorText)});
-        }
+        if (!SendMsg(connection, bytes, label, errorText))
+            failures.push_back({id, label, std::move(errorText)});
     }
-    // Dropped after the loop, and reported after dropping, so that a report
-    // never runs while the table is being walked.
-    for (const Failure& f : failures)
-        CloseSocket(f.id, false);
-    for (const Failure& f : failures)
-        ReportError("SendMsg", out, f.text);
+    DropAndReport(failures);
     if (relayObserver_)
         relayObserver_(out);
 }
 
-bool CYarrowServ::SendMsg(std::int32_t id, Connection& connection, const std::string& bytes,
+bool CYarrowServ::SendMsg(Connection& connection, const std::string& bytes,
+                          const std::shared_ptr<const RecordLabel>& record,
                           std::string& errorText) {
     Trace(" CYarrowServ::SendMsg\r\n");
-    const std::size_t unsent = connection.socket->UnsentBytes();
-    if (unsent + bytes.size() > kMaxUnsentBytes) {
-        char buffer[128];
-        std::snprintf(buffer, sizeof buffer,
-                      "the peer is not reading (%zu bytes unsent, limit %zu)", unsent,
-                      kMaxUnsentBytes);
-        errorText = buffer;
+    // A queue that was empty starts its stall clock now, not at the last look.
+    if (connection.socket->UnsentBytes() == 0)
+        NoteProgress(connection, clock_.Now());
+    connection.lastRecord = record;
+    if (!connection.socket->Write(bytes, errorText))
         return false;
-    }
-    connection.socket->Write(bytes);
+    connection.queued += bytes.size();
     return true;
 }
 
@@ -314,18 +414,23 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     }
 }
 
-void CYarrowServ::ReportError(const std::string& operation, const CMsg& record,
+CYarrowServ::RecordLabel CYarrowServ::LabelOf(const CMsg& record) {
+    // A name is a handle; a hostile one is not copied whole into every report.
+    return {record.Type, TruncateCp932(record.Name, kMaxMemberNameBytes), record.ID};
+}
+
+void CYarrowServ::ReportError(const std::string& operation, const RecordLabel& record,
                               const std::string& errorText) {
     if (owner_ != nullptr) {
         std::string memberName = "UnKnown";
         for (const CMember& m : members_) {
-            if (m.MemberID == record.ID) {
+            if (m.MemberID == record.id) {
                 memberName = m.MemberName;
                 break;
             }
         }
-        std::string line = ErrorMark() + operation + "(" + CMsg::TypeName(record.Type) + "/" +
-                           record.Name + "[" + std::to_string(record.ID) + ":" + memberName +
+        std::string line = ErrorMark() + operation + "(" + CMsg::TypeName(record.type) + "/" +
+                           record.name + "[" + std::to_string(record.id) + ":" + memberName +
                            "]) : " + TruncateCp932(errorText, kMaxErrorTextBytes) + "</b>";
         owner_->AppendNoticeLine(line);
         owner_->RunMemberListCommand();

@@ -4,20 +4,30 @@
 // receives to every connection, the sender included.
 //
 // This is the hub's whole logic without sockets. The Qt side (CQtHubNetwork)
-// calls ProcessPendingAccept, ProcessPendingRead, ConnectionLost and
-// SendFailed from its socket notifications, all on the one event loop.
+// calls ProcessPendingAccept, ProcessPendingRead, SendProgress,
+// ConnectionLost, SendFailed and CheckStalledPeers from its socket
+// notifications and a one-second timer, all on the one event loop.
 //
 // Writes never block the hub: each connection queues what the network does
-// not take at once. When a connection's unsent bytes would pass
-// kMaxUnsentBytes (8 MiB, a few hundred full map pages) the peer has stopped
-// reading; the hub reports a send failure and drops that connection, and the
-// others go on unaffected.
+// not take at once. Flow control keeps those queues short: while any
+// connection has more than kSoftUnsentBytes waiting, the hub decodes nothing
+// more from anybody and tells the connections to stop reading, so TCP slows
+// the senders down; every record goes to every connection, so a fast sender
+// is slowed to the pace of the slowest reader, its own echo included. Once
+// the queues drain, reading resumes where it stopped. A queue therefore never
+// holds much more than the soft mark plus one record.
+//
+// A peer is let go only when it has a queue above the soft mark and has taken
+// nothing from it for kStallSeconds: it has stopped reading, and everybody
+// else is waiting for it. That is reported as a failed send.
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +38,7 @@
 #include "net/IHubConnection.h"
 #include "net/IHubListener.h"
 #include "net/IHubOwner.h"
+#include "platform/IClock.h"
 #include "platform/IPrompter.h"
 #include "platform/ISound.h"
 
@@ -35,7 +46,8 @@ namespace yarrow {
 
 class CYarrowServ {
   public:
-    static constexpr std::size_t kMaxUnsentBytes = 8u * 1024u * 1024u;
+    static constexpr std::size_t kSoftUnsentBytes = 1024u * 1024u;
+    static constexpr std::time_t kStallSeconds = 30;
     static constexpr std::size_t kPastLogLines = 15;
     // The past-log block a newcomer receives stays well inside one record:
     // the oldest lines give way when the block would pass this size.
@@ -45,8 +57,9 @@ class CYarrowServ {
     static constexpr std::size_t kMaxMembers = 1000;
     static constexpr std::size_t kMaxMemberNameBytes = 255;
 
+    // `clock` (null: the system clock) tells how long a peer has been stalled.
     explicit CYarrowServ(IHubListener* listener, IPrompter* prompter = nullptr,
-                         ISound* sound = nullptr);
+                         ISound* sound = nullptr, const IClock* clock = nullptr);
     ~CYarrowServ();
     CYarrowServ(const CYarrowServ&) = delete;
     CYarrowServ& operator=(const CYarrowServ&) = delete;
@@ -74,15 +87,23 @@ class CYarrowServ {
     std::int32_t ProcessPendingAccept(IHubConnection* connection);
     // Accepting failed in the listener; `errorText` is the system's reason.
     void AcceptFailed(const std::string& errorText);
-    // Bytes arrived from connection `id`: every complete record among them is
-    // stored and relayed, in order, before the next one is decoded.
+    // Bytes arrived from connection `id`: complete records among them are
+    // stored and relayed, in order, one before the next is decoded, until
+    // the queues are too long; the rest waits for SendProgress.
     void ProcessPendingRead(std::int32_t id, std::string_view bytes);
-    // The peer closed or the connection broke: reported as a failed read;
-    // the connection is dropped.
+    // The network took bytes from connection `id`'s queue: reading resumes
+    // when every queue is short again.
+    void SendProgress(std::int32_t id);
+    // The peer closed or the connection broke: what it sent before is still
+    // relayed; unless that ended with its Close record, the loss is reported
+    // as a failed read. The connection is dropped.
     void ConnectionLost(std::int32_t id, const std::string& errorText);
-    // Writing to connection `id` failed: reported as a failed send; the
-    // connection is dropped.
+    // Writing to connection `id` failed: reported as a failed send of the
+    // last record queued for it; the connection is dropped.
     void SendFailed(std::int32_t id, const std::string& errorText);
+    // Called about once a second: drops every peer that has stopped reading
+    // (see above).
+    void CheckStalledPeers();
 
     // One plain-text line (ending in CR LF) for the past log; the newest 15
     // are kept while serving.
@@ -99,41 +120,68 @@ class CYarrowServ {
     const std::vector<CMember>& Members() const { return members_; }
     const std::deque<std::string>& PastLog() const { return pastLog_; }
     std::vector<std::int32_t> ConnectionIds() const;
+    // True while some queue is above the soft mark and reading waits.
+    bool Backlogged() const;
 
   private:
+    // What an error report says about a record: enough to name it without
+    // keeping its payload alive.
+    struct RecordLabel {
+        std::int32_t type = 0;
+        std::string name;
+        std::int32_t id = 0;
+    };
     struct Connection {
         IHubConnection* socket = nullptr;
         CMsgDecoder decoder;
+        bool paused = false;          // told to stop reading; resumed when queues drain
+        bool leaving = false;         // the peer has gone: what it sent is relayed regardless
+        std::uint64_t queued = 0;     // bytes ever written to the connection
+        std::uint64_t lastTaken = 0;  // bytes the network had taken at the last look
+        std::time_t lastProgress = 0;
+        std::shared_ptr<const RecordLabel> lastRecord;  // the last record queued
     };
     struct Failure {
         std::int32_t id;
+        std::shared_ptr<const RecordLabel> record;
         std::string text;
     };
 
     enum class ReadResult { Record, NeedMore, Failed };
+    // Decodes and relays what connection `id` has buffered, as far as flow
+    // control allows.
+    void DrainConnection(std::int32_t id);
     ReadResult ReadMsg(std::int32_t id, Connection& connection);
     // The relay: apply a record to the hub's state, build the outgoing record
     // from it, and send that to every connection.
     void StoreMsgItem(const CMsg& record);
     CMsg& AssembleMsg();
     void UpdateClients();
-    // Queues one encoded record; false when the connection is over its cap.
-    bool SendMsg(std::int32_t id, Connection& connection, const std::string& bytes,
-                 std::string& errorText);
+    // Queues one encoded record; false (with the reason) when the connection
+    // refused it.
+    bool SendMsg(Connection& connection, const std::string& bytes,
+                 const std::shared_ptr<const RecordLabel>& record, std::string& errorText);
+    void NoteProgress(Connection& connection, std::time_t now);
+    void ResumeIfClear();
+    void DropAndReport(const std::vector<Failure>& failures);
     void CloseSocket(std::int32_t id, bool gracefully);
-    void ReportError(const std::string& operation, const CMsg& record,
+    void ReportError(const std::string& operation, const RecordLabel& record,
                      const std::string& errorText);
+    static RecordLabel LabelOf(const CMsg& record);
     std::string PastLogBlock() const;
     std::string DeckSummary() const;
 
     IHubListener* listener_;
     IPrompter* prompter_;
     ISound* sound_;
+    CSystemClock systemClock_;
+    const IClock& clock_;
     IHubOwner* owner_ = nullptr;
     IHubCardState* cards_ = nullptr;
     std::function<void(const CMsg&)> relayObserver_;
 
     bool serving_ = false;
+    bool resuming_ = false;
     std::int32_t nextMemberID_ = 1;
     std::map<std::int32_t, Connection> connections_;  // iterated in joining order
     std::vector<CMember> members_;

@@ -9,6 +9,7 @@
 #include "net/CYarrowServ.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
+#include "support/FixedClock.h"
 
 namespace yarrow {
 namespace {
@@ -19,7 +20,7 @@ using test::LE32;
 
 class HubTest : public ::testing::Test {
   protected:
-    HubTest() : hub(&listener, &prompter, &sound) {
+    HubTest() : hub(&listener, &prompter, &sound, &clock) {
         hub.SetOwner(&owner);
         EXPECT_TRUE(hub.ConnectSocket(15000));
     }
@@ -52,6 +53,7 @@ class HubTest : public ::testing::Test {
     test::ScriptedPrompter prompter;
     test::FakeSound sound;
     test::FakeOwner owner;
+    test::FixedClock clock{1000};
     std::deque<FakeConnection> conns;
     CYarrowServ hub;
 };
@@ -232,29 +234,112 @@ TEST_F(HubTest, OutOfRangeTypeIsReportedAndClosesOnlyThatConnection) {
     EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1}));
 }
 
-TEST_F(HubTest, PeerThatNeverReadsIsDroppedAtTheCap) {
-    FakeConnection& reader = NewConn();
-    FakeConnection& stalled = NewConn();
-    Join(reader);
-    Join(stalled);
-    stalled.reading = false;
-    hub.ProcessPendingRead(2, Reply(2, "Slow"));
-    const std::string text(60000, 'm');
-    int sent = 0;
-    while (stalled.state == "open" && sent < 1000) {
-        hub.ProcessPendingRead(1, Chat(1, text));
-        ++sent;
+// Three records of 400 KB from member 1 in one read; member 2 reads slowly.
+class HubFlowTest : public HubTest {
+  protected:
+    HubFlowTest() {
+        Join(fast);
+        Join(slow);
+        hub.ProcessPendingRead(2, Reply(2, "Slow"));
+        slow.draining = false;
+        slow.unsent = 0;
     }
-    EXPECT_EQ(stalled.state, "aborted");
-    EXPECT_LE(stalled.unsent, CYarrowServ::kMaxUnsentBytes);
-    EXPECT_GT(stalled.unsent, CYarrowServ::kMaxUnsentBytes - 70000);
-    // Every record reached the reading peer: handshake, join, and all chats.
-    EXPECT_EQ(reader.Records().size(), static_cast<std::size_t>(2 + sent));
+    static std::string Remark(int n) { return Chat(1, std::string(400'000, 'a' + n)); }
+    std::size_t Chats(const FakeConnection& c) const {
+        std::size_t n = 0;
+        for (const CMsg& m : c.Records())
+            n += m.Type == LogBox ? 1 : 0;
+        return n;
+    }
+    FakeConnection& fast = NewConn();
+    FakeConnection& slow = NewConn();
+};
+
+TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt) {
+    hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3) + Remark(4));
+    // Over the soft mark after the third: the rest waits, and so does the
+    // sender's socket.
+    EXPECT_EQ(Chats(slow), 3u);
+    EXPECT_EQ(Chats(fast), 3u);
+    EXPECT_TRUE(fast.paused);
+    EXPECT_TRUE(hub.Backlogged());
+    hub.CheckStalledPeers();  // reading slowly is not stalling
+    clock.now += CYarrowServ::kStallSeconds - 1;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(slow.state, "open");
+
+    slow.Take(slow.unsent);
+    hub.SendProgress(2);
+    EXPECT_FALSE(fast.paused);
+    const auto records = slow.Records();
+    ASSERT_EQ(Chats(slow), 5u);
+    for (int n = 0; n < 5; ++n)
+        EXPECT_EQ(records[records.size() - 5 + n].Text[0], 'a' + n);
+    EXPECT_TRUE(owner.notices.empty());
+}
+
+TEST_F(HubFlowTest, OnlyAPeerThatTakesNothingForAWhileWithALongQueueIsLetGo) {
+    hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3));
+    ASSERT_TRUE(fast.paused);
+    // Some progress restarts the wait.
+    clock.now += CYarrowServ::kStallSeconds - 1;
+    slow.Take(1000);
+    hub.CheckStalledPeers();
+    clock.now += CYarrowServ::kStallSeconds - 1;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(slow.state, "open");
+    clock.now += 1;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(slow.state, "aborted");
     ASSERT_EQ(owner.notices.size(), 1u);
-    EXPECT_NE(owner.notices[0].find("SendMsg(LogBox/N1[1:UnKnown]) : the peer is not reading"),
+    EXPECT_NE(owner.notices[0].find("SendMsg(LogBox/N1[1:UnKnown]) : the participant has read "
+                                    "nothing for 30 seconds"),
               std::string::npos);
-    hub.ProcessPendingRead(1, Chat(1, "after"));
-    EXPECT_EQ(reader.Records().back().Text, "after");
+    // Everybody else goes on, the waiting record included.
+    EXPECT_FALSE(fast.paused);
+    EXPECT_EQ(Chats(fast), 4u);
+
+    // A short queue is never a stall, however old.
+    FakeConnection& idle = NewConn();
+    Join(idle);
+    idle.draining = false;
+    hub.ProcessPendingRead(1, Remark(5));
+    clock.now += 10 * CYarrowServ::kStallSeconds;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(idle.state, "open");
+}
+
+TEST_F(HubFlowTest, FailedWriteIsReportedAsSendMsgWithItsRecord) {
+    slow.writeError = "Broken pipe";
+    hub.ProcessPendingRead(1, Chat(1, "x", DiceRoll));
+    EXPECT_EQ(slow.state, "aborted");
+    ASSERT_EQ(owner.notices.size(), 1u);
+    EXPECT_EQ(owner.notices[0],
+              "<b>" + Sjis("※ ") + "SendMsg(DiceRoll/N1[1:UnKnown]) : Broken pipe</b>");
+    EXPECT_EQ(fast.Records().back().Type, DiceRoll);
+
+    // A failure the network reports later names the last record queued.
+    hub.ProcessPendingRead(1, Chat(1, "y", LogBox));
+    FakeConnection& third = NewConn();
+    Join(third);
+    hub.SendFailed(3, "Connection reset by peer");
+    ASSERT_EQ(owner.notices.size(), 2u);
+    EXPECT_EQ(owner.notices[1], "<b>" + Sjis("※ ") +
+                                    "SendMsg(CnctStart/-0001[3:UnKnown]) : Connection reset by "
+                                    "peer</b>");
+}
+
+TEST_F(HubFlowTest, APeerThatLeavesWhilePausedStillHasItsLastWordsRelayed) {
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.Close = 1;
+    leave.Text = "bye";
+    hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3) + leave.Encode());
+    ASSERT_TRUE(fast.paused);
+    hub.ConnectionLost(1, "closed");
+    EXPECT_EQ(slow.Records().back().Text, "bye");
+    EXPECT_EQ(fast.state, "graceful");
+    EXPECT_TRUE(owner.notices.empty());
 }
 
 TEST_F(HubTest, LostConnectionIsReportedWithItsMember) {

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for driving CYarrowServ without sockets.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,24 +16,34 @@
 
 namespace yarrow::test {
 
-// Records everything written. With `reading` false the peer never reads, so
-// every byte written stays unsent.
+// Records everything written. With `draining` (the default) the network
+// takes every byte at once; without it bytes stay queued until Take().
 class FakeConnection : public IHubConnection {
   public:
-    void Write(std::string_view bytes) override {
+    bool Write(std::string_view bytes, std::string& errorText) override {
+        if (!writeError.empty()) {
+            errorText = writeError;
+            return false;
+        }
         written.append(bytes);
-        if (!reading)
+        if (!draining)
             unsent += bytes.size();
+        return true;
     }
     std::size_t UnsentBytes() const override { return unsent; }
+    void SetReadingPaused(bool value) override { paused = value; }
     void CloseGracefully() override { state = "graceful"; }
     void Abort() override { state = "aborted"; }
 
+    // The network takes `bytes` of the queue.
+    void Take(std::size_t bytes) { unsent -= std::min(bytes, unsent); }
     std::vector<CMsg> Records() const { return DecodeAll(written).records; }
 
     std::string written;
     std::size_t unsent = 0;
-    bool reading = true;
+    bool draining = true;
+    bool paused = false;
+    std::string writeError;
     std::string state = "open";
 };
 

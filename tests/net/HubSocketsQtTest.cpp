@@ -1,15 +1,16 @@
-// The hub on real sockets on 127.0.0.1: handshake, relay order, a peer that
-// vanishes, a peer that never reads, and the shutdown notice.
+// The hub on real sockets on 127.0.0.1: handshake, relay order, peers that
+// send garbage, vanish or stop reading, a sender faster than its readers, and
+// the shutdown notice.
 
-#include <QSignalSpy>
+#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QtTest>
 #include <memory>
 #include <vector>
 
-#include "net/CMsgDecoder.h"
 #include "net/qt/CQtHubNetwork.h"
 #include "platform/Cp932.h"
+#include "support/FixedClock.h"
 #include "support/RawHubClient.h"
 
 using namespace yarrow;
@@ -37,99 +38,157 @@ CMsg Make(std::int32_t type, std::int32_t id, const std::string& text) {
 
 class HubSocketsQtTest : public QObject {
     Q_OBJECT
-  private slots:
-    void relaysInOrderAndSurvivesBadPeers();
-    void shutdownReachesEveryParticipant();
-};
 
-void HubSocketsQtTest::relaysInOrderAndSurvivesBadPeers() {
     RecordingOwner owner;
-    CQtHubNetwork network;
-    network.Hub().SetOwner(&owner);
-    QVERIFY(network.Hub().ConnectSocket(0));
-    const int port = network.Port();
-    QVERIFY(port > 0);
+    test::FixedClock clock{1000};
+    std::unique_ptr<CQtHubNetwork> network;
 
-    RawClient a(port), b(port);
-    QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(1), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(b.records.size(), size_t(1), 10000);
-    QCOMPARE(a.records[0].Type, std::int32_t(CnctStart));
-    QCOMPARE(a.records[0].ID + b.records[0].ID, 3);  // 1 and 2, in accept order
-    const std::int32_t idA = a.records[0].ID;
-
-    // A reply and two chat lines in one write come back in order, to both.
-    a.Send(Make(CnctReply, idA, "Ann").Encode() + Make(LogBox, idA, "one").Encode() +
-           Make(LogBox, idA, "two").Encode());
-    QTRY_COMPARE_WITH_TIMEOUT(b.records.size(), size_t(4), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(4), 10000);
-    for (RawClient* c : {&a, &b}) {
-        QCOMPARE(c->records[1].Members.size(), size_t(1));
-        QCOMPARE(c->records[2].Text, std::string("one"));
-        QCOMPARE(c->records[3].Text, std::string("two"));
+    int StartHub() {
+        owner.notices.clear();
+        network = std::make_unique<CQtHubNetwork>(nullptr, nullptr, nullptr, &clock);
+        network->Hub().SetOwner(&owner);
+        return network->Hub().ConnectSocket(0) ? network->Port() : 0;
     }
 
-    // A peer that sends garbage is dropped; the others carry on.
-    RawClient bad(port);
-    QTRY_COMPARE_WITH_TIMEOUT(bad.records.size(), size_t(1), 10000);
-    bad.Send(std::string(12, '\x7F'));
-    QTRY_COMPARE_WITH_TIMEOUT(bad.socket.state(), QAbstractSocket::UnconnectedState, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(owner.notices.size(), size_t(1), 10000);
-    QVERIFY(owner.notices[0].find("ReadMsg(") != std::string::npos);
+  private slots:
+    void cleanup() { network.reset(); }
 
-    // A peer that never reads is dropped once its backlog passes the cap,
-    // while a reading peer receives everything.
-    RawClient stalled(port);
-    QTRY_COMPARE_WITH_TIMEOUT(stalled.records.size(), size_t(1), 10000);
-    QObject::disconnect(&stalled.socket, &QTcpSocket::readyRead, nullptr, nullptr);
-    stalled.socket.setReadBufferSize(1);
-    const std::string big(60000, 'x');
-    int sent = 0;
-    const std::size_t before = b.records.size();
-    while (owner.notices.size() < 2 && sent < 2000) {
-        a.Send(Make(LogBox, idA, big));
-        ++sent;
-        // Let the hub relay this one and the reading peers drain.
-        QTRY_COMPARE_WITH_TIMEOUT(b.records.size(), before + sent, 10000);
+    void relaysInOrderAndSurvivesBadPeers() {
+        const int port = StartHub();
+        QVERIFY(port > 0);
+        RawClient a(port), b(port);
+        QTRY_COMPARE(a.records.size(), size_t(1));
+        QTRY_COMPARE(b.records.size(), size_t(1));
+        QCOMPARE(a.records[0].Type, std::int32_t(CnctStart));
+        QCOMPARE(a.records[0].ID + b.records[0].ID, 3);  // 1 and 2, in accept order
+        const std::int32_t idA = a.records[0].ID;
+
+        // A reply and two chat lines in one write come back in order, to both.
+        a.Send(Make(CnctReply, idA, "Ann").Encode() + Make(LogBox, idA, "one").Encode() +
+               Make(LogBox, idA, "two").Encode());
+        QTRY_COMPARE(b.records.size(), size_t(4));
+        QTRY_COMPARE(a.records.size(), size_t(4));
+        for (RawClient* c : {&a, &b}) {
+            QCOMPARE(c->records[1].Members.size(), size_t(1));
+            QCOMPARE(c->records[2].Text, std::string("one"));
+            QCOMPARE(c->records[3].Text, std::string("two"));
+        }
+
+        // A peer that sends garbage is dropped; the others carry on.
+        RawClient bad(port);
+        QTRY_COMPARE(bad.records.size(), size_t(1));
+        bad.Send(std::string(12, '\x7F'));
+        QTRY_COMPARE(bad.socket.state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(owner.notices.size(), size_t(1));
+        QVERIFY(owner.notices[0].find("ReadMsg(") != std::string::npos);
+
+        // A peer that simply vanishes is reported and dropped too.
+        b.socket.abort();
+        QTRY_COMPARE(owner.notices.size(), size_t(2));
+        QVERIFY(owner.notices[1].find("ReadMsg(") != std::string::npos);
+        QTRY_COMPARE(network->Hub().ConnectionIds().size(), size_t(1));
+        a.Send(Make(LogBox, idA, "still"));
+        QTRY_VERIFY(a.records.back().Text == "still");
     }
-    QCOMPARE(owner.notices.size(), size_t(2));
-    QVERIFY(owner.notices[1].find("SendMsg(LogBox") != std::string::npos);
-    QCOMPARE(network.Hub().ConnectionIds().size(), size_t(2));
 
-    // A peer that simply vanishes is reported and dropped too.
-    b.socket.abort();
-    QTRY_COMPARE_WITH_TIMEOUT(owner.notices.size(), size_t(3), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(network.Hub().ConnectionIds().size(), size_t(1), 10000);
-    a.Send(Make(LogBox, idA, "still"));
-    QTRY_VERIFY_WITH_TIMEOUT(a.records.back().Text == "still", 10000);
-}
-
-void HubSocketsQtTest::shutdownReachesEveryParticipant() {
-    auto network = std::make_unique<CQtHubNetwork>();
-    QVERIFY(network->Hub().ConnectSocket(0));
-    const int port = network->Port();
-    RawClient a(port), b(port);
-    QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(1), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(b.records.size(), size_t(1), 10000);
-
-    network->Hub().Disconnection();
-    QVERIFY(network->Port() == 0);
-    for (RawClient* c : {&a, &b}) {
-        QTRY_COMPARE_WITH_TIMEOUT(c->records.size(), size_t(2), 10000);
-        QCOMPARE(c->records[1].Type, std::int32_t(Disconnect));
-        QCOMPARE(c->records[1].Close, 1);
-        QCOMPARE(c->records[1].Text,
-                 "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>");
-        QTRY_COMPARE_WITH_TIMEOUT(c->socket.state(), QAbstractSocket::UnconnectedState, 10000);
+    void fastSenderIsSlowedDownNotDropped() {
+        // 20 MB of ordinary remarks written as fast as the socket takes them,
+        // while the sender reads its own echoes and another member reads too.
+        const int port = StartHub();
+        RawClient writer(port), reader(port);
+        QTRY_COMPARE(writer.records.size(), size_t(1));
+        QTRY_COMPARE(reader.records.size(), size_t(1));
+        const std::int32_t id = writer.records[0].ID;
+        const std::string text =
+            Sjis("ゴブリンの群れが橋の向こうから近づいてくる。") + std::string(150, '.');
+        std::string bytes;
+        std::size_t count = 0;
+        while (bytes.size() < 20'000'000) {
+            CMsg remark = Make(LogBox, id, text + std::to_string(count++));
+            remark.Name = "Writer";
+            remark.Encode(bytes);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        writer.Send(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(reader.records.size(), count + 1, 120000);
+        QTRY_COMPARE_WITH_TIMEOUT(writer.records.size(), count + 1, 120000);
+        qInfo("%zu remarks (%zu bytes) echoed in %lld ms", count, bytes.size(),
+              static_cast<long long>(timer.elapsed()));
+        QVERIFY(owner.notices.empty());
+        QCOMPARE(writer.records.back().Text, text + std::to_string(count - 1));
+        QCOMPARE(reader.records[count / 2 + 1].Text, text + std::to_string(count / 2));
+        QCOMPARE(network->Hub().ConnectionIds().size(), size_t(2));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(network->LiveConnections(), 0, 10000);
-    // A new hub starts numbering again at 1.
-    network.reset();
-    network = std::make_unique<CQtHubNetwork>();
-    QVERIFY(network->Hub().ConnectSocket(0));
-    RawClient c(network->Port());
-    QTRY_COMPARE_WITH_TIMEOUT(c.records.size(), size_t(1), 10000);
-    QCOMPARE(c.records[0].ID, 1);
-}
+
+    void peerThatStopsReadingIsLetGoAfterAWhile() {
+        const int port = StartHub();
+        RawClient a(port), stalled(port);
+        QTRY_COMPARE(a.records.size(), size_t(1));
+        QTRY_COMPARE(stalled.records.size(), size_t(1));
+        stalled.StopReading();
+        // Until the hub is backlogged, then the rest of what A sent waits.
+        const CMsg big = Make(LogBox, a.records[0].ID, std::string(200'000, 'x'));
+        std::string burst;
+        for (int i = 0; i < 60; ++i)
+            big.Encode(burst);
+        a.Send(burst);
+        QTRY_VERIFY(network->Hub().Backlogged());
+        const std::size_t before = a.records.size();
+        QVERIFY(before < 61);
+        network->Hub().CheckStalledPeers();
+        QVERIFY(owner.notices.empty());
+
+        clock.now += CYarrowServ::kStallSeconds;
+        network->Hub().CheckStalledPeers();
+        QCOMPARE(owner.notices.size(), size_t(1));
+        QVERIFY(owner.notices[0].find("SendMsg(LogBox") != std::string::npos);
+        QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(61), 20000);
+        QCOMPARE(network->Hub().ConnectionIds().size(), size_t(1));
+    }
+
+    void peerThatVanishesOwedBytesIsAFailedSend() {
+        const int port = StartHub();
+        RawClient a(port), gone(port);
+        QTRY_COMPARE(a.records.size(), size_t(1));
+        QTRY_COMPARE(gone.records.size(), size_t(1));
+        gone.StopReading();
+        const CMsg big = Make(DiceRoll, a.records[0].ID, std::string(200'000, 'x'));
+        std::string burst;
+        for (int i = 0; i < 30; ++i)
+            big.Encode(burst);
+        a.Send(burst);
+        QTRY_VERIFY(network->Hub().Backlogged());
+        gone.socket.abort();
+        QTRY_COMPARE(owner.notices.size(), size_t(1));
+        QVERIFY(owner.notices[0].find("SendMsg(DiceRoll") != std::string::npos);
+        QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(31), 20000);
+    }
+
+    void shutdownReachesEveryParticipant() {
+        const int port = StartHub();
+        RawClient a(port), b(port);
+        QTRY_COMPARE(a.records.size(), size_t(1));
+        QTRY_COMPARE(b.records.size(), size_t(1));
+
+        network->Hub().Disconnection();
+        QVERIFY(network->Port() == 0);
+        for (RawClient* c : {&a, &b}) {
+            QTRY_COMPARE(c->records.size(), size_t(2));
+            QCOMPARE(c->records[1].Type, std::int32_t(Disconnect));
+            QCOMPARE(c->records[1].Close, 1);
+            QCOMPARE(c->records[1].Text,
+                     "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>");
+            QTRY_COMPARE(c->socket.state(), QAbstractSocket::UnconnectedState);
+        }
+        QTRY_COMPARE(network->LiveConnections(), 0);
+        // A new hub starts numbering again at 1.
+        QVERIFY(StartHub() > 0);
+        RawClient c(network->Port());
+        QTRY_COMPARE(c.records.size(), size_t(1));
+        QCOMPARE(c.records[0].ID, 1);
+    }
+};
 
 QTEST_MAIN(HubSocketsQtTest)
 #include "HubSocketsQtTest.moc"

@@ -24,13 +24,15 @@ class RawHubClient {
             decoder.Feed(std::string_view(data.constData(), data.size()));
             CMsg msg;
             while (decoder.Next(msg) == CMsgDecoder::Status::Record)
-                records.push_back(msg);
+                records.push_back(std::move(msg));
         });
         socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
     }
-    void Send(const CMsg& msg) { socket.write(QByteArray::fromStdString(msg.Encode())); }
-    // Raw bytes, well formed or not.
-    void Send(const std::string& bytes) { socket.write(QByteArray::fromStdString(bytes)); }
+    // Whole records or raw bytes, well formed or not.
+    void Send(const CMsg& msg) { Send(msg.Encode()); }
+    void Send(const std::string& bytes) {
+        socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
     void Send(std::int32_t type, std::int32_t id, const std::string& name,
               const std::string& text) {
         CMsg msg;
@@ -39,6 +41,11 @@ class RawHubClient {
         msg.Name = name;
         msg.Text = text;
         Send(msg);
+    }
+    // From now on nothing is read: the hub's bytes pile up in the network.
+    void StopReading() {
+        QObject::disconnect(&socket, &QTcpSocket::readyRead, nullptr, nullptr);
+        socket.setReadBufferSize(1);
     }
 
     QTcpSocket socket;

@@ -29,6 +29,10 @@ CQtHubConnection::~CQtHubConnection() = default;
 void CQtHubConnection::Attach(std::int32_t id) {
     id_ = id;
     connect(socket_, &QTcpSocket::readyRead, this, &CQtHubConnection::OnReadyRead);
+    // Queued: the hub may resume reading and relay from there, which must
+    // never happen inside one of its own writes.
+    connect(socket_, &QTcpSocket::bytesWritten, this, &CQtHubConnection::OnBytesWritten,
+            Qt::QueuedConnection);
     connect(socket_, &QTcpSocket::disconnected, this, &CQtHubConnection::OnDisconnected);
     connect(socket_, &QTcpSocket::errorOccurred, this, &CQtHubConnection::OnError);
     // Bytes that came in before the signals were connected.
@@ -37,10 +41,24 @@ void CQtHubConnection::Attach(std::int32_t id) {
     }
 }
 
-void CQtHubConnection::Write(std::string_view bytes) {
+bool CQtHubConnection::Write(std::string_view bytes, std::string& errorText) {
     if (finishing_)
+        return true;
+    if (socket_->write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
+        errorText = Utf8ToCp932(socket_->errorString().toStdString()).text;
+        return false;
+    }
+    return true;
+}
+
+void CQtHubConnection::SetReadingPaused(bool paused) {
+    if (paused_ == paused)
         return;
-    socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    paused_ = paused;
+    // What arrived meanwhile waits in the socket's buffer; readyRead will not
+    // say so again.
+    if (!paused_ && socket_->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &CQtHubConnection::OnReadyRead, Qt::QueuedConnection);
 }
 
 std::size_t CQtHubConnection::UnsentBytes() const {
@@ -76,6 +94,7 @@ void CQtHubConnection::Abort() {
 void CQtHubConnection::Detach() {
     id_ = -1;
     disconnect(socket_, &QTcpSocket::readyRead, this, nullptr);
+    disconnect(socket_, &QTcpSocket::bytesWritten, this, nullptr);
     disconnect(socket_, &QTcpSocket::errorOccurred, this, nullptr);
     disconnect(socket_, &QTcpSocket::disconnected, this, &CQtHubConnection::OnDisconnected);
 }
@@ -91,30 +110,54 @@ void CQtHubConnection::Finish() {
 }
 
 void CQtHubConnection::OnReadyRead() {
+    if (!paused_)
+        HandOver();
+}
+
+void CQtHubConnection::HandOver() {
+    // Slice by slice, so the hub can pause us between two of them.
     while (id_ > 0 && socket_->bytesAvailable() > 0) {
         const QByteArray data = socket_->read(kReadSlice);
         if (data.isEmpty())
             break;
         hub_->ProcessPendingRead(id_, std::string_view(data.constData(), data.size()));
+        if (paused_)
+            break;
     }
+}
+
+void CQtHubConnection::OnBytesWritten() {
+    if (id_ > 0)
+        hub_->SendProgress(id_);
 }
 
 void CQtHubConnection::OnDisconnected() {
-    OnReadyRead();  // what the peer said before it went is still relayed
-    if (id_ > 0) {
-        const std::int32_t id = id_;
-        hub_->ConnectionLost(id, Utf8ToCp932("the participant closed the connection").text);
-    }
+    Lost(Utf8ToCp932("the participant closed the connection").text);
 }
 
 void CQtHubConnection::OnError(QAbstractSocket::SocketError error) {
-    if (error == QAbstractSocket::RemoteHostClosedError)
-        return;  // OnDisconnected follows
-    OnReadyRead();
-    if (id_ > 0) {
-        const std::int32_t id = id_;
-        hub_->ConnectionLost(id, Utf8ToCp932(socket_->errorString().toStdString()).text);
+    if (error == QAbstractSocket::RemoteHostClosedError && socket_->bytesToWrite() == 0)
+        return;  // a plain close: OnDisconnected follows
+    const std::string text = Utf8ToCp932(socket_->errorString().toStdString()).text;
+    if (socket_->bytesToWrite() > 0 && id_ > 0) {
+        // Bytes were still on their way to the peer: that send failed.
+        hub_->SendFailed(id_, text);
+        return;
     }
+    Lost(text);
+}
+
+void CQtHubConnection::Lost(const std::string& errorText) {
+    if (id_ <= 0)
+        return;
+    // What the peer said before it went is relayed, paused or not: the
+    // socket's buffer holds at most one read slice of it.
+    const bool paused = paused_;
+    paused_ = false;
+    HandOver();
+    paused_ = paused;
+    if (id_ > 0)
+        hub_->ConnectionLost(id_, errorText);
 }
 
 }  // namespace yarrow

@@ -1,7 +1,8 @@
 #pragma once
 // One accepted participant on a QTcpSocket, as the hub's IHubConnection.
-// Reads are handed to the hub as they arrive; writes go into the socket's own
-// buffer and leave when the network takes them, so the hub never waits.
+// Reads are handed to the hub as they arrive, unless the hub has paused the
+// connection; writes go into the socket's own buffer and leave when the
+// network takes them, so the hub never waits.
 // The object frees itself (deleteLater) once the hub lets go of it.
 
 #include <QObject>
@@ -25,8 +26,9 @@ class CQtHubConnection : public QObject, public IHubConnection {
     // Called once the hub has registered the connection under `id`.
     void Attach(std::int32_t id);
 
-    void Write(std::string_view bytes) override;
+    bool Write(std::string_view bytes, std::string& errorText) override;
     std::size_t UnsentBytes() const override;
+    void SetReadingPaused(bool paused) override;
     void CloseGracefully() override;
     void Abort() override;
 
@@ -40,10 +42,13 @@ class CQtHubConnection : public QObject, public IHubConnection {
 
   private slots:
     void OnReadyRead();
+    void OnBytesWritten();
     void OnDisconnected();
     void OnError(QAbstractSocket::SocketError error);
 
   private:
+    void HandOver();
+    void Lost(const std::string& errorText);
     void Detach();
     void Finish();
 
@@ -51,6 +56,7 @@ class CQtHubConnection : public QObject, public IHubConnection {
     CYarrowServ* hub_;
     std::int32_t id_ = -1;
     bool finishing_ = false;
+    bool paused_ = false;
     QTimer lingerTimer_;
 };
 

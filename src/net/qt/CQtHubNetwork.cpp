@@ -7,8 +7,12 @@
 
 namespace yarrow {
 
-CQtHubNetwork::CQtHubNetwork(IPrompter* prompter, ISound* sound, QObject* parent)
-    : QObject(parent), hub_(std::make_unique<CYarrowServ>(this, prompter, sound)) {}
+CQtHubNetwork::CQtHubNetwork(IPrompter* prompter, ISound* sound, QObject* parent,
+                             const IClock* clock)
+    : QObject(parent), hub_(std::make_unique<CYarrowServ>(this, prompter, sound, clock)) {
+    stallTimer_.setInterval(1000);
+    connect(&stallTimer_, &QTimer::timeout, this, [this] { hub_->CheckStalledPeers(); });
+}
 
 CQtHubNetwork::~CQtHubNetwork() {
     // The hub's own shutdown writes to the connections, so it goes first;
@@ -34,10 +38,12 @@ bool CQtHubNetwork::Listen(int port, std::string& errorText, int& errorCode) {
         server_.reset();
         return false;
     }
+    stallTimer_.start();
     return true;
 }
 
 void CQtHubNetwork::StopListening() {
+    stallTimer_.stop();
     server_.reset();
 }
 

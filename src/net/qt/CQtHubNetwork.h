@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QTcpServer>
+#include <QTimer>
 #include <memory>
 
 #include "net/CYarrowServ.h"
@@ -16,8 +17,10 @@ namespace yarrow {
 class CQtHubNetwork : public QObject, public IHubListener {
     Q_OBJECT
   public:
+    // `clock` (null: the system clock) is the hub's, for telling stalled
+    // peers.
     explicit CQtHubNetwork(IPrompter* prompter = nullptr, ISound* sound = nullptr,
-                           QObject* parent = nullptr);
+                           QObject* parent = nullptr, const IClock* clock = nullptr);
     ~CQtHubNetwork() override;
 
     CYarrowServ& Hub() { return *hub_; }
@@ -42,6 +45,7 @@ class CQtHubNetwork : public QObject, public IHubListener {
   private:
     std::unique_ptr<QTcpServer> server_;
     std::unique_ptr<CYarrowServ> hub_;
+    QTimer stallTimer_;
     int live_ = 0;
 };
 

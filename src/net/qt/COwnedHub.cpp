@@ -1,4 +1,4 @@
-#include "app/COwnedHub.h"
+#include "net/qt/COwnedHub.h"
 
 #include "net/CYarrowServ.h"
 #include "net/qt/CQtHubNetwork.h"

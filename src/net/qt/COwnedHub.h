@@ -36,8 +36,7 @@ class COwnedHub final : public IOwnedHub {
     std::unique_ptr<CQtHubNetwork> network_;
 };
 
-// Makes the window's hubs and remembers the one alive, so the window can feed
-// its past log.
+// Makes a window's hubs, each with that window as its operator.
 class COwnedHubFactory final : public IHubFactory {
   public:
     COwnedHubFactory(IHubOwner& owner, IPrompter& prompter, ISound& sound)
