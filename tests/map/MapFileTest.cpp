@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "map/CMapFile.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MapFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("yarrow_map_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string PathOf(const char* name) const { return (dir_ / name).string(); }
+    static std::string ReadAll(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void WriteAll(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    fs::path dir_;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values)
+        out.push_back(static_cast<char>(v));
+    return out;
+}
+
+// A page with two items and two tiles, one of each labelled.
+CMapPage SamplePage() {
+    CMapPage page(0);
+    UnitMap units;
+    units[MakeCellKey(1, 2)] = CUnitRecord{0x21, 0x0000FF, 5, "AB", kNoAnchor};
+    units[MakeCellKey(3, 4)] = CUnitRecord{0x10, 2, 200, "", 0x0102};
+    TileMap tiles;
+    tiles[MakeCellKey(0, 1)] = CTileRecord{0x00FF00, 0, 1, ""};
+    tiles[MakeCellKey(2, 0)] = CTileRecord{0xFFFFFF, 0x112233, 2, "L"};
+    page.ReplaceContents(std::move(units), std::move(tiles), page.MapFlags(), false, false);
+    return page;
+}
+
+TEST_F(MapFileTest, AnEmptyPageSavesAs15Bytes) {
+    CMapPage page(0);
+    page.SetClientSize(500, 300);  // 20 columns, 12 rows
+    const std::string path = PathOf("empty.map");
+    const CMapResult saved = CMapFile::Save(path, page);
+    EXPECT_EQ(saved.message, Sjis("現在のタイル状態を保存しました"));
+    EXPECT_EQ(saved.caption, Sjis("保存"));
+    EXPECT_EQ(saved.icon, PromptIcon::Information);
+    EXPECT_EQ(ReadAll(path), Bytes({3, 12, 20, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0}));
+}
+
+TEST_F(MapFileTest, ItemsCarryTheAnchorBeforeTheirTextAndFourByteLengths) {
+    CMapPage page = SamplePage();
+    page.SetHexShape(false);
+    page.SetSmallTiles(true);
+    const std::string expected =
+        Bytes({3, 0, 0}) + Bytes({2, 0, 0, 0}) +
+        // item at 1,2: key, flags, colour, number, anchor, length, text
+        Bytes({0x02, 0x01, 0x21, 0xFF, 0, 0, 0, 5, 0, 0, 0xFF, 0xFF, 2, 0, 0, 0}) + "AB" +
+        Bytes({0x04, 0x03, 0x10, 2, 0, 0, 0, 200, 0x02, 0x01, 0, 0, 0, 0, 0, 0}) +
+        Bytes({2, 0, 0, 0}) +
+        // tile at 0,1 and 2,0: key, colour, label colour, size, length, label
+        Bytes({0x01, 0x00, 0, 0xFF, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}) +
+        Bytes({0x00, 0x02, 0xFF, 0xFF, 0xFF, 0, 0x33, 0x22, 0x11, 0, 2, 0, 0, 0, 1, 0, 0, 0}) +
+        "L" + Bytes({0x0A, 0, 0, 0});  // small tiles, white background
+    EXPECT_EQ(CMapFile::Format(page), expected);
+}
+
+TEST_F(MapFileTest, A300ByteLabelTakesAFourByteLength) {
+    CMapPage page(0);
+    TileMap tiles;
+    tiles[0] = CTileRecord{0, 0, 0, std::string(300, 'x')};
+    page.ReplaceContents({}, std::move(tiles), page.MapFlags(), false, false);
+    const std::string bytes = CMapFile::Format(page);
+    ASSERT_EQ(bytes.size(), 15u + 18 + 300);
+    EXPECT_EQ(bytes.substr(11 + 14, 4), Bytes({0x2C, 0x01, 0, 0}));
+    EXPECT_EQ(bytes.substr(11 + 18, 300), std::string(300, 'x'));
+
+    CMapFile::Contents read;
+    ASSERT_TRUE(CMapFile::Parse(bytes, read).changed);
+    EXPECT_EQ(read.tiles.at(0).TileLabel, std::string(300, 'x'));
+}
+
+TEST_F(MapFileTest, SavedPagesLoadBackWithTheirDisplay) {
+    CMapPage page = SamplePage();
+    page.SetHexDirection(1);
+    page.SetSmallTiles(true);
+    page.SetWhiteBackground(false);
+    const std::string path = PathOf("sample.map");
+    ASSERT_FALSE(CMapFile::Save(path, page).changed);
+
+    CMapPage loaded(2);
+    loaded.SetLocked(true);  // a file replaces the tiles of a locked page too
+    loaded.PaintTile(9, 9);
+    const CMapResult result = CMapFile::Load(path, loaded);
+    EXPECT_TRUE(result.changed);
+    EXPECT_FALSE(result.HasMessage());
+    EXPECT_EQ(loaded.Units(), page.Units());
+    EXPECT_EQ(loaded.Tiles(), page.Tiles());
+    EXPECT_EQ(loaded.MapFlags(), page.MapFlags());
+    EXPECT_EQ(loaded.HexA(), 5);
+    EXPECT_EQ(loaded.HexB(), 7);
+    EXPECT_EQ(loaded.MapNumber(), 2);
+    // Numbers compare as signed bytes: 200 is -56, so 5 is the highest.
+    EXPECT_EQ(loaded.LastUnitNumber(), 5);
+}
+
+TEST_F(MapFileTest, AFileWithoutTheFlagsWordKeepsTheDisplay) {
+    std::string bytes = CMapFile::Format(SamplePage());
+    bytes.resize(bytes.size() - 4);
+    const std::string path = PathOf("old.map");
+    WriteAll(path, bytes);
+
+    CMapPage page(0);
+    page.SetHexShape(false);
+    page.SetSmallTiles(true);
+    page.SetWhiteBackground(false);
+    EXPECT_TRUE(CMapFile::Load(path, page).changed);
+    EXPECT_EQ(page.Units().size(), 2u);
+    EXPECT_EQ(page.Tiles().size(), 2u);
+    EXPECT_FALSE(page.HexShape());
+    EXPECT_TRUE(page.SmallTiles());
+    EXPECT_FALSE(page.WhiteBackground());
+}
+
+TEST_F(MapFileTest, OtherVersionsAreRefusedWithBothVersions) {
+    struct Case {
+        int version;
+        const char* shown;
+    };
+    for (const Case& c : {Case{2, "2.00"}, Case{4, "4.00"}, Case{255, "255.00"}, Case{0, "0.00"}}) {
+        std::string bytes = CMapFile::Format(SamplePage());
+        bytes[0] = static_cast<char>(c.version);
+        const std::string path = PathOf("version.map");
+        WriteAll(path, bytes);
+        CMapPage page(0);
+        page.AddUnit(0, 0, false, 0, "keep");
+        const CMapResult result = CMapFile::Load(path, page);
+        EXPECT_FALSE(result.changed);
+        EXPECT_EQ(result.message,
+                  Sjis("YarrowのMapバージョン(Ver3.00)と\r\nMapファイルのMapバージョン(Ver") +
+                      c.shown + Sjis(")が違います"));
+        EXPECT_EQ(result.caption, Sjis("エラー"));
+        EXPECT_EQ(result.icon, PromptIcon::Stop);
+        EXPECT_EQ(page.Units().size(), 1u);
+    }
+}
+
+TEST_F(MapFileTest, TruncatedFilesFailAndLeaveThePageAsItWas) {
+    const std::string whole = CMapFile::Format(SamplePage());
+    const std::string broken = Sjis("不正なフォーマットか、あるいはファイルが破損しています");
+    for (std::size_t length = 0; length <= whole.size(); ++length) {
+        CMapPage page(0);
+        page.SetHexShape(false);
+        page.AddUnit(7, 7, false, 0, "keep");
+        page.PaintTile(8, 8);
+        const UnitMap unitsBefore = page.Units();
+        const TileMap tilesBefore = page.Tiles();
+
+        CMapFile::Contents read;
+        const CMapResult result = CMapFile::Parse(whole.substr(0, length), read);
+        const std::string path = PathOf("cut.map");
+        WriteAll(path, whole.substr(0, length));
+        const CMapResult loaded = CMapFile::Load(path, page);
+        EXPECT_EQ(loaded.changed, result.changed);
+
+        if (length + 4 < whole.size()) {
+            // Ends inside the header or a record.
+            EXPECT_FALSE(result.changed) << length;
+            EXPECT_EQ(loaded.message, broken) << length;
+            EXPECT_EQ(page.Units(), unitsBefore) << length;
+            EXPECT_EQ(page.Tiles(), tilesBefore) << length;
+            EXPECT_FALSE(page.HexShape()) << length;
+        } else {
+            EXPECT_TRUE(result.changed) << length;
+            EXPECT_EQ(read.flags.has_value(), length == whole.size()) << length;
+            EXPECT_EQ(page.Units().size(), 2u) << length;
+            EXPECT_EQ(page.HexShape(), length == whole.size()) << length;
+        }
+    }
+}
+
+TEST_F(MapFileTest, HostileCountsAndLengthsAreRefusedBeforeAllocating) {
+    const std::string header = Bytes({3, 0, 0});
+    const std::string noTiles = Bytes({0, 0, 0, 0});
+    const std::string item = Bytes({1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0xFF, 0xFF});
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"empty file", ""},
+        {"huge item count", header + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + std::string(64, '\0')},
+        {"huge tile count", header + noTiles + Bytes({0xFF, 0xFF, 0xFF, 0x7F})},
+        {"huge symbol", header + Bytes({1, 0, 0, 0}) + item + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) +
+                            std::string(100, 'a') + noTiles},
+        {"symbol one byte short",
+         header + Bytes({1, 0, 0, 0}) + item + Bytes({5, 0, 0, 0}) + "abcd"},
+        {"huge label", header + noTiles + Bytes({1, 0, 0, 0}) +
+                           Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) +
+                           Bytes({0xF0, 0xFF, 0xFF, 0xFF})},
+    };
+    for (const Case& c : cases) {
+        CMapFile::Contents read;
+        const CMapResult result = CMapFile::Parse(c.bytes, read);
+        EXPECT_FALSE(result.changed) << c.what;
+        EXPECT_EQ(result.message, Sjis("不正なフォーマットか、あるいはファイルが破損しています"))
+            << c.what;
+        EXPECT_TRUE(read.units.empty()) << c.what;
+    }
+}
+
+TEST_F(MapFileTest, LaterRecordsForACellWinAndOverfullFilesAreRefused) {
+    const std::string header = Bytes({3, 0, 0});
+    auto item = [](int key, char symbol) {
+        return Bytes({key & 0xFF, key >> 8, 0, 0, 0, 0, 0, 1, 0, 0, 0xFF, 0xFF, 1, 0, 0, 0}) +
+               std::string(1, symbol);
+    };
+    CMapFile::Contents read;
+    ASSERT_TRUE(
+        CMapFile::Parse(
+            header + Bytes({2, 0, 0, 0}) + item(5, 'a') + item(5, 'b') + Bytes({0, 0, 0, 0}), read)
+            .changed);
+    ASSERT_EQ(read.units.size(), 1u);
+    EXPECT_EQ(read.units.at(5).Symbol, "b");
+    EXPECT_FALSE(read.flags.has_value());
+
+    // Every one of the 65,536 cells: one more item than a page may hold.
+    std::string full = header + Bytes({0, 0, 1, 0});
+    for (int key = 0; key <= 0xFFFF; ++key)
+        full += item(key, 'x');
+    full += Bytes({0, 0, 0, 0});
+    EXPECT_EQ(CMapFile::Parse(full, read).message,
+              Sjis("不正なフォーマットか、あるいはファイルが破損しています"));
+    EXPECT_EQ(read.units.size(), 1u);  // untouched by the failed parse
+}
+
+TEST_F(MapFileTest, FilesThatCannotBeOpenedNameTheSystemError) {
+    CMapPage page = SamplePage();
+    const std::string missing = PathOf("no/such/folder/x.map");
+    const CMapResult saved = CMapFile::Save(missing, page);
+    EXPECT_EQ(saved.message.rfind(Sjis("ファイルが開けません\r\n"), 0), 0u) << saved.message;
+    EXPECT_GT(saved.message.size(), Sjis("ファイルが開けません\r\n").size());
+    EXPECT_EQ(saved.caption, Sjis("エラー"));
+    const CMapResult loaded = CMapFile::Load(missing, page);
+    EXPECT_EQ(loaded.message.rfind(Sjis("ファイルが開けません\r\n"), 0), 0u);
+    EXPECT_EQ(page.Units().size(), 2u);
+}
+
+TEST_F(MapFileTest, AFullDiskIsNotASavedMap) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const CMapResult saved = CMapFile::Save("/dev/full", SamplePage());
+    EXPECT_EQ(saved.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u);
+    EXPECT_EQ(saved.icon, PromptIcon::Stop);
+}
+
+}  // namespace
+}  // namespace yarrow
