@@ -45,9 +45,9 @@ class DeliveredPlugins : public ::testing::Test {
 };
 CPluginRegistry* DeliveredPlugins::registry = nullptr;
 
-TEST_F(DeliveredPlugins, BothAreRegisteredByTag) {
-    EXPECT_EQ(registry->Tags(), (std::vector<std::string>{"$BM,", "$KS,"}));
-    EXPECT_EQ(registry->LibraryCount(), 2u);
+TEST_F(DeliveredPlugins, AllAreRegisteredByTag) {
+    EXPECT_EQ(registry->Tags(), (std::vector<std::string>{"$BM,", "$GD,", "$KS,"}));
+    EXPECT_EQ(registry->LibraryCount(), 3u);
 }
 
 TEST_F(DeliveredPlugins, KestrelExplodesSixes) {
