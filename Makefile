@@ -29,7 +29,7 @@ bench: build
 fuzz: setup
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
 	    -DYARROW_BUILD_FUZZ=ON -DYARROW_BUILD_TESTS=OFF -DYARROW_BUILD_BENCH=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder fuzz_general_dice
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
