@@ -16,6 +16,7 @@
 #include "app/CYarrowView.h"
 #include "app/CommandIds.h"
 #include "app/CommandLine.h"
+#include "cards/CHubCardState.h"
 #include "chart/qt/CChartWindow.h"
 #include "chat/CChatLog.h"
 #include "chat/CMemberList.h"
@@ -109,7 +110,14 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     players_->SetPrompter(&prompter_);
     frame.SetMemberListPane(players_);
 
-    hubFactory_ = std::make_unique<COwnedHubFactory>(*this, prompter_, app_.Sound());
+    // Every hub reads the deck sets of the program folder when it is made;
+    // its deck shuffles with the program's one generator.
+    hubFactory_ = std::make_unique<COwnedHubFactory>(
+        *this, prompter_, app_.Sound(), [this, folder]() -> std::unique_ptr<IHubCardState> {
+            auto cards = std::make_unique<CHubCardState>(CMersenneTwister::Process(), clock_);
+            cards->Load(folder + "Deck.ini");
+            return cards;
+        });
     socket_ = std::make_unique<CChatSocket>();
     socket_->SetDialogParent(&frame);
     session_ = std::make_unique<CClientSession>(

@@ -25,6 +25,26 @@ const std::string& ShutdownNotice() {
         "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>";
     return text;
 }
+// Records whose ID must be the sending connection's own.
+bool ActsForSender(std::int32_t type) {
+    switch (type) {
+        case CnctReply:
+        case UpdateMbr:
+        case Disconnect:
+        case DrawCard:
+        case ScreenCard:
+        case MoveCard:
+        case ShuffleDeck:
+        case PassCard:
+        case GetCardStat:
+        case ResetGrave:
+        case RndmGet:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Error texts are cut as the system's error texts always were.
 constexpr std::size_t kMaxErrorTextBytes = 256;
 
@@ -249,13 +269,12 @@ CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connec
         case CMsgDecoder::Status::NeedMore:
             return ReadResult::NeedMore;
         case CMsgDecoder::Status::Record:
-            // Joining, re-announcing and leaving speak for the sender itself,
-            // so they carry the ID this connection was given: a peer must not
-            // announce or remove somebody else.
-            if (readMsg_.Type == CnctReply || readMsg_.Type == UpdateMbr ||
-                readMsg_.Type == Disconnect) {
+            // Joining, re-announcing, leaving and card records speak for the
+            // sender itself, so they carry the ID this connection was given:
+            // a peer must not announce or remove somebody else, nor draw,
+            // move or give away somebody else's cards.
+            if (ActsForSender(readMsg_.Type))
                 readMsg_.ID = id;
-            }
             StoreMsgItem(readMsg_);
             return ReadResult::Record;
         case CMsgDecoder::Status::Bad:
@@ -407,6 +426,10 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
         return;
     IHubConnection* socket = it->second.socket;
     connections_.erase(it);
+    // The purge only reaches connections still in the table: a closed one
+    // gives its cards back now.
+    if (cards_ != nullptr)
+        cards_->RemoveHolder(id);
     if (gracefully) {
         socket->CloseGracefully();
     } else {

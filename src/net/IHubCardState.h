@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "net/CMsg.h"
 
@@ -19,6 +20,15 @@ class IHubCardState {
     virtual void AddHolder(std::int32_t memberId) = 0;
     // Every card the member holds goes back to the deck.
     virtual void ReleaseHolder(std::int32_t memberId) = 0;
+    // The connection is gone: its cards go back to the deck and its holder
+    // goes, so nothing can be passed to it any more.
+    virtual void RemoveHolder(std::int32_t memberId) = 0;
+    // The deck sets offered, in file order (for the operator's deck switch).
+    virtual std::vector<std::string> DeckSetNames() const = 0;
+    // The operator switches to deck set `index` (when there is one): every
+    // member's piles are forgotten. Returns the InitDeck record that tells
+    // everybody the deck now in use, whether the switch worked or not.
+    virtual CMsg SwitchDeck(int index) = 0;
     // Types 14, 15, 16, 18, 24, 25, 26: applies the operation of `record` to
     // the deck and piles and may rewrite Type, Text, Param1, Param2 and
     // Strings of the hub's working record before it is relayed.

@@ -454,6 +454,9 @@ class FakeCards : public IHubCardState {
     std::string DeckSummary() const override { return "00052Standard"; }
     void AddHolder(std::int32_t id) override { log.push_back("add " + std::to_string(id)); }
     void ReleaseHolder(std::int32_t id) override { log.push_back("release " + std::to_string(id)); }
+    void RemoveHolder(std::int32_t id) override { log.push_back("remove " + std::to_string(id)); }
+    std::vector<std::string> DeckSetNames() const override { return {"Standard"}; }
+    CMsg SwitchDeck(int) override { return CMsg(); }
     void ApplyCardOperation(const CMsg& record, CMsg& working) override {
         log.push_back("op " + std::to_string(record.Type));
         if (record.Type == DrawCard) {
@@ -485,8 +488,10 @@ TEST_F(HubTest, CardHooksSeeHoldersOperationsAndThePurge) {
     leave.Type = Disconnect;
     leave.ID = 1;
     hub.ProcessPendingRead(1, leave.Encode());
-    EXPECT_EQ(cards.log,
-              (std::vector<std::string>{"add 1", "add 2", "op 14", "release 2", "release 1"}));
+    // A connection that is gone takes its holder with it.
+    hub.ConnectionLost(2, "reset by peer");
+    EXPECT_EQ(cards.log, (std::vector<std::string>{"add 1", "add 2", "op 14", "release 2",
+                                                   "release 1", "remove 2"}));
 }
 
 TEST(HubStart, PortInUseTellsTheUserAndDoesNotServe) {

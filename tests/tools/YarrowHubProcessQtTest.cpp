@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -60,6 +61,13 @@ void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
 
 void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
     QTemporaryDir home;
+    {
+        QFile deck(home.filePath("Deck.ini"));
+        QVERIFY(deck.open(QIODevice::WriteOnly));
+        deck.write(
+            QByteArray::fromStdString(Sjis("[DeckSet]\r\n0=剣\r\n[剣]\r\nCardNum=1\r\n"
+                                           "DeckNum=8\r\n0=剣の3\r\n")));
+    }
     QProcess hub;
     const int port = StartHub(hub, home.path());
     QVERIFY(port > 0);
@@ -68,7 +76,7 @@ void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
     QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(1), 10000);
     QCOMPARE(gm.records[0].Type, std::int32_t(CnctStart));
     QCOMPARE(gm.records[0].ID, 1);
-    QCOMPARE(gm.records[0].Name, std::string("-0001"));
+    QCOMPARE(gm.records[0].Name, "00008" + Sjis("剣"));
     QCOMPARE(gm.records[0].Param1, 6);
     QCOMPARE(gm.records[0].Text, std::string());
 
@@ -76,31 +84,50 @@ void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
     gm.Send(LogBox, 1, "GM", "hello<CR>world");
     gm.Send(Secret, 0, "GM", "whisper");
     gm.Send(ScreenDice, 1, "GM", Sjis("(ころころ……)"));
-    // Card actions as another member's window describes them: open piles
-    // show the cards, private ones only the count.
+    QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(5), 10000);
+
+    // Cards from the home folder's Deck.ini, described in the past log as a
+    // window that did not act shows them: open piles show the cards, private
+    // ones only the count, a hidden draw only the fixed line.
+    std::vector<std::string> drawn;
+    for (std::int32_t type : {DrawCard, ScreenCard, DrawCard, DrawCard, DrawCard, DrawCard}) {
+        const std::size_t before = gm.records.size();
+        gm.Send(type, 1, "GM", "");
+        QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), before + 1, 10000);
+        QCOMPARE(gm.records.back().Type, type);
+        QCOMPARE(gm.records.back().Text, Sjis("剣の3"));
+        drawn.push_back("0000" + std::to_string(gm.records.back().Param1) + Sjis("剣の3"));
+    }
+    QCOMPARE(gm.records.back().Param2, 2);
     CMsg move;
     move.Type = MoveCard;
     move.ID = 1;
     move.Name = "GM";
     move.Param1 = 0x0104;  // hand to discard pile
-    move.Strings = {"00003" + Sjis("剣の3"), "00007" + Sjis("杯の7")};
+    move.Strings = {drawn[0], drawn[1]};
     gm.Send(move);
     move.Param1 = 0x0103;  // hand to face-down table pile
+    move.Strings = {drawn[2], drawn[3]};
     gm.Send(move);
     CMsg pass = move;
     pass.Type = PassCard;
     pass.Param1 = 1;
+    pass.Strings = {drawn[4], drawn[5]};
     gm.Send(pass);
-    QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(8), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(14), 10000);
+    QCOMPARE(gm.records.back().Strings.size(), size_t(2));
 
     // A later joiner's past log holds the typed lines with the hub's rules.
     RawClient late(port);
     QTRY_COMPARE_WITH_TIMEOUT(late.records.size(), size_t(1), 10000);
     QCOMPARE(late.records[0].ID, 2);
+    QCOMPARE(late.records[0].Name, "00002" + Sjis("剣"));
+    const std::string drew = Sjis("GM(カード)：剣の3を引きました") + "\r\n";
     QCOMPARE(late.records[0].Text,
              "\r\n" + Sjis("====== 過去ログ ======") + "\r\n" + Sjis("GM：hello") +
-                 "\r\nworld\r\n" + Sjis("GM(隠しダイス)：(ころころ……)") + "\r\n" +
-                 Sjis("GM(カード)：剣の3,杯の7を手札から捨札に移動しました") + "\r\n" +
+                 "\r\nworld\r\n" + Sjis("GM(隠しダイス)：(ころころ……)") + "\r\n" + drew +
+                 Sjis("GM(隠しカード)：カードを1枚引きました") + "\r\n" + drew + drew + drew +
+                 drew + Sjis("GM(カード)：剣の3,剣の3を手札から捨札に移動しました") + "\r\n" +
                  Sjis("GM(カード)：カードを2枚を手札から場札(伏)に移動しました") + "\r\n" +
                  Sjis("GM(カード)：カードをGMに2枚渡しました") + "\r\n" + "======================");
 
@@ -119,6 +146,7 @@ void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
     QCOMPARE(hub.exitCode(), 0);
     const QByteArray events = hub.readAllStandardError();
     QVERIFY(events.contains("as member 1"));
+    QVERIFY(events.contains("with 8 cards"));
     QVERIFY(events.contains("shutting down"));
 }
 

@@ -2,6 +2,7 @@
 //
 //   yarrow-hub [--port N] [--home DIR]
 //
+// Reads the deck sets from Deck.ini in the program folder (DIR with --home).
 // Prints one line to standard output once it listens (with the actual port,
 // so --port 0 picks a free one), writes connection events to standard error,
 // and on SIGINT or SIGTERM sends every participant the shutdown notice and
@@ -20,8 +21,12 @@
 #include <string>
 
 #include "CHubPastLogFeeder.h"
+#include "cards/CHubCardState.h"
+#include "dice/CMersenneTwister.h"
 #include "net/qt/CQtHubNetwork.h"
 #include "platform/Cp932.h"
+#include "platform/IClock.h"
+#include "platform/ProgramFolder.h"
 
 using namespace yarrow;
 
@@ -120,11 +125,26 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // Declared before the network: the hub refers to the cards until it is gone.
+    CSystemClock clock;
+    CHubCardState cards(CMersenneTwister::Process(), clock);
+    const std::string deckFile = ProgramFolder() + "Deck.ini";
+    if (cards.Load(deckFile)) {
+        std::fprintf(stderr, "deck %s with %d cards\n",
+                     Cp932ToUtf8(cards.Box().CurrentDeckName()).text.c_str(),
+                     cards.Box().Remaining());
+    } else {
+        std::fprintf(stderr, "no usable deck set in %s: running without a deck\n",
+                     deckFile.c_str());
+    }
+    std::fflush(stderr);
+
     CConsolePrompter prompter;
     CQtHubNetwork network(&prompter, nullptr);
     CYarrowServ& hub = network.Hub();
     CConsoleOwner owner(hub);
     hub.SetOwner(&owner);
+    hub.SetCardState(&cards);
     hub.SetRelayObserver([&hub](const CMsg& relayed) {
         if (auto line = CHubPastLogFeeder::LineFor(relayed, hub.Members()))
             hub.AddPastLog(*line);

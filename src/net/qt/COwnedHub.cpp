@@ -1,13 +1,16 @@
 #include "net/qt/COwnedHub.h"
 
 #include "net/CYarrowServ.h"
+#include "net/IHubCardState.h"
 #include "net/qt/CQtHubNetwork.h"
 
 namespace yarrow {
 
-COwnedHub::COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound)
-    : network_(std::make_unique<CQtHubNetwork>(&prompter, &sound)) {
+COwnedHub::COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound,
+                     std::unique_ptr<IHubCardState> cards)
+    : cards_(std::move(cards)), network_(std::make_unique<CQtHubNetwork>(&prompter, &sound)) {
     network_->Hub().SetOwner(&owner);
+    network_->Hub().SetCardState(cards_.get());
 }
 
 COwnedHub::~COwnedHub() = default;
@@ -29,8 +32,7 @@ void COwnedHub::Disconnection() {
 }
 
 std::vector<std::string> COwnedHub::DeckSetNames() const {
-    // The hub has no deck sets until cards are part of the program.
-    return {};
+    return cards_ ? cards_->DeckSetNames() : std::vector<std::string>{};
 }
 
 void COwnedHub::PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) {
@@ -46,7 +48,8 @@ std::vector<CMember> COwnedHub::Members() const {
 }
 
 std::unique_ptr<IOwnedHub> COwnedHubFactory::CreateHub() {
-    return std::make_unique<COwnedHub>(owner_, prompter_, sound_);
+    return std::make_unique<COwnedHub>(owner_, prompter_, sound_,
+                                       makeCards_ ? makeCards_() : nullptr);
 }
 
 }  // namespace yarrow

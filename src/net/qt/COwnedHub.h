@@ -1,8 +1,9 @@
 #pragma once
 // The hub a window runs when its user connects as server: the Qt hub network
 // with the window as its operator (error notices, the member-list command,
-// the past log the window feeds).
+// the past log the window feeds) and its card state.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,13 +13,16 @@
 namespace yarrow {
 
 class CQtHubNetwork;
+class IHubCardState;
 class IHubOwner;
 class IPrompter;
 class ISound;
 
 class COwnedHub final : public IOwnedHub {
   public:
-    COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound);
+    // `cards` is the hub's deck and piles, already loaded (null: no deck).
+    COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound,
+              std::unique_ptr<IHubCardState> cards);
     ~COwnedHub() override;
 
     bool ConnectSocket(int port) override;
@@ -33,20 +37,26 @@ class COwnedHub final : public IOwnedHub {
     std::vector<CMember> Members() const;
 
   private:
+    // Declared first: the hub refers to it until the hub is gone.
+    std::unique_ptr<IHubCardState> cards_;
     std::unique_ptr<CQtHubNetwork> network_;
 };
 
-// Makes a window's hubs, each with that window as its operator.
+// Makes a window's hubs, each with that window as its operator and with the
+// card state `makeCards` gives it (the deck sets it has read; none: no deck).
 class COwnedHubFactory final : public IHubFactory {
   public:
-    COwnedHubFactory(IHubOwner& owner, IPrompter& prompter, ISound& sound)
-        : owner_(owner), prompter_(prompter), sound_(sound) {}
+    using CardStateMaker = std::function<std::unique_ptr<IHubCardState>()>;
+    COwnedHubFactory(IHubOwner& owner, IPrompter& prompter, ISound& sound,
+                     CardStateMaker makeCards = {})
+        : owner_(owner), prompter_(prompter), sound_(sound), makeCards_(std::move(makeCards)) {}
     std::unique_ptr<IOwnedHub> CreateHub() override;
 
   private:
     IHubOwner& owner_;
     IPrompter& prompter_;
     ISound& sound_;
+    CardStateMaker makeCards_;
 };
 
 }  // namespace yarrow
