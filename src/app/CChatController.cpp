@@ -33,6 +33,8 @@
 #include "dice/qt/CDiceTemplateView.h"
 #include "dice/qt/CDiceTmplOptionDlg.h"
 #include "dice/qt/CExpressionCombo.h"
+#include "map/CMapBook.h"
+#include "map/IMapView.h"
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
 #include "net/qt/CChatSocket.h"
@@ -194,6 +196,10 @@ void CChatController::ApplySettings(const CSettings& settings) {
 
 void CChatController::CreateWindows(CMainFrame& frame) {
     CYarrowView* view = frame.ChatView();
+    // New pages take their shape and direction from the settings of the
+    // moment they are made.
+    maps_ = std::make_unique<CMapBook>(
+        [this] { return CMapBook::InitialSettingsFrom(CSettings(app_.SettingsPath())); });
     chart_ = new CChartWindow(*this, prompter_, &frame);
     view->SetModelessWindow(ModelessWindow::Chart, chart_);
     whisper_ = new CWhisperWindow(&frame);
@@ -546,11 +552,35 @@ void CChatController::OnTimer(int timerId) {
 
 // ---------------------------------------------------------------------------
 
-void CChatController::ReceiveMap(const CMsg& msg) {
-    char page[24] = "MainMap";
-    if (msg.Param2 != 0)
-        std::snprintf(page, sizeof page, "SubMap%02d", msg.Param2);
-    AppendNoticeLine(Sjis("◇ ") + page + Sjis("に更新がありました"));
+void CChatController::ReceiveMap(CMsg& msg) {
+    if (!maps_)
+        return;
+    // An arriving map never takes the keyboard focus from the input line.
+    RememberFocus();
+    MapReceiveContext context;
+    context.windowShown = mapView_ != nullptr && mapView_->IsMapWindowShown();
+    // Without a window nothing can be shown: the notice is all there is.
+    context.autoShow = mapView_ != nullptr && CSettings(app_.SettingsPath()).IsAutoMapShow();
+    const CInputLine* input = Input();
+    context.typing = input != nullptr && input->State().typing;
+    const MapReceiveReport report = maps_->ReceiveMap(msg, context);
+    if (!report.ignored && mapView_ != nullptr)
+        mapView_->OnMapReceived(report);
+    RestoreFocus();
+    if (!report.notice.empty())
+        AppendNoticeLine(report.notice);
+}
+
+std::vector<MapFigures> CChatController::MapStatistics() const {
+    std::vector<MapFigures> figures;
+    if (!maps_)
+        return figures;
+    for (int number : maps_->Numbers()) {
+        const CMapPage* page = maps_->Find(number);
+        figures.push_back({number, static_cast<int>(page->Units().size()),
+                           static_cast<int>(page->Tiles().size())});
+    }
+    return figures;
 }
 
 COwnedHub* CChatController::ServingHub() const {

@@ -18,6 +18,7 @@
 #include "chat/CDebugCodes.h"
 #include "chat/InputRules.h"
 #include "dice/IDiceHost.h"
+#include "map/IMapHost.h"
 #include "net/DispatchTargets.h"
 #include "net/IHubOwner.h"
 #include "net/SessionTargets.h"
@@ -38,6 +39,8 @@ class CDiceRoller;
 class CDiceTemplateView;
 class CDispatcher;
 class CInputLine;
+class CMapBook;
+class IMapView;
 class CMainFrame;
 class COwnedHub;
 class COwnedHubFactory;
@@ -60,6 +63,7 @@ class CChatController final : public QObject,
                               public IWindowTimers,
                               public IHubOwner,
                               public IMapTarget,
+                              public IMapHost,
                               public ICardTarget {
     Q_OBJECT
   public:
@@ -76,6 +80,13 @@ class CChatController final : public QObject,
     CChartWindow* ChartWindow() const { return chart_; }
     CWhisperWindow* WhisperWindow() const { return whisper_; }
     CPlayerListView* PlayerList() const { return players_; }
+    // Every map page; made with the modeless windows at start-up.
+    CMapBook& MapBook() const { return *maps_; }
+    // Where a map window sends from (SendMap).
+    IMapHost& MapHost() { return *this; }
+    // The map window that renders the book; without one a received map still
+    // updates the book and its "updated" notice reaches the log.
+    void SetMapView(IMapView* view) { mapView_ = view; }
 
     // IChatViewPort, IDiceHost, IChartHost (shared operations).
     bool SendChat(const std::string& name, const std::string& text, std::int32_t color,
@@ -123,7 +134,7 @@ class CChatController final : public QObject,
     // IDebugHost.
     std::string LogColorTable() const override;
     std::string LogControlRtf() const override;
-    std::vector<MapFigures> MapStatistics() const override { return {}; }
+    std::vector<MapFigures> MapStatistics() const override;
     bool IsHosting() const override;
     std::vector<CMember> HubMembers() const override;
     void RebuildMemberView(const std::vector<CMember>& members) override;
@@ -138,8 +149,8 @@ class CChatController final : public QObject,
     // IHubOwner.
     void RunMemberListCommand() override;
 
-    // IMapTarget: until the map window exists a map update is only noted.
-    void ReceiveMap(const CMsg& msg) override;
+    // IMapTarget: applies the map to the book and tells the map view.
+    void ReceiveMap(CMsg& msg) override;
 
     // ICardTarget: until the card window exists the dispatcher's lines are
     // all a member sees of the cards.
@@ -204,6 +215,8 @@ class CChatController final : public QObject,
     CDiceTemplateView* templates_ = nullptr;
     CChartWindow* chart_ = nullptr;
     CWhisperWindow* whisper_ = nullptr;
+    std::unique_ptr<CMapBook> maps_;
+    IMapView* mapView_ = nullptr;
 
     std::map<int, QTimer*> timers_;
     QPointer<QWidget> focusBefore_;

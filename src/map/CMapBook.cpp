@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "net/CMsg.h"
+#include "platform/Cp932.h"
+#include "platform/Trace.h"
 #include "settings/CSettings.h"
 
 namespace yarrow {
@@ -81,6 +84,67 @@ bool CMapBook::SetActive(int mapNumber) {
         return false;
     active_ = mapNumber;
     return true;
+}
+
+CMsg CMapBook::BuildUpdate(const CMapPage& page, std::int32_t myId) {
+    CMsg msg;
+    msg.Type = UpdateMap;
+    msg.ID = myId;
+    msg.Param1 = page.MapFlags();
+    msg.Param2 = page.MapNumber();
+    msg.Units = page.Units();
+    msg.Tiles = page.Tiles();
+    return msg;
+}
+
+bool CMapBook::SendMap(const CMapPage& page, IMapHost& host) {
+    if (!host.IsConnected())
+        return false;
+    CMsg msg = BuildUpdate(page, host.MyID());
+    return host.DoSerialize(msg);
+}
+
+MapReceiveReport CMapBook::ReceiveMap(CMsg& msg, const MapReceiveContext& context) {
+    MapReceiveReport report;
+    const int number = msg.Param2;
+    report.mapNumber = number;
+    if (number < 0) {
+        Trace("CMapBook::ReceiveMap(%d) ignored: negative map number\r\n", number);
+        report.ignored = true;
+        return report;
+    }
+    if (Find(number) == nullptr && PageCount() >= kMaxPages) {
+        Trace("CMapBook::ReceiveMap(%d) ignored: already %d maps\r\n", number, kMaxPages);
+        report.ignored = true;
+        return report;
+    }
+
+    bool noted = false;
+    if (!context.windowShown) {
+        if (context.autoShow)
+            report.showWindow = true;
+        else
+            noted = true;
+    }
+    CMapPage* page = GetOrCreate(number, &report.pageCreated);
+    if (context.typing) {
+        // Switching tabs under a typing user would be rude; a note tells
+        // them instead, unless they are looking at that very page.
+        noted = active_ != number;
+    } else if (active_ != number) {
+        active_ = number;
+        report.activatePage = true;
+    }
+    report.growth = page->ReplaceContents(std::move(msg.Units), std::move(msg.Tiles), msg.Param1,
+                                          /*takeSize=*/false, /*ignoreLock=*/false);
+    msg.Units.clear();
+    msg.Tiles.clear();
+    if (noted) {
+        static const std::string prefix = Sjis("◇ ");
+        static const std::string suffix = Sjis("に更新がありました");
+        report.notice = prefix + MapPageName(number) + suffix;
+    }
+    return report;
 }
 
 }  // namespace yarrow

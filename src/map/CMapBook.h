@@ -9,16 +9,38 @@
 // pointers to them. At most kMaxPages pages exist: a peer cannot make a
 // window open thousands of tabs.
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "map/CMapPage.h"
+#include "map/IMapHost.h"
 
 namespace yarrow {
 
+class CMsg;
 class CSettings;
+
+// What the receiver's window looks like when a map arrives.
+struct MapReceiveContext {
+    bool windowShown = false;  // the map window is visible
+    bool autoShow = true;      // the IsAutoMapShow setting (false without a window)
+    bool typing = false;       // the input line has announced typing (NowSaying)
+};
+
+// What applying a received map asks of the window and the log.
+struct MapReceiveReport {
+    bool ignored = false;  // nothing was applied (see ReceiveMap)
+    int mapNumber = 0;
+    bool pageCreated = false;   // add a tab for the new page
+    bool showWindow = false;    // show the hidden window (without taking the focus)
+    bool activatePage = false;  // switch the window to this page
+    MapGrowth growth;           // client area wanted for the farthest cell
+    std::string notice;         // a notice line for the log, or empty
+};
 
 class CMapBook {
   public:
@@ -60,6 +82,49 @@ class CMapBook {
     CMapPage& ActivePage() { return *pages_.at(active_); }
     // False (and nothing changes) for an unknown number.
     bool SetActive(int mapNumber);
+
+    // ---- Synchronisation --------------------------------------------------
+    //
+    // Maps are shared whole: after every shared edit the editing participant
+    // sends one UpdateMap record with all items and tiles of the page, the hub
+    // relays it to everybody (the sender too) and every receiver replaces its
+    // copy. Sent, by the window:
+    //   - tile fill, recolour or delete with the mouse: once, on release
+    //     (every release with the fill or delete tool sends);
+    //   - moving or copying an item by dragging: on release (also a drop on
+    //     the start cell);
+    //   - adding a unit, placing a chip, editing a unit or a tile label: on the
+    //     dialog's OK;
+    //   - deleting an item or a tile from the context menu, turning a unit:
+    //     at once;
+    //   - reset (after the confirmation), slide (on OK);
+    //   - switching shape, hex direction or background: at once;
+    //   - a successfully loaded map file; "Mapを送信する(&S)".
+    // Not sent: cell size, lock, fill colour, tool and rectangle mode,
+    // snapshots, creating or deleting a map.
+
+    // The UpdateMap record for a page: Param1 its flags, Param2 its number,
+    // every item and tile.
+    static CMsg BuildUpdate(const CMapPage& page, std::int32_t myId);
+    // Sends a page. False when not connected or when the send failed: the edit
+    // stays local and the caller repaints the page. (After a successful send
+    // the echo repaints it.)
+    static bool SendMap(const CMapPage& page, IMapHost& host);
+
+    // Applies a received UpdateMap (taking its items and tiles out of `msg`):
+    //   - a negative map number, or a new page beyond kMaxPages, is ignored
+    //     with a trace line;
+    //   - a hidden window is shown when auto-show is on, otherwise the update
+    //     is noted;
+    //   - the page is found or created;
+    //   - while the user types, the active page stays and the update is noted
+    //     exactly when another page is active; otherwise the page becomes
+    //     active;
+    //   - the page takes the items, shape, direction and background; a locked
+    //     page keeps its own tiles; the cell size stays local;
+    //   - a noted update gives the notice "◇ %sに更新がありました" with the
+    //     page name.
+    MapReceiveReport ReceiveMap(CMsg& msg, const MapReceiveContext& context);
 
   private:
     SettingsSource settings_;

@@ -54,11 +54,13 @@ class IChartTarget {
 };
 
 // The map window; it applies the page, decides between showing itself and its
-// own "updated" notice, and keeps the keyboard focus where it was.
+// own "updated" notice, and keeps the keyboard focus where it was. It may take
+// the record's items and tiles out of `msg`: a full page holds 130,000 entries,
+// too many to copy on every update.
 class IMapTarget {
   public:
     virtual ~IMapTarget() = default;
-    virtual void ReceiveMap(const CMsg& msg) = 0;
+    virtual void ReceiveMap(CMsg& msg) = 0;
 };
 
 // The card window of this member.

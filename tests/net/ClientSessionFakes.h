@@ -181,7 +181,7 @@ class Recorder final : public IChatLogTarget,
     void SetChartLock(bool locked, const std::string& name) override {
         Add(std::string("chartlock ") + (locked ? "on " : "off ") + name);
     }
-    void ReceiveMap(const CMsg& msg) override { Add("map " + std::to_string(msg.Param2)); }
+    void ReceiveMap(CMsg& msg) override { Add("map " + std::to_string(msg.Param2)); }
     // view
     std::string SpeakerName() const override { return speaker; }
     bool IsAutoChartShow() const override { return autoChart; }

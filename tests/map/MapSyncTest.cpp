@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "map/CMapBook.h"
+#include "net/CMsg.h"
+#include "net/CMsgDecoder.h"
+#include "platform/Cp932.h"
+#include "platform/Trace.h"
+
+namespace yarrow {
+namespace {
+
+class FakeMapHost final : public IMapHost {
+  public:
+    bool IsConnected() const override { return connected; }
+    std::int32_t MyID() const override { return 7; }
+    bool DoSerialize(CMsg& msg) override {
+        sent.push_back(msg);
+        return sendSucceeds;
+    }
+    bool connected = true;
+    bool sendSucceeds = true;
+    std::vector<CMsg> sent;
+};
+
+// Captures the trace while a test runs.
+class TraceCapture {
+  public:
+    TraceCapture() {
+        SetTraceSink([this](std::string_view bytes) { text.append(bytes); });
+    }
+    ~TraceCapture() { SetTraceSink({}); }
+    std::string text;
+};
+
+CMsg MapRecord(int number, std::int32_t flags = 0x9) {
+    CMsg msg;
+    msg.Type = UpdateMap;
+    msg.ID = 3;
+    msg.Param1 = flags;
+    msg.Param2 = number;
+    msg.Units[MakeCellKey(2, 3)] = CUnitRecord{0, 0x0000FF, 9, "AB", kNoAnchor};
+    msg.Units[MakeCellKey(4, 4)] = CUnitRecord{0x10, 1, 0xF0, "chip", 0x0203};
+    msg.Tiles[MakeCellKey(1, 1)] = CTileRecord{0x00FF00, 0, 0, "T"};
+    return msg;
+}
+
+constexpr MapReceiveContext kShown{true, true, false};
+
+TEST(MapSyncTest, ARecordForMap3CreatesThePageAndMakesItActive) {
+    CMapBook book;
+    CMsg msg = MapRecord(3);
+    const MapReceiveReport report = book.ReceiveMap(msg, kShown);
+    EXPECT_FALSE(report.ignored);
+    EXPECT_EQ(report.mapNumber, 3);
+    EXPECT_TRUE(report.pageCreated);
+    EXPECT_TRUE(report.activatePage);
+    EXPECT_FALSE(report.showWindow);
+    EXPECT_TRUE(report.notice.empty());
+    EXPECT_EQ(book.Numbers(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(book.ActiveNumber(), 3);
+    EXPECT_EQ(MapPageName(3), "SubMap03");
+
+    const CMapPage* page = book.Find(3);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Units().size(), 2u);
+    EXPECT_EQ(page->Tiles().size(), 1u);
+    EXPECT_EQ(page->LastUnitNumber(), 9);  // 0xF0 is -16
+    // The payload was taken over, not copied.
+    EXPECT_TRUE(msg.Units.empty());
+    EXPECT_TRUE(msg.Tiles.empty());
+
+    // The next record for the same page finds it.
+    CMsg again = MapRecord(3);
+    const MapReceiveReport second = book.ReceiveMap(again, kShown);
+    EXPECT_FALSE(second.pageCreated);
+    EXPECT_FALSE(second.activatePage);
+}
+
+TEST(MapSyncTest, WindowAutoShowAndTypingDecideBetweenShowingSwitchingAndNoting) {
+    struct Case {
+        const char* what;
+        bool shown, autoShow, typing;
+        int active, number;
+        bool showWindow, activate;
+        const char* notice;  // UTF-8; empty: none
+    };
+    const Case cases[] = {
+        {"shown, same page", true, true, false, 0, 0, false, false, ""},
+        {"shown, other page", true, false, false, 0, 2, false, true, ""},
+        {"hidden, auto-show", false, true, false, 0, 0, true, false, ""},
+        {"hidden, no auto-show", false, false, false, 0, 0, false, false,
+         "◇ MainMapに更新がありました"},
+        {"typing, other page", true, true, true, 0, 2, false, false,
+         "◇ SubMap02に更新がありました"},
+        {"typing, this page", true, true, true, 2, 2, false, false, ""},
+        // The typing rule replaces the hidden window's note.
+        {"hidden, no auto-show, typing, this page", false, false, true, 2, 2, false, false, ""},
+        {"hidden, auto-show, typing, other page", false, true, true, 2, 0, true, false,
+         "◇ MainMapに更新がありました"},
+    };
+    for (const Case& c : cases) {
+        CMapBook book;
+        book.GetOrCreate(2);
+        book.SetActive(c.active);
+        CMsg msg = MapRecord(c.number);
+        const MapReceiveReport report =
+            book.ReceiveMap(msg, MapReceiveContext{c.shown, c.autoShow, c.typing});
+        EXPECT_EQ(report.showWindow, c.showWindow) << c.what;
+        EXPECT_EQ(report.activatePage, c.activate) << c.what;
+        EXPECT_EQ(book.ActiveNumber(), c.activate ? c.number : c.active) << c.what;
+        EXPECT_EQ(report.notice, std::string(c.notice).empty() ? "" : Sjis(c.notice)) << c.what;
+        // The map is applied in every case.
+        EXPECT_EQ(book.Find(c.number)->Units().size(), 2u) << c.what;
+    }
+}
+
+TEST(MapSyncTest, ALockedPageTakesTheItemsAndKeepsItsTiles) {
+    CMapBook book;
+    CMapPage& page = book.MainPage();
+    page.SetFillColor(0x123456);
+    page.PaintTile(9, 9);
+    page.AddUnit(8, 8, false, 0, "old");
+    page.SetLocked(true);
+
+    CMsg msg = MapRecord(0);
+    book.ReceiveMap(msg, kShown);
+    EXPECT_FALSE(page.HasItem(8, 8));
+    EXPECT_TRUE(page.HasItem(2, 3));
+    ASSERT_EQ(page.Tiles().size(), 1u);
+    EXPECT_EQ(page.TileAt(9, 9)->TileColor, 0x123456);
+
+    // Its next own send spreads those tiles.
+    const CMsg sent = CMapBook::BuildUpdate(page, 7);
+    EXPECT_EQ(sent.Tiles, page.Tiles());
+    EXPECT_EQ(sent.Units.size(), 2u);
+
+    page.SetLocked(false);
+    CMsg next = MapRecord(0);
+    book.ReceiveMap(next, kShown);
+    EXPECT_FALSE(page.HasTile(9, 9));
+    EXPECT_TRUE(page.HasTile(1, 1));
+}
+
+TEST(MapSyncTest, ShapeDirectionAndBackgroundAreTakenButTheCellSizeStaysLocal) {
+    CMapBook book;
+    CMapPage& page = book.MainPage();
+    page.SetSmallTiles(true);
+    CMsg msg = MapRecord(0, 0x4);  // square, large, direction 1, grey
+    book.ReceiveMap(msg, kShown);
+    EXPECT_FALSE(page.HexShape());
+    EXPECT_EQ(page.HexDirection(), 1);
+    EXPECT_FALSE(page.WhiteBackground());
+    EXPECT_TRUE(page.SmallTiles());
+    EXPECT_EQ(page.HexA(), 5);
+
+    page.SetSmallTiles(false);
+    CMsg small = MapRecord(0, 0xB);
+    book.ReceiveMap(small, kShown);
+    EXPECT_FALSE(page.SmallTiles());
+    EXPECT_TRUE(page.HexShape());
+}
+
+TEST(MapSyncTest, FarCellsAskForALargerWindow) {
+    struct Case {
+        const char* what;
+        CellKey unit;
+        CellKey tile;
+        int scrollColumn;
+        int width, height;
+    };
+    // Hex direction 0, normal size, client 250 x 250: 10 x 10 cells.
+    const Case cases[] = {
+        {"all within", MakeCellKey(3, 3), MakeCellKey(10, 10), 0, 0, 0},
+        {"far unit column", MakeCellKey(20, 5), MakeCellKey(1, 1), 0, 22 * 25, 0},
+        {"far tile row", MakeCellKey(1, 1), MakeCellKey(3, 30), 0, 0, 31 * 30},
+        {"both", MakeCellKey(40, 1), MakeCellKey(3, 30), 0, 42 * 25, 31 * 30},
+        // Items left of the scroll origin are not visible and do not count;
+        // tiles count wherever they are.
+        {"hidden unit", MakeCellKey(20, 5), MakeCellKey(1, 1), 40, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CMapBook book;
+        CMapPage& page = book.MainPage();
+        page.SetClientSize(250, 250);
+        page.Scroll(ScrollAxis::Horizontal, ScrollAction::Thumb, c.scrollColumn);
+        CMsg msg;
+        msg.Type = UpdateMap;
+        msg.Param1 = 0x9;
+        msg.Units[c.unit] = CUnitRecord{};
+        msg.Tiles[c.tile] = CTileRecord{};
+        const MapReceiveReport report = book.ReceiveMap(msg, kShown);
+        EXPECT_EQ(report.growth.clientWidth, c.width) << c.what;
+        EXPECT_EQ(report.growth.clientHeight, c.height) << c.what;
+        EXPECT_EQ(report.growth.Any(), c.width > 0 || c.height > 0) << c.what;
+    }
+}
+
+TEST(MapSyncTest, NegativeNumbersAndA65thPageAreIgnoredWithATraceLine) {
+    TraceCapture trace;
+    CMapBook book;
+    CMsg negative = MapRecord(-1);
+    const MapReceiveReport refused = book.ReceiveMap(negative, kShown);
+    EXPECT_TRUE(refused.ignored);
+    EXPECT_EQ(book.PageCount(), 1);
+    EXPECT_TRUE(book.MainPage().Units().empty());
+    EXPECT_NE(trace.text.find("CMapBook::ReceiveMap(-1) ignored"), std::string::npos);
+    EXPECT_EQ(trace.text.substr(trace.text.size() - 2), "\r\n");
+
+    for (int n = 1; n < CMapBook::kMaxPages; ++n) {
+        CMsg msg = MapRecord(n * 100);
+        ASSERT_FALSE(book.ReceiveMap(msg, kShown).ignored) << n;
+    }
+    CMsg tooMany = MapRecord(7);
+    const MapReceiveReport full = book.ReceiveMap(tooMany, MapReceiveContext{false, false, false});
+    EXPECT_TRUE(full.ignored);
+    EXPECT_TRUE(full.notice.empty());
+    EXPECT_EQ(book.Find(7), nullptr);
+    EXPECT_NE(trace.text.find("CMapBook::ReceiveMap(7) ignored"), std::string::npos);
+    // Pages that exist still take their updates.
+    CMsg existing = MapRecord(6300);
+    EXPECT_FALSE(book.ReceiveMap(existing, kShown).ignored);
+}
+
+TEST(MapSyncTest, SendingNeedsAConnectionAndReportsFailures) {
+    CMapBook book;
+    CMapPage* page = book.GetOrCreate(2);
+    page->SetHexShape(false);
+    page->AddUnit(1, 1, false, 0x0000FF, "U");
+    page->PaintTile(5, 5);
+
+    FakeMapHost host;
+    host.connected = false;
+    EXPECT_FALSE(CMapBook::SendMap(*page, host));
+    EXPECT_TRUE(host.sent.empty());
+
+    host.connected = true;
+    EXPECT_TRUE(CMapBook::SendMap(*page, host));
+    ASSERT_EQ(host.sent.size(), 1u);
+    const CMsg& sent = host.sent[0];
+    EXPECT_EQ(sent.Type, UpdateMap);
+    EXPECT_EQ(sent.ID, 7);
+    EXPECT_EQ(sent.Param1, 0x8);  // square, large, direction 0, white
+    EXPECT_EQ(sent.Param2, 2);
+    EXPECT_EQ(sent.Units, page->Units());
+    EXPECT_EQ(sent.Tiles, page->Tiles());
+    EXPECT_TRUE(sent.Name.empty());
+    EXPECT_TRUE(sent.Text.empty());
+    EXPECT_EQ(sent.Color, 0);
+
+    host.sendSucceeds = false;
+    EXPECT_FALSE(CMapBook::SendMap(*page, host));
+}
+
+TEST(MapSyncTest, APageTravelsOverTheWireIntoAnotherBook) {
+    CMapBook sender;
+    CMapPage* page = sender.GetOrCreate(1);
+    page->SetHexDirection(1);
+    for (int i = 0; i < 300; ++i) {
+        page->AddUnit(i % 256, i / 256, i % 3 == 0, i, std::string(i % 20, 'x'));
+        page->PaintTile(255 - i % 256, 200 + i / 256);
+    }
+    page->EditTileLabel(255, 200, 0x0000FF, 1, std::string(400, 'L'));
+    const std::string wire = CMapBook::BuildUpdate(*page, 7).Encode();
+
+    CMsgDecoder decoder;
+    decoder.Feed(wire);
+    CMsg received;
+    ASSERT_EQ(decoder.Next(received), CMsgDecoder::Status::Record);
+    CMapBook receiver;
+    receiver.MainPage().SetSmallTiles(true);
+    const MapReceiveReport report = receiver.ReceiveMap(received, kShown);
+    ASSERT_FALSE(report.ignored);
+    const CMapPage* copy = receiver.Find(1);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Units(), page->Units());
+    EXPECT_EQ(copy->Tiles(), page->Tiles());
+    EXPECT_EQ(copy->MapFlags(), page->MapFlags());
+    // The receiver takes the highest number among the items: 127, although the
+    // sender numbered 300 items and its last one wrapped round to 44.
+    EXPECT_EQ(page->LastUnitNumber(), 44);
+    EXPECT_EQ(copy->LastUnitNumber(), 127);
+}
+
+}  // namespace
+}  // namespace yarrow
