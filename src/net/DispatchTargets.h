@@ -90,6 +90,10 @@ class ICardTarget {
     // The user agreed to a random-card request: choose a hand card, remove it
     // and pass it to the requester.
     virtual void GiveRandomCard(std::int32_t requesterID) = 0;
+    // The hub's echo of this member's own pass, with the entries it really
+    // passed: cards the window took out of its hand for that pass and the
+    // hub did not pass go back into the hand.
+    virtual void SettleOwnPass(const std::vector<std::string>& passed) {}
 };
 
 // What the dispatcher needs of the chat view and the main window.

@@ -1,0 +1,73 @@
+#pragma once
+// Fakes for the card window's tests: the chat window as the card senders see
+// it (records kept instead of sent), a scripted generator and a scroll timer
+// the test fires itself.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cards/ICardHost.h"
+#include "cards/qt/IScrollTimer.h"
+#include "dice/IRandomSource.h"
+#include "net/CMsg.h"
+
+namespace yarrow::test {
+
+class FakeCardHost final : public ICardHost {
+  public:
+    bool IsConnected() const override { return connected; }
+    std::int32_t MyID() const override { return id; }
+    std::int32_t MyColor() const override { return 0x00FF00; }
+    std::string SpeakerName() override { return "Me"; }
+    bool DoSerialize(CMsg& msg) override {
+        sent.push_back(msg);
+        return connected;
+    }
+    void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
+
+    bool connected = true;
+    std::int32_t id = 2;
+    std::vector<CMsg> sent;
+    std::vector<std::string> notices;
+};
+
+class FixedRandom final : public IRandomSource {
+  public:
+    void RandomSeed(std::uint32_t) override {}
+    std::uint32_t RandomNext() override {
+        if (draws.empty())
+            return 0;
+        const std::uint32_t v = draws.front();
+        draws.pop_front();
+        return v;
+    }
+    std::deque<std::uint32_t> draws;
+};
+
+class ManualScrollTimer final : public IScrollTimer {
+  public:
+    void Start(int ms, std::function<void()> tick) override {
+        starts.push_back(ms);
+        tick_ = std::move(tick);
+        active_ = true;
+    }
+    void Stop() override { active_ = false; }
+    bool IsActive() const override { return active_; }
+    // One period has passed.
+    void Fire() {
+        if (!active_)
+            return;
+        const auto tick = tick_;
+        tick();
+    }
+    std::vector<int> starts;
+
+  private:
+    std::function<void()> tick_;
+    bool active_ = false;
+};
+
+}  // namespace yarrow::test
