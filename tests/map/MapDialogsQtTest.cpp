@@ -1,0 +1,312 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QtTest>
+
+#include "map/CChipFile.h"
+#include "map/MapQtFakes.h"
+#include "map/MapTypes.h"
+#include "map/qt/CChipDlg.h"
+#include "map/qt/CMapSlideDlg.h"
+#include "map/qt/CMapToolBar.h"
+#include "map/qt/CUnitDlg.h"
+#include "platform/Cp932.h"
+#include "platform/TempDir.h"
+#include "platform/qt/QtCp932.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace yarrow;
+
+namespace {
+
+QStringList Messages(const test::ScriptedPrompter& prompter) {
+    QStringList messages;
+    for (const test::Prompt& p : prompter.prompts)
+        messages.push_back(FromCp932(p.text) + "|" + FromCp932(p.caption));
+    return messages;
+}
+
+void WriteBitmap(const std::string& path) {
+    QImage image(19, 19, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(QString::fromStdString(path), "BMP"));
+}
+
+}  // namespace
+
+class MapDialogsQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void unitColourRoundTrip() {
+        test::TempDir dir;
+        test::ScriptedPrompter prompter;
+        test::ScriptedMapDialogs dialogs;
+        CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        QTest::keyClicks(dialog.ColorField(), "ff0000");
+        QCOMPARE(dialog.ColorText(), QStringLiteral("FF0000"));
+        QCOMPARE(dialog.MapColor(), 0x0000FF);  // red in the low byte
+        CUnitDlg edit(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        edit.SetMapColor(0x0000FF);
+        QCOMPARE(edit.ColorText(), QStringLiteral("FF0000"));
+        // Only hexadecimal digits, at most six, are typed.
+        edit.ColorField()->clear();
+        QTest::keyClicks(edit.ColorField(), "12zz3456789");
+        QCOMPARE(edit.ColorText(), QStringLiteral("123456"));
+
+        // The colour button starts the colour dialog at the shown colour and
+        // writes the chosen one back as text.
+        dialogs.colors = {std::int32_t{0x00FF00}, std::nullopt};
+        edit.SetColorText(QStringLiteral("0000FF"));
+        QTest::mouseClick(edit.findChild<QPushButton*>(QStringLiteral("1057")), Qt::LeftButton);
+        QCOMPARE(dialogs.pickedFrom.back(), 0xFF0000);
+        QCOMPARE(edit.ColorText(), QStringLiteral("00FF00"));
+        edit.PickColor();  // cancelled: unchanged
+        QCOMPARE(edit.ColorText(), QStringLiteral("00FF00"));
+    }
+
+    void emptyColourTakesTheHandleNameColour() {
+        struct Case {
+            const char* stored;
+            QString shown;
+            std::int32_t mapColor;
+        };
+        for (const Case& c :
+             {Case{"0x00FF80", "00FF80", 0x80FF00}, Case{"0X0000ff", "0000ff", 0xFF0000},
+              Case{nullptr, "000000", 0}, Case{"junk", "junk", 0}}) {
+            test::TempDir dir;
+            if (c.stored)
+                test::TempDir::Write(
+                    dir.File("Yarrow.ini"),
+                    std::string("[InitialSetting]\r\nHandleNameColor=") + c.stored + "\r\n");
+            test::ScriptedPrompter prompter;
+            test::ScriptedMapDialogs dialogs;
+            CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+            dialog.show();
+            QCOMPARE(dialog.ColorText(), c.shown);
+            QCOMPARE(dialog.MapColor(), c.mapColor);
+            // A colour already given is kept.
+            CUnitDlg given(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+            given.SetColorText(QStringLiteral("ABCDEF"));
+            given.show();
+            QCOMPARE(given.ColorText(), QStringLiteral("ABCDEF"));
+        }
+    }
+
+    void enterPressesOkAndEmptySymbolsAreRefusedInUnitMode() {
+        test::TempDir dir;
+        test::ScriptedPrompter prompter;
+        test::ScriptedMapDialogs dialogs;
+        CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        dialog.show();
+        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return);
+        QCOMPARE(Messages(prompter), QStringList{QStringLiteral("シンボルが空です|エラー")});
+        QCOMPARE(prompter.prompts[0].icon, PromptIcon::Stop);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+        // Ctrl+Enter breaks the line; Enter then closes with OK.
+        dialog.SymbolField()->insertPlainText(QStringLiteral("騎士"));
+        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(dialog.SymbolField(), "A");
+        QTest::keyClick(dialog.SymbolField(), Qt::Key_Enter);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.Symbol(), Sjis("騎士") + "\r\nA");
+        QCOMPARE(prompter.prompts.size(), std::size_t{1});
+
+        // Label-edit mode: its own caption and size list, and an empty text
+        // is accepted (it removes the label).
+        CUnitDlg label(CUnitDlg::Mode::LabelEdit, prompter, dialogs, dir.File("Yarrow.ini"));
+        QCOMPARE(label.windowTitle(), QStringLiteral("ﾗﾍﾞﾙ編集"));
+        label.show();
+        QVERIFY(!label.findChild<QCheckBox*>(QStringLiteral("1074"))->isVisible());
+        auto* size = label.findChild<QComboBox*>(QStringLiteral("1109"));
+        QVERIFY(size->isVisible());
+        QCOMPARE(size->itemText(1), QStringLiteral("サイズ：中"));
+        label.SetLabelSize(2);
+        QCOMPARE(label.LabelSize(), 2);
+        label.SetLabelSize(7);  // out of the list: large
+        QCOMPARE(label.LabelSize(), 0);
+        label.accept();
+        QCOMPARE(label.result(), int(QDialog::Accepted));
+        QCOMPARE(prompter.prompts.size(), std::size_t{1});
+
+        CUnitDlg unit(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        QCOMPARE(unit.windowTitle(), QStringLiteral("ユニット追加"));
+        unit.show();
+        QVERIFY(unit.findChild<QCheckBox*>(QStringLiteral("1074"))->isVisible());
+        QVERIFY(!unit.findChild<QComboBox*>(QStringLiteral("1109"))->isVisible());
+        unit.SetAsLabel(true);
+        QVERIFY(unit.AsLabel());
+        QVERIFY(!label.AsLabel());
+    }
+
+    void symbolTakesAtMostFiftyCharacters() {
+        test::TempDir dir;
+        test::ScriptedPrompter prompter;
+        test::ScriptedMapDialogs dialogs;
+        CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        dialog.show();
+        QTest::keyClicks(dialog.SymbolField(), QString(60, QLatin1Char('x')));
+        QCOMPARE(dialog.SymbolField()->toPlainText(), QString(50, QLatin1Char('x')));
+        QTest::keyClicks(dialog.SymbolField(), "y");
+        QCOMPARE(dialog.SymbolField()->toPlainText().size(), 50);
+
+        // A line break is stored as two characters and counts as two.
+        dialog.SymbolField()->clear();
+        QTest::keyClicks(dialog.SymbolField(), QString(47, QLatin1Char('a')));
+        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(dialog.SymbolField(), "bcd");
+        QCOMPARE(dialog.Symbol(), std::string(47, 'a') + "\r\nb");
+
+        // Pasting keeps what fits; a long symbol being edited is cut too.
+        dialog.SymbolField()->clear();
+        dialog.SymbolField()->insertPlainText(QString(45, QLatin1Char('p')) + "0123456789");
+        QCOMPARE(dialog.SymbolField()->toPlainText(), QString(45, QLatin1Char('p')) + "01234");
+        dialog.SetSymbol(std::string(80, 'z'));
+        QCOMPARE(dialog.Symbol(), std::string(50, 'z'));
+    }
+
+    void chipListShowsExistingBitmapsWithTheirNumbers() {
+        test::TempDir dir;
+        test::TempDir::Write(dir.File(kChipFileName),
+                             "[ChipFile]\r\nChipNum=3\r\n0=a.bmp\r\n1=b.bmp\r\n2=c.bmp\r\n"
+                             "[ChipName]\r\n0=" +
+                                 Sjis("騎士") + "\r\n1=B\r\n2=" + Sjis("宝") + "\r\n");
+        WriteBitmap(dir.File("a.bmp"));
+        WriteBitmap(dir.File("c.bmp"));
+        test::ScriptedPrompter prompter;
+        CChipDlg dialog(dir.Folder(), prompter);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ﾁｯﾌﾟの配置"));
+        QComboBox* list = dialog.ChipList();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->itemText(0), QStringLiteral("a.bmp"));
+        QCOMPARE(list->itemData(0).toInt(), 0);
+        QCOMPARE(list->itemText(1), QStringLiteral("c.bmp"));
+        QCOMPARE(list->itemData(1).toInt(), 2);
+        // The first entry is selected with its name and preview.
+        QCOMPARE(dialog.Chip(), 0);
+        QCOMPARE(dialog.SymbolField()->text(), QStringLiteral("騎士"));
+        QVERIFY(!dialog.Preview()->pixmap().isNull());
+
+        // Selecting another chip replaces whatever was typed.
+        dialog.SetSymbol(QStringLiteral("typed"));
+        dialog.Select(1);
+        QCOMPARE(dialog.Chip(), 2);
+        QCOMPARE(dialog.Symbol(), Sjis("宝"));
+
+        // OK with an empty symbol is refused and keeps the dialog open.
+        dialog.show();
+        dialog.SymbolField()->clear();
+        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return);
+        QCOMPARE(Messages(prompter), QStringList{QStringLiteral("シンボルが空です|エラー")});
+        QVERIFY(dialog.isVisible());
+        dialog.SetSymbol(QStringLiteral("Chest"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Chip(), 2);
+    }
+
+    void chipDialogWithoutChipsHasNoSelection() {
+        test::TempDir dir;
+        test::ScriptedPrompter prompter;
+        CChipDlg dialog(dir.Folder(), prompter);
+        QCOMPARE(dialog.ChipList()->count(), 0);
+        QCOMPARE(dialog.Chip(), -1);
+        QVERIFY(dialog.Preview()->pixmap().isNull());
+        dialog.SetSymbol(QStringLiteral("X"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Chip(), -1);
+    }
+
+    void slideBoxesRangeAndStartAtZero() {
+        CMapSlideDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Mapのスライド"));
+        QCOMPARE(dialog.ColumnShift(), 0);
+        QCOMPARE(dialog.RowShift(), 0);
+        QCOMPARE(dialog.ColumnBox()->objectName(), QStringLiteral("1032"));
+        QCOMPARE(dialog.RowBox()->objectName(), QStringLiteral("1033"));
+        dialog.SetShifts(25, -30);
+        QCOMPARE(dialog.ColumnShift(), 20);
+        QCOMPARE(dialog.RowShift(), -20);
+    }
+
+    void toolBarShowsThePageState() {
+        CMapToolBar bar;
+        struct Case {
+            MapToolState state;
+            int size, shape, direction, background, lock;
+        };
+        const Case cases[] = {
+            {MapToolState{}, 134, 131, 129, 139, 136},
+            {MapToolState{0x123456, 2, true, true, 0x2 | 0x4}, 133, 132, 130, 140, 135},
+        };
+        for (const Case& c : cases) {
+            bar.SetState(c.state);
+            QVERIFY(bar.ToolRadio(c.state.tool)->isChecked());
+            QCOMPARE(bar.RectFillButton()->isChecked(), c.state.rectFill);
+            QCOMPARE(bar.SizeButton()->isChecked(), (c.state.shapeBits & 2) != 0);
+            QCOMPARE(bar.ShapeButton()->isChecked(), (c.state.shapeBits & 1) == 0);
+            QCOMPARE(bar.DirectionButton()->isChecked(), (c.state.shapeBits & 4) != 0);
+            QCOMPARE(bar.BackgroundButton()->isChecked(), (c.state.shapeBits & 8) == 0);
+            QCOMPARE(bar.LockButton()->isChecked(), c.state.locked);
+            QCOMPARE(bar.BitmapOf(bar.SizeButton()), c.size);
+            QCOMPARE(bar.BitmapOf(bar.ShapeButton()), c.shape);
+            QCOMPARE(bar.BitmapOf(bar.DirectionButton()), c.direction);
+            QCOMPARE(bar.BitmapOf(bar.BackgroundButton()), c.background);
+            QCOMPARE(bar.BitmapOf(bar.LockButton()), c.lock);
+            QVERIFY(!bar.SizeButton()->icon().isNull());
+        }
+        QCOMPARE(bar.BitmapOf(bar.RectFillButton()), 137);
+        QCOMPARE(bar.BitmapOf(bar.SnapshotButton()), 138);
+        QCOMPARE(bar.RectFillButton()->toolTip(), QStringLiteral("矩形塗り潰し"));
+        QCOMPARE(bar.BackgroundButton()->toolTip(), QStringLiteral("背景色ﾈｶﾞﾎﾟｼﾞ切替"));
+        QCOMPARE(bar.LockButton()->toolTip(), QStringLiteral("Mapﾛｯｸ"));
+    }
+
+    void toolBarButtonsAskThePage() {
+        CMapToolBar bar;
+        bar.show();
+        QSignalSpy tool(&bar, &CMapToolBar::ToolSelected);
+        QSignalSpy shape(&bar, &CMapToolBar::HexShapeToggled);
+        QSignalSpy direction(&bar, &CMapToolBar::HexDirectionToggled);
+        QSignalSpy background(&bar, &CMapToolBar::WhiteBackgroundToggled);
+        QSignalSpy small(&bar, &CMapToolBar::SmallTilesToggled);
+        QSignalSpy lock(&bar, &CMapToolBar::LockToggled);
+        QSignalSpy rect(&bar, &CMapToolBar::RectFillToggled);
+        QSignalSpy color(&bar, &CMapToolBar::FillColorRequested);
+        QSignalSpy snapshot(&bar, &CMapToolBar::SnapshotRequested);
+        QTest::mouseClick(bar.ToolRadio(2), Qt::LeftButton);
+        QTest::mouseClick(bar.ShapeButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.DirectionButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.BackgroundButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.SizeButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.LockButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.RectFillButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.ColorButton(), Qt::LeftButton);
+        QTest::mouseClick(bar.SnapshotButton(), Qt::LeftButton);
+        QCOMPARE(tool.takeFirst().at(0).toInt(), 2);
+        QCOMPARE(shape.takeFirst().at(0).toBool(), false);  // to square
+        QCOMPARE(direction.takeFirst().at(0).toInt(), 1);
+        QCOMPARE(background.takeFirst().at(0).toBool(), false);  // to grey
+        QCOMPARE(small.takeFirst().at(0).toBool(), true);
+        QCOMPARE(lock.takeFirst().at(0).toBool(), true);
+        QCOMPARE(rect.takeFirst().at(0).toBool(), true);
+        QCOMPARE(color.size(), 1);
+        QCOMPARE(snapshot.size(), 1);
+        // Setting a state asks nothing.
+        bar.SetState(MapToolState{});
+        QCOMPARE(tool.size() + shape.size() + lock.size() + rect.size(), 0);
+    }
+};
+
+QTEST_MAIN(MapDialogsQtTest)
+#include "MapDialogsQtTest.moc"
