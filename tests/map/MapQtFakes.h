@@ -2,11 +2,15 @@
 // Scripted answers for the map window's dialogs: colours, file names and a
 // hook that fills in and answers the window's own dialogs.
 
+#include <QAction>
 #include <QDialog>
+#include <QMenu>
+#include <QString>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "map/qt/IMapDialogs.h"
 
@@ -37,6 +41,38 @@ class ScriptedMapDialogs final : public IMapDialogs {
         runScript.pop_front();
         return step(dialog);
     }
+
+    // Records the menu and picks the action with the scripted object name
+    // (a command number); nothing when the script is empty.
+    QAction* RunMenu(QMenu& menu, const QPoint&) override {
+        lastMenu.clear();
+        for (QAction* action : menu.actions()) {
+            if (action->isSeparator()) {
+                lastMenu.push_back({QStringLiteral("-"), false, 0});
+                continue;
+            }
+            lastMenu.push_back({action->text(), action->isEnabled(), action->objectName().toInt()});
+        }
+        ++menus;
+        if (menuPicks.empty())
+            return nullptr;
+        const int pick = menuPicks.front();
+        menuPicks.pop_front();
+        for (QAction* action : menu.actions()) {
+            if (action->objectName().toInt() == pick && action->isEnabled())
+                return action;
+        }
+        return nullptr;
+    }
+
+    struct MenuEntry {
+        QString text;
+        bool enabled;
+        int id;
+    };
+    std::vector<MenuEntry> lastMenu;
+    std::deque<int> menuPicks;
+    int menus = 0;
 
     std::deque<std::optional<std::int32_t>> colors;
     std::deque<std::optional<std::string>> openNames, saveNames, snapshotNames;

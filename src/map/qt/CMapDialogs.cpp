@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 
 #include "map/MapTypes.h"
 #include "platform/ProgramFolder.h"
@@ -59,6 +60,10 @@ std::optional<std::string> CMapDialogs::SnapshotFileName(QWidget* parent) {
 
 bool CMapDialogs::Run(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
+}
+
+QAction* CMapDialogs::RunMenu(QMenu& menu, const QPoint& globalPosition) {
+    return menu.exec(globalPosition);
 }
 
 }  // namespace yarrow

@@ -14,6 +14,7 @@ class CMapDialogs final : public IMapDialogs {
                                                QWidget* parent) override;
     std::optional<std::string> SnapshotFileName(QWidget* parent) override;
     bool Run(QDialog& dialog) override;
+    QAction* RunMenu(QMenu& menu, const QPoint& globalPosition) override;
 };
 
 }  // namespace yarrow

@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 
+class QAction;
+class QMenu;
+class QPoint;
 class QWidget;
 
 namespace yarrow {
@@ -27,6 +30,8 @@ class IMapDialogs {
     virtual std::optional<std::string> SnapshotFileName(QWidget* parent) = 0;
     // Runs one of the window's dialogs, already filled in; true on OK.
     virtual bool Run(QDialog& dialog) = 0;
+    // Opens a context menu at a global position; the chosen action or null.
+    virtual QAction* RunMenu(QMenu& menu, const QPoint& globalPosition) = 0;
 };
 
 }  // namespace yarrow

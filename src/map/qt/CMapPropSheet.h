@@ -1,0 +1,94 @@
+#pragma once
+// The map window "Map": a modeless, resizable window with its own menu, a
+// 50-pixel band holding the tool bar, and one tab per map page ("MainMap",
+// then "SubMap%02d" by map number). Escape and closing only hide it; the
+// pages stay. A right click on a sub map's tab offers "マップの削除(&D)",
+// which removes that map here only.
+//
+// The window keeps the pages (CMapBook) and one view per page. Whatever a
+// view edits reaches the others through the send hook.
+
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "map/CMapBook.h"
+
+class QMenuBar;
+class QTabWidget;
+
+namespace yarrow {
+
+class CMapPageView;
+class CMapToolBar;
+class IMapDialogs;
+class IPrompter;
+
+class CMapPropSheet : public QWidget {
+    Q_OBJECT
+  public:
+    // Sends one page's whole map to everybody; false when it could not be
+    // sent (not connected, or the send failed).
+    using SendHook = std::function<bool(const CMapPage& page)>;
+
+    // Chips come from programFolder's "ChipFile.ini"; new pages take their
+    // shape and direction from the settings file at settingsPath. The
+    // prompter outlives the window. Without `dialogs` the real ones are used.
+    CMapPropSheet(IPrompter& prompter, std::string programFolder, std::string settingsPath,
+                  QWidget* parent = nullptr, std::unique_ptr<IMapDialogs> dialogs = nullptr);
+    ~CMapPropSheet() override;
+
+    void SetSendHook(SendHook send) { send_ = std::move(send); }
+
+    CMapBook& Book() { return book_; }
+    // The page with this number, created with its tab (last, not made
+    // active) when missing; a negative number is the next free one. Null
+    // when no more pages may be made.
+    CMapPageView* GetOrCreatePage(int mapNumber);
+    CMapPageView* View(int mapNumber) const;
+    CMapPageView* ActiveView() const;
+    // Makes a page's tab the current one.
+    void Activate(int mapNumber);
+    // Removes a sub map's tab and page, here only; the main map stays.
+    bool DeleteMap(int mapNumber);
+    // Sends a page's whole map (the edits' and "Mapを送信する(&S)"'s send).
+    void SendMap(CMapPageView& view);
+
+    // A window menu command by number (MapCommandIds.h).
+    bool RunCommand(int id);
+
+    CMapToolBar* ToolBar() const { return toolBar_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+    IMapDialogs& Dialogs() const { return *dialogs_; }
+    // The tab last right-clicked, -1 when none.
+    int MapTab() const { return mapTab_; }
+    // The tab context menu for the tab at this position (tab bar
+    // coordinates): nothing for the main map's tab or outside the tabs.
+    void ShowTabMenu(const QPoint& position);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    CMapPageView* AddView(CMapPage& page);
+    void ShowActiveState();
+    void NewMap();
+
+    IPrompter& prompter_;
+    std::string programFolder_;
+    std::string settingsPath_;
+    std::unique_ptr<IMapDialogs> dialogs_;
+    CMapBook book_;
+    SendHook send_;
+    std::map<int, CMapPageView*> views_;
+    QMenuBar* menuBar_ = nullptr;
+    CMapToolBar* toolBar_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    int mapTab_ = -1;
+};
+
+}  // namespace yarrow

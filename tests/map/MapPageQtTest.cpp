@@ -1,0 +1,661 @@
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "map/CMapPage.h"
+#include "map/MapQtFakes.h"
+#include "map/SnapshotBmp.h"
+#include "map/qt/CChipDlg.h"
+#include "map/qt/CMapPageView.h"
+#include "map/qt/CMapPropSheet.h"
+#include "map/qt/CMapSlideDlg.h"
+#include "map/qt/CMapToolBar.h"
+#include "map/qt/CUnitDlg.h"
+#include "map/qt/MapCommandIds.h"
+#include "platform/Cp932.h"
+#include "platform/TempDir.h"
+#include "platform/qt/QtCp932.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace yarrow;
+
+namespace {
+
+// A map window over a fresh program folder, with scripted dialogs and a send
+// hook that keeps a copy of every map sent.
+struct Fixture {
+    explicit Fixture(const std::string& settings = "[InitialSetting]\r\nIsUseSquareMap=0\r\n") {
+        test::TempDir::Write(dir.File("Yarrow.ini"), settings);
+        auto scripted = std::make_unique<test::ScriptedMapDialogs>();
+        dialogs = scripted.get();
+        sheet = std::make_unique<CMapPropSheet>(prompter, dir.Folder(), dir.File("Yarrow.ini"),
+                                                nullptr, std::move(scripted));
+        sheet->SetSendHook([this](const CMapPage& page) {
+            sent.push_back({page.MapNumber(), page.Units(), page.Tiles(), page.MapFlags()});
+            return true;
+        });
+        sheet->resize(700, 520);
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
+    }
+    CMapPageView* View() const { return sheet->ActiveView(); }
+    CMapPage& Page() const { return View()->Page(); }
+    QWidget* Viewport() const { return View()->viewport(); }
+    QPoint At(int column, int row) const {
+        const MapRect box = Page().CellBox(column, row);
+        return {box.CenterX(), box.CenterY()};
+    }
+    void Press(int c, int r, Qt::KeyboardModifiers keys = {}) {
+        QTest::mousePress(Viewport(), Qt::LeftButton, keys, At(c, r));
+    }
+    void Move(int c, int r) { QTest::mouseMove(Viewport(), At(c, r)); }
+    void Release(int c, int r, Qt::KeyboardModifiers keys = {}) {
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, keys, At(c, r));
+    }
+    void ChooseTool(int tool) {
+        QTest::mouseClick(sheet->ToolBar()->ToolRadio(tool), Qt::LeftButton);
+        QCOMPARE(static_cast<int>(Page().Tool()), tool);
+    }
+    void RightClick(int c, int r, Qt::KeyboardModifiers keys = {}) {
+        QTest::mousePress(Viewport(), Qt::RightButton, keys, At(c, r));
+        QTest::mouseRelease(Viewport(), Qt::RightButton, keys, At(c, r));
+    }
+
+    struct Sent {
+        int mapNumber;
+        UnitMap units;
+        TileMap tiles;
+        std::int32_t flags;
+    };
+    test::TempDir dir;
+    test::ScriptedPrompter prompter;
+    test::ScriptedMapDialogs* dialogs = nullptr;
+    std::unique_ptr<CMapPropSheet> sheet;
+    std::vector<Sent> sent;
+};
+
+QStringList Messages(const test::ScriptedPrompter& prompter) {
+    QStringList messages;
+    for (const test::Prompt& p : prompter.prompts)
+        messages.push_back(FromCp932(p.text) + "|" + FromCp932(p.caption));
+    return messages;
+}
+
+CTileRecord LabelledTile(std::int32_t color, const std::string& label) {
+    CTileRecord tile;
+    tile.TileColor = color;
+    tile.LabelColor = 0x0000FF;
+    tile.LabelSize = 1;
+    tile.TileLabel = label;
+    return tile;
+}
+
+std::uint32_t U32(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+}  // namespace
+
+class MapPageQtTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void pressWithFillToolAddsTileAndReleaseSendsOnce() {
+        Fixture f;
+        f.ChooseTool(1);
+        f.Press(3, 4);
+        const CTileRecord* tile = f.Page().TileAt(3, 4);
+        QVERIFY(tile != nullptr);
+        QCOMPARE(tile->TileColor, 0xC0C0C0);
+        QCOMPARE(f.sent.size(), std::size_t{0});
+        f.Release(3, 4);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].tiles.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].mapNumber, 0);
+        // The surface shows the tile's colour in the cell.
+        const QImage& shown = f.View()->Surface();
+        QCOMPARE(QColor(shown.pixel(f.At(3, 4))), QColor(0xC0, 0xC0, 0xC0));
+
+        // A fill in the same colour changes nothing and still sends.
+        f.Press(3, 4);
+        f.Release(3, 4);
+        QCOMPARE(f.sent.size(), std::size_t{2});
+    }
+
+    void dragPaintingFillsEveryCellEnteredAndSendsOnRelease() {
+        Fixture f;
+        f.ChooseTool(1);
+        f.Press(2, 2);
+        f.Move(4, 2);
+        f.Move(6, 2);
+        QVERIFY(f.Page().HasTile(4, 2));
+        QVERIFY(f.Page().HasTile(6, 2));
+        QCOMPARE(f.sent.size(), std::size_t{0});
+        f.Release(6, 2);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].tiles.size(), std::size_t{3});
+        // Only the painted cell is repainted, yet the surface is current.
+        QCOMPARE(QColor(f.View()->Surface().pixel(f.At(4, 2))), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(QColor(f.View()->Surface().pixel(f.At(5, 5))), QColor(Qt::white));
+
+        // The delete tool clears along the drag, and a recolour keeps labels.
+        f.Page().SetFillColor(0x00FF00);
+        f.Press(2, 2);
+        f.Release(2, 2);
+        QCOMPARE(f.Page().TileAt(2, 2)->TileColor, 0x00FF00);
+        f.ChooseTool(2);
+        f.Press(2, 2);
+        f.Move(4, 2);
+        f.Release(4, 2);
+        QVERIFY(!f.Page().HasTile(2, 2));
+        QVERIFY(!f.Page().HasTile(4, 2));
+        QVERIFY(f.Page().HasTile(6, 2));
+        QCOMPARE(f.sent.size(), std::size_t{3});
+    }
+
+    void dragMovesAnItemAndDropsOnOccupiedCellsBesideThem() {
+        Fixture f;
+        QVERIFY(f.Page().AddUnit(2, 2, false, 0x0000FF, "A").changed);
+        QVERIFY(f.Page().AddUnit(6, 4, false, 0x00FF00, "B").changed);
+        f.View()->Refresh();
+        f.Press(2, 2);
+        QVERIFY(f.Page().Dragging());
+        f.Move(4, 4);
+        f.Release(4, 4);
+        QVERIFY(!f.Page().Dragging());
+        QVERIFY(!f.Page().HasItem(2, 2));
+        QCOMPARE(f.Page().ItemAt(4, 4)->Symbol, std::string("A"));
+        QCOMPARE(f.Page().ItemAt(4, 4)->Anchor, kNoAnchor);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+
+        // Onto B: the nearest free cell, pointing at B's cell.
+        const auto free = f.Page().NearestFreeCell({6, 4});
+        QVERIFY(free.has_value());
+        f.Press(4, 4);
+        f.Release(6, 4);
+        QCOMPARE(f.Page().ItemAt(6, 4)->Symbol, std::string("B"));
+        const CUnitRecord* moved = nullptr;
+        for (const auto& [key, item] : f.Page().Units())
+            if (item.Symbol == "A") {
+                moved = &item;
+                QCOMPARE(int(key), int(MakeCellKey(free->column, free->row)));
+            }
+        QVERIFY(moved != nullptr);
+        QCOMPARE(moved->Anchor, AnchorOf(MakeCellKey(6, 4)));
+        QCOMPARE(f.sent.size(), std::size_t{2});
+
+        // Dropping on itself changes nothing and still sends.
+        const UnitMap before = f.Page().Units();
+        f.Press(6, 4);
+        f.Release(6, 4);
+        QVERIFY(f.Page().Units() == before);
+        QCOMPARE(f.sent.size(), std::size_t{3});
+    }
+
+    void ctrlDragCopiesWithTheNextNumber() {
+        Fixture f;
+        QVERIFY(f.Page().AddUnit(2, 2, false, 0x0000FF, "A").changed);
+        QVERIFY(f.Page().AddUnit(8, 8, true, 0, "L").changed);
+        f.View()->Refresh();
+        f.Press(2, 2, Qt::ControlModifier);
+        f.Release(4, 2, Qt::ControlModifier);
+        QCOMPARE(f.Page().ItemAt(2, 2)->UnitNumber, 1);
+        QCOMPARE(f.Page().ItemAt(4, 2)->UnitNumber, 3);
+        QCOMPARE(f.Page().ItemAt(4, 2)->Symbol, std::string("A"));
+        QCOMPARE(f.Page().LastUnitNumber(), 3);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].units.size(), std::size_t{3});
+    }
+
+    void rectangleFillClearsLabelsAndRearms() {
+        Fixture f;
+        f.Page().SetFillColor(0x112233);
+        // Tiles with labels through the label dialog of the real window path.
+        QVERIFY(f.Page().PaintTile(3, 3).changed);
+        QVERIFY(f.Page().EditTileLabel(3, 3, 0x0000FF, 1, "Hill").changed);
+        QVERIFY(f.Page().PaintTile(9, 9).changed);
+        QVERIFY(f.Page().EditTileLabel(9, 9, 0, 0, "Far").changed);
+        f.View()->Refresh();
+        QTest::mouseClick(f.sheet->ToolBar()->RectFillButton(), Qt::LeftButton);
+        QCOMPARE(f.Page().RectFill(), RectFillMode::Armed);
+        QCOMPARE(f.Page().Tool(), MapTool::FillTiles);
+        QVERIFY(f.sheet->ToolBar()->ToolRadio(1)->isChecked());
+
+        f.Page().SetFillColor(0x445566);
+        f.Press(2, 2);
+        QCOMPARE(f.Page().RectFill(), RectFillMode::Dragging);
+        f.Move(4, 4);
+        f.Release(4, 4);
+        QCOMPARE(f.Page().RectFill(), RectFillMode::Armed);
+        QCOMPARE(f.Page().DragStart(), (MapPoint{0, 0}));
+        for (int c = 2; c <= 4; ++c)
+            for (int r = 2; r <= 4; ++r) {
+                const CTileRecord* tile = f.Page().TileAt(c, r);
+                QVERIFY(tile != nullptr);
+                QCOMPARE(tile->TileColor, 0x445566);
+                QVERIFY(tile->TileLabel.empty());
+            }
+        QCOMPARE(f.Page().TileAt(9, 9)->TileLabel, std::string("Far"));
+        QCOMPARE(f.sent.size(), std::size_t{1});
+
+        // The delete tool keeps its tool through the rectangle and erases.
+        f.ChooseTool(2);
+        f.Press(4, 4);
+        f.Release(2, 3);
+        QCOMPARE(f.Page().Tool(), MapTool::DeleteTiles);
+        QVERIFY(!f.Page().HasTile(3, 3));
+        QVERIFY(!f.Page().HasTile(3, 4));
+        QVERIFY(f.Page().HasTile(3, 2));
+        QCOMPARE(f.sent.size(), std::size_t{2});
+    }
+
+    void slideInHexDirectionZeroMovesTwoColumns() {
+        Fixture f;
+        QVERIFY(!f.Page().SmallTiles());
+        QVERIFY(f.Page().HexShape());
+        QVERIFY(f.Page().PaintTile(3, 5).changed);
+        QVERIFY(f.Page().AddUnit(4, 5, false, 0, "U").changed);
+        QVERIFY(f.Page().PaintTile(0, 0).changed);
+        f.dialogs->runScript.push_back([](QDialog& dialog) {
+            auto* slide = qobject_cast<CMapSlideDlg*>(&dialog);
+            if (slide == nullptr || slide->windowTitle() != QStringLiteral("Mapのスライド"))
+                return false;
+            slide->SetShifts(1, -1);
+            return true;
+        });
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSlide));
+        QVERIFY(f.Page().HasTile(5, 4));
+        QVERIFY(f.Page().HasItem(6, 4));
+        QVERIFY(!f.Page().HasTile(3, 5));
+        // Off the top: gone.
+        QCOMPARE(f.Page().Tiles().size(), std::size_t{1});
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        // Cancelled: nothing moves or is sent.
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSlide));
+        QVERIFY(f.Page().HasTile(5, 4));
+        QCOMPARE(f.sent.size(), std::size_t{1});
+    }
+
+    void snapshotsAreNumberedBitmapsOfTheClientArea() {
+        Fixture f;
+        f.Page().PaintTile(1, 1);
+        f.View()->Refresh();
+        const std::string chosen = f.dir.File("b.bmp");
+        f.dialogs->snapshotNames.push_back(chosen);
+        QToolButton* button = f.sheet->ToolBar()->SnapshotButton();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(f.dialogs->snapshotAsked, 1);
+        const QSize client = f.View()->ClientSize();
+        QVERIFY(client.width() > 100 && client.height() > 100);
+        for (const char* name : {"b_00.bmp", "b_01.bmp"}) {
+            const std::string bytes = test::TempDir::Read(f.dir.File(name));
+            const std::size_t expected =
+                54 + BmpRowBytes(client.width()) * static_cast<std::size_t>(client.height());
+            QCOMPARE(bytes.size(), expected);
+            QCOMPARE(bytes.substr(0, 2), std::string("BM"));
+            QCOMPARE(U32(bytes, 2), std::uint32_t(expected));
+            QCOMPARE(U32(bytes, 10), 54u);
+            QCOMPARE(U32(bytes, 14), 40u);
+            QCOMPARE(int(U32(bytes, 18)), client.width());
+            QCOMPARE(int(U32(bytes, 22)), client.height());
+            QCOMPARE(U32(bytes, 26), 0x00100001u);  // 1 plane, 16 bits
+            QCOMPARE(U32(bytes, 30), 0u);
+            // The top-left pixel is the last row's first: white background is 7FFF.
+            const std::size_t top = 54 + BmpRowBytes(client.width()) * (client.height() - 1);
+            QCOMPARE(static_cast<unsigned char>(bytes[top + 1]) & 0x7F, 0x7F);
+        }
+        // A cancelled first dialog writes nothing.
+        Fixture g;
+        QTest::mouseClick(g.sheet->ToolBar()->SnapshotButton(), Qt::LeftButton);
+        QCOMPARE(g.dialogs->snapshotAsked, 1);
+        QVERIFY(g.Page().SnapshotName().empty());
+    }
+
+    void chipWithoutItsBitmapIsDrawnLikeAUnitWithoutDot() {
+        Fixture f;
+        test::TempDir::Write(f.dir.File("ChipFile.ini"),
+                             "[ChipFile]\r\nChipNum=2\r\n0=gone.bmp\r\n1=here.bmp\r\n");
+        QImage picture(19, 19, QImage::Format_RGB32);
+        picture.fill(QColor(0x12, 0x34, 0x56));
+        QVERIFY(picture.save(QString::fromStdString(f.dir.File("here.bmp")), "BMP"));
+        CMapPage& page = f.Page();
+        page.SetHexShape(false);
+        f.View()->Refresh();
+        const std::string symbol = Sjis("騎士");
+        // Chip 0 (no bitmap) at (2,2); a unit of the same colour (chip
+        // number 0 is black) and symbol at (2,4); chip 1 at (2,6).
+        QVERIFY(page.AddChip(2, 2, 0, symbol).changed);
+        QVERIFY(page.AddUnit(2, 4, false, 0, symbol).changed);
+        QVERIFY(page.AddChip(2, 6, 1, symbol).changed);
+        f.View()->Refresh();
+        const QImage shown = f.View()->Surface();
+        const CMapLayout layout(page.Geometry());
+        const MapRect chipBox = layout.ItemBox(2, 2);
+        const MapRect unitBox = layout.ItemBox(2, 4);
+        const MapPoint dot = layout.FacingDot(unitBox, 0);
+        int same = 0;
+        int inked = 0;
+        for (int y = 0; y < chipBox.Height(); ++y)
+            for (int x = 0; x < chipBox.Width(); ++x) {
+                const QRgb chipPixel = shown.pixel(chipBox.left + x, chipBox.top + y);
+                const QRgb unitPixel = shown.pixel(unitBox.left + x, unitBox.top + y);
+                const bool inDot = unitBox.left + x >= dot.x && unitBox.left + x < dot.x + 6 &&
+                                   unitBox.top + y >= dot.y && unitBox.top + y < dot.y + 6;
+                if (inDot) {
+                    QCOMPARE(QColor(unitPixel), QColor(Qt::black));
+                    continue;
+                }
+                same += chipPixel == unitPixel;
+                inked += qGray(chipPixel) < 128;
+            }
+        // The same two characters, pixel for pixel, outside the unit's dot.
+        QCOMPARE(same, chipBox.Width() * chipBox.Height() - 36);
+        QVERIFY(inked > 10);
+        // With its bitmap, the chip is the picture at (left + 3, top + 3).
+        const MapPoint origin = layout.ChipOrigin(layout.ItemBox(2, 6));
+        QCOMPARE(QColor(shown.pixel(origin.x + 9, origin.y + 9)), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(QColor(shown.pixel(origin.x + 18, origin.y)), QColor(0x12, 0x34, 0x56));
+    }
+
+    void unitDialogColourRoundTrip() {
+        Fixture f;
+        f.dialogs->runScript.push_back([](QDialog& dialog) {
+            auto* unit = qobject_cast<CUnitDlg*>(&dialog);
+            if (unit == nullptr || unit->DialogMode() != CUnitDlg::Mode::Unit)
+                return false;
+            unit->SymbolField()->setPlainText(QStringLiteral("騎士"));
+            unit->ColorField()->setText(QStringLiteral("FF0000"));
+            return true;
+        });
+        // A double click on an empty cell adds a unit there.
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        const CUnitRecord* unit = f.Page().ItemAt(5, 5);
+        QVERIFY(unit != nullptr);
+        QCOMPARE(unit->UnitColor, 0x0000FF);
+        QCOMPARE(unit->Symbol, Sjis("騎士"));
+        QCOMPARE(unit->UnitNumber, 1);
+        QCOMPARE(unit->Flags, 0);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+
+        // Editing shows FF0000 again; turning it into a label keeps its number.
+        QString shownColour;
+        f.dialogs->runScript.push_back([&](QDialog& dialog) {
+            auto* edit = qobject_cast<CUnitDlg*>(&dialog);
+            shownColour = edit->ColorText();
+            edit->SetAsLabel(true);
+            return true;
+        });
+        f.dialogs->menuPicks.push_back(mapcmd::kEditItem);
+        f.RightClick(5, 5);
+        QCOMPARE(shownColour, QStringLiteral("FF0000"));
+        QCOMPARE(f.Page().ItemAt(5, 5)->Flags, kKindLabel);
+        QCOMPARE(f.sent.size(), std::size_t{2});
+    }
+
+    void doubleClickTurnsUnitsOnly() {
+        Fixture f;
+        f.Page().AddUnit(3, 3, false, 0, "U");
+        f.Page().AddUnit(5, 3, true, 0, "L");
+        f.View()->Refresh();
+        const auto facing = [&] { return FacingOf(*f.Page().ItemAt(3, 3)); };
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(3, 3));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(3, 3));
+        QCOMPARE(facing(), 1);
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(3, 3));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(3, 3));
+        QCOMPARE(facing(), 0);
+        QCOMPARE(f.sent.size(), std::size_t{2});
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 3));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 3));
+        QCOMPARE(FacingOf(*f.Page().ItemAt(5, 3)), 0);
+        QCOMPARE(f.sent.size(), std::size_t{2});
+    }
+
+    void contextMenusGreyWhatTheCellCannotDo() {
+        struct Case {
+            const char* name;
+            int tool;
+            const char* item;  // "", "unit", "chip"
+            bool tile;
+            bool chips;
+            QStringList entries;  // text, "-" for a separator; "~" prefix = greyed
+        };
+        const QStringList toolZeroEmpty = {"ﾕﾆｯﾄ配置(&U)",     "~ﾕﾆｯﾄの削除(&D)",  "~ﾀｲﾙの削除(&R)",
+                                           "~ﾀｲﾙﾗﾍﾞﾙ編集(&L)", "チップの配置(&C)", "-",
+                                           "タイル塗潰し(&T)"};
+        const Case cases[] = {
+            {"tool 0, empty cell", 0, "", false, true, toolZeroEmpty},
+            {"tool 0, unit on tile",
+             0,
+             "unit",
+             true,
+             true,
+             {"ﾕﾆｯﾄ編集(&E)", "ﾕﾆｯﾄの削除(&D)", "ﾀｲﾙの削除(&R)", "ﾀｲﾙﾗﾍﾞﾙ編集(&L)",
+              "~チップの配置(&C)", "-", "タイル塗潰し(&T)"}},
+            {"tool 0, chip",
+             0,
+             "chip",
+             false,
+             true,
+             {"~ﾕﾆｯﾄ編集(&E)", "ﾁｯﾌﾟの削除(&D)", "~ﾀｲﾙの削除(&R)", "~ﾀｲﾙﾗﾍﾞﾙ編集(&L)",
+              "~チップの配置(&C)", "-", "タイル塗潰し(&T)"}},
+            {"tool 0, no chip file",
+             0,
+             "",
+             true,
+             false,
+             {"ﾕﾆｯﾄ配置(&U)", "~ﾕﾆｯﾄの削除(&D)", "ﾀｲﾙの削除(&R)", "ﾀｲﾙﾗﾍﾞﾙ編集(&L)",
+              "~チップの配置(&C)", "-", "タイル塗潰し(&T)"}},
+            {"tool 1, empty cell",
+             1,
+             "",
+             false,
+             true,
+             {"塗りつぶしの終了(&X)", "~ﾀｲﾙﾗﾍﾞﾙの編集(&L)", "タイル色の変更(&H)", "-",
+              "~ﾕﾆｯﾄ編集(&C)", "~ﾕﾆｯﾄの削除(&D)", "~ﾀｲﾙの削除(&E)"}},
+            {"tool 2, unit on tile",
+             2,
+             "unit",
+             true,
+             true,
+             {"塗りつぶしの終了(&X)", "ﾀｲﾙﾗﾍﾞﾙの編集(&L)", "タイル色の変更(&H)", "-",
+              "ﾕﾆｯﾄ編集(&C)", "ﾕﾆｯﾄの削除(&D)", "ﾀｲﾙの削除(&E)"}},
+        };
+        for (const Case& c : cases) {
+            Fixture f;
+            if (c.chips)
+                test::TempDir::Write(f.dir.File("ChipFile.ini"), "[ChipFile]\r\nChipNum=0\r\n");
+            // New pages see the chip file as it is when they are made.
+            CMapPageView* view = f.sheet->GetOrCreatePage(-1);
+            f.sheet->Activate(view->MapNumber());
+            QCOMPARE(f.Page().ChipsAvailable(), c.chips);
+            if (QString(c.item) == "unit")
+                f.Page().AddUnit(4, 4, false, 0, "U");
+            if (QString(c.item) == "chip")
+                f.Page().AddChip(4, 4, 0, "C");
+            if (c.tile)
+                f.Page().PaintTile(4, 4);
+            f.Page().SetTool(static_cast<MapTool>(c.tool));
+            f.View()->Refresh();
+            f.RightClick(4, 4);
+            QCOMPARE(f.Page().ContextCell(), (MapCell{4, 4}));
+            QStringList shown;
+            for (const auto& entry : f.dialogs->lastMenu)
+                shown << ((entry.enabled || entry.text == "-") ? entry.text : "~" + entry.text);
+            QCOMPARE(shown, c.entries);
+            QCOMPARE(f.sent.size(), std::size_t{0});
+        }
+    }
+
+    void contextCommandsDeleteAndReset() {
+        Fixture f;
+        f.Page().AddUnit(4, 4, false, 0, "U");
+        f.Page().PaintTile(4, 4);
+        f.Page().PaintTile(6, 6);
+        f.View()->Refresh();
+        f.dialogs->menuPicks = {mapcmd::kDeleteItem, mapcmd::kDeleteTile};
+        f.RightClick(4, 4);
+        QVERIFY(!f.Page().HasItem(4, 4));
+        QCOMPARE(f.Page().ContextCell(), (MapCell{0, 0}));
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        f.RightClick(4, 4);
+        QVERIFY(!f.Page().HasTile(4, 4));
+        QCOMPARE(f.sent.size(), std::size_t{2});
+
+        // Reset asks first; No keeps everything.
+        QVERIFY(f.sheet->RunCommand(mapcmd::kReset));
+        QCOMPARE(Messages(f.prompter).back(),
+                 QStringLiteral("Mapを全てリセットします。\r\nよろしいですか？|確認"));
+        QCOMPARE(f.prompter.prompts.back().buttons, PromptButtons::YesNo);
+        QVERIFY(f.Page().HasTile(6, 6));
+        QCOMPARE(f.sent.size(), std::size_t{2});
+        f.prompter.answers.push_back(PromptAnswer::Yes);
+        QVERIFY(f.sheet->RunCommand(mapcmd::kReset));
+        QVERIFY(f.Page().Tiles().empty());
+        QCOMPARE(f.sent.size(), std::size_t{3});
+        QVERIFY(f.sent.back().tiles.empty());
+
+        // "タイル塗潰し(&T)" cycles the tool, "塗りつぶしの終了(&X)" ends it; neither sends.
+        f.dialogs->menuPicks = {mapcmd::kCycleTool, mapcmd::kEndFill};
+        f.RightClick(1, 1);
+        QCOMPARE(f.Page().Tool(), MapTool::FillTiles);
+        QVERIFY(f.sheet->ToolBar()->ToolRadio(1)->isChecked());
+        f.RightClick(1, 1);
+        QCOMPARE(f.Page().Tool(), MapTool::PlaceUnits);
+        QCOMPARE(f.sent.size(), std::size_t{3});
+    }
+
+    void ctrlRightClickPicksTheTileColour() {
+        Fixture f;
+        f.Page().SetFillColor(0x123456);
+        f.Page().PaintTile(2, 2);
+        f.Page().SetFillColor(0xC0C0C0);
+        f.RightClick(2, 2, Qt::ControlModifier);
+        QCOMPARE(f.Page().FillColor(), 0x123456);
+        QCOMPARE(f.sheet->ToolBar()->State().fillColor, 0x123456);
+        QCOMPARE(f.dialogs->menus, 0);
+        f.RightClick(5, 5, Qt::ControlModifier);  // no tile: unchanged
+        QCOMPARE(f.Page().FillColor(), 0x123456);
+    }
+
+    void toolBarDrivesTheActivePage() {
+        Fixture f;
+        CMapToolBar* bar = f.sheet->ToolBar();
+        QTest::mouseClick(bar->ShapeButton(), Qt::LeftButton);
+        QVERIFY(!f.Page().HexShape());
+        QCOMPARE(bar->BitmapOf(bar->ShapeButton()), 132);
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QTest::mouseClick(bar->SizeButton(), Qt::LeftButton);
+        QVERIFY(f.Page().SmallTiles());
+        QTest::mouseClick(bar->LockButton(), Qt::LeftButton);
+        QVERIFY(f.Page().Locked());
+        QCOMPARE(f.sent.size(), std::size_t{1});  // size and lock are local
+        QTest::mouseClick(bar->BackgroundButton(), Qt::LeftButton);
+        QVERIFY(!f.Page().WhiteBackground());
+        QCOMPARE(QColor(f.View()->Surface().pixel(2, 2)), QColor(0xAA, 0xAA, 0xAA));
+        QTest::mouseClick(bar->DirectionButton(), Qt::LeftButton);
+        QCOMPARE(f.Page().HexDirection(), 1);
+        QCOMPARE(f.sent.size(), std::size_t{3});
+        f.dialogs->colors.push_back(std::int32_t{0x0000FF});
+        QTest::mouseClick(bar->ColorButton(), Qt::LeftButton);
+        QCOMPARE(f.Page().FillColor(), 0x0000FF);
+
+        // A new page is hexagonal; switching tabs shows each page's state.
+        CMapPageView* second = f.sheet->GetOrCreatePage(-1);
+        f.sheet->Activate(second->MapNumber());
+        QCOMPARE(bar->BitmapOf(bar->ShapeButton()), 131);
+        QVERIFY(!bar->LockButton()->isChecked());
+        f.sheet->Activate(0);
+        QCOMPARE(bar->BitmapOf(bar->ShapeButton()), 132);
+        QVERIFY(bar->LockButton()->isChecked());
+        QVERIFY(bar->SizeButton()->isChecked());
+    }
+
+    void newMapsAndTabDeletion() {
+        Fixture f;
+        QTabWidget* tabs = f.sheet->Tabs();
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("MainMap"));
+        QVERIFY(f.sheet->RunCommand(mapcmd::kNewMap));
+        QVERIFY(f.sheet->RunCommand(mapcmd::kNewMap));
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(1), QStringLiteral("SubMap01"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("SubMap02"));
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(f.sent.size(), std::size_t{0});
+
+        // Right-clicking the first tab shows no menu.
+        const QPoint first = tabs->tabBar()->tabRect(0).center();
+        f.sheet->ShowTabMenu(first);
+        QCOMPARE(f.dialogs->menus, 0);
+        QCOMPARE(f.sheet->MapTab(), 0);
+        // A sub map's tab offers deletion; cancelling keeps it.
+        const QPoint second = tabs->tabBar()->tabRect(1).center();
+        f.sheet->ShowTabMenu(second);
+        QCOMPARE(f.dialogs->menus, 1);
+        QCOMPARE(f.dialogs->lastMenu.size(), std::size_t{1});
+        QCOMPARE(f.dialogs->lastMenu[0].text, QStringLiteral("マップの削除(&D)"));
+        QCOMPARE(tabs->count(), 3);
+        f.dialogs->menuPicks.push_back(mapcmd::kDeleteMap);
+        f.sheet->Activate(1);
+        f.sheet->ShowTabMenu(second);
+        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->tabText(1), QStringLiteral("SubMap02"));
+        QVERIFY(f.sheet->Book().Find(1) == nullptr);
+        QCOMPARE(f.sheet->ActiveView()->MapNumber(), f.sheet->Book().ActiveNumber());
+        QCOMPARE(f.sent.size(), std::size_t{0});
+        // The freed number is the next new one.
+        QVERIFY(f.sheet->RunCommand(mapcmd::kNewMap));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("SubMap01"));
+        QVERIFY(!f.sheet->DeleteMap(0));
+
+        // "Mapを送信する(&S)" sends the active page.
+        f.sheet->Activate(1);
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSendMap));
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].mapNumber, 1);
+    }
+
+    void escapeAndCloseOnlyHide() {
+        Fixture f;
+        f.sheet->GetOrCreatePage(-1);
+        QTest::keyClick(f.Viewport(), Qt::Key_Escape);
+        QVERIFY(!f.sheet->isVisible());
+        f.sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.sheet.get()));
+        QCOMPARE(f.sheet->Tabs()->count(), 2);
+        QVERIFY(!f.sheet->close());
+        QVERIFY(!f.sheet->isVisible());
+        QCOMPARE(f.sheet->Tabs()->count(), 2);
+    }
+
+    void layoutKeepsTheBandAboveTheTabs() {
+        Fixture f;
+        QWidget* band = f.sheet->findChild<QWidget*>(QStringLiteral("band"));
+        QVERIFY(band != nullptr);
+        for (const QSize size : {QSize(500, 400), QSize(900, 700)}) {
+            f.sheet->resize(size);
+            QTest::qWait(0);
+            QCOMPARE(band->height(), 50);
+            QCOMPARE(band->width(), f.sheet->width());
+            QCOMPARE(f.sheet->Tabs()->geometry().top(), band->geometry().bottom() + 1);
+            QCOMPARE(f.sheet->Tabs()->geometry().bottom(), f.sheet->height() - 1);
+            // The page counts the cells that fit its client area.
+            QCOMPARE(f.Page().ClientWidth(), f.View()->ClientSize().width());
+        }
+    }
+};
+
+QTEST_MAIN(MapPageQtTest)
+#include "MapPageQtTest.moc"
