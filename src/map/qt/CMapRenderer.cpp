@@ -92,8 +92,8 @@ CMapRenderer::FontKind CMapRenderer::LabelFont(std::int32_t labelSize) {
     }
 }
 
-const CMapRenderer::TextBlock& CMapRenderer::Block(std::string_view cp932, FontKind kind,
-                                                   bool singleLine) {
+CMapRenderer::TextBlock& CMapRenderer::Block(std::string_view cp932, FontKind kind,
+                                             bool singleLine) {
     std::string key;
     key.reserve(cp932.size() + 2);
     key.push_back(static_cast<char>('0' + static_cast<int>(kind)));
@@ -143,18 +143,30 @@ QRect CMapRenderer::BlockRect(const TextBlock& block, const MapRect& box, bool s
     return QRect(left, top, block.width, height);
 }
 
-void CMapRenderer::DrawBlock(QPainter& painter, const TextBlock& block, const QRect& at,
+void CMapRenderer::DrawBlock(QPainter& painter, TextBlock& block, FontKind font, const QRect& at,
                              std::int32_t color) {
-    const int centre = at.left() + at.width() / 2;
-    for (int pass = 0; pass < 2; ++pass) {
-        painter.setPen(pass == 0 ? ShadowOf(color) : ToQColor(color));
-        const int shift = pass == 0 ? 1 : 0;
-        int y = at.top() + shift;
-        for (const TextLine& line : block.lines) {
-            painter.drawStaticText(centre - line.width / 2 + shift, y, line.text);
-            y += block.lineHeight;
+    auto it = std::find_if(block.pictures.begin(), block.pictures.end(),
+                           [color](const auto& p) { return p.first == color; });
+    if (it == block.pictures.end()) {
+        // The text with its shadow one pixel down and right.
+        QImage picture(block.width + 1, block.Height() + 1, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter text(&picture);
+        text.setFont(Font(font));
+        for (int pass = 0; pass < 2; ++pass) {
+            text.setPen(pass == 0 ? ShadowOf(color) : ToQColor(color));
+            const int shift = pass == 0 ? 1 : 0;
+            int y = shift;
+            for (const TextLine& line : block.lines) {
+                text.drawStaticText((block.width - line.width) / 2 + shift, y, line.text);
+                y += block.lineHeight;
+            }
         }
+        text.end();
+        block.pictures.emplace_back(color, std::move(picture));
+        it = block.pictures.end() - 1;
     }
+    painter.drawImage(at.left() + (at.width() - block.width) / 2, at.top(), it->second);
 }
 
 const QPixmap* CMapRenderer::ChipPicture(const CChipFile& chips, std::int32_t chip) {
@@ -247,12 +259,23 @@ void CMapRenderer::DrawGrid(QPainter& painter, const CMapPage& page, const CMapL
     }
     const int lastColumn = std::min(kMapSide - 1, g.scrollColumn + page.VisibleCols());
     const int lastRow = std::min(kMapSide - 1, g.scrollRow + page.VisibleRows());
+    // All outlines in one call: far cheaper than one polygon per cell.
+    lines_.clear();
     for (int column = g.scrollColumn; column <= lastColumn; ++column) {
         for (int row = g.scrollRow; row <= lastRow; ++row) {
             if (ToQRect(layout.CellOutline(column, row)).adjusted(0, 0, 1, 1).intersects(clip)) {
-                painter.drawPolygon(ToPolygon(layout.HexVertices(column, row)));
+                AddOutline(layout.HexVertices(column, row));
             }
         }
+    }
+    painter.drawLines(lines_);
+}
+
+void CMapRenderer::AddOutline(const HexPolygon& corners) {
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const MapPoint& from = corners[i];
+        const MapPoint& to = corners[(i + 1) % corners.size()];
+        lines_.append(QLine(from.x, from.y, to.x, to.y));
     }
 }
 
@@ -270,7 +293,8 @@ void CMapRenderer::DrawTiles(QPainter& painter, const CMapPage& page, const CMap
     const int firstRow = std::max(0, g.hexShape ? g.scrollRow - 1 : g.scrollRow);
     const int lastColumn = std::min(kMapSide - 1, g.scrollColumn + page.VisibleCols() + 1);
     const int lastRow = std::min(kMapSide - 1, g.scrollRow + page.VisibleRows() + 1);
-    painter.setPen(QPen(Qt::black, 1));
+    painter.setPen(Qt::NoPen);
+    lines_.clear();
     for (int column = firstColumn; column <= lastColumn; ++column) {
         auto it = tiles.lower_bound(MakeCellKey(column, firstRow));
         const auto end = tiles.upper_bound(MakeCellKey(column, lastRow));
@@ -285,11 +309,11 @@ void CMapRenderer::DrawTiles(QPainter& painter, const CMapPage& page, const CMap
                     continue;
                 }
                 const MapRect box = layout.CellBox(column, row);
-                const TextBlock& block = Block(tile.TileLabel, LabelFont(tile.LabelSize), false);
+                const FontKind font = LabelFont(tile.LabelSize);
+                TextBlock& block = Block(tile.TileLabel, font, false);
                 const QRect at = BlockRect(block, box, false);
                 if (at.adjusted(0, 0, 1, 1).intersects(clip)) {
-                    painter.setFont(Font(LabelFont(tile.LabelSize)));
-                    DrawBlock(painter, block, at, tile.LabelColor);
+                    DrawBlock(painter, block, font, at, tile.LabelColor);
                 }
                 continue;
             }
@@ -301,12 +325,17 @@ void CMapRenderer::DrawTiles(QPainter& painter, const CMapPage& page, const CMap
                 const MapRect box = layout.CellBox(column, row);
                 painter.fillRect(box.left + 1, box.top + 1, s - 1, s - 1, color);
             } else {
+                const HexPolygon corners = layout.HexVertices(column, row);
                 painter.setBrush(color);
-                painter.drawPolygon(ToPolygon(layout.HexVertices(column, row)));
+                painter.drawPolygon(ToPolygon(corners));
+                AddOutline(corners);
             }
         }
     }
     painter.setBrush(Qt::NoBrush);
+    // The tiles' black outlines, all at once.
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLines(lines_);
 }
 
 QRect CMapRenderer::ItemExtent(const CMapPage& page, const CMapLayout& layout, int column, int row,
@@ -436,17 +465,15 @@ void CMapRenderer::DrawItem(QPainter& painter, const CMapPage& page, const CMapL
         }
     }
     if (IsLabel(item)) {
-        const TextBlock& block = Block(item.Symbol, FontKind::ItemLabel, false);
-        painter.setFont(Font(FontKind::ItemLabel));
-        DrawBlock(painter, block, BlockRect(block, box, false), item.UnitColor);
+        TextBlock& block = Block(item.Symbol, FontKind::ItemLabel, false);
+        DrawBlock(painter, block, FontKind::ItemLabel, BlockRect(block, box, false),
+                  item.UnitColor);
         return;
     }
     // A unit, or a chip without a picture: two characters, and for units the
     // facing dot.
-    const TextBlock& block =
-        Block(CMapLayout::UnitCharacters(item.Symbol), FontKind::ItemBold, true);
-    painter.setFont(Font(FontKind::ItemBold));
-    DrawBlock(painter, block, BlockRect(block, box, true), item.UnitColor);
+    TextBlock& block = Block(CMapLayout::UnitCharacters(item.Symbol), FontKind::ItemBold, true);
+    DrawBlock(painter, block, FontKind::ItemBold, BlockRect(block, box, true), item.UnitColor);
     if (IsPlainUnit(item)) {
         const MapPoint dot = layout.FacingDot(box, FacingOf(item));
         painter.fillRect(dot.x, dot.y, CMapLayout::kFacingDotSize, CMapLayout::kFacingDotSize,

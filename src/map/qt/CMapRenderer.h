@@ -12,6 +12,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QLine>
+#include <QList>
 #include <QPixmap>
 #include <QRect>
 #include <QStaticText>
@@ -65,6 +68,9 @@ class CMapRenderer {
         std::vector<TextLine> lines;
         int lineHeight = 0;
         int width = 0;
+        // The block drawn with its shadow, per text colour: copying a small
+        // picture is many times faster than laying glyphs out again.
+        std::vector<std::pair<std::int32_t, QImage>> pictures;
         int Height() const { return lineHeight * static_cast<int>(lines.size()); }
     };
     enum class FontKind { Label14, Label12, Label10, ItemLabel, ItemBold };
@@ -72,12 +78,15 @@ class CMapRenderer {
     const QFont& Font(FontKind kind);
     static FontKind LabelFont(std::int32_t labelSize);
     // Multi-line text cut at "\r\n", or one line (line breaks shown as blanks).
-    const TextBlock& Block(std::string_view cp932, FontKind font, bool singleLine);
+    TextBlock& Block(std::string_view cp932, FontKind font, bool singleLine);
     QRect BlockRect(const TextBlock& block, const MapRect& box, bool singleLine) const;
-    void DrawBlock(QPainter& painter, const TextBlock& block, const QRect& at, std::int32_t color);
+    void DrawBlock(QPainter& painter, TextBlock& block, FontKind font, const QRect& at,
+                   std::int32_t color);
     // The chip's picture, or null when its file is missing or unreadable.
     const QPixmap* ChipPicture(const CChipFile& chips, std::int32_t chip);
 
+    // Adds a hexagon's six edges to lines_.
+    void AddOutline(const HexPolygon& corners);
     void DrawGrid(QPainter& painter, const CMapPage& page, const CMapLayout& layout,
                   const QRect& clip);
     void DrawTiles(QPainter& painter, const CMapPage& page, const CMapLayout& layout,
@@ -92,6 +101,7 @@ class CMapRenderer {
     std::string programFolder_;
     std::unordered_map<int, QFont> fonts_;
     std::unordered_map<std::string, TextBlock> blocks_;
+    QList<QLine> lines_;
     struct Picture {
         qint64 modified = 0;
         qint64 size = 0;
