@@ -35,8 +35,11 @@ struct Fixture {
         test::TempDir::Write(dir.File("Yarrow.ini"), settings);
         auto scripted = std::make_unique<test::ScriptedMapDialogs>();
         dialogs = scripted.get();
-        sheet = std::make_unique<CMapPropSheet>(prompter, dir.Folder(), dir.File("Yarrow.ini"),
-                                                nullptr, std::move(scripted));
+        book = std::make_unique<CMapBook>([this] {
+            return CMapPropSheet::InitialSettings(dir.File("Yarrow.ini"), dir.Folder());
+        });
+        sheet = std::make_unique<CMapPropSheet>(
+            *book, prompter, dir.Folder(), dir.File("Yarrow.ini"), nullptr, std::move(scripted));
         sheet->SetSendHook([this](const CMapPage& page) {
             sent.push_back({page.MapNumber(), page.Units(), page.Tiles(), page.MapFlags()});
             return true;
@@ -77,6 +80,7 @@ struct Fixture {
     test::TempDir dir;
     test::ScriptedPrompter prompter;
     test::ScriptedMapDialogs* dialogs = nullptr;
+    std::unique_ptr<CMapBook> book;
     std::unique_ptr<CMapPropSheet> sheet;
     std::vector<Sent> sent;
 };
@@ -625,6 +629,42 @@ class MapPageQtTest : public QObject {
         QVERIFY(f.sheet->RunCommand(mapcmd::kSendMap));
         QCOMPARE(f.sent.size(), std::size_t{1});
         QCOMPARE(f.sent[0].mapNumber, 1);
+    }
+
+    void mapFilesSaveAndOpenThroughTheWindowMenu() {
+        Fixture f;
+        f.Page().PaintTile(2, 3);
+        f.Page().AddUnit(4, 4, false, 0x0000FF, "U");
+        const std::string path = f.dir.File("field.map");
+        f.dialogs->saveNames.push_back(path);
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSaveMap));
+        QCOMPARE(Messages(f.prompter).back(), QStringLiteral("現在のタイル状態を保存しました|保存"));
+        QCOMPARE(f.Page().LastFileName(), std::string("field.map"));
+        QVERIFY(!test::TempDir::Read(path).empty());
+        QCOMPARE(f.sent.size(), std::size_t{0});
+        // The next save offers the last name.
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSaveMap));
+        QCOMPARE(f.dialogs->saveInitialNames.back(), std::string("field.map"));
+
+        // Opening into a sub map replaces it and sends it as that map.
+        CMapPageView* sub = f.sheet->GetOrCreatePage(-1);
+        f.sheet->Activate(sub->MapNumber());
+        f.dialogs->openNames.push_back(path);
+        const std::size_t told = f.prompter.prompts.size();
+        QVERIFY(f.sheet->RunCommand(mapcmd::kOpenMap));
+        QCOMPARE(f.prompter.prompts.size(), told);  // a good load says nothing
+        QVERIFY(sub->Page().HasTile(2, 3));
+        QCOMPARE(sub->Page().ItemAt(4, 4)->Symbol, std::string("U"));
+        QCOMPARE(f.sent.size(), std::size_t{1});
+        QCOMPARE(f.sent[0].mapNumber, sub->MapNumber());
+
+        // A broken file is reported, changes nothing and is not sent.
+        test::TempDir::Write(f.dir.File("bad.map"), std::string("\x03\x01\x01\xFF\xFF", 5));
+        f.dialogs->openNames.push_back(f.dir.File("bad.map"));
+        QVERIFY(f.sheet->RunCommand(mapcmd::kOpenMap));
+        QCOMPARE(f.prompter.prompts.back().caption, Sjis("エラー"));
+        QVERIFY(sub->Page().HasTile(2, 3));
+        QCOMPARE(f.sent.size(), std::size_t{1});
     }
 
     void escapeAndCloseOnlyHide() {

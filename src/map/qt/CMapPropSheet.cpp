@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "map/CChipFile.h"
+#include "map/CMapFile.h"
 #include "map/qt/CMapDialogs.h"
 #include "map/qt/CMapPageView.h"
 #include "map/qt/CMapToolBar.h"
@@ -36,21 +37,24 @@ QAction* AddCommand(QMenu* menu, const QString& text, int id) {
 
 }  // namespace
 
-CMapPropSheet::CMapPropSheet(IPrompter& prompter, std::string programFolder,
+MapInitialSettings CMapPropSheet::InitialSettings(const std::string& settingsPath,
+                                                  const std::string& programFolder) {
+    MapInitialSettings initial = CMapBook::InitialSettingsFrom(CSettings(settingsPath));
+    const CChipFile chips(programFolder);
+    initial.chipsAvailable = chips.Exists();
+    initial.chipColors = chips.ChipColors();
+    return initial;
+}
+
+CMapPropSheet::CMapPropSheet(CMapBook& book, IPrompter& prompter, std::string programFolder,
                              std::string settingsPath, QWidget* parent,
                              std::unique_ptr<IMapDialogs> dialogs)
     : QWidget(parent, Qt::Window),
+      book_(book),
       prompter_(prompter),
       programFolder_(std::move(programFolder)),
       settingsPath_(std::move(settingsPath)),
-      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<CMapDialogs>()),
-      book_([this] {
-          MapInitialSettings initial = CMapBook::InitialSettingsFrom(CSettings(settingsPath_));
-          const CChipFile chips(programFolder_);
-          initial.chipsAvailable = chips.Exists();
-          initial.chipColors = chips.ChipColors();
-          return initial;
-      }) {
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<CMapDialogs>()) {
     setObjectName(QStringLiteral("CMapPropSheet"));
     setWindowTitle(QStringLiteral("Map"));
     setWindowIcon(QIcon(MapToolBitmap(131)));
@@ -124,13 +128,13 @@ CMapPropSheet::CMapPropSheet(IPrompter& prompter, std::string programFolder,
     connect(toolBar_, &CMapToolBar::SnapshotRequested, this,
             onActive([](CMapPageView* v) { v->TakeSnapshot(); }));
 
-    AddView(book_.MainPage());
+    AddMissingViews();
+    Activate(book_.ActiveNumber());
     ShowActiveState();
     resize(640, 480);
 }
 
 CMapPropSheet::~CMapPropSheet() {
-    // The views refer to the book's pages: they go first.
     delete tabs_;
     tabs_ = nullptr;
     views_.clear();
@@ -149,13 +153,21 @@ CMapPageView* CMapPropSheet::AddView(CMapPage& page) {
     return view;
 }
 
+void CMapPropSheet::AddMissingViews() {
+    for (int number : book_.Numbers()) {
+        if (View(number) == nullptr) {
+            AddView(*book_.Find(number));
+        }
+    }
+}
+
 CMapPageView* CMapPropSheet::GetOrCreatePage(int mapNumber) {
-    bool created = false;
-    CMapPage* page = book_.GetOrCreate(mapNumber, &created);
+    CMapPage* page = book_.GetOrCreate(mapNumber);
     if (page == nullptr) {
         return nullptr;
     }
-    return created ? AddView(*page) : View(page->MapNumber());
+    CMapPageView* view = View(page->MapNumber());
+    return view != nullptr ? view : AddView(*page);
 }
 
 CMapPageView* CMapPropSheet::View(int mapNumber) const {
@@ -226,8 +238,60 @@ bool CMapPropSheet::RunCommand(int id) {
         case mapcmd::kReset:
         case mapcmd::kSlide:
             return view != nullptr && view->RunCommand(id);
+        case mapcmd::kOpenMap:
+            if (view != nullptr) {
+                OpenMapFile(*view);
+            }
+            return true;
+        case mapcmd::kSaveMap:
+            if (view != nullptr) {
+                SaveMapFile(*view);
+            }
+            return true;
         default:
             return false;
+    }
+}
+
+namespace {
+
+// The file name without its folder, which the next save offers again.
+std::string FileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void CMapPropSheet::OpenMapFile(CMapPageView& view) {
+    const auto path = dialogs_->OpenMapFileName(this);
+    if (!path) {
+        return;
+    }
+    CMapPage& page = view.Page();
+    page.SetLastFileName(FileNameOf(*path));
+    const CMapResult result = CMapFile::Load(*path, page);
+    if (result.HasMessage()) {
+        prompter_.Tell(result.message, result.caption, result.icon);
+    }
+    if (result.changed) {
+        // A loaded map is shared like any other edit.
+        SendMap(view);
+        view.Refresh();
+        ShowActiveState();
+    }
+}
+
+void CMapPropSheet::SaveMapFile(CMapPageView& view) {
+    CMapPage& page = view.Page();
+    const auto path = dialogs_->SaveMapFileName(page.LastFileName(), this);
+    if (!path) {
+        return;
+    }
+    page.SetLastFileName(FileNameOf(*path));
+    const CMapResult result = CMapFile::Save(*path, page);
+    if (result.HasMessage()) {
+        prompter_.Tell(result.message, result.caption, result.icon);
     }
 }
 

@@ -5,8 +5,9 @@
 // pages stay. A right click on a sub map's tab offers "マップの削除(&D)",
 // which removes that map here only.
 //
-// The window keeps the pages (CMapBook) and one view per page. Whatever a
-// view edits reaches the others through the send hook.
+// The pages live in a CMapBook that the chat view owns (received maps update
+// it even while the window is hidden); the window keeps one view per page.
+// Whatever a view edits reaches the others through the send hook.
 
 #include <QWidget>
 #include <functional>
@@ -33,11 +34,17 @@ class CMapPropSheet : public QWidget {
     // sent (not connected, or the send failed).
     using SendHook = std::function<bool(const CMapPage& page)>;
 
-    // Chips come from programFolder's "ChipFile.ini"; new pages take their
-    // shape and direction from the settings file at settingsPath. The
-    // prompter outlives the window. Without `dialogs` the real ones are used.
-    CMapPropSheet(IPrompter& prompter, std::string programFolder, std::string settingsPath,
-                  QWidget* parent = nullptr, std::unique_ptr<IMapDialogs> dialogs = nullptr);
+    // Chips come from programFolder's "ChipFile.ini"; the unit dialog's
+    // default colour from the settings file at settingsPath. The book and the
+    // prompter outlive the window. Without `dialogs` the real ones are used.
+    CMapPropSheet(CMapBook& book, IPrompter& prompter, std::string programFolder,
+                  std::string settingsPath, QWidget* parent = nullptr,
+                  std::unique_ptr<IMapDialogs> dialogs = nullptr);
+
+    // What a new page starts with: shape and direction from the settings
+    // file, the chip set of programFolder's "ChipFile.ini" (a book's source).
+    static MapInitialSettings InitialSettings(const std::string& settingsPath,
+                                              const std::string& programFolder);
     ~CMapPropSheet() override;
 
     void SetSendHook(SendHook send) { send_ = std::move(send); }
@@ -75,14 +82,18 @@ class CMapPropSheet : public QWidget {
 
   private:
     CMapPageView* AddView(CMapPage& page);
+    // A view for every page of the book, in map-number order.
+    void AddMissingViews();
     void ShowActiveState();
     void NewMap();
+    void OpenMapFile(CMapPageView& view);
+    void SaveMapFile(CMapPageView& view);
 
+    CMapBook& book_;
     IPrompter& prompter_;
     std::string programFolder_;
     std::string settingsPath_;
     std::unique_ptr<IMapDialogs> dialogs_;
-    CMapBook book_;
     SendHook send_;
     std::map<int, CMapPageView*> views_;
     QMenuBar* menuBar_ = nullptr;
