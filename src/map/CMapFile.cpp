@@ -138,12 +138,10 @@ CMapResult CMapFile::CannotOpenMessage(int error) {
 
 std::string CMapFile::Format(const CMapPage& page) {
     std::string out;
-    std::size_t size = 3 + 4 + 4 + 4;
-    for (const auto& entry : page.Units())
-        size += kItemBytes + entry.second.Symbol.size();
-    for (const auto& entry : page.Tiles())
-        size += kTileBytes + entry.second.TileLabel.size();
-    out.reserve(size);
+    // Room for every record with a short text; a walk over a full page to
+    // count the texts exactly would cost more than the odd reallocation.
+    out.reserve(3 + 4 + 4 + 4 + page.Units().size() * (kItemBytes + 4) +
+                page.Tiles().size() * (kTileBytes + 4));
 
     PutU8(out, page.FormatVersion());
     PutU8(out, static_cast<std::uint8_t>(std::min(page.VisibleRows(), 255)));

@@ -530,10 +530,16 @@ std::optional<MapCell> CMapPage::NearestFreeCell(MapCell target) const {
 MapGrowth CMapPage::ReplaceContents(UnitMap units, TileMap tiles, std::int32_t flags, bool takeSize,
                                     bool ignoreLock) {
     ApplyFlags(flags, takeSize);
+    units_ = std::move(units);
+    if (!locked_ || ignoreLock)
+        tiles_ = std::move(tiles);
+    constexpr int kLast = kMapSide - 1;
+
+    // The highest item number, and the farthest visible item. A full page
+    // holds 65,535 items: the walk stops once nothing can grow any more.
+    lastUnitNumber_ = 0;
     int farColumn = -1;
     int farRow = -1;
-    units_ = std::move(units);
-    lastUnitNumber_ = 0;
     bool first = true;
     for (const auto& [key, item] : units_) {
         const int number = SignedUnitNumber(item.UnitNumber);
@@ -545,14 +551,27 @@ MapGrowth CMapPage::ReplaceContents(UnitMap units, TileMap tiles, std::int32_t f
             farColumn = std::max(farColumn, c);
             farRow = std::max(farRow, r);
         }
+        if (lastUnitNumber_ == 127 && farRow == kLast)
+            break;
     }
+    // Keys run column by column, so the farthest column is at the end.
+    for (auto it = units_.rbegin(); it != units_.rend() && KeyColumn(it->first) > farColumn; ++it) {
+        if (geometry_.IsVisible(KeyColumn(it->first), KeyRow(it->first))) {
+            farColumn = KeyColumn(it->first);
+            break;
+        }
+    }
+    // Received tiles count wherever they are.
     if (!locked_ || ignoreLock) {
-        tiles_ = std::move(tiles);
+        if (!tiles_.empty())
+            farColumn = std::max(farColumn, KeyColumn(tiles_.rbegin()->first));
         for (const auto& entry : tiles_) {
-            farColumn = std::max(farColumn, KeyColumn(entry.first));
+            if (farRow == kLast)
+                break;
             farRow = std::max(farRow, KeyRow(entry.first));
         }
     }
+
     MapGrowth growth;
     const MapSize wanted = geometry_.ClientSizeFor(farColumn, farRow);
     if (farColumn > visible_.columns)

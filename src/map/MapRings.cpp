@@ -1,7 +1,5 @@
 #include "map/MapRings.h"
 
-#include <cstdlib>
-
 namespace yarrow {
 
 namespace {
@@ -46,16 +44,22 @@ std::vector<MapCell> RingCells(bool hexShape, int hexDirection, MapCell target, 
     if (d <= 0)
         return cells;
     if (!hexShape) {
+        auto add = [&](int dc, int dr) {
+            const MapCell cell{target.column + dc, target.row + dr};
+            if (IsOnMap(cell.column, cell.row))
+                cells.push_back(cell);
+        };
         for (int dr = -d; dr <= d; ++dr) {
-            const bool edgeRow = std::abs(dr) == d;
-            for (int dc = -d; dc <= d; ++dc) {
-                const bool onBorder = edgeRow || std::abs(dc) == d;
-                const bool centre = d == 1 && dr == 0 && dc == 0;
-                if (!onBorder && !centre)
-                    continue;
-                const MapCell cell{target.column + dc, target.row + dr};
-                if (IsOnMap(cell.column, cell.row))
-                    cells.push_back(cell);
+            if (dr == -d || dr == d) {
+                for (int dc = -d; dc <= d; ++dc)
+                    add(dc, dr);
+            } else {
+                // Inside the block only its left and right edge are new (and,
+                // for the first ring, the target itself between them).
+                add(-d, dr);
+                if (d == 1 && dr == 0)
+                    add(0, 0);
+                add(d, dr);
             }
         }
         return cells;

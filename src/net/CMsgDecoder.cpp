@@ -1,5 +1,6 @@
 #include "net/CMsgDecoder.h"
 
+#include <tuple>
 #include <utility>
 
 #include "net/MsgTrace.h"
@@ -25,6 +26,22 @@ std::uint16_t U16At(const std::string& b, std::size_t at) {
 std::uint32_t U32At(const std::string& b, std::size_t at) {
     return static_cast<std::uint32_t>(U16At(b, at)) |
            (static_cast<std::uint32_t>(U16At(b, at + 2)) << 16);
+}
+
+// The map entry for `key`, reset to its defaults (a later entry for the same
+// key replaces an earlier one). Senders write their maps in key order, so
+// the entry nearly always goes at the end, which the hint makes a constant-
+// time append instead of a search from the root.
+template <typename Map>
+typename Map::mapped_type& FreshEntry(Map& map, std::uint16_t key) {
+    if (map.empty() || std::prev(map.end())->first < key)
+        return map
+            .emplace_hint(map.end(), std::piecewise_construct, std::forward_as_tuple(key),
+                          std::forward_as_tuple())
+            ->second;
+    auto& entry = map[key];
+    entry = typename Map::mapped_type{};
+    return entry;
 }
 
 }  // namespace
@@ -176,6 +193,47 @@ CMsgDecoder::Got CMsgDecoder::TakeCount(std::int64_t count, std::size_t minBytes
     }
     remaining_ = count;
     return Got::Yes;
+}
+
+// A full map page carries 131,070 entries. When an entry has arrived whole
+// and its text has the one-byte length form (which short symbols and labels
+// always have), it is read in one go; anything else, a partly arrived entry
+// or one over the record limit, goes through the steps one field at a time.
+bool CMsgDecoder::WholeUnit() {
+    // u16 key, u8 flags, i32 colour, u8 number, u8 text length, text, i32 anchor
+    if (!Need(kMinUnit))
+        return false;
+    const auto length = static_cast<unsigned char>(buffer_[pos_ + 8]);
+    const std::size_t size = kMinUnit + length;
+    if (length == 0xFF || !Need(size) || recordBytes_ + size > kMaxRecordBytes)
+        return false;
+    CUnitRecord& unit = FreshEntry(msg_.Units, U16At(buffer_, pos_));
+    unit.Flags = static_cast<std::uint8_t>(buffer_[pos_ + 2]);
+    unit.UnitColor = static_cast<std::int32_t>(U32At(buffer_, pos_ + 3));
+    unit.UnitNumber = static_cast<std::uint8_t>(buffer_[pos_ + 7]);
+    unit.Symbol.assign(buffer_, pos_ + 9, length);
+    unit.Anchor = static_cast<std::int32_t>(U32At(buffer_, pos_ + 9 + length));
+    Consume(size);
+    --remaining_;
+    return true;
+}
+
+bool CMsgDecoder::WholeTile() {
+    // u16 key, i32 colour, i32 label colour, i32 label size, u8 length, label
+    if (!Need(kMinTile))
+        return false;
+    const auto length = static_cast<unsigned char>(buffer_[pos_ + 14]);
+    const std::size_t size = kMinTile + length;
+    if (length == 0xFF || !Need(size) || recordBytes_ + size > kMaxRecordBytes)
+        return false;
+    CTileRecord& tile = FreshEntry(msg_.Tiles, U16At(buffer_, pos_));
+    tile.TileColor = static_cast<std::int32_t>(U32At(buffer_, pos_ + 2));
+    tile.LabelColor = static_cast<std::int32_t>(U32At(buffer_, pos_ + 6));
+    tile.LabelSize = static_cast<std::int32_t>(U32At(buffer_, pos_ + 10));
+    tile.TileLabel.assign(buffer_, pos_ + 15, length);
+    Consume(size);
+    --remaining_;
+    return true;
 }
 
 void CMsgDecoder::AfterHeader() {
@@ -339,8 +397,10 @@ CMsgDecoder::Got CMsgDecoder::Run() {
                     step_ = Step::TileCount;
                     break;
                 }
+                if (WholeUnit())
+                    break;
                 YARROW_TRY(ReadU16(key_));
-                unit_ = &(msg_.Units[key_] = CUnitRecord{});
+                unit_ = &FreshEntry(msg_.Units, key_);
                 step_ = Step::UnitFlags;
                 break;
             case Step::UnitFlags:
@@ -377,8 +437,10 @@ CMsgDecoder::Got CMsgDecoder::Run() {
                     step_ = Step::Done;
                     break;
                 }
+                if (WholeTile())
+                    break;
                 YARROW_TRY(ReadU16(key_));
-                tile_ = &(msg_.Tiles[key_] = CTileRecord{});
+                tile_ = &FreshEntry(msg_.Tiles, key_);
                 step_ = Step::TileColor;
                 break;
             case Step::TileColor:

@@ -100,6 +100,8 @@ class CMsgDecoder {
     bool Need(std::size_t bytes) const { return buffer_.size() - pos_ >= bytes; }
     void Consume(std::size_t bytes);
     void AfterHeader();
+    bool WholeUnit();
+    bool WholeTile();
 
     std::string buffer_;
     std::size_t pos_ = 0;

@@ -284,5 +284,53 @@ TEST(MapSyncTest, APageTravelsOverTheWireIntoAnotherBook) {
     EXPECT_EQ(copy->LastUnitNumber(), 127);
 }
 
+// The map payload as another program may write it: entries out of key order,
+// a cell given twice (the later entry wins) and a text too long for the
+// one-byte length form. Read whole, and in two pieces split at every byte.
+TEST(MapSyncTest, MapPayloadsDecodeTheSameWhateverTheirOrderAndPieces) {
+    auto bytes = [](std::initializer_list<int> values) {
+        std::string out;
+        for (int v : values)
+            out.push_back(static_cast<char>(v));
+        return out;
+    };
+    const std::string longText(300, 's');
+    const std::string wire =
+        bytes({7, 0, 0, 0, 0, 0, 0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 2, 0, 0, 0}) +
+        bytes({3, 0}) +                                                                  // units
+        bytes({0x02, 0x02, 0x01, 5, 0, 0, 0, 9, 1}) + "B" + bytes({0, 0, 0xFF, 0xFF}) +  //
+        bytes({0x01, 0x01, 0x12, 6, 0, 0, 0, 10, 0}) + bytes({3, 1, 0, 0}) +             //
+        bytes({0x02, 0x02, 0x20, 7, 0, 0, 0, 11, 0xFF, 0x2C, 0x01}) + longText +         //
+        bytes({0, 0, 0xFF, 0xFF}) +                                                      //
+        bytes({2, 0}) +                                                                  // tiles
+        bytes({0xFF, 0xFF, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1}) + "L" +               //
+        bytes({0x00, 0x00, 4, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0});
+
+    UnitMap units;
+    units[0x0101] = CUnitRecord{0x12, 6, 10, "", 0x0103};
+    units[0x0202] = CUnitRecord{0x20, 7, 11, longText, kNoAnchor};
+    TileMap tiles;
+    tiles[0xFFFF] = CTileRecord{1, 2, 3, "L"};
+    tiles[0x0000] = CTileRecord{4, 5, 6, ""};
+
+    for (std::size_t split = 0; split <= wire.size(); ++split) {
+        CMsgDecoder decoder;
+        CMsg msg;
+        decoder.Feed(std::string_view(wire).substr(0, split));
+        CMsgDecoder::Status status = decoder.Next(msg);
+        if (split < wire.size()) {
+            ASSERT_EQ(status, CMsgDecoder::Status::NeedMore) << split;
+            decoder.Feed(std::string_view(wire).substr(split));
+            status = decoder.Next(msg);
+        }
+        ASSERT_EQ(status, CMsgDecoder::Status::Record) << split;
+        EXPECT_EQ(msg.Param1, 9);
+        EXPECT_EQ(msg.Param2, 2);
+        EXPECT_EQ(msg.Units, units) << split;
+        EXPECT_EQ(msg.Tiles, tiles) << split;
+        EXPECT_FALSE(decoder.HasBufferedBytes());
+    }
+}
+
 }  // namespace
 }  // namespace yarrow
