@@ -10,6 +10,8 @@
 #include <QtTest>
 
 #include "map/CMapPage.h"
+#include "net/CMsg.h"
+#include <QScreen>
 #include "map/MapQtFakes.h"
 #include "map/SnapshotBmp.h"
 #include "map/qt/CChipDlg.h"
@@ -665,6 +667,53 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.prompter.prompts.back().caption, Sjis("エラー"));
         QVERIFY(sub->Page().HasTile(2, 3));
         QCOMPARE(f.sent.size(), std::size_t{1});
+    }
+
+    void receivedMapsShowTheWindowAddTabsAndGrowIt() {
+        Fixture f;
+        f.sheet->hide();
+        f.sheet->resize(500, 400);
+        const QPoint position = f.sheet->pos();
+        // A record for map 3 while only map 0 exists, with a tile far right.
+        CMsg msg;
+        msg.Type = UpdateMap;
+        msg.Param1 = 0x9;
+        msg.Param2 = 3;
+        msg.Tiles[MakeCellKey(40, 2)] = LabelledTile(0x00FF00, "far");
+        msg.Units[MakeCellKey(1, 1)].Symbol = "U";
+        MapReceiveContext context;
+        context.windowShown = f.sheet->IsMapWindowShown();
+        context.autoShow = true;
+        const MapReceiveReport report = f.book->ReceiveMap(msg, context);
+        QVERIFY(report.pageCreated);
+        f.sheet->OnMapReceived(report);
+        QVERIFY(f.sheet->isVisible());
+        QCOMPARE(f.sheet->Tabs()->count(), 2);
+        QCOMPARE(f.sheet->Tabs()->tabText(1), QStringLiteral("SubMap03"));
+        QCOMPARE(f.View()->MapNumber(), 3);
+        QVERIFY(f.Page().HasTile(40, 2));
+        QCOMPARE(f.sheet->ToolBar()->State().shapeBits, 0x9);
+        // Grown to show column 40, in place.
+        QVERIFY(f.View()->ClientSize().width() >= report.growth.clientWidth ||
+                f.sheet->width() >= f.sheet->screen()->availableGeometry().width() - 40);
+        QVERIFY(f.sheet->width() > 500);
+        QCOMPARE(f.sheet->height(), 400);
+        QCOMPARE(f.sheet->pos(), position);
+        QCOMPARE(QColor(f.View()->Surface().pixel(f.At(1, 1))), QColor(Qt::white));
+        QCOMPARE(f.sent.size(), std::size_t{0});
+
+        // While the user types, another page's update leaves the tab alone.
+        CMsg main;
+        main.Type = UpdateMap;
+        main.Param1 = 0x8;  // square
+        main.Param2 = 0;
+        context.windowShown = true;
+        context.typing = true;
+        const MapReceiveReport typed = f.book->ReceiveMap(main, context);
+        f.sheet->OnMapReceived(typed);
+        QCOMPARE(f.View()->MapNumber(), 3);
+        QVERIFY(!f.sheet->View(0)->Page().HexShape());
+        QVERIFY(!typed.notice.empty());
     }
 
     void escapeAndCloseOnlyHide() {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -205,6 +206,60 @@ void CMapPropSheet::SendMap(CMapPageView& view) {
     // Sent or not, the page shows its own state; an echo repaints it again.
     if (!send_ || !send_(view.Page())) {
         view.viewport()->update();
+    }
+}
+
+void CMapPropSheet::OnMapReceived(const MapReceiveReport& report) {
+    if (report.ignored) {
+        return;
+    }
+    if (report.showWindow && !isVisible()) {
+        // Shown beside the chat, never taking the keyboard from the input line.
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+    AddMissingViews();
+    CMapPageView* view = View(report.mapNumber);
+    if (view == nullptr) {
+        return;
+    }
+    if (report.activatePage) {
+        Activate(report.mapNumber);
+    }
+    if (report.growth.Any()) {
+        Grow(*view, report.growth);
+    }
+    view->Refresh();
+    if (view == ActiveView()) {
+        ShowActiveState();
+    }
+}
+
+void CMapPropSheet::Grow(CMapPageView& view, const MapGrowth& growth) {
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    const QSize client = view.ClientSize();
+    QSize size = this->size();
+    if (growth.clientWidth > client.width()) {
+        size.rwidth() += growth.clientWidth - client.width();
+    }
+    if (growth.clientHeight > client.height()) {
+        size.rheight() += growth.clientHeight - client.height();
+    }
+    if (const QScreen* screen = this->screen()) {
+        // The frame must stay on the screen: a far cell never makes the
+        // window larger than the screen's free area.
+        const QRect free = screen->availableGeometry();
+        const QSize frame = frameGeometry().size() - this->size();
+        size = size.boundedTo(free.size() - frame).expandedTo(this->size());
+    }
+    if (size != this->size()) {
+        resize(size);
+        if (layout() != nullptr) {
+            layout()->activate();
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "map/CMapBook.h"
+#include "map/IMapView.h"
 
 class QMenuBar;
 class QTabWidget;
@@ -27,7 +28,7 @@ class CMapToolBar;
 class IMapDialogs;
 class IPrompter;
 
-class CMapPropSheet : public QWidget {
+class CMapPropSheet : public QWidget, public IMapView {
     Q_OBJECT
   public:
     // Sends one page's whole map to everybody; false when it could not be
@@ -63,6 +64,12 @@ class CMapPropSheet : public QWidget {
     // Sends a page's whole map (the edits' and "Mapを送信する(&S)"'s send).
     void SendMap(CMapPageView& view);
 
+    // IMapView: a received map was applied to the book. Shows the window
+    // without taking the keyboard focus, adds the page's tab, switches to it,
+    // grows the window for far cells and repaints, as the report asks.
+    bool IsMapWindowShown() const override { return isVisible(); }
+    void OnMapReceived(const MapReceiveReport& report) override;
+
     // A window menu command by number (MapCommandIds.h).
     bool RunCommand(int id);
 
@@ -87,6 +94,9 @@ class CMapPropSheet : public QWidget {
     void ShowActiveState();
     void NewMap();
     void OpenMapFile(CMapPageView& view);
+    // Makes the view's client area at least `growth` (each non-zero
+    // dimension), keeping the window's position and staying on the screen.
+    void Grow(CMapPageView& view, const MapGrowth& growth);
     void SaveMapFile(CMapPageView& view);
 
     CMapBook& book_;
