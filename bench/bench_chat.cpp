@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "chat/CChatLog.h"
-#include "chat/CRtfReader.h"
-#include "chat/CRtfWriter.h"
-#include "chat/ILogControl.h"
 #include "net/MsgType.h"
+#include "platform/CRtfReader.h"
+#include "platform/CRtfWriter.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
+#include "platform/ILogControl.h"
 
 namespace yarrow {
 namespace {

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "chat/ChatLineText.h"
-#include "chat/ILogControl.h"
 #include "chat/RtfText.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
+#include "platform/ILogControl.h"
 #include "platform/ProgramFolder.h"
 
 namespace yarrow {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "chat/CChatLog.h"
-#include "chat/ILogControl.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "platform/ILogControl.h"
 #include "support/FixedClock.h"
 
 namespace yarrow {

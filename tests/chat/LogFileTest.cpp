@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "chat/CChatLog.h"
-#include "chat/CRtfReader.h"
-#include "chat/CRtfWriter.h"
-#include "chat/ILogControl.h"
 #include "chat/LogFiles.h"
 #include "net/MsgType.h"
+#include "platform/CRtfReader.h"
+#include "platform/CRtfWriter.h"
 #include "platform/Cp932.h"
+#include "platform/ILogControl.h"
 #include "support/FixedClock.h"
 
 namespace yarrow {

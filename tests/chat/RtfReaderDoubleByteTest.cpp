@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "chat/CRtfReader.h"
 #include "chat/RtfText.h"
+#include "platform/CRtfReader.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {

@@ -6,12 +6,12 @@
 #include <random>
 
 #include "chat/CChatLog.h"
-#include "chat/CRtfReader.h"
-#include "chat/CRtfWriter.h"
-#include "chat/ILogControl.h"
 #include "net/MsgType.h"
+#include "platform/CRtfReader.h"
+#include "platform/CRtfWriter.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
+#include "platform/ILogControl.h"
 
 namespace yarrow {
 namespace {
@@ -156,8 +156,9 @@ TEST(RtfReader, HostileInputNeverCrashesAndStaysBounded) {
             bytes += r.text.size();
             EXPECT_GE(r.format.halfPoints, 1);
             EXPECT_LE(r.format.halfPoints, 1638);
-            if (r.format.color)
+            if (r.format.color) {
                 EXPECT_LE(*r.format.color, 0xFFFFFFu);
+            }
         }
         EXPECT_LE(bytes, 4 * in.size() + 4);
         EXPECT_LE(runs.size(), in.size() + 1);

@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "chat/CChatLog.h"
-#include "chat/CRtfReader.h"
 #include "net/MsgType.h"
+#include "platform/CRtfReader.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
 #include "platform/qt/CLogWidget.h"

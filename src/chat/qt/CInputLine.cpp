@@ -151,8 +151,8 @@ QMenu* CInputLine::BuildContextMenu(QWidget* parent) {
     cutAction->setEnabled(selected);
     QAction* pasteAction =
         menu->addAction(QStringLiteral("貼り付け(&V)\tCtrl+V"), this, &QTextEdit::paste);
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    pasteAction->setEnabled(data != nullptr && canInsertFromMimeData(data));
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    pasteAction->setEnabled(clipboard != nullptr && canInsertFromMimeData(clipboard));
     return menu;
 }
 

@@ -9,7 +9,7 @@
 #include <QTextDocument>
 #include <cmath>
 
-#include "chat/CRtfWriter.h"
+#include "platform/CRtfWriter.h"
 
 namespace yarrow {
 

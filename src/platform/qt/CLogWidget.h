@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "chat/CRtfReader.h"
-#include "chat/ILogControl.h"
+#include "platform/CRtfReader.h"
+#include "platform/ILogControl.h"
 
 class QContextMenuEvent;
 class QMenu;

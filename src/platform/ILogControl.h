@@ -1,5 +1,5 @@
 #pragma once
-// The chat log as the core sees it: a control that only ever grows by whole
+// The rich log control as the core sees it: a control that only ever grows by whole
 // RTF documents (one per line) and can stream its whole content out.
 // Implemented by the Qt log widget; tests use a recording fake.
 

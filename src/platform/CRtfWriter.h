@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "chat/CRtfReader.h"
+#include "platform/CRtfReader.h"
 
 namespace yarrow {
 

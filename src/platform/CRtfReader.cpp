@@ -1,4 +1,4 @@
-#include "chat/CRtfReader.h"
+#include "platform/CRtfReader.h"
 
 #include <algorithm>
 #include <cctype>

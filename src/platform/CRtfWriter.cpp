@@ -1,4 +1,4 @@
-#include "chat/CRtfWriter.h"
+#include "platform/CRtfWriter.h"
 
 #include <algorithm>
 #include <cstdio>
