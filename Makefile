@@ -1,32 +1,47 @@
 # Yarrow: `make run` sets up, builds and starts the program; `make test` sets up,
-# builds and runs every test headless.
+# builds and runs every test headless. Only `make deps` and the first `run` or
+# `test` install packages; `make build` configures only when nothing is
+# configured yet.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+DEPS_STAMP := $(BUILD)/.deps-installed
 
-.PHONY: all setup configure build run test bench fuzz format clean
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
-setup:
+deps:
 	@bash scripts/setup.sh
+	@mkdir -p $(BUILD) && touch $(DEPS_STAMP)
 
-configure: setup
+$(DEPS_STAMP):
+	@$(MAKE) --no-print-directory deps
+
+$(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
-build: configure
+# Reconfigures on request (new CMAKE_FLAGS); the build reconfigures by itself
+# when a CMakeLists.txt changes.
+configure:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: $(DEPS_STAMP)
+	@$(MAKE) --no-print-directory build
 	$(BUILD)/bin/yarrow
 
-test: build
+test: $(DEPS_STAMP)
+	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: $(DEPS_STAMP)
+	@$(MAKE) --no-print-directory build
 	@bash scripts/bench.sh $(BUILD)
 
-fuzz: setup
+fuzz: $(DEPS_STAMP)
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
 	    -DYARROW_BUILD_FUZZ=ON -DYARROW_BUILD_TESTS=OFF -DYARROW_BUILD_BENCH=OFF
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder fuzz_general_dice

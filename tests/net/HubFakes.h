@@ -49,14 +49,14 @@ class FakeConnection : public IHubConnection {
 
 class FakeListener : public IHubListener {
   public:
-    bool Listen(int port, std::string& errorText, int& errorCode) override {
+    bool Listen(int wanted, std::string& errorText, int& errorCode) override {
         if (fail) {
             errorText = "address in use";
             errorCode = 98;
             return false;
         }
         listening = true;
-        this->port = port;
+        port = wanted;
         return true;
     }
     void StopListening() override { listening = false; }
