@@ -94,7 +94,7 @@ QStringList Messages(const test::ScriptedPrompter& prompter) {
     return messages;
 }
 
-CTileRecord LabelledTile(std::int32_t color, const std::string& label) {
+[[maybe_unused]] CTileRecord LabelledTile(std::int32_t color, const std::string& label) {
     CTileRecord tile;
     tile.TileColor = color;
     tile.LabelColor = 0x0000FF;
@@ -640,7 +640,8 @@ class MapPageQtTest : public QObject {
         const std::string path = f.dir.File("field.map");
         f.dialogs->saveNames.push_back(path);
         QVERIFY(f.sheet->RunCommand(mapcmd::kSaveMap));
-        QCOMPARE(Messages(f.prompter).back(), QStringLiteral("現在のタイル状態を保存しました|保存"));
+        QCOMPARE(Messages(f.prompter).back(),
+                 QStringLiteral("現在のタイル状態を保存しました|保存"));
         QCOMPARE(f.Page().LastFileName(), std::string("field.map"));
         QVERIFY(!test::TempDir::Read(path).empty());
         QCOMPARE(f.sent.size(), std::size_t{0});
