@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         SenderCase{"Pass", [](CCardSender& s) { s.PassCards(5, kTwo); }, PassCard, 5, kTwo, false},
         SenderCase{"Shuffle", [](CCardSender& s) { s.ShuffleDeck(); }, ShuffleDeck, 0, {}, true},
         SenderCase{"ResetGrave", [](CCardSender& s) { s.ResetGrave(); }, ResetGrave, 0, {}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CardSender, NothingGoesOutWithoutAMemberOrCards) {
     test::FakeCardHost host;

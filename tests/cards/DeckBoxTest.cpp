@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Cards, AttributeTest,
                                                          {"Attribute=4", "Attr0=N0", "Attr1=N1",
                                                           "attr2=N2", "ATTR3=N3"},
                                                          true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(DeckBoxTest, AttributeNamesWrapAt65536AndStopAtTheCount) {
     ASSERT_TRUE(Load({"[DeckSet]", "0=S", "[S]", "CardNum=1", "0=X", "Attribute=2", "Attr0=Up"}));
@@ -290,7 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
         UnusableCase{"DeckNumZero", {"[DeckSet]", "0=S", "[S]", "CardNum=2", "DeckNum=0"}},
         UnusableCase{"AttributesHuge",
                      {"[DeckSet]", "0=S", "[S]", "CardNum=2", "0=a", "Attribute=2000000000"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(DeckBoxTest, AnUnusableSetLeavesNoDeckUntilAGoodOneIsSelected) {
     ASSERT_TRUE(

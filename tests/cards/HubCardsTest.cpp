@@ -399,7 +399,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"PassOthersCards", PassCard, 2, {"theirs0", "mine2", "mine1"}, 1},
         HostileCase{"PassTheSameCardTwice", PassCard, 2, {"mine0", "mine0"}, 1},
         HostileCase{"PassToSelf", PassCard, 1, {"mine0", "mine1"}, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace yarrow
