@@ -3,13 +3,14 @@
 namespace yarrow {
 
 void CArchiveWriter::U16(std::uint16_t value) {
-    U8(static_cast<std::uint8_t>(value & 0xFF));
-    U8(static_cast<std::uint8_t>(value >> 8));
+    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    out_.append(bytes, 2);
 }
 
 void CArchiveWriter::U32(std::uint32_t value) {
-    U16(static_cast<std::uint16_t>(value & 0xFFFF));
-    U16(static_cast<std::uint16_t>(value >> 16));
+    const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+                           static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)};
+    out_.append(bytes, 4);
 }
 
 void CArchiveWriter::I32(std::int32_t value) {

@@ -86,6 +86,9 @@ void CMsg::Encode(std::string& out) const {
             WriteMap(w, Recipients, [&](std::int32_t id) { w.I32(id); });
             break;
         case PayloadKind::Map:
+            // A full page is two megabytes: room for every entry with a short
+            // text up front saves growing the buffer a dozen times.
+            out.reserve(out.size() + 4 + Units.size() * (13 + 8) + Tiles.size() * (15 + 8));
             WriteMap(w, Units, [&](const CUnitRecord& u) {
                 w.U8(u.Flags);
                 w.I32(u.UnitColor);
