@@ -1,17 +1,20 @@
 #include <QAction>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <QtTest>
 
-#include "map/CMapPage.h"
-#include "net/CMsg.h"
 #include <QScreen>
+#include "map/CMapPage.h"
 #include "map/MapQtFakes.h"
 #include "map/SnapshotBmp.h"
 #include "map/qt/CChipDlg.h"
@@ -21,6 +24,7 @@
 #include "map/qt/CMapToolBar.h"
 #include "map/qt/CUnitDlg.h"
 #include "map/qt/MapCommandIds.h"
+#include "net/CMsg.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
 #include "platform/qt/QtCp932.h"
@@ -715,6 +719,92 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.View()->MapNumber(), 3);
         QVERIFY(!f.sheet->View(0)->Page().HexShape());
         QVERIFY(!typed.notice.empty());
+    }
+
+    void tipsScrollingAndFocusLoss() {
+        Fixture f;
+        f.Page().AddUnit(3, 2, false, 0, Sjis("騎士") + "\r\nHP 12");
+        f.View()->Refresh();
+        QHelpEvent help(QEvent::ToolTip, f.At(3, 2), f.Viewport()->mapToGlobal(f.At(3, 2)));
+        QApplication::sendEvent(f.Viewport(), &help);
+        QCOMPARE(QToolTip::text(), QStringLiteral("騎士\nHP 12"));
+        QToolTip::hideText();
+
+        // One line to the right in hex direction 0 moves two columns, and the
+        // unit's cell moves with it.
+        QScrollBar* bar = f.View()->horizontalScrollBar();
+        QCOMPARE(bar->singleStep(), 2);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.Page().ScrollColumn(), 2);
+        QCOMPARE(bar->value(), 2);
+        QVERIFY(f.Page().CellBox(1, 2).IsEmpty());
+        // A thumb dropped on an odd column lands on the next even one.
+        bar->setValue(5);
+        QCOMPARE(f.Page().ScrollColumn(), 6);
+        QCOMPARE(bar->value(), 6);
+        f.View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.Page().ScrollRow(), 1);
+        bar->setValue(0);
+        f.View()->verticalScrollBar()->setValue(0);
+        // A wheel notch down scrolls three rows; with Shift, three column
+        // steps (six columns on the staggered axis).
+        QWheelEvent down(QPointF(50, 50), f.Viewport()->mapToGlobal(QPointF(50, 50)), {},
+                         QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.Viewport(), &down);
+        QCOMPARE(f.Page().ScrollRow(), 3);
+        QCOMPARE(f.View()->verticalScrollBar()->value(), 3);
+        QWheelEvent across(QPointF(50, 50), f.Viewport()->mapToGlobal(QPointF(50, 50)), {},
+                           QPoint(0, -120), Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase,
+                           false);
+        QApplication::sendEvent(f.Viewport(), &across);
+        QCOMPARE(f.Page().ScrollColumn(), 6);
+        f.Page().Scroll(ScrollAxis::Horizontal, ScrollAction::ToStart);
+        f.Page().Scroll(ScrollAxis::Vertical, ScrollAction::ToStart);
+        f.View()->Refresh();
+
+        // Losing the focus during an item drag ends it: the release drops
+        // nothing.
+        f.View()->setFocus();
+        f.Press(3, 2);
+        QVERIFY(f.Page().Dragging());
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(f.View(), &out);
+        QVERIFY(!f.Page().Dragging());
+        f.Release(6, 6);
+        QVERIFY(f.Page().HasItem(3, 2));
+        QCOMPARE(f.sent.size(), std::size_t{0});
+    }
+
+    void tileLimitIsToldOncePerGesture() {
+        Fixture f;
+        f.sheet->ToolBar()->ShapeButton()->click();  // square cells
+        QVERIFY(!f.Page().HexShape());
+        // Every cell but (255,255) has a tile; (253,253) is emptied again.
+        f.Page().FillRectangle({0, 0}, {255, 255}, false);
+        QCOMPARE(f.Page().Tiles().size(), kMaxTiles);
+        QVERIFY(!f.Page().HasTile(255, 255));
+        f.Page().DeleteTile(253, 253);
+        f.Page().Scroll(ScrollAxis::Horizontal, ScrollAction::ToEnd);
+        f.Page().Scroll(ScrollAxis::Vertical, ScrollAction::ToEnd);
+        f.View()->Refresh();
+        QVERIFY(f.Page().IsCellVisible(255, 255));
+        f.prompter.prompts.clear();
+        f.ChooseTool(1);
+        f.Page().SetFillColor(0x0000FF);
+        f.Press(253, 253);  // the last tile that fits
+        f.Move(255, 255);   // refused, told
+        f.Move(254, 254);   // a recolour is always allowed
+        f.Move(255, 255);   // refused again, not told again
+        f.Release(255, 255);
+        QCOMPARE(f.Page().TileAt(253, 253)->TileColor, 0x0000FF);
+        QCOMPARE(f.Page().TileAt(254, 254)->TileColor, 0x0000FF);
+        QVERIFY(!f.Page().HasTile(255, 255));
+        QCOMPARE(Messages(f.prompter),
+                 QStringList{QStringLiteral("65535個以上のタイルを塗ることはできません|Yarrow")});
+        // The next gesture tells again.
+        f.Press(255, 255);
+        f.Release(255, 255);
+        QCOMPARE(f.prompter.prompts.size(), std::size_t{2});
     }
 
     void escapeAndCloseOnlyHide() {

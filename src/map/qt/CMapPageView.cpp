@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "map/SnapshotBmp.h"
 #include "map/qt/CChipDlg.h"
@@ -61,10 +63,17 @@ CMapPageView::CMapPageView(CMapPage& page, IPrompter& prompter, IMapDialogs& dia
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setMouseTracking(true);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { OnScrolled(ScrollAxis::Horizontal, value); });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { OnScrolled(ScrollAxis::Vertical, value); });
+    const struct {
+        QScrollBar* bar;
+        ScrollAxis axis;
+    } bars[] = {{horizontalScrollBar(), ScrollAxis::Horizontal},
+                {verticalScrollBar(), ScrollAxis::Vertical}};
+    for (const auto& b : bars) {
+        connect(b.bar, &QScrollBar::actionTriggered, this,
+                [this, b](int action) { OnScrollAction(b.axis, b.bar, action); });
+        connect(b.bar, &QScrollBar::valueChanged, this,
+                [this, b](int value) { OnScrolled(b.axis, value); });
+    }
     SyncScrollBars();
     UpdateCursor();
 }
@@ -197,6 +206,61 @@ void CMapPageView::OnScrolled(ScrollAxis axis, int value) {
     // The page keeps a staggered axis on even positions.
     SyncScrollBars();
     if (moved) {
+        InvalidateAll();
+    }
+}
+
+void CMapPageView::OnScrollAction(ScrollAxis axis, QScrollBar* bar, int action) {
+    ScrollAction step = ScrollAction::Thumb;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            step = ScrollAction::LineForward;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            step = ScrollAction::LineBack;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            step = ScrollAction::PageForward;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            step = ScrollAction::PageBack;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            step = ScrollAction::ToStart;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            step = ScrollAction::ToEnd;
+            break;
+        case QAbstractSlider::SliderMove:
+            step = ScrollAction::Thumb;
+            break;
+        default:
+            return;
+    }
+    // The page's own rules decide where a step lands; the bar follows.
+    const bool moved = page_.Scroll(axis, step, bar->sliderPosition());
+    bar->setSliderPosition(page_.ScrollPosition(axis));
+    if (moved) {
+        InvalidateAll();
+    }
+}
+
+void CMapPageView::wheelEvent(QWheelEvent* event) {
+    // Three lines per notch, along the axis the wheel (or Shift) picks.
+    const QPoint delta = event->angleDelta();
+    const bool across = delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier);
+    wheelDelta_ += delta.x() != 0 ? delta.x() : delta.y();
+    const int notches = wheelDelta_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelDelta_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    const ScrollAxis axis = across ? ScrollAxis::Horizontal : ScrollAxis::Vertical;
+    bool moved = false;
+    for (int i = 0; i < 3 * std::abs(notches); ++i) {
+        moved |=
+            page_.Scroll(axis, notches > 0 ? ScrollAction::LineBack : ScrollAction::LineForward);
+    }
+    event->accept();
+    if (moved) {
+        SyncScrollBars();
         InvalidateAll();
     }
 }

@@ -19,6 +19,7 @@
 #include "map/qt/CMapToolBar.h"
 
 class QMenu;
+class QScrollBar;
 
 namespace yarrow {
 
@@ -78,6 +79,7 @@ class CMapPageView : public QAbstractScrollArea {
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void InvalidateAll();
@@ -86,6 +88,9 @@ class CMapPageView : public QAbstractScrollArea {
     // Renders what is invalid into the surface.
     void Flush();
     void SyncScrollBars();
+    // A scroll bar's button, page or thumb action, by the page's rules.
+    void OnScrollAction(ScrollAxis axis, QScrollBar* bar, int action);
+    // A value set on a bar by other means counts as a thumb position.
     void OnScrolled(ScrollAxis axis, int value);
     void UpdateCursor();
     // Shows a result's message; true when the page changed.
@@ -119,6 +124,7 @@ class CMapPageView : public QAbstractScrollArea {
     bool leftPressed_ = false;
     bool limitToldThisGesture_ = false;
     bool syncingBars_ = false;
+    int wheelDelta_ = 0;
 };
 
 }  // namespace yarrow
