@@ -413,6 +413,26 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.sent.size(), std::size_t{2});
     }
 
+    void itemLimitRefusesNewItemsBeforeTheDialog() {
+        Fixture f;
+        for (int c = 0; c < kMapSide; ++c)
+            for (int r = 0; r < kMapSide && f.Page().Units().size() < kMaxItems; ++r)
+                f.Page().AddUnit(c, r, false, 0, "x");
+        QCOMPARE(f.Page().Units().size(), kMaxItems);
+        QVERIFY(!f.Page().HasItem(255, 255));
+        f.Page().SetContextCell({255, 255});
+        QVERIFY(f.View()->RunCommand(mapcmd::kAddUnit));
+        QCOMPARE(f.dialogs->runs, 0);
+        QCOMPARE(Messages(f.prompter),
+                 QStringList{QStringLiteral("65535個以上のシンボルを置くことはできません|Yarrow")});
+        // A copy by Ctrl-drag is refused the same way and still sends.
+        f.Press(1, 1, Qt::ControlModifier);
+        f.Release(255, 255, Qt::ControlModifier);
+        QCOMPARE(f.Page().Units().size(), kMaxItems);
+        QCOMPARE(f.prompter.prompts.size(), std::size_t{2});
+        QCOMPARE(f.sent.size(), std::size_t{1});
+    }
+
     void doubleClickTurnsUnitsOnly() {
         Fixture f;
         f.Page().AddUnit(3, 3, false, 0, "U");
