@@ -14,7 +14,9 @@ namespace {
 std::optional<std::string> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                                          const QString& suffix, const QString& filter,
                                          const QString& initialName) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, mode == QFileDialog::AcceptOpen
+                                   ? QStringLiteral("開く")
+                                   : QStringLiteral("名前を付けて保存"));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);

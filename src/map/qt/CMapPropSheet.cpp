@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "map/CChipFile.h"
@@ -375,6 +376,24 @@ void CMapPropSheet::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void CMapPropSheet::showEvent(QShowEvent* event) {
+    if (!shownBefore_ && centreOn_ != nullptr) {
+        const QPoint centre = centreOn_->mapToGlobal(centreOn_->rect().center());
+        QRect placed(centre - QPoint(width() / 2, height() / 2), frameGeometry().size());
+        // Centred, but never pushed off the screen by a view near its edge.
+        if (const QScreen* shownOn = centreOn_->screen()) {
+            const QRect free = shownOn->availableGeometry();
+            placed.moveLeft(std::clamp(placed.left(), free.left(),
+                                       std::max(free.left(), free.right() - placed.width() + 1)));
+            placed.moveTop(std::clamp(placed.top(), free.top(),
+                                      std::max(free.top(), free.bottom() - placed.height() + 1)));
+        }
+        move(placed.topLeft());
+    }
+    shownBefore_ = true;
+    QWidget::showEvent(event);
 }
 
 void CMapPropSheet::closeEvent(QCloseEvent* event) {

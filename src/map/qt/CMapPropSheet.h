@@ -9,6 +9,7 @@
 // it even while the window is hidden); the window keeps one view per page.
 // Whatever a view edits reaches the others through the send hook.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@
 
 #include "map/CMapBook.h"
 #include "map/IMapView.h"
+#include "map/qt/IMapDialogs.h"
 
 class QMenuBar;
 class QTabWidget;
@@ -25,7 +27,6 @@ namespace yarrow {
 
 class CMapPageView;
 class CMapToolBar;
-class IMapDialogs;
 class IPrompter;
 
 class CMapPropSheet : public QWidget, public IMapView {
@@ -49,6 +50,8 @@ class CMapPropSheet : public QWidget, public IMapView {
     ~CMapPropSheet() override;
 
     void SetSendHook(SendHook send) { send_ = std::move(send); }
+    // The first time the window is shown it is centred on this widget.
+    void CentreOnFirstShow(QWidget* widget) { centreOn_ = widget; }
 
     CMapBook& Book() { return book_; }
     // The page with this number, created with its tab (last, not made
@@ -86,6 +89,7 @@ class CMapPropSheet : public QWidget, public IMapView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     CMapPageView* AddView(CMapPage& page);
@@ -110,6 +114,8 @@ class CMapPropSheet : public QWidget, public IMapView {
     CMapToolBar* toolBar_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     int mapTab_ = -1;
+    QPointer<QWidget> centreOn_;
+    bool shownBefore_ = false;
 };
 
 }  // namespace yarrow
