@@ -44,7 +44,7 @@ bench: $(DEPS_STAMP)
 fuzz: $(DEPS_STAMP)
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
 	    -DYARROW_BUILD_FUZZ=ON -DYARROW_BUILD_TESTS=OFF -DYARROW_BUILD_BENCH=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder fuzz_general_dice
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder fuzz_general_dice fuzz_map_file
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
