@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <string>
 
-#include "chart/IChartHost.h"
 #include "chart/qt/CChartWindow.h"
 #include "net/CMsg.h"
+#include "net/ISessionPort.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 
@@ -16,15 +16,18 @@ namespace {
 
 using namespace yarrow;
 
-class QuietHost final : public IChartHost {
+class QuietSession final : public ISessionPort {
   public:
     bool IsConnected() const override { return false; }
     std::int32_t MyID() const override { return 1; }
     std::string MyName() const override { return "bench"; }
-    bool DoSerialize(CMsg&) override { return false; }
+    std::int32_t MyColor() const override { return 0; }
+    std::string SpeakerName() const override { return "bench"; }
+    bool SendChat(const std::string&, const std::string&, std::int32_t, std::int32_t) override {
+        return false;
+    }
     bool SendText(const std::string&, std::int32_t) override { return false; }
-    bool IsAutoChartShow() const override { return true; }
-    void AppendNoticeLine(const std::string&) override {}
+    bool DoSerialize(const CMsg&) override { return false; }
 };
 
 class SilentPrompter final : public IPrompter {
@@ -46,13 +49,13 @@ CMsg LargestChart() {
 }
 
 void BM_ApplyLargestChart(benchmark::State& state) {
-    QuietHost host;
+    QuietSession session;
     SilentPrompter prompter;
-    CChartWindow window(host, prompter);
+    CChartWindow window(session, prompter);
     window.show();
     const CMsg msg = LargestChart();
     for (auto _ : state) {
-        window.ReceiveChart(msg);
+        window.ApplyChart(msg);
         QApplication::processEvents();
     }
 }

@@ -6,21 +6,27 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <optional>
 
 #include "app/CMainFrame.h"
 #include "app/CStatusPanes.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
-#include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "cards/CHubCardState.h"
 #include "chart/qt/CChartWindow.h"
 #include "chat/CChatLog.h"
+#include "chat/CCountdown.h"
+#include "chat/CDebugCodes.h"
 #include "chat/CMemberList.h"
 #include "chat/CTraceLog.h"
+#include "chat/CommandIds.h"
 #include "chat/qt/CChatCommands.h"
 #include "chat/qt/CConnectDialog.h"
 #include "chat/qt/CInputLine.h"
@@ -57,7 +63,28 @@ constexpr int kCallBeepHertz = 800;
 constexpr int kCallBeepMs = 300;
 constexpr int kCallBeepGapMs = 50;
 
-constexpr int kMemberCheckTimer = 3;
+// The scroll codes of the debug scroll trace, as the log's scroll bar
+// actions map onto them; end-of-scroll has no action and is never traced.
+int ScrollCode(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            return 0;
+        case QAbstractSlider::SliderSingleStepAdd:
+            return 1;
+        case QAbstractSlider::SliderPageStepSub:
+            return 2;
+        case QAbstractSlider::SliderPageStepAdd:
+            return 3;
+        case QAbstractSlider::SliderMove:
+            return 5;
+        case QAbstractSlider::SliderToMinimum:
+            return 6;
+        case QAbstractSlider::SliderToMaximum:
+            return 7;
+        default:
+            return 4;
+    }
+}
 
 }  // namespace
 
@@ -102,15 +129,26 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     // The dice generator starts from the time, like every connection later.
     RandomSeed(static_cast<std::uint32_t>(std::time(nullptr)));
     plugins_ = std::make_unique<CPluginRegistry>(folder + "Plugin");
-    roller_ = std::make_unique<CDiceRoller>(*this, CMersenneTwister::Process(),
+    roller_ = std::make_unique<CDiceRoller>(*this, *log_, *this, CMersenneTwister::Process(),
                                             folder + "Chart.ini", plugins_.get());
     countdown_ = std::make_unique<CCountdown>(*this, *this);
-    debug_ = std::make_unique<CDebugCodes>(*this);
     trace_ = std::make_unique<CTraceLog>(clock_, folder);
 
     players_ = new CPlayerListView;
     players_->SetPrompter(&prompter_);
     frame.SetMemberListPane(players_);
+
+    CDebugCodes::Hooks debugHooks;
+    debugHooks.mapFigures = [this] { return MapStatistics(); };
+    debugHooks.hubMembers = [this]() -> std::optional<std::vector<CMember>> {
+        if (COwnedHub* hub = ServingHub())
+            return hub->Members();
+        return std::nullopt;
+    };
+    debugHooks.showMembers = [this](const std::vector<CMember>& members) {
+        players_->RebuildMembers(members);
+    };
+    debug_ = std::make_unique<CDebugCodes>(*log_, *trace_, std::move(debugHooks));
 
     // Every hub reads the deck sets of the program folder when it is made;
     // its deck shuffles with the program's one generator.
@@ -123,7 +161,7 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     socket_ = std::make_unique<CChatSocket>();
     socket_->SetDialogParent(&frame);
     session_ = std::make_unique<CClientSession>(
-        CClientSession::Deps{*socket_, *hubFactory_, prompter_, *this, *players_, *this, *this,
+        CClientSession::Deps{*socket_, *hubFactory_, prompter_, *log_, *players_, *this, *this,
                              clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
     socket_->SetSession(session_.get());
 
@@ -133,11 +171,13 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     });
 
     CYarrowView* view = frame.ChatView();
+    // The handle field is the one name this member has; the session's leave
+    // notice follows it as the user edits it.
+    connect(view->HandleNameField(), &QLineEdit::textChanged, this,
+            [this](const QString& text) { session_->SetMyName(ToCp932(text).text); });
     CInputLine* input = Input();
     if (input != nullptr) {
-        input->Attach(this, debug_.get());
-        input->SetManagesHeight(false);
-        connect(input, &CInputLine::LineBreaksChanged, view, &CYarrowView::SetInputLineBreaks);
+        input->Attach(this, log_, debug_.get());
         connect(input, &CInputLine::BufferIndicatorChanged, this, [this](const QString& text) {
             frame_->StatusPanes().SetText(StatusPane::Buffer, text);
         });
@@ -166,6 +206,7 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     logWidget->SetContextMenuProvider([this, logWidget](QWidget* parent) {
         return commands_->BuildLogContextMenu(logWidget, parent);
     });
+    WireScrollTrace();
 
     connect(players_, &CPlayerListView::WhisperRequested, this,
             [this](std::int32_t id) { ShowWhisperWindow(id); });
@@ -177,6 +218,29 @@ void CChatController::BuildObjects(CMainFrame& frame) {
         if (session_)
             session_->Disconnect(true);
     });
+}
+
+void CChatController::WireScrollTrace() {
+    CYarrowView* view = frame_->ChatView();
+    const auto traced = [this] { return debug_->IsOn(CDebugCodes::kScrollTrace); };
+    for (QTextEdit* edit : {static_cast<QTextEdit*>(view->LogControl()), view->InputLine()}) {
+        QScrollBar* bar = edit->verticalScrollBar();
+        connect(bar, &QScrollBar::actionTriggered, this, [this, bar, traced](int action) {
+            if (traced())
+                frame_->SetCaption(
+                    CDebugCodes::ScrollTitleText(bar->sliderPosition(), ScrollCode(action)));
+        });
+    }
+    CLogWidget* log = view->LogControl();
+    connect(log->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this, log, traced](int value) {
+                if (!traced())
+                    return;
+                const QRect caret = log->cursorRect();
+                frame_->StatusPanes().SetText(
+                    StatusPane::Message,
+                    FromCp932(CDebugCodes::ScrollStatusText(value, caret.x(), caret.y())));
+            });
 }
 
 void CChatController::ApplySettings(const CSettings& settings) {
@@ -201,13 +265,22 @@ void CChatController::CreateWindows(CMainFrame& frame) {
     maps_ = std::make_unique<CMapBook>(
         [this] { return CMapBook::InitialSettingsFrom(CSettings(app_.SettingsPath())); });
     chart_ = new CChartWindow(*this, prompter_, &frame);
+    chart_->SetCentreOn(view);
     view->SetModelessWindow(ModelessWindow::Chart, chart_);
     whisper_ = new CWhisperWindow(&frame);
-    whisper_->Attach(this, &players_->Members());
+    whisper_->Attach(this, log_, &players_->Members());
     view->SetModelessWindow(ModelessWindow::Whisper, whisper_);
 
-    dispatcher_ = std::make_unique<CDispatcher>(CDispatcher::Deps{
-        *session_, *this, *players_, *chart_, *this, *this, *this, prompter_, clock_});
+    CDispatcher::Deps deps{session_.get(), *this,     *log_,  *players_, *chart_, *this, *this,
+                           *this,          prompter_, clock_, {},        {},      {}};
+    // Questions wait until the record in hand is handled: their message box
+    // must not run inside the socket's reading.
+    deps.later = [this](std::function<void()> task) {
+        QTimer::singleShot(0, this, std::move(task));
+    };
+    deps.alertCall = [this] { AlertCall(); };
+    deps.autoChartShow = [this] { return autoChartShow_; };
+    dispatcher_ = std::make_unique<CDispatcher>(std::move(deps));
     session_->SetRecordHandler(dispatcher_.get());
 }
 
@@ -221,6 +294,12 @@ void CChatController::PaneInitialUpdates(CMainFrame& frame) {
 }
 
 void CChatController::RegisterCommands(CMainFrame& frame) {
+    // The debug command trace: every command above 0x7FFF, before it runs.
+    frame.SetCommandObserver([this](int id) {
+        const std::string trace = debug_->CommandTraceText(id, 0);
+        if (!trace.empty())
+            log_->AppendNoticeLine(trace);
+    });
     CCommandRouter& router = frame.Router();
     router.SetHandler(
         cmd::kConnect, [this] { OnConnectCommand(); },
@@ -327,6 +406,10 @@ void CChatController::RunMemberListCommand() {
     RunMaintenanceCommand(*this, players_->Members());
 }
 
+void CChatController::AppendNoticeLine(const std::string& text) {
+    log_->AppendNoticeLine(text);
+}
+
 void CChatController::UpdateMaintenanceItem() {
     QAction* item = frame_->Action(cmd::kResetMemberList);
     if (item == nullptr)
@@ -338,74 +421,56 @@ void CChatController::UpdateMaintenanceItem() {
 }
 
 // ---------------------------------------------------------------------------
-// Sending and the log
-
-bool CChatController::SendChat(const std::string& name, const std::string& text, std::int32_t color,
-                               std::int32_t type) {
-    return session_->SendChat(name, text, color, type);
-}
-
-bool CChatController::SendText(const std::string& text, std::int32_t type) {
-    return session_->SendText(text, type);
-}
-
-bool CChatController::DoSerialize(CMsg& msg) {
-    return session_->IsConnected() && session_->DoSerialize(msg);
-}
-
-void CChatController::AppendChatLine(const std::string& name, const std::string& text,
-                                     std::int32_t color, std::int32_t type) {
-    log_->SetColorOff(debug_->IsOn(CDebugCodes::kNamesInColorZero));
-    log_->AppendChatLine(name, text, static_cast<std::uint32_t>(color), type);
-}
-
-void CChatController::AppendNoticeLine(const std::string& text) {
-    log_->AppendNoticeLine(text);
-}
-
-void CChatController::CloseTextLog() {
-    log_->StopTextLog();
-}
+// The session port
 
 bool CChatController::IsConnected() const {
-    return session_ && session_->IsConnected();
-}
-bool CChatController::IsConnected() {
     return session_ && session_->IsConnected();
 }
 std::int32_t CChatController::MyID() const {
     return session_ ? session_->MyID() : -1;
 }
 std::string CChatController::MyName() const {
-    return session_ ? session_->MyName() : "";
+    return ToCp932(frame_->ChatView()->HandleNameField()->text()).text;
 }
 std::int32_t CChatController::MyColor() const {
     return session_ ? session_->MyColor() : 0;
 }
-std::int32_t CChatController::MyColor() {
-    return session_ ? session_->MyColor() : 0;
-}
-std::string CChatController::SpeakerName() {
-    return commands_->SpeakerName();
-}
 std::string CChatController::SpeakerName() const {
     return commands_->SpeakerName();
 }
-
-// ---------------------------------------------------------------------------
-// The view and the frame
+bool CChatController::SendChat(const std::string& name, const std::string& text, std::int32_t color,
+                               std::int32_t type) {
+    return session_->SendChat(name, text, color, type);
+}
+bool CChatController::SendText(const std::string& text, std::int32_t type) {
+    return session_->SendText(text, type);
+}
+bool CChatController::DoSerialize(const CMsg& msg) {
+    return session_->IsConnected() && session_->DoSerialize(msg);
+}
+bool CChatController::DoSerialize(CMsg& msg) {
+    return DoSerialize(static_cast<const CMsg&>(msg));
+}
 
 void CChatController::RememberFocus() {
     focusBefore_ = QApplication::focusWidget();
 }
 
 void CChatController::RestoreFocus() {
-    if (focusBefore_)
+    // Back to the window the user was typing in, and the field within it.
+    if (focusBefore_) {
+        focusBefore_->window()->activateWindow();
         focusBefore_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
+// ---------------------------------------------------------------------------
+// The view and the frame
+
 void CChatController::AlertCall() {
-    frame_->showNormal();
+    // Only a minimised window is restored; a maximised one stays maximised.
+    if (frame_->isMinimized())
+        frame_->setWindowState(frame_->windowState() & ~Qt::WindowMinimized);
     frame_->raise();
     frame_->activateWindow();
     ISound& sound = app_.Sound();
@@ -413,10 +478,6 @@ void CChatController::AlertCall() {
         QTimer::singleShot(i * (kCallBeepMs + kCallBeepGapMs), this,
                            [&sound] { sound.Tone(kCallBeepHertz, kCallBeepMs); });
     }
-}
-
-void CChatController::StartMemberCheckTimer(int milliseconds) {
-    StartTimer(kMemberCheckTimer, milliseconds);
 }
 
 void CChatController::SetCaption(const std::string& text) {
@@ -429,9 +490,9 @@ void CChatController::SetConnectedMenu(bool connected) {
 }
 
 // ---------------------------------------------------------------------------
-// The roller's host
+// The dice controls
 
-bool CChatController::IsShiftDown() {
+bool CChatController::IsShiftDown() const {
     return CExpressionCombo::ShiftHeld();
 }
 
@@ -443,13 +504,13 @@ void CChatController::CancelCountdown() {
     countdown_->CancelCountdown();
 }
 
-std::int32_t CChatController::CountdownRemainingMs() {
+std::int32_t CChatController::CountdownRemainingMs() const {
     return countdown_->Remaining();
 }
 
 void CChatController::DrawCard(bool open) {
     if (!session_->IsConnected()) {
-        AppendNoticeLine(NotConnectedNotice());
+        log_->AppendNoticeLine(NotConnectedNotice());
         return;
     }
     // The hub decides what is drawn; the answer comes back as the record.
@@ -461,13 +522,13 @@ void CChatController::DrawCard(bool open) {
     session_->DoSerialize(msg);
 }
 
-std::string CChatController::ExpressionText() {
+std::string CChatController::ExpressionText() const {
     return CExpressionCombo(frame_->ChatView()->DiceCombo()).Text();
 }
-bool CChatController::IsExpressionPicked() {
+bool CChatController::IsExpressionPicked() const {
     return CExpressionCombo(frame_->ChatView()->DiceCombo()).IsPicked();
 }
-std::vector<std::string> CChatController::ExpressionEntries() {
+std::vector<std::string> CChatController::ExpressionEntries() const {
     return CExpressionCombo(frame_->ChatView()->DiceCombo()).Entries();
 }
 void CChatController::AddExpressionEntry(const std::string& text) {
@@ -475,40 +536,6 @@ void CChatController::AddExpressionEntry(const std::string& text) {
 }
 void CChatController::SelectExpressionEntry(int index) {
     CExpressionCombo(frame_->ChatView()->DiceCombo()).Select(index);
-}
-
-// ---------------------------------------------------------------------------
-// Debug codes
-
-std::string CChatController::LogColorTable() const {
-    return log_->LogColorTable();
-}
-
-std::string CChatController::LogControlRtf() const {
-    return frame_->ChatView()->LogControl()->StreamOutRtf();
-}
-
-bool CChatController::IsHosting() const {
-    return ServingHub() != nullptr;
-}
-
-std::vector<CMember> CChatController::HubMembers() const {
-    COwnedHub* hub = ServingHub();
-    return hub != nullptr ? hub->Members() : std::vector<CMember>{};
-}
-
-void CChatController::RebuildMemberView(const std::vector<CMember>& members) {
-    players_->RebuildMembers(members);
-}
-
-bool CChatController::OpenTraceLog() {
-    return trace_->Open();
-}
-bool CChatController::IsTraceLogOpen() const {
-    return trace_->FileOpen();
-}
-void CChatController::CloseTraceLog() {
-    trace_->Close();
 }
 
 // ---------------------------------------------------------------------------
@@ -520,10 +547,13 @@ bool CChatController::StartTimer(int timerId, int periodMs) {
         timer = new QTimer;
         connect(timer, &QTimer::timeout, this, [this, timerId] { OnTimer(timerId); });
     }
-    // The member check fires once; the countdown's timers repeat until killed.
-    timer->setSingleShot(timerId == kMemberCheckTimer);
     timer->start(periodMs);
     return true;
+}
+
+QTimer* CChatController::Timer(int timerId) const {
+    const auto it = timers_.find(timerId);
+    return it != timers_.end() ? it->second : nullptr;
 }
 
 void CChatController::KillTimer(int timerId) {
@@ -540,8 +570,7 @@ void CChatController::OnTimer(int timerId) {
         case CCountdown::kEndTimer:
             countdown_->OnEndTimer();
             break;
-        case kMemberCheckTimer:
-            KillTimer(kMemberCheckTimer);
+        case CDispatcher::kMemberCheckTimer:
             if (dispatcher_)
                 dispatcher_->OnMemberCheckTimer();
             break;
@@ -568,7 +597,7 @@ void CChatController::ReceiveMap(CMsg& msg) {
         mapView_->OnMapReceived(report);
     RestoreFocus();
     if (!report.notice.empty())
-        AppendNoticeLine(report.notice);
+        log_->AppendNoticeLine(report.notice);
 }
 
 std::vector<MapFigures> CChatController::MapStatistics() const {

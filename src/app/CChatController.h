@@ -3,8 +3,9 @@
 // connection (session, socket, the hub it may run), the dispatcher, the
 // roller with its plug-ins, the countdown, the debug codes and the modeless
 // windows, and wires them to the frame's widgets. Each feature's rules live in
-// its own objects; this class only answers their small interfaces with the
-// window's state and passes results on.
+// its own objects; this class answers the session port (who this member is,
+// sending) and the dice controls with the window's state, and passes results
+// on. The chat log (CChatLog) is every feature's log sink.
 
 #include <QObject>
 #include <QPointer>
@@ -13,17 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "chart/IChartHost.h"
-#include "chat/CCountdown.h"
 #include "chat/CDebugCodes.h"
-#include "chat/InputRules.h"
-#include "dice/IDiceHost.h"
+#include "dice/IDiceControls.h"
 #include "map/IMapHost.h"
 #include "net/DispatchTargets.h"
 #include "net/IHubOwner.h"
+#include "net/ISessionPort.h"
 #include "net/SessionTargets.h"
 #include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "platform/IWindowTimers.h"
 
 class QTimer;
 class QWidget;
@@ -35,6 +35,8 @@ class CChatCommands;
 class CChatLog;
 class CChatSocket;
 class CClientSession;
+class CCountdown;
+class CDebugCodes;
 class CDiceRoller;
 class CDiceTemplateView;
 class CDispatcher;
@@ -53,14 +55,10 @@ class CYarrowApp;
 struct CommandLineRequest;
 
 class CChatController final : public QObject,
-                              public IChatViewPort,
-                              public IChatLogTarget,
-                              public IChatViewTarget,
-                              public IFrameTarget,
-                              public IDiceHost,
-                              public IChartHost,
-                              public IDebugHost,
+                              public ISessionPort,
+                              public IDiceControls,
                               public IWindowTimers,
+                              public IFrameTarget,
                               public IHubOwner,
                               public IMapTarget,
                               public IMapHost,
@@ -87,66 +85,45 @@ class CChatController final : public QObject,
     // The map window that renders the book; without one a received map still
     // updates the book and its "updated" notice reaches the log.
     void SetMapView(IMapView* view) { mapView_ = view; }
+    CDebugCodes& DebugCodes() const { return *debug_; }
+    // The timer behind a window timer number (nullptr before its first start).
+    QTimer* Timer(int timerId) const;
 
-    // IChatViewPort, IDiceHost, IChartHost (shared operations).
-    bool SendChat(const std::string& name, const std::string& text, std::int32_t color,
-                  std::int32_t type) override;
-    bool SendText(const std::string& text, std::int32_t type) override;
-    bool DoSerialize(CMsg& msg) override;
-    void AppendChatLine(const std::string& name, const std::string& text, std::int32_t color,
-                        std::int32_t type) override;
-    void AppendNoticeLine(const std::string& text) override;
+    // ISessionPort.
     bool IsConnected() const override;
-    bool IsConnected() override;
     std::int32_t MyID() const override;
     std::string MyName() const override;
     std::int32_t MyColor() const override;
-    std::int32_t MyColor() override;
-    std::string SpeakerName() override;
     std::string SpeakerName() const override;
+    bool SendChat(const std::string& name, const std::string& text, std::int32_t color,
+                  std::int32_t type) override;
+    bool SendText(const std::string& text, std::int32_t type) override;
+    bool DoSerialize(const CMsg& msg) override;
+    // IMapHost: the map window sends its pages through the same writer.
+    bool DoSerialize(CMsg& msg) override;
 
-    // IChatLogTarget.
-    void CloseTextLog() override;
-
-    // IChatViewTarget.
-    bool IsAutoChartShow() const override { return autoChartShow_; }
-    void RememberFocus() override;
-    void RestoreFocus() override;
-    void AlertCall() override;
-    void StartMemberCheckTimer(int milliseconds) override;
-
-    // IFrameTarget.
-    void SetCaption(const std::string& text) override;
-    void SetConnectedMenu(bool connected) override;
-
-    // IDiceHost (the rest).
-    bool IsShiftDown() override;
+    // IDiceControls.
+    bool IsShiftDown() const override;
     bool BeginCountdown(std::int32_t totalSeconds, std::int32_t intervalSeconds) override;
     void CancelCountdown() override;
-    std::int32_t CountdownRemainingMs() override;
+    std::int32_t CountdownRemainingMs() const override;
     void DrawCard(bool open) override;
-    std::string ExpressionText() override;
-    bool IsExpressionPicked() override;
-    std::vector<std::string> ExpressionEntries() override;
+    std::string ExpressionText() const override;
+    bool IsExpressionPicked() const override;
+    std::vector<std::string> ExpressionEntries() const override;
     void AddExpressionEntry(const std::string& text) override;
     void SelectExpressionEntry(int index) override;
-
-    // IDebugHost.
-    std::string LogColorTable() const override;
-    std::string LogControlRtf() const override;
-    std::vector<MapFigures> MapStatistics() const override;
-    bool IsHosting() const override;
-    std::vector<CMember> HubMembers() const override;
-    void RebuildMemberView(const std::vector<CMember>& members) override;
-    bool OpenTraceLog() override;
-    bool IsTraceLogOpen() const override;
-    void CloseTraceLog() override;
 
     // IWindowTimers: the view's timers 1 and 2 (countdown) and 3 (member check).
     bool StartTimer(int timerId, int periodMs) override;
     void KillTimer(int timerId) override;
 
+    // IFrameTarget.
+    void SetCaption(const std::string& text) override;
+    void SetConnectedMenu(bool connected) override;
+
     // IHubOwner.
+    void AppendNoticeLine(const std::string& text) override;
     void RunMemberListCommand() override;
 
     // IMapTarget: applies the map to the book and tells the map view.
@@ -173,10 +150,16 @@ class CChatController final : public QObject,
     void CreateWindows(CMainFrame& frame);
     void PaneInitialUpdates(CMainFrame& frame);
     void RegisterCommands(CMainFrame& frame);
+    void WireScrollTrace();
 
     void OnConnectCommand();
     void OnOptionsCommand();
     void ShowWhisperWindow(std::int32_t presetTarget);
+    void AlertCall();
+    // An arriving map keeps the keyboard focus where the user was typing.
+    void RememberFocus();
+    void RestoreFocus();
+    std::vector<MapFigures> MapStatistics() const;
     void OnTimer(int timerId);
     void UpdateMaintenanceItem();
     COwnedHub* ServingHub() const;
@@ -207,8 +190,8 @@ class CChatController final : public QObject,
     std::unique_ptr<CPluginRegistry> plugins_;
     std::unique_ptr<CDiceRoller> roller_;
     std::unique_ptr<CCountdown> countdown_;
-    std::unique_ptr<CDebugCodes> debug_;
     std::unique_ptr<CTraceLog> trace_;
+    std::unique_ptr<CDebugCodes> debug_;
     CChatCommands* commands_ = nullptr;
 
     CPlayerListView* players_ = nullptr;

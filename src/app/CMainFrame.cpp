@@ -18,9 +18,11 @@
 #include "app/CStatusPanes.h"
 #include "app/CYarrowView.h"
 #include "app/CommandHelp.h"
-#include "app/CommandIds.h"
 #include "app/DiceIcon.h"
 #include "app/Version.h"
+#include "chat/CommandIds.h"
+#include "chat/qt/CChatCommands.h"
+#include "net/CClientSession.h"
 #include "platform/qt/CQtPrompter.h"
 #include "platform/qt/QtCp932.h"
 
@@ -43,7 +45,7 @@ QWidget* MakePlaceholder(const QString& name, QWidget* parent) {
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(DiceIcon());
-    SetCaption(QStringLiteral("Yarrow - 待機中 "));
+    SetCaption(CClientSession::IdleCaption());
     resize(640, 540);
 
     prompter_ = std::make_unique<CQtPrompter>(this);
@@ -58,7 +60,6 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     outer_->setObjectName(QStringLiteral("outerSplitter"));
     outer_->setChildrenCollapsible(false);
     view_ = new CYarrowView(outer_);
-    view_->setMinimumWidth(kMinChatPaneWidth);
     inner_ = new QSplitter(Qt::Vertical, outer_);
     inner_->setObjectName(QStringLiteral("innerSplitter"));
     inner_->setChildrenCollapsible(false);
@@ -126,29 +127,17 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::BuildShortcuts() {
-    const auto key = [this](int id, std::initializer_list<QKeySequence> keys) {
+    const auto key = [this](int id, const QList<QKeySequence>& keys) {
         AddCommand(nullptr, id, QString(), QKeySequence());
-        actions_[id]->setShortcuts(QList<QKeySequence>(keys));
+        actions_[id]->setShortcuts(keys);
     };
-    key(cmd::kPleaseWait, {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    key(cmd::kToggleSpeaker, {QKeySequence(Qt::CTRL | Qt::Key_N)});
-    key(cmd::kChooseHandleName, {QKeySequence(Qt::CTRL | Qt::Key_Left)});
-    key(cmd::kChooseSubHandleName, {QKeySequence(Qt::CTRL | Qt::Key_Right)});
-    key(cmd::kPreviousSubHandle, {QKeySequence(Qt::CTRL | Qt::Key_Up)});
-    key(cmd::kNextSubHandle, {QKeySequence(Qt::CTRL | Qt::Key_Down)});
-    for (int i = 0; i < 9; ++i) {
-        const auto digit = static_cast<Qt::Key>(Qt::Key_1 + i);
-        key(cmd::kRollListEntry1 + i,
-            {QKeySequence(Qt::CTRL | digit),
-             QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, digit))});
+    // The keyboard-only commands of the chat view, with the keys the chat
+    // commands define for them; menu commands carry their keys in the menu.
+    for (int id : CChatCommands::Commands()) {
+        const QList<QKeySequence> keys = CChatCommands::Shortcuts(id);
+        if (!keys.isEmpty() && actions_.count(id) == 0)
+            key(id, keys);
     }
-    key(cmd::kRollDice,
-        {QKeySequence(Qt::CTRL | Qt::Key_D), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)});
-    key(cmd::kInsertSizeTag, {QKeySequence(Qt::CTRL | Qt::Key_S)});
-    key(cmd::kInsertColorTag, {QKeySequence(Qt::CTRL | Qt::Key_R)});
-    key(cmd::kInsertHeart, {QKeySequence(Qt::CTRL | Qt::Key_H)});
-    key(cmd::kSwapInputBuffers, {QKeySequence(Qt::CTRL | Qt::Key_B)});
-    key(cmd::kDebugInput, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_D)});
     key(cmd::kNextPane, {QKeySequence(Qt::Key_F6)});
     key(cmd::kPreviousPane, {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
 }
@@ -225,13 +214,19 @@ bool CMainFrame::RunCommand(int id) {
         action->trigger();
         return true;
     }
-    const bool ran = router_.Run(id);
+    const bool ran = Run(id);
     UpdateCommandStates();
     return ran;
 }
 
+bool CMainFrame::Run(int id) {
+    if (commandObserver_)
+        commandObserver_(id);
+    return router_.Run(id);
+}
+
 void CMainFrame::Dispatch(int id) {
-    if (!CommandAllowed(id) || !router_.Run(id)) {
+    if (!CommandAllowed(id) || !Run(id)) {
         // A toggle whose command could not run must not look toggled.
         QAction* action = Action(id);
         if (action != nullptr && action->isCheckable()) {
@@ -306,9 +301,7 @@ void CMainFrame::ReplacePane(int index, QWidget* pane, QWidget*& slot) {
 }
 
 int CMainFrame::ChatPaneWidth(int clientWidth) {
-    // All but the right column's 120 pixels, but the chat pane never gets
-    // narrower than 220 (for clients up to 340 pixels wide that is what wins).
-    return std::max(kMinChatPaneWidth, clientWidth - 120);
+    return clientWidth > 220 ? clientWidth - 120 : 220;
 }
 
 void CMainFrame::ApplyLayoutRule() {

@@ -64,10 +64,14 @@ class CMainFrame : public QMainWindow {
     bool FirstPersonFilter() const;
     bool TopMost() const;
 
-    // The chat pane's width for a client area this wide: all but 120 pixels,
-    // and never less than 220.
+    // The chat pane's width for a client area this wide: all but the right
+    // column's 120 pixels when the area is wider than 220, else 220.
     static int ChatPaneWidth(int clientWidth);
-    static constexpr int kMinChatPaneWidth = 220;
+
+    // Called with each command's number just before it runs.
+    void SetCommandObserver(std::function<void(int)> observer) {
+        commandObserver_ = std::move(observer);
+    }
 
     // Message boxes (the Qt prompter unless a test puts in its own).
     IPrompter& Prompter();
@@ -108,6 +112,7 @@ class CMainFrame : public QMainWindow {
                         const QKeySequence& shortcut = QKeySequence(), bool checkable = false);
     void RegisterOwnCommands();
     void Dispatch(int id);
+    bool Run(int id);
     bool CommandAllowed(int id) const;
     void ApplyLayoutRule();
     void ShowHelp();
@@ -132,6 +137,7 @@ class CMainFrame : public QMainWindow {
     std::function<bool()> saveRtf_;
     std::function<bool()> saveText_;
     std::function<void()> shutdown_;
+    std::function<void(int)> commandObserver_;
     bool closing_ = false;
 };
 

@@ -12,10 +12,11 @@
 #include "app/CMainFrame.h"
 #include "app/CStatusPanes.h"
 #include "app/CYarrowView.h"
-#include "app/CommandIds.h"
 #include "app/LockKeys.h"
 #include "chat/CChatLog.h"
+#include "chat/CommandIds.h"
 #include "chat/LogFiles.h"
+#include "net/CClientSession.h"
 #include "platform/Cp932.h"
 #include "platform/ProgramFolder.h"
 #include "platform/qt/CLogWidget.h"
@@ -121,12 +122,13 @@ void CYarrowApp::Start(bool show) {
     if (hooks_.createWindows) {
         hooks_.createWindows(*frame_);
     }
-    frame_->SetCaption(QStringLiteral("Yarrow - 待機中 "));
+    frame_->SetCaption(CClientSession::IdleCaption());
     frame_->StatusPanes().SetText(StatusPane::Filter, QString());
     if (!logFolder_.ok) {
         static const std::string kNoFolder1 = Sjis("<b>※ ログフォルダを作成できません：");
-        chatLog_->AppendNoticeLine(kNoFolder1 + logFolder_.path + " (" + logFolder_.error +
-                                   ")</b>");
+        // The path is the file system's (UTF-8); the log shows code page 932.
+        const std::string path = Utf8ToCp932(logFolder_.path).text;
+        chatLog_->AppendNoticeLine(kNoFolder1 + path + " (" + logFolder_.error + ")</b>");
     }
 
     // 7. The member list and template panes.

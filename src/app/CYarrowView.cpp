@@ -7,22 +7,12 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/DiceIcon.h"
 #include "chat/qt/CInputLine.h"
 #include "platform/qt/CLogWidget.h"
 
 namespace yarrow {
-
-namespace {
-
-// The form's three input line heights and the line pitch between them, for
-// the usual dialog font.
-constexpr int kOneLineHeight = 24;
-constexpr int kLinePitch = 17;
-
-}  // namespace
 
 CYarrowView::CYarrowView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chatView"));
@@ -70,12 +60,6 @@ CYarrowView::CYarrowView(QWidget* parent) : QWidget(parent) {
     // The input line knows the keys of speaking (Enter sends, Ctrl+Enter
     // breaks the line, typing notices, tags); the view only places it.
     input_ = new CInputLine(this);
-    input_->setObjectName(QStringLiteral("1001"));
-    input_->setAcceptRichText(false);
-    input_->setLineWrapMode(QTextEdit::WidgetWidth);
-    input_->setTabChangesFocus(true);
-    input_->document()->setDocumentMargin(2);
-    input_->setFixedHeight(InputLineHeightFor(0));
 
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -107,30 +91,6 @@ void CYarrowView::SetRadioIndex(int index) {
     (index == 1 ? subHandleRadio_ : handleRadio_)->setChecked(true);
 }
 
-int CYarrowView::InputLineHeightFor(int lineBreaks) const {
-    const int lines = std::clamp(lineBreaks, 0, 2);
-    const QFontMetrics metrics = input_ != nullptr ? input_->fontMetrics() : fontMetrics();
-    // Frame and document margins take 7 pixels of the first line's height.
-    const int pitch = std::max(kLinePitch, metrics.lineSpacing());
-    const int first = std::max(kOneLineHeight, metrics.lineSpacing() + 7);
-    return first + lines * pitch;
-}
-
-void CYarrowView::SetInputLineBreaks(int lineBreaks) {
-    const int height = InputLineHeightFor(lineBreaks);
-    inputLineBreaks_ = std::clamp(lineBreaks, 0, 2);
-    if (input_->height() != height || input_->minimumHeight() != height) {
-        input_->setFixedHeight(height);
-        if (layout() != nullptr) {
-            layout()->activate();
-        }
-    }
-}
-
-int CYarrowView::InputLineHeight() const {
-    return input_->minimumHeight();
-}
-
 void CYarrowView::SetModelessWindow(ModelessWindow which, QWidget* window) {
     modeless_[static_cast<int>(which)] = window;
     if (window != nullptr) {
@@ -146,6 +106,10 @@ bool CYarrowView::ShowModeless(ModelessWindow which) {
     QWidget* window = Modeless(which);
     if (window == nullptr) {
         return false;
+    }
+    if (!placed_[static_cast<int>(which)]) {
+        placed_[static_cast<int>(which)] = true;
+        CentreOnView(window);
     }
     window->show();
     window->raise();

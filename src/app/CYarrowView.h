@@ -39,22 +39,14 @@ class CYarrowView : public QWidget {
     int RadioIndex() const;
     void SetRadioIndex(int index);
 
-    // The input line's height for a text with this many line breaks: one, two
-    // or three lines (24, 41 or 58 pixels with the form's usual font; more when
-    // the font's lines are taller, so a line is never cut).
-    int InputLineHeightFor(int lineBreaks) const;
-    // Sizes the input line for the given number of line breaks and lays the
-    // form out again when the height changed.
-    void SetInputLineBreaks(int lineBreaks);
-    int InputLineHeight() const;
-
     // The modeless windows; set once they exist (the view takes ownership of
     // none of them: they are top-level windows parented to the main window).
     void SetModelessWindow(ModelessWindow which, QWidget* window);
     QWidget* Modeless(ModelessWindow which) const;
-    // Shows, raises and activates a modeless window; false when there is none.
+    // Shows, raises and activates a modeless window, centred on the view the
+    // first time it opens; false when there is none.
     bool ShowModeless(ModelessWindow which);
-    // Centres the window on the view (where each opens the first time).
+    // Centres the window on the view.
     void CentreOnView(QWidget* window) const;
 
   signals:
@@ -71,7 +63,7 @@ class CYarrowView : public QWidget {
     QComboBox* subHandle_ = nullptr;
     QComboBox* diceCombo_ = nullptr;
     std::array<QWidget*, 4> modeless_{};
-    int inputLineBreaks_ = 0;
+    std::array<bool, 4> placed_{};
 };
 
 }  // namespace yarrow

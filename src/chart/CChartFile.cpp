@@ -1,5 +1,7 @@
 #include "chart/CChartFile.h"
 
+#include "platform/SjisText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,18 +19,8 @@ constexpr std::string_view kEscapedComma = "%2C";
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t at = 0;
-    for (;;) {
-        const std::size_t hit = text.find(from, at);
-        if (hit == std::string_view::npos)
-            break;
-        out.append(text.substr(at, hit - at));
-        out.append(to);
-        at = hit + from.size();
-    }
-    out.append(text.substr(at));
+    std::string out(text);
+    ReplaceAllSjis(out, from, to);
     return out;
 }
 

@@ -1,29 +1,13 @@
 #include "chart/ChartPayload.h"
 
 #include <algorithm>
+
 #include <vector>
+#include "platform/SjisText.h"
 
 namespace yarrow {
-namespace {
-
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-}  // namespace
-
 std::string CutCp932(const std::string& text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes)
-        return text;
-    // Walk character by character so a trail byte is never taken for a lead.
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + width > maxBytes)
-            break;
-        end += width;
-    }
-    return text.substr(0, end);
+    return SjisCut(text, maxBytes);
 }
 
 CMsg BuildChartMsg(const CChartModel& chart, std::int32_t myId) {

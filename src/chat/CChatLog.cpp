@@ -84,7 +84,7 @@ std::string CChatLog::NoticeDocument(std::string_view text) {
     return doc;
 }
 
-void CChatLog::AppendNoticeLine(std::string_view text) {
+void CChatLog::AppendNoticeLine(const std::string& text) {
     if (text.empty() || control_ == nullptr)
         return;
     if (textLog_.IsOpen()) {
@@ -120,8 +120,8 @@ std::string CChatLog::ChatDocument(std::string_view name, std::string_view text,
     return doc;
 }
 
-void CChatLog::AppendChatLine(std::string_view name, std::string_view text, std::uint32_t nameColor,
-                              std::int32_t type) {
+void CChatLog::AppendChatLine(const std::string& name, const std::string& text,
+                              std::int32_t nameColor, std::int32_t type) {
     if (text.empty())
         return;
     if (textLog_.IsOpen()) {
@@ -145,9 +145,8 @@ void CChatLog::Insert(const std::string& document) {
 
 std::string CChatLog::SnapshotName(std::string_view extension, std::string* fullPath) const {
     const std::string folder = logFolder_ ? logFolder_() : std::string();
-    std::string name = TimeStampedName(LogFolderPrefix(folder), clock_.Now(), extension);
-    *fullPath = ResolveInProgramFolder(programFolder_, name);
-    return name;
+    return FreeTimeStampedName(programFolder_, LogFolderPrefix(folder), clock_.Now(), extension,
+                               fullPath);
 }
 
 LogFileResult CChatLog::StartTextLog() {
@@ -166,9 +165,8 @@ LogFileResult CChatLog::StartTextLog() {
 LogFileResult CChatLog::WriteSnapshot(std::string_view extension, const std::string& bytes) {
     std::string path;
     const std::string name = SnapshotName(extension, &path);
-    // The same name twice within one second: truncating leaves exactly the
-    // new content.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Never over an existing file: the name is a free one.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return OpenFailedResult(name, LastErrorText(errno));
     std::string_view rest = bytes;

@@ -2,7 +2,8 @@
 // The chat log as the chat view owns it: turns notices and chat lines into RTF
 // documents for the log control, writes the plain-text log, feeds the hub's
 // past log, and saves snapshots of the whole log. The only two ways into the
-// log are AppendNoticeLine and AppendChatLine.
+// log are AppendNoticeLine and AppendChatLine; it is the IChatLogTarget every
+// feature writes to.
 
 #include <cstdint>
 #include <ctime>
@@ -13,13 +14,14 @@
 #include "chat/CColorTable.h"
 #include "chat/CTextLog.h"
 #include "chat/LogFiles.h"
+#include "net/DispatchTargets.h"
 
 namespace yarrow {
 
 class IClock;
 class ILogControl;
 
-class CChatLog {
+class CChatLog final : public IChatLogTarget {
   public:
     // `programFolder` ends in "/". The clock names the log files.
     CChatLog(ILogControl* control, const IClock& clock, std::string programFolder);
@@ -61,10 +63,11 @@ class CChatLog {
     void ResetColorTable() { colors_.ResetColorTable(); }
 
     // A program notice: "<b>"/"</b>" bold, "<CR>" a line break.
-    void AppendNoticeLine(std::string_view text);
+    void AppendNoticeLine(const std::string& text) override;
     // A chat line laid out by message type; an empty text does nothing.
-    void AppendChatLine(std::string_view name, std::string_view text, std::uint32_t nameColor,
-                        std::int32_t type);
+    void AppendChatLine(const std::string& name, const std::string& text, std::int32_t nameColor,
+                        std::int32_t type) override;
+    void CloseTextLog() override { StopTextLog(); }
 
     // The documents the two appends build, without appending anything (the
     // colour table still grows for new colours).

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "chat/InputRules.h"
+#include "net/ISessionPort.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
 
@@ -53,7 +53,7 @@ bool CCountdown::BeginCountdown(int total, int interval) {
         std::snprintf(buffer, sizeof buffer, every.c_str(), FormatDuration(interval).c_str());
         text += buffer;
     }
-    view_.SendChat(view_.SpeakerName(), text, view_.MyColor(), StartTimer);
+    session_.SendChat(session_.SpeakerName(), text, session_.MyColor(), StartTimer);
     return timers_.StartTimer(kTickTimer, step_);
 }
 
@@ -106,7 +106,7 @@ void CCountdown::CancelCountdown() {
 }
 
 void CCountdown::SendCount(const std::string& text) {
-    view_.SendText(text, CountTimer);
+    session_.SendText(text, CountTimer);
 }
 
 }  // namespace yarrow

@@ -8,18 +8,11 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/IWindowTimers.h"
+
 namespace yarrow {
 
-class IChatViewPort;
-
-// The chat view's window timers, as Windows has them: a started timer repeats
-// until it is killed, and starting a running one restarts it with the new period.
-class IWindowTimers {
-  public:
-    virtual ~IWindowTimers() = default;
-    virtual bool StartTimer(int timerId, int periodMs) = 0;
-    virtual void KillTimer(int timerId) = 0;
-};
+class ISessionPort;
 
 // "%d秒", "%d分%d秒" or "%d時間%d分%d秒"; zero parts are written.
 std::string FormatDuration(int seconds);
@@ -31,7 +24,7 @@ class CCountdown {
     // The remaining time is kept in milliseconds in 32 bits.
     static constexpr int kMaxSeconds = INT32_MAX / 1000;
 
-    CCountdown(IChatViewPort& view, IWindowTimers& timers) : view_(view), timers_(timers) {}
+    CCountdown(ISessionPort& session, IWindowTimers& timers) : session_(session), timers_(timers) {}
 
     // Starts (or replaces) the countdown of `totalSeconds`, announced every
     // `intervalSeconds`. False for a total or interval that is not positive, an
@@ -53,7 +46,7 @@ class CCountdown {
   private:
     void SendCount(const std::string& text);
 
-    IChatViewPort& view_;
+    ISessionPort& session_;
     IWindowTimers& timers_;
     std::int32_t remaining_ = 0;
     std::int32_t step_ = 0;

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "chat/CChatLog.h"
+#include "chat/CTraceLog.h"
+#include "platform/ILogControl.h"
 #include "platform/Trace.h"
 
 namespace yarrow {
@@ -18,7 +21,7 @@ std::string Format(const char* format, int a, int b) {
 
 void CDebugCodes::BeginDebugInput(bool& debugInputFlag) {
     debugInputFlag = true;
-    host_.AppendNoticeLine("DebugMode ON. Put code.");
+    log_.AppendNoticeLine("DebugMode ON. Put code.");
 }
 
 bool CDebugCodes::Run(std::string_view code) {
@@ -41,21 +44,25 @@ bool CDebugCodes::Run(std::string_view code) {
     for (const auto& entry : kSwitchCodes) {
         if (code == entry.code) {
             switches_ = (switches_ | entry.set) & ~entry.clear;
-            host_.AppendNoticeLine(entry.notice);
+            log_.SetColorOff(IsOn(kNamesInColorZero));
+            log_.AppendNoticeLine(entry.notice);
             return true;
         }
     }
 
     if (code == "output_ctbl") {
-        host_.AppendNoticeLine("Ctbl0:" + host_.LogColorTable() +
-                               "<CR>Ctbl1:" + FindColorTableGroup(host_.LogControlRtf()));
+        const std::string rtf = log_.LogControl() ? log_.LogControl()->StreamOutRtf() : "";
+        log_.AppendNoticeLine("Ctbl0:" + log_.LogColorTable() +
+                              "<CR>Ctbl1:" + FindColorTableGroup(rtf));
         return true;
     }
     if (code == "output_map") {
         // One line per map: every map's figures reach the log, not only the
         // last one's.
         std::string text;
-        for (const MapFigures& map : host_.MapStatistics()) {
+        const std::vector<MapFigures> maps =
+            hooks_.mapFigures ? hooks_.mapFigures() : std::vector<MapFigures>{};
+        for (const MapFigures& map : maps) {
             char line[96];
             std::snprintf(line, sizeof line, "Map[%d] Unit:%d Tile:%d", map.number, map.units,
                           map.tiles);
@@ -64,38 +71,42 @@ bool CDebugCodes::Run(std::string_view code) {
             text += line;
         }
         if (!text.empty())
-            host_.AppendNoticeLine(text);
+            log_.AppendNoticeLine(text);
         return true;
     }
-    if (code == "chk_mbr" && host_.IsHosting()) {
-        std::vector<CMember> members = host_.HubMembers();
-        host_.RebuildMemberView(members);
+    const auto hubMembers = code == "chk_mbr" && hooks_.hubMembers
+                                ? hooks_.hubMembers()
+                                : std::optional<std::vector<CMember>>();
+    if (hubMembers) {
+        const std::vector<CMember>& members = *hubMembers;
+        if (hooks_.showMembers)
+            hooks_.showMembers(members);
         std::string text = "[Update Member]<CR>";
         for (const CMember& member : members) {
             char id[32];
             std::snprintf(id, sizeof id, "(ID:%d)<CR>", member.MemberID);
             text += member.MemberName + id;
         }
-        host_.AppendNoticeLine(text);
+        log_.AppendNoticeLine(text);
         return true;
     }
     if (code == "trc_on") {
-        host_.OpenTraceLog();
+        trace_.Open();
         Trace("[TraceLog ON]\r\n");
-        host_.AppendNoticeLine("[TraceLog ON]");
+        log_.AppendNoticeLine("[TraceLog ON]");
         return true;
     }
     if (code == "trc_off") {
-        if (!host_.IsTraceLogOpen()) {
-            host_.AppendNoticeLine("[TraceLog already OFF]");
+        if (!trace_.FileOpen()) {
+            log_.AppendNoticeLine("[TraceLog already OFF]");
             return true;
         }
         Trace("[TraceLog OFF]\r\n");
-        host_.CloseTraceLog();
-        host_.AppendNoticeLine("[TraceLog OFF]");
+        trace_.Close();
+        log_.AppendNoticeLine("[TraceLog OFF]");
         return true;
     }
-    host_.AppendNoticeLine("[Invalid code]");
+    log_.AppendNoticeLine("[Invalid code]");
     return false;
 }
 

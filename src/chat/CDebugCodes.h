@@ -1,9 +1,11 @@
 #pragma once
 // The hidden debug input (Ctrl+Shift+Alt+D, then a code and Enter) and the
-// three debug switches it controls. The codes only ever print notices and poke
-// at the log, the maps, the member list and the trace file through IDebugHost.
+// three debug switches it controls. The codes print notices into the chat log
+// and poke at the log, the trace file, the maps and the member list.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,24 +21,8 @@ struct MapFigures {
     int tiles = 0;
 };
 
-class IDebugHost {
-  public:
-    virtual ~IDebugHost() = default;
-    virtual void AppendNoticeLine(const std::string& text) = 0;
-    // The log's colour table as the program keeps it, and the log control's
-    // own RTF (streamed out).
-    virtual std::string LogColorTable() const = 0;
-    virtual std::string LogControlRtf() const = 0;
-    virtual std::vector<MapFigures> MapStatistics() const = 0;
-    // Hosting: this window owns a serving hub.
-    virtual bool IsHosting() const = 0;
-    virtual std::vector<CMember> HubMembers() const = 0;
-    virtual void RebuildMemberView(const std::vector<CMember>& members) = 0;
-    // The trace log file: open (true when it is open afterwards), close.
-    virtual bool OpenTraceLog() = 0;
-    virtual bool IsTraceLogOpen() const = 0;
-    virtual void CloseTraceLog() = 0;
-};
+class CChatLog;
+class CTraceLog;
 
 class CDebugCodes {
   public:
@@ -47,12 +33,24 @@ class CDebugCodes {
         kAllSwitches = kNamesInColorZero | kCommandTrace | kScrollTrace,
     };
 
-    explicit CDebugCodes(IDebugHost& host) : host_(host) {}
+    // What the codes read and change beyond the chat log and the trace log;
+    // a missing hook reads as nothing.
+    struct Hooks {
+        std::function<std::vector<MapFigures>()> mapFigures;
+        // The members of the hub this window runs; nothing when not hosting.
+        std::function<std::optional<std::vector<CMember>>()> hubMembers;
+        // Shows those members in the member list pane.
+        std::function<void(const std::vector<CMember>&)> showMembers;
+    };
+
+    CDebugCodes(CChatLog& log, CTraceLog& trace, Hooks hooks = {})
+        : log_(log), trace_(trace), hooks_(std::move(hooks)) {}
 
     // Command 32778: the next Enter takes a code. Prints "DebugMode ON. Put code.".
     void BeginDebugInput(bool& debugInputFlag);
 
-    // Runs one code; false (and "[Invalid code]") when it is not one.
+    // Runs one code; false (and "[Invalid code]") when it is not one. Bit 0
+    // takes effect in the chat log at once.
     bool Run(std::string_view code);
 
     unsigned Switches() const { return switches_; }
@@ -74,7 +72,9 @@ class CDebugCodes {
     static std::string FindColorTableGroup(std::string_view rtf);
 
   private:
-    IDebugHost& host_;
+    CChatLog& log_;
+    CTraceLog& trace_;
+    Hooks hooks_;
     unsigned switches_ = 0;
 };
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "chat/CCountdown.h"
 #include "chat/InputRules.h"
+#include "net/DispatchTargets.h"
+#include "net/ISessionPort.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
@@ -122,20 +123,17 @@ CMsg MakeCallMsg(const std::string& callerName, std::int32_t targetId) {
     return msg;
 }
 
-bool SendCall(IChatViewPort& view, std::int32_t targetId) {
-    if (!view.IsConnected()) {
-        view.AppendNoticeLine(NotConnectedNotice());
+bool SendCall(ISessionPort& session, std::int32_t targetId) {
+    if (!session.IsConnected())
         return false;
-    }
-    CMsg msg = MakeCallMsg(view.MyName(), targetId);
-    return view.DoSerialize(msg);
+    return session.DoSerialize(MakeCallMsg(session.MyName(), targetId));
 }
 
 CMsg MakeWhisperMsg(const std::string& text, const std::string& senderName, std::int32_t color,
-                    std::int32_t senderId, const std::vector<std::int32_t>& recipients) {
+                    const std::vector<std::int32_t>& recipients) {
     CMsg msg;
     msg.Type = Secret;
-    msg.ID = senderId;
+    msg.ID = 0;
     msg.Name = senderName;
     msg.Text = text;
     msg.Color = color;
@@ -147,53 +145,26 @@ CMsg MakeWhisperMsg(const std::string& text, const std::string& senderName, std:
     return msg;
 }
 
-bool SendWhisper(IChatViewPort& view, std::string text, const std::vector<WhisperRow>& checked) {
-    if (checked.empty() || text.empty())
+bool SendWhisper(ISessionPort& session, IChatLogTarget& log, std::string text,
+                 const std::vector<WhisperRow>& checked) {
+    if (checked.empty() || text.empty() || !session.IsConnected())
         return false;
-    if (!view.IsConnected()) {
-        view.AppendNoticeLine(NotConnectedNotice());
-        return false;
-    }
-    text = IndentContinuation(std::move(text), view.SpeakerName().size());
+    text = IndentContinuation(std::move(text), session.SpeakerName().size());
     std::vector<std::int32_t> ids;
     ids.reserve(checked.size());
     for (const WhisperRow& row : checked)
         ids.push_back(row.id);
-    const std::string myName = view.MyName();
-    view.AppendChatLine(myName + "->" + checked.front().name, text, view.MyColor(), Secret);
-    CMsg msg = MakeWhisperMsg(text, myName, view.MyColor(), view.MyID(), ids);
-    return view.DoSerialize(msg);
+    const std::string myName = session.MyName();
+    log.AppendChatLine(myName + "->" + checked.front().name, text, session.MyColor(), Secret);
+    return session.DoSerialize(MakeWhisperMsg(text, myName, session.MyColor(), ids));
 }
 
-std::optional<std::string> ReceivedWhisperName(const CMsg& msg, std::int32_t myId,
-                                               const std::string& speakerName) {
-    for (const auto& [position, id] : msg.Recipients) {
-        if (id == myId)
-            return msg.Name + "->" + speakerName;
-    }
-    return std::nullopt;
-}
-
-void RunMaintenanceCommand(IChatViewPort& view, const CMemberList& list) {
-    if (list.Contains(view.MyID())) {
-        view.SendText(std::string(), ResetMembers);
+void RunMaintenanceCommand(ISessionPort& session, const CMemberList& list) {
+    if (list.Contains(session.MyID())) {
+        session.SendText(std::string(), ResetMembers);
     } else {
-        view.SendText(view.MyName(), UpdateMbr);
+        session.SendText(session.MyName(), UpdateMbr);
     }
-}
-
-void OnMemberResetRequest(IChatViewPort& view, IWindowTimers& timers, CMemberList& list) {
-    view.SendText(view.MyName(), UpdateMbr);
-    list.ClearMembers();
-    if (view.IsConnected())
-        timers.StartTimer(CMemberList::kMemberCheckTimer, CMemberList::kMemberCheckMs);
-}
-
-void OnMemberCheckTimer(IChatViewPort& view, IWindowTimers& timers, const CMemberList& list,
-                        bool hosting, const std::function<void(std::vector<std::int32_t>)>& purge) {
-    timers.KillTimer(CMemberList::kMemberCheckTimer);
-    if (view.IsConnected() && hosting && purge)
-        purge(list.Ids());
 }
 
 }  // namespace yarrow

@@ -1,11 +1,10 @@
 #pragma once
 // The members of the chat as the member list pane shows them: sorted by their
 // connection id, each with a typing mark. Also the rules around the list: who
-// may be whispered to, how a whisper goes out and is received, the call
-// request, and the member-list maintenance command with its timer.
+// may be whispered to, how a whisper and a call go out, and the member-list
+// maintenance command. Receiving them is the dispatcher's.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +13,8 @@
 
 namespace yarrow {
 
-class IChatViewPort;
-class IWindowTimers;
+class IChatLogTarget;
+class ISessionPort;
 
 struct MemberEntry {
     std::string name;
@@ -39,10 +38,6 @@ struct MaintenanceItem {
 
 class CMemberList {
   public:
-    // The window timer of the five-second member check after a reset.
-    static constexpr int kMemberCheckTimer = 3;
-    static constexpr int kMemberCheckMs = 5000;
-
     // Replaces the list by the record's members, sorted by id (stable for equal
     // ids); every typing mark is cleared.
     void RebuildMembers(const std::vector<CMember>& members);
@@ -70,32 +65,24 @@ std::string CallConfirmText(const std::string& memberName);
 // The call record: type 12, "%s さんからのコールです" with the caller's handle
 // name, the target's id in the id field.
 CMsg MakeCallMsg(const std::string& callerName, std::int32_t targetId);
-// Sends a call while connected; otherwise tells the user that calls need a
-// connection. True when the record went out.
-bool SendCall(IChatViewPort& view, std::int32_t targetId);
+// Sends a call. Calls only mean something to somebody connected: offline
+// nothing happens and nothing is shown. True when the record went out.
+bool SendCall(ISessionPort& session, std::int32_t targetId);
 
 // Sends a whisper from the whisper window: the checked rows (in order) and the
-// text. Nothing goes out without a checked row or a text. While connected, the
-// sender's own log gets the line under handle name + "->" + the first checked
-// name, then the Secret record goes to the hub. True when it went out.
-bool SendWhisper(IChatViewPort& view, std::string text, const std::vector<WhisperRow>& checked);
-// The Secret record for the text and recipients.
+// text. Nothing goes out without a checked row or a text, and nothing happens
+// offline. The sender's own log gets the line under handle name + "->" + the
+// first checked name, then the Secret record goes to the hub. True when it
+// went out.
+bool SendWhisper(ISessionPort& session, IChatLogTarget& log, std::string text,
+                 const std::vector<WhisperRow>& checked);
+// The Secret record for the text and recipients. Its ID field is 0: a whisper
+// is addressed by its recipient list alone.
 CMsg MakeWhisperMsg(const std::string& text, const std::string& senderName, std::int32_t color,
-                    std::int32_t senderId, const std::vector<std::int32_t>& recipients);
-// The name a received whisper is shown under: sender + "->" + own speaker
-// name, when the own id is among the recipients; nothing otherwise.
-std::optional<std::string> ReceivedWhisperName(const CMsg& msg, std::int32_t myId,
-                                               const std::string& speakerName);
+                    const std::vector<std::int32_t>& recipients);
 
 // Choosing the maintenance item: a reset request (type 21) when the own id is
 // listed, otherwise announcing oneself (UpdateMbr with the handle name).
-void RunMaintenanceCommand(IChatViewPort& view, const CMemberList& list);
-// Receiving a reset request: announce oneself, empty the list, and while
-// connected start the five-second member check.
-void OnMemberResetRequest(IChatViewPort& view, IWindowTimers& timers, CMemberList& list);
-// The member check timer: stop it; while connected and hosting, hand the ids
-// still listed to the hub's card-holder purge.
-void OnMemberCheckTimer(IChatViewPort& view, IWindowTimers& timers, const CMemberList& list,
-                        bool hosting, const std::function<void(std::vector<std::int32_t>)>& purge);
+void RunMaintenanceCommand(ISessionPort& session, const CMemberList& list);
 
 }  // namespace yarrow

@@ -15,7 +15,8 @@ CTextLog::~CTextLog() {
 
 bool CTextLog::Open(const std::string& path, std::string* error) {
     Close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A log is always a new file; an existing one is never truncated.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (error)
             *error = LastErrorText(errno);

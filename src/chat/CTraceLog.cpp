@@ -29,24 +29,13 @@ void CTraceLog::Close() {
     on_ = false;
 }
 
-void CTraceLog::TraceOn() {
-    Open();
-    Trace("[TraceLog ON]\r\n");
-}
-
-bool CTraceLog::TraceOff() {
-    const bool wasOpen = file_.IsOpen();
-    if (wasOpen)
-        Trace("[TraceLog OFF]\r\n");
-    Close();
-    return wasOpen;
-}
-
 void CTraceLog::OpenFile() {
     if (file_.IsOpen())
         return;
     // The trace log lies in the program folder, named after its first line.
-    file_.Open(programFolder_ + TimeStampedName("", clock_.Now(), ".log"));
+    std::string path;
+    FreeTimeStampedName(programFolder_, "", clock_.Now(), ".log", &path);
+    file_.Open(path);
 }
 
 void CTraceLog::Write(std::string_view bytes) {

@@ -25,13 +25,6 @@ class CTraceLog {
     // Closes the file and switches tracing off, tracing nothing.
     void Close();
 
-    // "trc_on": installs this log as the trace sink and traces "[TraceLog ON]".
-    void TraceOn();
-    // "trc_off": traces "[TraceLog OFF]", closes the file and switches off.
-    // False (nothing traced) when no trace file was open; the caller then
-    // shows "[TraceLog already OFF]".
-    bool TraceOff();
-
     bool IsOn() const { return on_; }
     bool FileOpen() const { return file_.IsOpen(); }
     const std::string& FilePath() const { return file_.Path(); }

@@ -1,29 +1,11 @@
 #include "chat/ChatLineText.h"
 
+#include "platform/SjisText.h"
+
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
-
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-    if (from.empty())
-        return;
-    std::string::size_type pos = text.find(from);
-    if (pos == std::string::npos)
-        return;
-    // One pass into a new string: replacing in place would move the tail once
-    // per match, which a long hostile text turns into minutes of work.
-    std::string out;
-    out.reserve(text.size());
-    std::string::size_type start = 0;
-    while (pos != std::string::npos) {
-        out.append(text, start, pos - start).append(to);
-        start = pos + from.size();
-        pos = text.find(from, start);
-    }
-    out.append(text, start, std::string::npos);
-    text = std::move(out);
-}
 
 MoveCardPieces SplitMoveCardText(std::string_view text) {
     MoveCardPieces pieces;
@@ -102,8 +84,8 @@ std::optional<std::string> PlainTextLine(std::int32_t type, std::string_view nam
         default:
             return std::nullopt;  // ScreenCard and non-chat types have none
     }
-    ReplaceAll(line, "<cr>", "\r\n");
-    ReplaceAll(line, "<CR>", "\r\n");
+    ReplaceAllSjis(line, "<cr>", "\r\n");
+    ReplaceAllSjis(line, "<CR>", "\r\n");
     return line;
 }
 

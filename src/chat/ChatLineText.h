@@ -31,7 +31,4 @@ std::optional<std::string> PlainTextLine(std::int32_t type, std::string_view nam
 std::optional<std::string> PastLogLine(std::int32_t type, std::string_view name,
                                        std::string_view text);
 
-// Replaces every occurrence of `from` in `text` with `to`.
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
-
 }  // namespace yarrow

@@ -3,44 +3,12 @@
 #include <algorithm>
 
 #include "chat/CDebugCodes.h"
+#include "net/ISessionPort.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
-
-namespace {
-
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// Length of the character that starts at `pos`.
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
-        return 2;
-    return 1;
-}
-
-}  // namespace
-
-void ReplaceAllCp932(std::string& text, std::string_view from, std::string_view to) {
-    if (from.empty())
-        return;
-    std::string out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (text.compare(pos, from.size(), from) == 0) {
-            out.append(to);
-            pos += from.size();
-        } else {
-            const std::size_t len = CharLength(text, pos);
-            out.append(text, pos, len);
-            pos += len;
-        }
-    }
-    text = std::move(out);
-}
 
 std::string ApplyFirstPersonFilter(std::string text, const std::vector<std::string>& persons,
                                    const std::vector<std::string>& replacements) {
@@ -51,7 +19,7 @@ std::string ApplyFirstPersonFilter(std::string text, const std::vector<std::stri
         if (word.empty())
             continue;
         const std::string& by = i < replacements.size() ? replacements[i] : replacements.back();
-        ReplaceAllCp932(text, word, by);
+        ReplaceAllSjis(text, word, by);
     }
     return text;
 }
@@ -73,25 +41,14 @@ std::string IndentContinuation(std::string text, std::size_t speakerNameBytes) {
     return out;
 }
 
-int InputLineHeight(std::string_view text) {
-    const auto breaks = std::count(text.begin(), text.end(), '\n');
-    if (breaks == 0)
-        return kInputHeightOneLine;
-    if (breaks == 1)
-        return kInputHeightTwoLines;
-    return kInputHeightThreeLines;
-}
-
 TypingChange OnInputChanged(InputState& state, std::string_view text) {
     TypingChange change;
     if (!text.empty()) {
-        change.height = InputLineHeight(text);
         if (!state.typing) {
             state.typing = true;
             change.notice = NowSaying;
         }
     } else {
-        change.height = kInputHeightOneLine;
         if (state.typing) {
             state.typing = false;
             change.notice = EndSaying;
@@ -100,7 +57,7 @@ TypingChange OnInputChanged(InputState& state, std::string_view text) {
     return change;
 }
 
-SubmitOutcome SubmitInput(InputState& state, std::string text, IChatViewPort& view,
+SubmitOutcome SubmitInput(InputState& state, std::string text, ISessionPort& session,
                           CDebugCodes& debug) {
     SubmitOutcome outcome;
     if (state.filter.on) {
@@ -119,9 +76,9 @@ SubmitOutcome SubmitInput(InputState& state, std::string text, IChatViewPort& vi
     outcome.clearInput = true;
     if (text.empty())
         return outcome;
-    const std::string speaker = view.SpeakerName();
+    const std::string speaker = session.SpeakerName();
     text = IndentContinuation(std::move(text), speaker.size());
-    view.SendChat(speaker, text, view.MyColor(), LogBox);
+    session.SendChat(speaker, text, session.MyColor(), LogBox);
     outcome.sent = true;
     return outcome;
 }

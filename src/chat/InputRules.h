@@ -14,34 +14,8 @@
 
 namespace yarrow {
 
-class CMsg;
 class CDebugCodes;
-
-// The chat view's operations that speaking, whispers, calls, the countdown and
-// the member list need. The chat view (or its session object) implements it;
-// tests use a recording fake.
-class IChatViewPort {
-  public:
-    virtual ~IChatViewPort() = default;
-    // A typed record with name and colour; shown locally when not connected
-    // (for the types that allow it). False when nothing went to the hub.
-    virtual bool SendChat(const std::string& name, const std::string& text, std::int32_t color,
-                          std::int32_t type) = 0;
-    // A record with text and type only; shown as a notice when not connected.
-    virtual bool SendText(const std::string& text, std::int32_t type) = 0;
-    // A record built by the caller; only meaningful while connected.
-    virtual bool DoSerialize(CMsg& msg) = 0;
-    virtual void AppendChatLine(const std::string& name, const std::string& text,
-                                std::int32_t color, std::int32_t type) = 0;
-    virtual void AppendNoticeLine(const std::string& text) = 0;
-    virtual bool IsConnected() const = 0;
-    virtual std::int32_t MyID() const = 0;
-    virtual std::string MyName() const = 0;
-    virtual std::int32_t MyColor() const = 0;
-    // The name remarks go out under; may add a typed sub-handle name to the
-    // combo's list (see ResolveSpeakerName).
-    virtual std::string SpeakerName() = 0;
-};
+class ISessionPort;
 
 // Heights of the input line in pixels: no line break, one, two or more.
 inline constexpr int kInputHeightOneLine = 24;
@@ -70,21 +44,13 @@ struct InputState {
 std::string ApplyFirstPersonFilter(std::string text, const std::vector<std::string>& persons,
                                    const std::vector<std::string>& replacements);
 
-// Occurrences of `from` at character boundaries of code page 932 text, all
-// replaced by `to`, scanning left to right without rescanning replacements.
-void ReplaceAllCp932(std::string& text, std::string_view from, std::string_view to);
-
 // Lines up continuation lines after "name：" in the plain-text log: every
 // CR LF is followed by (byte length of the speaker name + 2) blanks.
 std::string IndentContinuation(std::string text, std::size_t speakerNameBytes);
 
-// 24, 41 or 58 pixels for no, one, or two and more line breaks.
-int InputLineHeight(std::string_view text);
-
-// What a change of the input line's content asks for: the new height and at
-// most one typing notice (NowSaying or EndSaying), or none.
+// What a change of the input line's content asks for: at most one typing
+// notice (NowSaying or EndSaying), or none.
 struct TypingChange {
-    int height = kInputHeightOneLine;
     std::optional<std::int32_t> notice;
 };
 TypingChange OnInputChanged(InputState& state, std::string_view text);
@@ -98,7 +64,7 @@ struct SubmitOutcome {
 // The whole send on Enter: filter, typing flag, debug code, empty check,
 // indent, SendChat as LogBox under the speaker name. The debug-input flag is
 // cleared in every case.
-SubmitOutcome SubmitInput(InputState& state, std::string text, IChatViewPort& view,
+SubmitOutcome SubmitInput(InputState& state, std::string text, ISessionPort& session,
                           CDebugCodes& debug);
 
 // The sub-handle controls as read from the chat view's form.

@@ -1,5 +1,7 @@
 #include "chat/LogFiles.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "platform/CProfileFile.h"
@@ -22,6 +24,23 @@ std::string TimeStampedName(std::string_view prefix, std::time_t when, std::stri
     std::string name(prefix);
     name += stamp;
     name.append(extension);
+    return name;
+}
+
+std::string FreeTimeStampedName(const std::string& programFolder, std::string_view prefix,
+                                std::time_t when, std::string_view extension,
+                                std::string* fullPath) {
+    const std::string stem = TimeStampedName(prefix, when, "");
+    std::string name;
+    // Bounded: beyond a thousand logs in one second the last name is used
+    // and its opening reports that it exists.
+    for (int n = 1; n <= 1000; ++n) {
+        name = stem + (n == 1 ? std::string() : "_" + std::to_string(n)) + std::string(extension);
+        *fullPath = ResolveInProgramFolder(programFolder, name);
+        struct stat info {};
+        if (::lstat(fullPath->c_str(), &info) != 0)
+            break;
+    }
     return name;
 }
 

@@ -28,6 +28,14 @@ std::string LogFolderPrefix(std::string_view logFolder);
 // prefix + "YYYY_MM_DD_hh_mm_ss" + extension (".txt", ".rtf", ".log") in local time.
 std::string TimeStampedName(std::string_view prefix, std::time_t when, std::string_view extension);
 
+// A time-stamped name whose file does not exist yet: prefix + stamp +
+// extension, or with "_2", "_3", ... before the extension, so a log started
+// or saved in the same second never overwrites another one. `fullPath`
+// receives where it lies (see ResolveInProgramFolder).
+std::string FreeTimeStampedName(const std::string& programFolder, std::string_view prefix,
+                                std::time_t when, std::string_view extension,
+                                std::string* fullPath);
+
 // Where a name built from the log folder lies: relative names are inside the
 // program folder (which ends in "/"), absolute ones stay as they are.
 std::string ResolveInProgramFolder(const std::string& programFolder, const std::string& name);

@@ -4,19 +4,11 @@
 #include "chat/ChatLineText.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    constexpr std::string_view kBlank = " \t\r\n\v\f";
-    const auto first = s.find_first_not_of(kBlank);
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = s.find_last_not_of(kBlank);
-    return s.substr(first, last - first + 1);
-}
 
 // Leading decimal number with an optional sign, 0 without digits. Saturates
 // far outside 1-5, which is all the caller needs to know.
@@ -58,8 +50,8 @@ bool ConvertTags(std::string& text, std::string_view name, Convert convert) {
         const auto close = text.find('>', open + name.size());
         if (close == std::string::npos)
             break;
-        const std::string_view inner =
-            Trim(std::string_view(text).substr(open + name.size(), close - open - name.size()));
+        const std::string_view inner = TrimBlanks(
+            std::string_view(text).substr(open + name.size(), close - open - name.size()));
         if (inner.empty())
             break;
         const std::optional<std::string> replacement = convert(inner);

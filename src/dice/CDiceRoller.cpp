@@ -5,12 +5,12 @@
 #include <cstdlib>
 
 #include "dice/DiceRolls.h"
-#include "dice/DiceText.h"
 #include "dice/TimerCommand.h"
+#include "net/DispatchTargets.h"
+#include "net/ISessionPort.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
-#include "platform/IClock.h"
-#include "platform/IPrompter.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 namespace {
@@ -31,9 +31,14 @@ const std::string& HiddenRollText() {
 
 }  // namespace
 
-CDiceRoller::CDiceRoller(IDiceHost& host, IRandomSource& rng, std::string chartPath,
-                         IPluginRoller* plugins)
-    : host_(host), rng_(rng), table_(std::move(chartPath)), plugins_(plugins) {
+CDiceRoller::CDiceRoller(ISessionPort& session, IChatLogTarget& log, IDiceControls& controls,
+                         IRandomSource& rng, std::string chartPath, IPluginRoller* plugins)
+    : session_(session),
+      log_(log),
+      controls_(controls),
+      rng_(rng),
+      table_(std::move(chartPath)),
+      plugins_(plugins) {
     sound_.DiceHoy = Sjis("ころころ……");
 }
 
@@ -80,10 +85,10 @@ DiceKind CDiceRoller::Evaluate(const std::string& expression, std::string& resul
     const bool remembered = kind == DiceKind::SumRoll || kind == DiceKind::KeepRoll ||
                             kind == DiceKind::TableRoll || kind == DiceKind::CardDraw ||
                             kind == DiceKind::PluginRoll;
-    if (withEffects && remembered && !host_.IsExpressionPicked()) {
-        const auto entries = host_.ExpressionEntries();
+    if (withEffects && remembered && !controls_.IsExpressionPicked()) {
+        const auto entries = controls_.ExpressionEntries();
         if (std::find(entries.begin(), entries.end(), history) == entries.end())
-            host_.AddExpressionEntry(history);
+            controls_.AddExpressionEntry(history);
     }
     return kind;
 }
@@ -107,17 +112,17 @@ DiceKind CDiceRoller::Dispatch(const std::string& text, bool sorted, std::string
         return DiceKind::PluginRoll;
 
     std::int32_t duration = 0, interval = 0;
-    switch (ParseTimerCommand(text, host_.CountdownRemainingMs(), duration, interval)) {
+    switch (ParseTimerCommand(text, controls_.CountdownRemainingMs(), duration, interval)) {
         case TimerCommand::Start:
             if (!withEffects)  // what the countdown would refuse
                 return duration >= 1 && interval >= 1 && interval <= duration
                            ? DiceKind::TimerCommand
                            : DiceKind::FormatError;
-            return host_.BeginCountdown(duration, interval) ? DiceKind::TimerCommand
-                                                            : DiceKind::FormatError;
+            return controls_.BeginCountdown(duration, interval) ? DiceKind::TimerCommand
+                                                                : DiceKind::FormatError;
         case TimerCommand::Cancel:
             if (withEffects)
-                host_.CancelCountdown();
+                controls_.CancelCountdown();
             return DiceKind::TimerCommand;
         case TimerCommand::Invalid:
             break;
@@ -126,16 +131,16 @@ DiceKind CDiceRoller::Dispatch(const std::string& text, bool sorted, std::string
 }
 
 void CDiceRoller::SendHiddenRoll(const std::string& result) {
-    const std::string name = host_.SpeakerName();
-    const std::int32_t color = host_.MyColor();
-    host_.AppendChatLine(name, result, color, ScreenDice);
-    if (host_.IsConnected())
-        host_.SendChat(name, HiddenRollText(), color, ScreenDice);
+    const std::string name = session_.SpeakerName();
+    const std::int32_t color = session_.MyColor();
+    log_.AppendChatLine(name, result, color, ScreenDice);
+    if (session_.IsConnected())
+        session_.SendChat(name, HiddenRollText(), color, ScreenDice);
 }
 
 void CDiceRoller::OnRollDice() {
-    const bool hidden = host_.IsShiftDown();
-    const std::string text(TrimBlanks(host_.ExpressionText()));
+    const bool hidden = controls_.IsShiftDown();
+    const std::string text(TrimBlanks(controls_.ExpressionText()));
     std::string result, sound;
     std::int32_t total = 0;
     const DiceKind kind = RollExpression(text, result, sound, total);
@@ -146,7 +151,7 @@ void CDiceRoller::OnRollDice() {
             break;
         }
         case DiceKind::CardDraw:
-            host_.DrawCard(!hidden);
+            controls_.DrawCard(!hidden);
             return;
         case DiceKind::TimerCommand:
             return;
@@ -162,21 +167,7 @@ void CDiceRoller::OnRollDice() {
                                                                         : sound_.DiceHoy;
     }
     const std::string message = kind == DiceKind::PluginRoll ? result : sound + " " + result;
-    host_.SendChat(host_.SpeakerName(), message, host_.MyColor(), DiceRoll);
-}
-
-void CDiceRoller::RollListEntry(int n) {
-    if (n < 0 || static_cast<std::size_t>(n) >= host_.ExpressionEntries().size())
-        return;
-    host_.SelectExpressionEntry(n);
-    OnRollDice();
-}
-
-void CDiceRoller::ExchangeDice(const IClock& clock, IPrompter& prompter) {
-    rng_.RandomSeed(static_cast<std::uint32_t>(clock.Now()));
-    static const std::string text = Sjis("ダイスを交換しました");
-    static const std::string caption = Sjis("交換");
-    prompter.Tell(text, caption, PromptIcon::Information);
+    session_.SendChat(session_.SpeakerName(), message, session_.MyColor(), DiceRoll);
 }
 
 bool CDiceRoller::RollTemplate(const TemplateEntry& entry, std::int32_t bonus) {
@@ -209,10 +200,10 @@ bool CDiceRoller::RollTemplate(const TemplateEntry& entry, std::int32_t bonus) {
     } else {
         return false;
     }
-    if (host_.IsShiftDown())
+    if (controls_.IsShiftDown())
         SendHiddenRoll(text);
     else
-        host_.SendChat(host_.SpeakerName(), text, host_.MyColor(), DiceRoll);
+        session_.SendChat(session_.SpeakerName(), text, session_.MyColor(), DiceRoll);
     return true;
 }
 

@@ -11,14 +11,14 @@
 
 #include "dice/CDiceTable.h"
 #include "dice/DiceTemplate.h"
-#include "dice/IDiceHost.h"
+#include "dice/IDiceControls.h"
 #include "dice/IPluginRoller.h"
 #include "dice/IRandomSource.h"
 
 namespace yarrow {
 
-class IClock;
-class IPrompter;
+class IChatLogTarget;
+class ISessionPort;
 
 enum class DiceKind {
     FormatError = 0,
@@ -40,18 +40,16 @@ struct DiceSoundSettings {
 class CDiceRoller {
   public:
     // `chartPath` is ProgramFolder + "Chart.ini"; `plugins` may be null (no
-    // plug-ins). Host, generator and plug-ins must outlive the roller.
-    CDiceRoller(IDiceHost& host, IRandomSource& rng, std::string chartPath, IPluginRoller* plugins);
+    // plug-ins). Everything passed in must outlive the roller.
+    CDiceRoller(ISessionPort& session, IChatLogTarget& log, IDiceControls& controls,
+                IRandomSource& rng, std::string chartPath, IPluginRoller* plugins);
 
     void SetSoundSettings(DiceSoundSettings settings) { sound_ = std::move(settings); }
     const DiceSoundSettings& SoundSettings() const { return sound_; }
 
-    // The roll action (the "Dice" button, Enter in the expression box).
+    // The roll action (the "Dice" button, Enter in the expression box,
+    // Ctrl+1 .. Ctrl+9 after picking the entry).
     void OnRollDice();
-    // Ctrl+1 .. Ctrl+9: picks entry n (0 .. 8) and rolls it when it exists.
-    void RollListEntry(int n);
-    // Reseeds from the clock and tells the user so.
-    void ExchangeDice(const IClock& clock, IPrompter& prompter);
 
     // Evaluates one expression with all its effects (history entry, timer
     // start or cancel). `total` is written by sum and table rolls only.
@@ -77,7 +75,9 @@ class CDiceRoller {
     void SendHiddenRoll(const std::string& result);
     std::string RandomSound();
 
-    IDiceHost& host_;
+    ISessionPort& session_;
+    IChatLogTarget& log_;
+    IDiceControls& controls_;
     IRandomSource& rng_;
     CDiceTable table_;
     IPluginRoller* plugins_;

@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "dice/DiceTerm.h"
-#include "dice/DiceText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 namespace {

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "dice/DiceText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
+#include "settings/CSettings.h"
 
 namespace yarrow {
 namespace {
@@ -14,19 +15,9 @@ constexpr std::string_view kSection = "DiceTemplate";
 constexpr std::string_view kCountKey = "TemplateNum";
 constexpr std::string_view kEscapedComma = "%2C";
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    std::size_t pos = 0;
-    while (true) {
-        const std::size_t hit = text.find(from, pos);
-        if (hit == std::string_view::npos)
-            break;
-        out.append(text.substr(pos, hit - pos));
-        out.append(to);
-        pos = hit + from.size();
-    }
-    out.append(text.substr(pos));
-    return out;
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+    ReplaceAllSjis(text, from, to);
+    return text;
 }
 
 std::string Lower(std::string_view s) {
@@ -195,18 +186,32 @@ std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file) {
     return groups;
 }
 
-bool WriteTemplateGroups(CProfileFile& file, const std::vector<TemplateGroup>& groups) {
-    bool ok = file.WriteString(kSection, kCountKey, std::to_string(groups.size()));
-    for (std::size_t k = 0; k < groups.size(); ++k) {
-        const TemplateGroup& group = groups[k];
-        ok = file.WriteString(kSection, std::to_string(k + 1), group.name) && ok;
-        ok = file.WriteString(group.name, kCountKey, std::to_string(group.entries.size())) && ok;
-        for (std::size_t i = 0; i < group.entries.size(); ++i)
-            ok = file.WriteString(group.name, std::to_string(i + 1),
-                                  FormatTemplateEntry(group.entries[i])) &&
-                 ok;
+bool IsReservedTemplateGroupName(std::string_view name) {
+    static constexpr std::string_view kReserved[] = {kInitialSetting, kDiceSection,
+                                                     kSubHandleNameSection, kRandomDiceHoySection,
+                                                     kDiceTemplateSection};
+    const std::string wanted = Lower(TrimBlanks(name, " \t"));
+    for (std::string_view reserved : kReserved) {
+        if (wanted == Lower(reserved))
+            return true;
     }
-    return ok;
+    return false;
+}
+
+bool WriteTemplateGroups(CProfileFile& file, const std::vector<TemplateGroup>& groups) {
+    std::vector<std::pair<std::string, CProfileFile::KeyValues>> sections;
+    CProfileFile::KeyValues names = {{std::string(kCountKey), std::to_string(groups.size())}};
+    for (std::size_t k = 0; k < groups.size(); ++k)
+        names.emplace_back(std::to_string(k + 1), groups[k].name);
+    sections.emplace_back(std::string(kSection), std::move(names));
+    for (const TemplateGroup& group : groups) {
+        CProfileFile::KeyValues entries = {
+            {std::string(kCountKey), std::to_string(group.entries.size())}};
+        for (std::size_t i = 0; i < group.entries.size(); ++i)
+            entries.emplace_back(std::to_string(i + 1), FormatTemplateEntry(group.entries[i]));
+        sections.emplace_back(group.name, std::move(entries));
+    }
+    return file.WriteSections(sections);
 }
 
 }  // namespace yarrow

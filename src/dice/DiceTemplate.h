@@ -46,9 +46,14 @@ std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file);
 std::vector<TemplateEntry> ReadTemplateEntries(const CProfileFile& file, std::string_view group);
 // Every group of the file, in the order of the group names.
 std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file);
+// Whether a group of this name would share its section with one of the
+// settings file's own sections ("Dice", "InitialSetting", ... in any case),
+// so that saving the group would overwrite them.
+bool IsReservedTemplateGroupName(std::string_view name);
 // Writes the counts and the numbered keys of [DiceTemplate] and of each group's
-// section. Keys beyond the new counts and the sections of removed groups are
-// left alone: readers stop at the counts. False when the file cannot be written.
+// section, all in one save. Keys beyond the new counts and the sections of
+// removed groups are left alone: readers stop at the counts. False when the
+// file cannot be written.
 bool WriteTemplateGroups(CProfileFile& file, const std::vector<TemplateGroup>& groups);
 
 }  // namespace yarrow

@@ -1,18 +1,12 @@
 #include "dice/TimerCommand.h"
 
+#include "platform/SjisText.h"
+
 namespace yarrow {
 namespace {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsSpace(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsSpace(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 // Leading digits (after blanks) with the unit letter that ends them. Values
@@ -51,7 +45,7 @@ TimerCommand ParseTimerCommand(std::string_view text, std::int32_t remainingMs,
         intervalSeconds = 1;
         return TimerCommand::Start;
     }
-    std::string_view rest = Trim(text.substr(comma + 1));
+    std::string_view rest = TrimBlanks(text.substr(comma + 1));
     const std::int64_t duration = ReadTime(rest);
     std::int64_t interval = 1;
     const std::size_t second = rest.find(',');

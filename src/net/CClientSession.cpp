@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "platform/SjisText.h"
 #include "platform/Trace.h"
 
 namespace yarrow {
@@ -11,12 +12,7 @@ namespace yarrow {
 namespace {
 
 std::string Trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
+    return std::string(TrimBlanks(text, " \t\r\n"));
 }
 
 // The error texts shown in the log are cut like the original buffers did.

@@ -87,6 +87,8 @@ class CClientSession {
     const std::string& MyName() const { return myName_; }
     std::int32_t MyColor() const { return myColor_; }
     void SetMyColor(std::int32_t color) { myColor_ = color; }
+    // The handle name follows the chat view's field as the user edits it.
+    void SetMyName(std::string name) { myName_ = std::move(name); }
     const std::string& ServerIP() const { return serverIP_; }
     int PortNum() const { return portNum_; }
     // The hub this window owns, when it connected as server.

@@ -2,66 +2,20 @@
 
 #include <ctime>
 
+#include "net/CardLineText.h"
+#include "net/ISessionPort.h"
 #include "net/SessionText.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "platform/IWindowTimers.h"
 
 namespace yarrow {
 
-namespace {
+CDispatcher::CDispatcher(Deps deps) : deps_(std::move(deps)) {}
 
-// A card entry "%05d%s": five digits of card number, then the card text.
-struct CardEntry {
-    std::int32_t number = 0;
-    std::string text;
-};
-
-CardEntry ParseCardEntry(const std::string& entry) {
-    CardEntry card;
-    for (std::size_t i = 0; i < entry.size() && i < 5; ++i) {
-        const char c = entry[i];
-        if (c < '0' || c > '9')
-            break;
-        card.number = card.number * 10 + (c - '0');
-    }
-    if (entry.size() > 5)
-        card.text = entry.substr(5);
-    return card;
-}
-
-bool IsPublicPile(int pile) {
-    return pile == 2 || pile == 4;
-}
-
-}  // namespace
-
-CDispatcher::CDispatcher(Deps deps) : deps_(deps) {}
-
-std::string CDispatcher::PileName(int pile) {
-    static const std::string names[] = {Sjis("手札"), Sjis("場札(公)"), Sjis("場札(伏)"),
-                                        Sjis("捨札")};
-    if (pile >= 1 && pile <= 4)
-        return names[pile - 1];
-    return "Err";
-}
-
-std::string CDispatcher::MoveDescription(std::int32_t moveCode,
-                                         const std::vector<std::string>& entries, bool own) {
-    const int from = (moveCode >> 8) & 0xFF;
-    const int to = moveCode & 0xFF;
-    if (!own && !IsPublicPile(from) && !IsPublicPile(to)) {
-        static const std::string format = Sjis("カードを%d枚\t%s\t%s");
-        return SjisFormat(format.c_str(), static_cast<int>(entries.size()), PileName(from).c_str(),
-                          PileName(to).c_str());
-    }
-    std::string cards;
-    for (const auto& entry : entries) {
-        if (!cards.empty())
-            cards += ',';
-        cards += ParseCardEntry(entry).text;
-    }
-    return SjisFormat("%s\t%s\t%s", cards.c_str(), PileName(from).c_str(), PileName(to).c_str());
+bool CDispatcher::IsOwn(const CMsg& msg) const {
+    return msg.ID == deps_.port.MyID();
 }
 
 void CDispatcher::Line(const CMsg& msg, std::int32_t kind, const std::string& text) {
@@ -71,7 +25,8 @@ void CDispatcher::Line(const CMsg& msg, std::int32_t kind, const std::string& te
 void CDispatcher::Dispatch(CMsg& msg) {
     switch (msg.Type) {
         case CnctStart:
-            deps_.session.OnCnctStart(msg);
+            if (deps_.session)
+                deps_.session->OnCnctStart(msg);
             break;
         case CnctReply:
             MembersChanged(msg, true);
@@ -184,15 +139,14 @@ void CDispatcher::MembersChanged(const CMsg& msg, bool showNotice) {
         deps_.log.AppendNoticeLine(msg.Text);
     std::vector<CMember> others;
     for (const auto& member : msg.Members)
-        if (member.MemberID != deps_.session.MyID())
+        if (member.MemberID != deps_.port.MyID())
             others.push_back(member);
     deps_.cards.SetPlayers(others);
 }
 
 void CDispatcher::OnChart(const CMsg& msg) {
-    deps_.view.RememberFocus();
     if (!deps_.chart.IsChartShown()) {
-        if (deps_.view.IsAutoChartShow()) {
+        if (deps_.autoChartShow && deps_.autoChartShow()) {
             deps_.chart.ShowChart();
         } else {
             static const std::string text = Sjis("◇ 表に更新がありました");
@@ -200,17 +154,16 @@ void CDispatcher::OnChart(const CMsg& msg) {
         }
     }
     deps_.chart.ApplyChart(msg);
-    deps_.view.RestoreFocus();
 }
 
 void CDispatcher::OnSecret(const CMsg& msg) {
     const std::size_t count = msg.Recipients.size();
     for (std::size_t position = 0; position < count; ++position) {
         const auto entry = msg.Recipients.find(static_cast<std::uint16_t>(position));
-        if (entry == msg.Recipients.end() || entry->second != deps_.session.MyID())
+        if (entry == msg.Recipients.end() || entry->second != deps_.port.MyID())
             continue;
         // The line's name is the sender's, "->", then our own speaker name.
-        deps_.log.AppendChatLine(msg.Name + "->" + deps_.view.SpeakerName(), msg.Text, msg.Color,
+        deps_.log.AppendChatLine(msg.Name + "->" + deps_.port.SpeakerName(), msg.Text, msg.Color,
                                  Secret);
         return;
     }
@@ -219,7 +172,8 @@ void CDispatcher::OnSecret(const CMsg& msg) {
 void CDispatcher::OnCall(const CMsg& msg) {
     if (!IsOwn(msg))
         return;
-    deps_.view.AlertCall();
+    if (deps_.alertCall)
+        deps_.alertCall();
     const std::time_t now = deps_.clock.Now();
     std::tm local{};
     localtime_r(&now, &local);
@@ -250,7 +204,7 @@ void CDispatcher::OnScreenCard(const CMsg& msg) {
 void CDispatcher::OnMoveCard(const CMsg& msg) {
     const bool own = IsOwn(msg);
     const std::int32_t moveCode = msg.Param1 & 0xFFFF;
-    Line(msg, MoveCard, MoveDescription(moveCode, msg.Strings, own));
+    Line(msg, MoveCard, MoveCardText(moveCode, msg.Strings, own));
     if (!own)
         deps_.cards.FollowDiscardMove(moveCode, msg.Strings);
 }
@@ -258,59 +212,60 @@ void CDispatcher::OnMoveCard(const CMsg& msg) {
 void CDispatcher::OnReshuffleOffer(const CMsg& msg) {
     if (!IsOwn(msg))
         return;
-    static const std::string question =
-        Sjis("山札が空です。捨札を山札に戻してシャッフルしますか？");
-    static const std::string caption = Sjis("確認");
-    if (deps_.prompter.Ask(question, caption, PromptIcon::Question, PromptButtons::YesNo) ==
-        PromptAnswer::Yes)
-        deps_.session.SendText(std::string(), ResetGrave);
+    deps_.later([this] {
+        static const std::string question =
+            Sjis("山札が空です。捨札を山札に戻してシャッフルしますか？");
+        static const std::string caption = Sjis("確認");
+        if (deps_.prompter.Ask(question, caption, PromptIcon::Question, PromptButtons::YesNo) ==
+            PromptAnswer::Yes)
+            deps_.port.SendText(std::string(), ResetGrave);
+    });
 }
 
 void CDispatcher::OnResetMembers() {
-    deps_.session.SendText(deps_.session.MyName(), UpdateMbr);
+    deps_.port.SendText(deps_.port.MyName(), UpdateMbr);
     deps_.members.ClearMembers();
-    if (deps_.session.IsConnected())
-        deps_.view.StartMemberCheckTimer(5000);
+    if (deps_.port.IsConnected())
+        deps_.timers.StartTimer(kMemberCheckTimer, kMemberCheckMs);
 }
 
 void CDispatcher::OnMemberCheckTimer() {
-    IOwnedHub* hub = deps_.session.OwnedHub();
-    if (deps_.session.IsConnected() && hub)
+    deps_.timers.KillTimer(kMemberCheckTimer);
+    IOwnedHub* hub = deps_.session ? deps_.session->OwnedHub() : nullptr;
+    if (deps_.port.IsConnected() && hub)
         hub->PurgeCardHolders(deps_.members.MemberIDs());
 }
 
 void CDispatcher::OnPassCard(const CMsg& msg) {
-    if (msg.Param1 == deps_.session.MyID()) {
+    if (msg.Param1 == deps_.port.MyID()) {
         for (const auto& entry : msg.Strings) {
             const CardEntry card = ParseCardEntry(entry);
             deps_.cards.AddToHand(card.number, card.text);
         }
     }
-    static const std::string format = Sjis("カードを%sに%d枚渡しました");
-    Line(msg, PassCard,
-         SjisFormat(format.c_str(), deps_.members.MemberName(msg.Param1).c_str(),
-                    static_cast<int>(msg.Strings.size())));
+    Line(msg, PassCard, PassCardText(deps_.members.MemberName(msg.Param1), msg.Strings.size()));
 }
 
 void CDispatcher::OnRandomCardRequest(const CMsg& msg) {
-    static const std::string lineFormat = Sjis("%sにカードの譲渡要求をしました");
-    Line(msg, PassCard,
-         SjisFormat(lineFormat.c_str(), deps_.members.MemberName(msg.Param1).c_str()));
-    if (msg.Param1 != deps_.session.MyID())
+    Line(msg, PassCard, RandomCardRequestText(deps_.members.MemberName(msg.Param1)));
+    if (msg.Param1 != deps_.port.MyID())
         return;
-    static const std::string questionFormat =
-        Sjis("%s からカードの譲渡要求があります。\r\n譲渡しますか？");
-    static const std::string caption = Sjis("確認");
-    const auto answer = deps_.prompter.Ask(SjisFormat(questionFormat.c_str(), msg.Name.c_str()),
-                                           caption, PromptIcon::Question, PromptButtons::YesNo);
-    if (answer == PromptAnswer::Yes) {
-        deps_.cards.GiveRandomCard(msg.ID);
-        return;
-    }
-    static const std::string denyFormat = Sjis("%s からのカード譲渡要求を拒否しました");
-    deps_.session.SendChat(deps_.view.SpeakerName(),
-                           SjisFormat(denyFormat.c_str(), msg.Name.c_str()),
-                           deps_.session.MyColor(), DenyPass);
+    deps_.later([this, requesterID = msg.ID, requester = msg.Name] {
+        static const std::string questionFormat =
+            Sjis("%s からカードの譲渡要求があります。\r\n譲渡しますか？");
+        static const std::string caption = Sjis("確認");
+        const auto answer =
+            deps_.prompter.Ask(SjisFormat(questionFormat.c_str(), requester.c_str()), caption,
+                               PromptIcon::Question, PromptButtons::YesNo);
+        if (answer == PromptAnswer::Yes) {
+            deps_.cards.GiveRandomCard(requesterID);
+            return;
+        }
+        static const std::string denyFormat = Sjis("%s からのカード譲渡要求を拒否しました");
+        deps_.port.SendChat(deps_.port.SpeakerName(),
+                            SjisFormat(denyFormat.c_str(), requester.c_str()), deps_.port.MyColor(),
+                            DenyPass);
+    });
 }
 
 }  // namespace yarrow

@@ -1,12 +1,17 @@
 #pragma once
 // Turns each record the chat window receives into calls on the log, the
-// member list, the chart, map and card windows and the chat view. The hub
-// relays every record to everybody, so the privacy rules live here: whispers
-// are shown only by their recipients, hidden rolls and hidden draws are masked
-// for everyone but the actor, a call alerts only its target, and a window
-// ignores the echo of its own chart lock and hidden roll.
+// member list, the chart, map and card windows. The hub relays every record
+// to everybody, so the privacy rules live here: whispers are shown only by
+// their recipients, hidden rolls and hidden draws are masked for everyone but
+// the actor, a call alerts only its target, and a window ignores the echo of
+// its own chart lock and hidden roll.
+//
+// A question a record raises (a reshuffle offer, a random-card request) is
+// asked through `later`, after the record is handled: a message box runs an
+// event loop, and one opened while the socket is being read would read on.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,38 +22,46 @@ namespace yarrow {
 
 class IPrompter;
 class IClock;
+class ISessionPort;
+class IWindowTimers;
 
 class CDispatcher final : public IRecordHandler {
   public:
+    // Window timer 3: five seconds after a member list reset, the operator's
+    // hub releases the cards of the members that did not answer.
+    static constexpr int kMemberCheckTimer = 3;
+    static constexpr int kMemberCheckMs = 5000;
+
     struct Deps {
-        CClientSession& session;
+        // The handshake and the hub this window owns; null where a test
+        // drives one window feature without a connection.
+        CClientSession* session;
+        ISessionPort& port;
         IChatLogTarget& log;
         IMemberListTarget& members;
         IChartTarget& chart;
         IMapTarget& map;
         ICardTarget& cards;
-        IChatViewTarget& view;
+        IWindowTimers& timers;
         IPrompter& prompter;
         const IClock& clock;
+        // Runs a task once the record in hand is handled.
+        std::function<void(std::function<void()>)> later;
+        // A call for this member: main window to the front, three beeps.
+        std::function<void()> alertCall;
+        // The IsAutoChartShow setting.
+        std::function<bool()> autoChartShow;
     };
 
     explicit CDispatcher(Deps deps);
 
     void Dispatch(CMsg& msg) override;
 
-    // Window timer 3 fired (five seconds after a member list reset): the
-    // operator's hub releases the cards of members that did not answer.
+    // Window timer 3 fired.
     void OnMemberCheckTimer();
 
-    // The text of a card move line: the cards (or, for a move between private
-    // piles seen by somebody else, their count), source and destination pile
-    // names, separated by tabs.
-    static std::string MoveDescription(std::int32_t moveCode,
-                                       const std::vector<std::string>& entries, bool own);
-    static std::string PileName(int pile);
-
   private:
-    bool IsOwn(const CMsg& msg) const { return msg.ID == deps_.session.MyID(); }
+    bool IsOwn(const CMsg& msg) const;
     void Line(const CMsg& msg, std::int32_t kind, const std::string& text);
     void MembersChanged(const CMsg& msg, bool showNotice);
     void OnChart(const CMsg& msg);

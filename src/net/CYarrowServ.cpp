@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "net/Cp932Text.h"
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 #include "platform/Trace.h"
 
 namespace yarrow {
@@ -344,7 +344,7 @@ void CYarrowServ::StoreMsgItem(const CMsg& record) {
                             [&](const CMember& m) { return m.MemberID == record.ID; });
             if (listed || members_.size() >= kMaxMembers)
                 break;
-            const std::string name = TruncateCp932(record.Text, kMaxMemberNameBytes);
+            const std::string name = SjisCut(record.Text, kMaxMemberNameBytes);
             working_.Text = JoinNoticeHead() + name + JoinNoticeTail();
             members_.push_back(CMember{name, record.ID});
             break;
@@ -439,7 +439,7 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
 
 CYarrowServ::RecordLabel CYarrowServ::LabelOf(const CMsg& record) {
     // A name is a handle; a hostile one is not copied whole into every report.
-    return {record.Type, TruncateCp932(record.Name, kMaxMemberNameBytes), record.ID};
+    return {record.Type, SjisCut(record.Name, kMaxMemberNameBytes), record.ID};
 }
 
 void CYarrowServ::ReportError(const std::string& operation, const RecordLabel& record,
@@ -454,7 +454,7 @@ void CYarrowServ::ReportError(const std::string& operation, const RecordLabel& r
         }
         std::string line = ErrorMark() + operation + "(" + CMsg::TypeName(record.type) + "/" +
                            record.name + "[" + std::to_string(record.id) + ":" + memberName +
-                           "]) : " + TruncateCp932(errorText, kMaxErrorTextBytes) + "</b>";
+                           "]) : " + SjisCut(errorText, kMaxErrorTextBytes) + "</b>";
         owner_->AppendNoticeLine(line);
         owner_->RunMemberListCommand();
     }

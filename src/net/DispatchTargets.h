@@ -1,7 +1,7 @@
 #pragma once
 // What the chat window's dispatcher drives when a record arrives: small
-// interfaces that the log, the member list view, the chart, map and card
-// windows and the chat view itself implement. Texts are code page 932 bytes.
+// interfaces that the log, the member list view and the chart, map and card
+// windows implement. Texts are code page 932 bytes.
 // Every record that reaches these calls has already passed the privacy rules
 // (whispers only for their recipients, hidden rolls masked, calls for their
 // target only), so an implementation just shows what it is given.
@@ -14,7 +14,8 @@
 
 namespace yarrow {
 
-// The two ways into the chat log.
+// The chat log: the two ways into it, and closing the running text log. Every
+// feature that writes into the log takes this beside its ISessionPort.
 class IChatLogTarget {
   public:
     virtual ~IChatLogTarget() = default;
@@ -48,6 +49,8 @@ class IChartTarget {
   public:
     virtual ~IChartTarget() = default;
     virtual bool IsChartShown() const = 0;
+    // Shows the hidden window without taking the keyboard focus: whoever was
+    // typing keeps typing.
     virtual void ShowChart() = 0;
     virtual void ApplyChart(const CMsg& msg) = 0;
     virtual void SetChartLock(bool locked, const std::string& name) = 0;
@@ -94,23 +97,6 @@ class ICardTarget {
     // passed: cards the window took out of its hand for that pass and the
     // hub did not pass go back into the hand.
     virtual void SettleOwnPass(const std::vector<std::string>& passed) {}
-};
-
-// What the dispatcher needs of the chat view and the main window.
-class IChatViewTarget {
-  public:
-    virtual ~IChatViewTarget() = default;
-    // The name under which remarks and rolls go out (handle or sub-handle).
-    virtual std::string SpeakerName() const = 0;
-    virtual bool IsAutoChartShow() const = 0;
-    // The chart row keeps the keyboard focus where it was.
-    virtual void RememberFocus() = 0;
-    virtual void RestoreFocus() = 0;
-    // A call for this member: main window to the front, three 800 Hz beeps.
-    virtual void AlertCall() = 0;
-    // Starts the one-shot member check (window timer 3); when it fires the
-    // view calls CDispatcher::OnMemberCheckTimer.
-    virtual void StartMemberCheckTimer(int milliseconds) = 0;
 };
 
 }  // namespace yarrow

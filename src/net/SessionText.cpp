@@ -23,21 +23,4 @@ std::string SjisFormat(const char* format, ...) {
     return out;
 }
 
-std::size_t SjisCharWidth(std::string_view text, std::size_t pos) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    return lead && pos + 1 < text.size() ? 2 : 1;
-}
-
-std::string SjisCut(std::string_view text, std::size_t maxBytes) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = SjisCharWidth(text, end);
-        if (end + width > maxBytes)
-            break;
-        end += width;
-    }
-    return std::string(text.substr(0, end));
-}
-
 }  // namespace yarrow

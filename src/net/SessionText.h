@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SjisText.h"
+
 namespace yarrow {
 
 // printf-style formatting; the arguments are code page 932 bytes already.
@@ -15,12 +17,5 @@ std::string SjisFormat(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
-
-// The byte width (1 or 2) of the character starting at `pos`; a lead byte
-// at the very end counts as one byte.
-std::size_t SjisCharWidth(std::string_view text, std::size_t pos);
-
-// At most `maxBytes` bytes of `text`, never ending in half a character.
-std::string SjisCut(std::string_view text, std::size_t maxBytes);
 
 }  // namespace yarrow

@@ -1,5 +1,7 @@
 #include "platform/CProfileFile.h"
 
+#include "platform/SjisText.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,20 +15,13 @@
 namespace yarrow {
 namespace {
 
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// Profile values lose their blanks only: spaces and tabs.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return TrimBlanks(s, " \t");
 }
 
 char AsciiLower(char c) {
@@ -41,7 +36,7 @@ bool SameName(std::string_view a, std::string_view b) {
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(a[i]);
-        if (IsLeadByte(c) && i + 1 < a.size()) {
+        if (IsSjisLeadByte(c) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1])
                 return false;
             ++i;
@@ -59,7 +54,7 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string NameForm(std::string_view name) {
     std::string form(name);
     for (std::size_t i = 0; i < form.size(); ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(form[i])) && i + 1 < form.size()) {
+        if (IsSjisLeadByte(static_cast<unsigned char>(form[i])) && i + 1 < form.size()) {
             ++i;
             continue;
         }
@@ -93,15 +88,7 @@ bool KeyLine(std::string_view line, std::string_view* key, std::string_view* val
 
 // The first byte count <= maxBytes that does not end inside a double-byte character.
 std::size_t CutLength(std::string_view s, std::size_t maxBytes) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        std::size_t len =
-            (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-        if (i + len > maxBytes)
-            break;
-        i += len;
-    }
-    return i;
+    return SjisCut(s, maxBytes).size();
 }
 
 // A value must stay on its line: a line break inside it would start new keys
@@ -314,6 +301,17 @@ bool CProfileFile::WriteStrings(std::string_view section,
         return false;
     for (const auto& [key, value] : entries)
         SetKey(lines_, section, key, value);
+    return Save();
+}
+
+bool CProfileFile::WriteSections(const std::vector<std::pair<std::string, KeyValues>>& sections) {
+    Load();
+    if (!writable_)
+        return false;
+    for (const auto& [section, entries] : sections) {
+        for (const auto& [key, value] : entries)
+            SetKey(lines_, section, key, value);
+    }
     return Save();
 }
 

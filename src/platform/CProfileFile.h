@@ -1,9 +1,9 @@
 #pragma once
-// INI ("profile") files with the behaviour of the Windows profile functions that
-// the settings file, Chart.ini, Deck.ini and ChipFile.ini rely on: case-insensitive
-// section and key lookup, trimmed values cut to the caller's buffer, the first of
-// duplicate keys wins, one-key writes that keep every other line, whole-section
-// writes, CR LF line ends, bytes kept as they are (code page 932).
+// INI ("profile") files as the settings file, Chart.ini, Deck.ini and
+// ChipFile.ini are read and written: case-insensitive section and key lookup,
+// trimmed values cut to the caller's buffer, the first of duplicate keys wins,
+// one-key writes that keep every other line, whole-section writes, CR LF line
+// ends, bytes kept as they are (code page 932).
 
 #include <cstddef>
 #include <string>
@@ -50,6 +50,10 @@ class CProfileFile {
     // as that many WriteString calls, without rewriting it for each key.
     bool WriteStrings(std::string_view section,
                       const std::vector<std::pair<std::string, std::string>>& entries);
+    // Writes keys of several sections, in order, as one save: either every
+    // key is in the file afterwards or none is.
+    using KeyValues = std::vector<std::pair<std::string, std::string>>;
+    bool WriteSections(const std::vector<std::pair<std::string, KeyValues>>& sections);
     // Replaces the whole section with `lines` ("key=value" each) and saves.
     bool WriteSection(std::string_view section, const std::vector<std::string>& lines);
 

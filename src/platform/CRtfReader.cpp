@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 
@@ -109,9 +110,7 @@ class Parser {
     // byte whatever it looks like, also "{" or "}" (the line layouts carry
     // their Japanese labels unescaped, and "マ" ends in "}"), or an escaped
     // "\\", "\{" or "\}" (escaped text keeps its trail bytes that way).
-    static bool IsLeadByte(unsigned char byte) {
-        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-    }
+    static bool IsLeadByte(unsigned char byte) { return IsSjisLeadByte(byte); }
 
     void TakeTrailByte() {
         if (pos_ >= in_.size())

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 
@@ -33,10 +34,6 @@ void AppendHexByte(std::string& out, unsigned char byte) {
     out += buf;
 }
 
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Code page 932 bytes as RTF text: ASCII as it is (with \ { } escaped), every
 // other byte as \'hh so the document is plain 7-bit text. A double-byte
 // character is written as two \'hh escapes even when its trail byte is ASCII
@@ -45,7 +42,7 @@ void AppendCp932(std::string& out, std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         const char ch = bytes[i];
-        if (IsLeadByte(c) && i + 1 < bytes.size()) {
+        if (IsSjisLeadByte(c) && i + 1 < bytes.size()) {
             AppendHexByte(out, c);
             AppendHexByte(out, static_cast<unsigned char>(bytes[++i]));
         } else if (c == '\\' || c == '{' || c == '}') {

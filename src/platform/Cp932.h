@@ -1,5 +1,5 @@
 #pragma once
-// Code page 932 (Shift_JIS as Windows writes it) is the byte form of every text
+// Code page 932 (Shift_JIS with its vendor extensions) is the byte form of every text
 // on the wire and in files. The core keeps those bytes in std::string as they
 // are; these helpers convert at the edges (UI, wide archive strings).
 

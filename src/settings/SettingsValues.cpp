@@ -11,7 +11,6 @@ constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // Stored CharSize → half-points (index 0 is a leftover that behaves as 3).
-constexpr std::array<int, 6> kSizeTable = {24, 15, 18, 24, 34, 45};
 
 }  // namespace
 
@@ -84,12 +83,6 @@ int CharSizeFromComboIndex(int index) {
     if (index < 0 || index > 2)
         return kDefaultCharSize;
     return index + 2;
-}
-
-int CharSizeHalfPoints(int charSize) {
-    if (charSize < 0 || charSize >= static_cast<int>(kSizeTable.size()))
-        charSize = kDefaultCharSize;
-    return kSizeTable[static_cast<std::size_t>(charSize)];
 }
 
 std::vector<std::string> SplitCommaList(std::string_view text, std::size_t maxPieces) {

@@ -46,9 +46,6 @@ std::vector<std::string> CharSizeComboLabels();
 // The combo index for a stored CharSize (out-of-range values show "普通").
 int CharSizeComboIndex(int charSize);
 int CharSizeFromComboIndex(int index);
-// The font size in half-points for a CharSize. Values outside the table's six
-// entries give the default size instead of reading past the table.
-int CharSizeHalfPoints(int charSize);
 
 // The first-person filter's comma lists: split at every ",", the text after
 // the last comma being the last piece (so "" gives one empty piece); at most

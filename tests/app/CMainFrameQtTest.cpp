@@ -15,13 +15,16 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/AppTestFakes.h"
 #include "app/CExitDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CStatusPanes.h"
 #include "app/CYarrowView.h"
-#include "app/CommandIds.h"
+#include "chat/CommandIds.h"
+#include "chat/qt/CInputLine.h"
 #include "platform/qt/CLogWidget.h"
+#include "platform/qt/QtCp932.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
@@ -191,10 +194,11 @@ void CMainFrameQtTest::statusBarHasSevenPanes() {
 }
 
 void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
-    QCOMPARE(CMainFrame::ChatPaneWidth(640), 520);
-    QCOMPARE(CMainFrame::ChatPaneWidth(341), 221);
-    QCOMPARE(CMainFrame::ChatPaneWidth(300), 220);  // never narrower than 220
-    QCOMPARE(CMainFrame::ChatPaneWidth(200), 220);
+    // All but the right column's 120 pixels when wider than 220, else 220.
+    const std::pair<int, int> widths[] = {{640, 520}, {341, 221}, {300, 180},
+                                          {221, 101}, {220, 220}, {200, 220}};
+    for (const auto& [client, chat] : widths)
+        QCOMPARE(CMainFrame::ChatPaneWidth(client), chat);
 
     CMainFrame frame;
     frame.show();
@@ -203,8 +207,9 @@ void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
     QCOMPARE(frame.ChatView()->width(), CMainFrame::ChatPaneWidth(outer->width()));
     frame.resize(900, 540);
     QTRY_COMPARE(frame.ChatView()->width(), outer->width() - 120);
-    frame.resize(200, 540);
-    QTRY_COMPARE(frame.ChatView()->width(), 220);
+    frame.resize(300, 540);
+    QTRY_COMPARE(frame.ChatView()->width(), CMainFrame::ChatPaneWidth(outer->width()));
+    QVERIFY(frame.ChatView()->width() < 220);
 }
 
 void CMainFrameQtTest::chatViewHasItsControls() {
@@ -239,24 +244,23 @@ void CMainFrameQtTest::chatViewHasItsControls() {
 
 void CMainFrameQtTest::inputLineGrowsByLines() {
     CYarrowView view;
-    QFont small = view.InputLine()->font();
+    auto* input = qobject_cast<CInputLine*>(view.InputLine());
+    QFont small = input->font();
     small.setPixelSize(11);
-    view.InputLine()->setFont(small);
-    QCOMPARE(view.InputLineHeightFor(0), 24);
-    QCOMPARE(view.InputLineHeightFor(1), 41);
-    QCOMPARE(view.InputLineHeightFor(2), 58);
-    QCOMPARE(view.InputLineHeightFor(7), 58);
-    view.SetInputLineBreaks(1);
-    QCOMPARE(view.InputLineHeight(), 41);
-    view.SetInputLineBreaks(0);
-    QCOMPARE(view.InputLineHeight(), 24);
+    input->setFont(small);
+    const std::pair<const char*, int> heights[] = {
+        {"one", 24}, {"one\ntwo", 41}, {"1\n2\n3", 58}, {"1\n2\n3\n4\n5", 58}, {"", 24}};
+    for (const auto& [text, height] : heights) {
+        input->setPlainText(QString::fromLatin1(text));
+        QCOMPARE(input->height(), height);
+    }
     // A tall font never gets its lines cut.
     QFont big = small;
     big.setPixelSize(30);
-    view.InputLine()->setFont(big);
-    const int spacing = view.InputLine()->fontMetrics().lineSpacing();
-    QVERIFY(view.InputLineHeightFor(0) >= spacing);
-    QVERIFY(view.InputLineHeightFor(2) >= 3 * spacing);
+    input->setFont(big);
+    const int spacing = input->fontMetrics().lineSpacing();
+    QVERIFY(input->HeightFor(0) >= spacing);
+    QVERIFY(input->HeightFor(2) >= 3 * spacing);
 }
 
 void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {
@@ -346,7 +350,7 @@ void CMainFrameQtTest::helpOpensTheHelpFileOrExplains() {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";
     CMainFrame frame;
-    CRecordingPrompter prompter;
+    test::ScriptedPrompter prompter;
     QList<QUrl> opened;
     frame.SetPrompter(&prompter);
     frame.SetProgramFolder(folder);
@@ -354,9 +358,10 @@ void CMainFrameQtTest::helpOpensTheHelpFileOrExplains() {
 
     QVERIFY(frame.RunCommand(cmd::kHelp));
     QVERIFY(opened.isEmpty());
-    QCOMPARE(prompter.calls.size(), std::size_t{1});
-    QVERIFY(prompter.calls[0].text.startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
-    QCOMPARE(prompter.calls[0].caption, QStringLiteral("エラー"));
+    QCOMPARE(prompter.prompts.size(), std::size_t{1});
+    QVERIFY(FromCp932(prompter.prompts[0].text)
+                .startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
+    QCOMPARE(FromCp932(prompter.prompts[0].caption), QStringLiteral("エラー"));
 
     QDir(dir.path()).mkdir("help");
     QFile page(dir.filePath("help/index.html"));
@@ -373,8 +378,8 @@ void CMainFrameQtTest::helpOpensTheHelpFileOrExplains() {
     // A desktop that cannot open it is told to the user, not swallowed.
     frame.SetUrlOpener([](const QUrl&) { return false; });
     QVERIFY(frame.RunCommand(cmd::kHelp));
-    QCOMPARE(prompter.calls.size(), std::size_t{2});
-    QVERIFY(prompter.calls[1].text.startsWith(QStringLiteral("ヘルプを開けません")));
+    QCOMPARE(prompter.prompts.size(), std::size_t{2});
+    QVERIFY(FromCp932(prompter.prompts[1].text).startsWith(QStringLiteral("ヘルプを開けません")));
 }
 
 void CMainFrameQtTest::aboutBoxShowsTheVersion() {

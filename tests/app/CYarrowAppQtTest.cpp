@@ -7,14 +7,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/AppTestFakes.h"
 #include "app/CMainFrame.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
-#include "app/CommandIds.h"
 #include "chat/CChatLog.h"
+#include "chat/CommandIds.h"
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
+#include "platform/qt/QtCp932.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
 
@@ -50,9 +52,9 @@ struct Started {
         app.Start(false);
         app.Frame().SetPrompter(&prompter);
     }
-    CFixedClock clock;
+    test::FixedClock clock;
     CYarrowApp app;
-    CRecordingPrompter prompter;
+    test::ScriptedPrompter prompter;
 };
 
 }  // namespace
@@ -120,6 +122,16 @@ void CYarrowAppQtTest::logFolderSettingIsHonoured() {
     QVERIFY(!QFileInfo(deep).exists());
     const std::string shown = s.app.Frame().ChatView()->LogControl()->StreamOutText();
     QVERIFY(shown.find(Sjis("ログフォルダを作成できません")) != std::string::npos);
+
+    // The path is shown as the user named it, Japanese included.
+    const QString japanese = elsewhere.filePath(QStringLiteral("記録/日誌"));
+    WriteFile(dir.filePath("Yarrow.ini"),
+              "[InitialSetting]\r\nLogFolder=" + QByteArray::fromStdString(ToCp932(japanese).text) +
+                  "\r\n");
+    Started named(dir.path());
+    QVERIFY(!named.app.LogFolder().ok);
+    QVERIFY2(named.app.Frame().ChatView()->LogControl()->toPlainText().contains(japanese),
+             qPrintable(named.app.Frame().ChatView()->LogControl()->toPlainText()));
 }
 
 void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {
@@ -131,11 +143,11 @@ void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {
     QVERIFY(frame.RunCommand(cmd::kSaveLogText));
     const QString txt = dir.filePath("Log/2026_12_06_12_34_56.txt");
     QCOMPARE(ReadAll(txt), QByteArray::fromStdString(Sjis("◇ テスト\r\n")));
-    QCOMPARE(s.prompter.calls.size(), std::size_t{1});
-    QCOMPARE(s.prompter.calls[0].text,
+    QCOMPARE(s.prompter.prompts.size(), std::size_t{1});
+    QCOMPARE(FromCp932(s.prompter.prompts[0].text),
              QStringLiteral("ログをLog/2026_12_06_12_34_56.txtに保存しました"));
-    QCOMPARE(s.prompter.calls[0].caption, QStringLiteral("確認"));
-    QCOMPARE(s.prompter.calls[0].icon, PromptIcon::Information);
+    QCOMPARE(FromCp932(s.prompter.prompts[0].caption), QStringLiteral("確認"));
+    QCOMPARE(s.prompter.prompts[0].icon, PromptIcon::Information);
 
     QVERIFY(frame.RunCommand(cmd::kSaveLogRtf));
     const QByteArray rtf = ReadAll(dir.filePath("Log/2026_12_06_12_34_56.rtf"));
@@ -145,9 +157,9 @@ void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {
     // Clearing asks first; "いいえ" keeps the log.
     s.prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
     QVERIFY(frame.RunCommand(cmd::kClearLog));
-    QCOMPARE(s.prompter.calls.back().text,
+    QCOMPARE(FromCp932(s.prompter.prompts.back().text),
              QStringLiteral("ログをクリアします\r\nよろしいですか？"));
-    QCOMPARE(s.prompter.calls.back().buttons, PromptButtons::YesNo);
+    QCOMPARE(s.prompter.prompts.back().buttons, PromptButtons::YesNo);
     QVERIFY(!s.app.Frame().ChatView()->LogControl()->StreamOutText().empty());
     QVERIFY(frame.RunCommand(cmd::kClearLog));
     QCOMPARE(s.app.Frame().ChatView()->LogControl()->StreamOutText(), std::string());
@@ -157,10 +169,10 @@ void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {
     QVERIFY(!frame.Action(cmd::kStartTextLog)->isEnabled());
     frame.SetConnectedMenu(true);
     QVERIFY(frame.Action(cmd::kStartTextLog)->isEnabled());
-    const std::size_t before = s.prompter.calls.size();
+    const std::size_t before = s.prompter.prompts.size();
     QVERIFY(frame.RunCommand(cmd::kStartTextLog));
     QVERIFY(s.app.ChatLog().TextLogRunning());
-    QCOMPARE(s.prompter.calls.size(), before);  // starting shows nothing
+    QCOMPARE(s.prompter.prompts.size(), before);  // starting shows nothing
     QVERIFY(!frame.Action(cmd::kStartTextLog)->isEnabled());
 
     // Scroll lock in the menu is the chat log's scroll lock.
@@ -186,8 +198,9 @@ void CYarrowAppQtTest::exitSavesTheLogBeforeQuitting() {
     s2.app.Frame().show();
     QVERIFY(!s2.app.Frame().close());
     QVERIFY(s2.app.Frame().isVisible());
-    QCOMPARE(s2.prompter.calls.back().caption, QStringLiteral("ファイルエラー"));
-    QVERIFY(s2.prompter.calls.back().text.startsWith(QStringLiteral("ファイルが開けません")));
+    QCOMPARE(FromCp932(s2.prompter.prompts.back().caption), QStringLiteral("ファイルエラー"));
+    QVERIFY(FromCp932(s2.prompter.prompts.back().text)
+                .startsWith(QStringLiteral("ファイルが開けません")));
 }
 
 QTEST_MAIN(CYarrowAppQtTest)

@@ -2,25 +2,44 @@
 // hosts (its own hub, joined over TCP like everybody else), the other joins;
 // they talk, roll, whisper, share the chart and leave.
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
+#include <functional>
 #include <memory>
+#include <optional>
 
-#include "AppTestFakes.h"
 #include "app/CChatController.h"
 #include "app/CMainFrame.h"
+#include "app/CStatusPanes.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
 #include "chart/qt/CChartWindow.h"
+#include "chat/CCountdown.h"
+#include "chat/CDebugCodes.h"
 #include "chat/CMemberList.h"
+#include "chat/CommandIds.h"
+#include "chat/qt/CConnectDialog.h"
+#include "chat/qt/COptionPropSheet.h"
 #include "chat/qt/CPlayerListView.h"
+#include "chat/qt/CWhisperWindow.h"
 #include "net/CClientSession.h"
+#include "net/CDispatcher.h"
+#include "net/MsgType.h"
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
+#include "platform/qt/QtCp932.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
@@ -30,7 +49,7 @@ struct Player {
     QTemporaryDir folder;
     std::unique_ptr<CYarrowApp> app;
     std::unique_ptr<CChatController> chat;
-    CRecordingPrompter prompter;
+    test::ScriptedPrompter prompter;
 
     Player() {
         app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
@@ -62,6 +81,46 @@ struct Player {
     }
 };
 
+// Runs `act` on the modal dialog of type D as soon as it is open (its exec()
+// is running), then closes it with `accept`.
+template <class D>
+void WhenModal(std::function<void(D&)> act, bool accept = true) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act, accept] {
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+    poll->start(10);
+}
+
+// Running window timers wait an hour, so only Tick makes them fire.
+void Freeze(CChatController& chat) {
+    for (int id : {1, 2, 3}) {
+        if (QTimer* timer = chat.Timer(id); timer != nullptr && timer->isActive())
+            timer->setInterval(3600 * 1000);
+    }
+}
+
+// A window timer's tick, as the event loop would deliver it.
+void Tick(CChatController& chat, int timerId) {
+    QTimer* timer = chat.Timer(timerId);
+    QVERIFY(timer != nullptr && timer->isActive());
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    Freeze(chat);
+}
+
+QPoint Centre(const QWidget* widget) {
+    return widget->mapToGlobal(widget->rect().center());
+}
+
 }  // namespace
 
 class ChatControllerQtTest : public QObject {
@@ -73,6 +132,18 @@ class ChatControllerQtTest : public QObject {
     void hostAndGuestSeeEachOthersLines();
     void rollsWhispersAndTheChartReachTheOtherWindow();
     void leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest();
+    void connectCommandJoinsThroughTheDialog();
+    void optionsSheetStartsFromTheWindowsState();
+    void countdownTicksAnnounceToEveryone();
+    void memberResetReannouncesAndTheCheckTimerStops();
+    void callAlertsTheTargetWithoutUnmaximising();
+    void callsAndWhispersOfflineDoNothing();
+    void diceExchangeTellsTheUser();
+    void questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen();
+    void autoShownChartLeavesTheFocusWithTheInputLine();
+    void modelessWindowsOpenCentredOnTheView();
+    void debugTracesEveryCommandAndTheLogsScrolling();
+    void oneHandleNameForEverythingSent();
 
   private:
     void JoinBoth();
@@ -146,7 +217,7 @@ void ChatControllerQtTest::rollsWhispersAndTheChartReachTheOtherWindow() {
             checked.push_back(row);
     }
     QCOMPARE(checked.size(), size_t(1));
-    QVERIFY(SendWhisper(*guest_->chat, Sjis("内緒"), checked));
+    QVERIFY(SendWhisper(*guest_->chat, guest_->app->ChatLog(), Sjis("内緒"), checked));
     QTRY_VERIFY(host_->LogHas("PL->GM(秘話)：内緒"));
     QVERIFY(guest_->LogHas("PL->GM(秘話)：内緒"));
     guest_->Say(QStringLiteral("done"));
@@ -175,6 +246,202 @@ void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheHostsShutdownOrphansThe
     // Offline, a remark is only shown locally.
     guest_->Say(QStringLiteral("誰かいる？"));
     QVERIFY(guest_->LogHas("PL：誰かいる？"));
+}
+
+void ChatControllerQtTest::connectCommandJoinsThroughTheDialog() {
+    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
+    const int port = host_->chat->Session().PortNum();
+    WhenModal<CConnectDialog>([port](CConnectDialog& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("1008"))->setChecked(true);
+        dialog.findChild<QLineEdit*>(QStringLiteral("1011"))->setText(QStringLiteral("旅人"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("1009"))->setText(QStringLiteral("127.0.0.1"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("1010"))->setText(QString::number(port));
+    });
+    QVERIFY(guest_->app->Frame().RunCommand(cmd::kConnect));
+    QTRY_COMPARE(guest_->chat->Session().MyID(), 2);
+    QCOMPARE(guest_->View().HandleNameField()->text(), QStringLiteral("旅人"));
+    QTRY_VERIFY(host_->LogHas("旅人 が接続しました"));
+    QVERIFY(!guest_->app->Frame().Action(cmd::kConnect)->isEnabled());
+}
+
+void ChatControllerQtTest::optionsSheetStartsFromTheWindowsState() {
+    host_->View().HandleNameField()->setText(QStringLiteral("語り手"));
+    QString shown;
+    WhenModal<COptionPropSheet>(
+        [&shown](COptionPropSheet& sheet) {
+            shown = sheet.findChild<QLineEdit*>(QStringLiteral("1016"))->text();
+        },
+        false);
+    QVERIFY(host_->app->Frame().RunCommand(cmd::kOptions));
+    QCOMPARE(shown, QStringLiteral("語り手"));
+}
+
+void ChatControllerQtTest::countdownTicksAnnounceToEveryone() {
+    JoinBoth();
+    host_->View().DiceCombo()->setEditText(QStringLiteral("$TIMER,3"));
+    host_->View().DiceButton()->click();
+    Freeze(*host_->chat);
+    QTRY_VERIFY(guest_->LogHas("GM(タイマ)：3秒"));
+    for (int i = 0; i < 2; ++i)
+        Tick(*host_->chat, CCountdown::kTickTimer);
+    QTRY_VERIFY(guest_->LogHas("あと 1秒"));
+    QVERIFY(guest_->LogHas("あと 2秒"));
+    Tick(*host_->chat, CCountdown::kEndTimer);
+    QTRY_VERIFY(guest_->LogHas("Time Up!"));
+    QVERIFY(!host_->chat->Timer(CCountdown::kTickTimer)->isActive());
+    QVERIFY(!host_->chat->Timer(CCountdown::kEndTimer)->isActive());
+}
+
+void ChatControllerQtTest::memberResetReannouncesAndTheCheckTimerStops() {
+    JoinBoth();
+    // The host is listed, so the item resets the list for everybody.
+    QVERIFY(host_->app->Frame().RunCommand(cmd::kResetMemberList));
+    for (Player* p : {host_.get(), guest_.get()}) {
+        QTRY_VERIFY(p->chat->Timer(CDispatcher::kMemberCheckTimer) != nullptr);
+        Freeze(*p->chat);
+        QVERIFY(p->chat->Timer(CDispatcher::kMemberCheckTimer)->isActive());
+    }
+    for (Player* p : {host_.get(), guest_.get()})
+        QTRY_COMPARE(p->chat->PlayerList()->count(), 2);  // everybody answered
+    Tick(*host_->chat, CDispatcher::kMemberCheckTimer);
+    QVERIFY(!host_->chat->Timer(CDispatcher::kMemberCheckTimer)->isActive());
+    QCOMPARE(host_->chat->PlayerList()->count(), 2);
+}
+
+void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximising() {
+    JoinBoth();
+    CMainFrame& frame = host_->app->Frame();
+    frame.showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    emit guest_->chat->PlayerList()->CallRequested(1);
+    QTRY_VERIFY(host_->LogHas("PL さんからのコールです(呼出時間 "));
+    QVERIFY(frame.isMaximized());
+    QVERIFY(!guest_->LogHas("コールです"));
+
+    frame.showMinimized();
+    emit guest_->chat->PlayerList()->CallRequested(1);
+    QTRY_VERIFY(!frame.isMinimized());
+    QVERIFY(frame.isMaximized());  // restored to what it was
+}
+
+void ChatControllerQtTest::callsAndWhispersOfflineDoNothing() {
+    const std::string before = host_->LogText();
+    emit host_->chat->PlayerList()->CallRequested(2);
+    CWhisperWindow* whisper = host_->chat->WhisperWindow();
+    whisper->TextEdit()->setPlainText(QStringLiteral("内緒"));
+    QVERIFY(!whisper->SendWhisperNow());
+    QCoreApplication::processEvents();
+    QCOMPARE(host_->LogText(), before);
+}
+
+void ChatControllerQtTest::diceExchangeTellsTheUser() {
+    QVERIFY(host_->app->Frame().RunCommand(cmd::kChangeDice));
+    QCOMPARE(host_->prompter.prompts.size(), std::size_t{1});
+    QCOMPARE(host_->prompter.prompts[0].text, Sjis("ダイスを交換しました"));
+    QCOMPARE(host_->prompter.prompts[0].caption, Sjis("交換"));
+    QCOMPARE(host_->prompter.prompts[0].icon, PromptIcon::Information);
+}
+
+void ChatControllerQtTest::questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen() {
+    JoinBoth();
+    // The guest's message box runs its own event loop, as a real one does:
+    // the host keeps talking and finally leaves while it is open.
+    struct LoopingPrompter final : IPrompter {
+        std::function<void()> whileOpen;
+        int asked = 0;
+        PromptAnswer Ask(const std::string&, const std::string&, PromptIcon,
+                         PromptButtons) override {
+            ++asked;
+            whileOpen();
+            return PromptAnswer::No;
+        }
+    } prompter;
+    bool recordHandledFirst = false;
+    prompter.whileOpen = [&] {
+        // The request's own line is in before the question is asked.
+        recordHandledFirst = guest_->LogHas("GMにカードの譲渡要求をしました") ||
+                             guest_->LogHas("PLにカードの譲渡要求をしました");
+        host_->Say(QStringLiteral("まだ？"));
+        QTRY_VERIFY(guest_->LogHas("GM：まだ？"));
+    };
+    guest_->app->Frame().SetPrompter(&prompter);
+    CMsg request;
+    request.Type = RndmGet;
+    request.ID = 1;
+    request.Name = "GM";
+    request.Param1 = 2;
+    QVERIFY(host_->chat->Session().DoSerialize(request));
+    QTRY_COMPARE(prompter.asked, 1);
+    QVERIFY(recordHandledFirst);
+    // Refused: everybody is told, under the guest's name.
+    QTRY_VERIFY(host_->LogHas("GM からのカード譲渡要求を拒否しました"));
+    guest_->app->Frame().SetPrompter(&guest_->prompter);
+}
+
+void ChatControllerQtTest::autoShownChartLeavesTheFocusWithTheInputLine() {
+    JoinBoth();
+    CMainFrame& frame = guest_->app->Frame();
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    guest_->View().InputLine()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), guest_->View().InputLine());
+
+    host_->chat->ChartWindow()->SendChart();
+    QTRY_VERIFY(guest_->chat->ChartWindow()->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), &frame);
+    QCOMPARE(QApplication::focusWidget(), guest_->View().InputLine());
+}
+
+void ChatControllerQtTest::modelessWindowsOpenCentredOnTheView() {
+    CMainFrame& frame = host_->app->Frame();
+    frame.resize(900, 600);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    for (int id : {cmd::kWhisper, cmd::kChart}) {
+        QVERIFY(frame.RunCommand(id));
+        QWidget* window = id == cmd::kWhisper ? static_cast<QWidget*>(host_->chat->WhisperWindow())
+                                              : host_->chat->ChartWindow();
+        QTRY_VERIFY(window->isVisible());
+        const QPoint offset = Centre(window) - Centre(&host_->View());
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(id)));
+    }
+}
+
+void ChatControllerQtTest::debugTracesEveryCommandAndTheLogsScrolling() {
+    CDebugCodes& debug = host_->chat->DebugCodes();
+    debug.Run("cmd_on");
+    CMainFrame& frame = host_->app->Frame();
+    QVERIFY(frame.RunCommand(cmd::kChart));  // not one of the chat commands
+    QVERIFY(host_->LogHas("Cmd:Chart Code:0"));
+    QVERIFY(frame.RunCommand(cmd::kToggleSpeaker));
+    QVERIFY(host_->LogHas("Cmd:ChangeHN Code:0"));
+    debug.Run("cmd_off");
+
+    debug.Run("scrl_on");
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    for (int i = 0; i < 60; ++i)
+        host_->Say(QStringLiteral("line %1").arg(i));
+    QScrollBar* bar = host_->View().LogControl()->verticalScrollBar();
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Yarrow - (%1,1)").arg(bar->sliderPosition()));
+    QVERIFY(frame.StatusPanes()
+                .Text(StatusPane::Message)
+                .startsWith(QStringLiteral("Pos:%1 Caret(").arg(bar->value())));
+}
+
+void ChatControllerQtTest::oneHandleNameForEverythingSent() {
+    JoinBoth();
+    // Renaming in the field renames the member everywhere.
+    guest_->View().HandleNameField()->setText(QStringLiteral("PL2"));
+    emit guest_->chat->PlayerList()->CallRequested(1);
+    QTRY_VERIFY(host_->LogHas("PL2 さんからのコールです"));
+    guest_->chat->ChartWindow()->AnnounceChartLock();
+    QTRY_VERIFY(host_->chat->ChartWindow()->windowTitle().contains(QStringLiteral("PL2")));
+    QVERIFY(guest_->chat->Session().Disconnect(false));
+    QTRY_VERIFY(host_->LogHas("PL2 の接続が切断されました"));
 }
 
 }  // namespace yarrow

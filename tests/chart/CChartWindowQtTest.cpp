@@ -25,17 +25,9 @@ using namespace yarrow::test;
 
 namespace {
 
-// One participant: its host, prompter, scripted dialogs and window.
-struct Participant {
-    Participant(std::int32_t id, const std::string& name)
-        : host(id, name), dialogs(new ScriptedDialogs) {
-        window = std::make_unique<CChartWindow>(host, prompter, nullptr,
-                                                std::unique_ptr<IChartDialogs>(dialogs));
-    }
-    FakeChartHost host;
-    ScriptedPrompter prompter;
-    ScriptedDialogs* dialogs;  // owned by the window
-    std::unique_ptr<CChartWindow> window;
+// One participant, with helpers to reach its controls.
+struct Participant : ChartPeer {
+    using ChartPeer::ChartPeer;
 
     QPushButton* Button(const char* id) const {
         return window->findChild<QPushButton*>(QString::fromLatin1(id));
@@ -49,12 +41,6 @@ struct Participant {
         for (int r = 0; r < window->Model().RowCount(); ++r)
             out.push_back(window->Model().Cell(r, 0));
         return out;
-    }
-    int LocksSent() const {
-        int n = 0;
-        for (const CMsg& msg : host.sent)
-            n += msg.Type == ChartLock;
-        return n;
     }
 };
 
@@ -89,28 +75,18 @@ class CChartWindowQtTest : public QObject {
     void shortenedTextsEndInDots();
     void maximumChartAppliesWhole();
     void unrepresentableHeaderIsReplacedAndTold();
+    void chartArrivingDuringADeleteQuestionCancelsTheDelete();
+    void cellEditorKeepsTypedTextOnEscapeAndSitsShifted();
+    void currentRowGetsTheFocusFrame();
 };
 
 void CChartWindowQtTest::startsAsTableWithItsControls() {
     Participant p(1, "A");
-    QCOMPARE(p.window->windowTitle(), QStringLiteral("表"));
     QVERIFY(p.window->isHidden());
-    QCOMPARE(p.Button("1043")->text(), QStringLiteral("行の追加"));
-    QCOMPARE(p.Button("1042")->text(), QStringLiteral("列の追加"));
-    QCOMPARE(p.Button("1045")->text(), QStringLiteral("▲"));
-    QCOMPARE(p.Button("1046")->text(), QStringLiteral("▼"));
-    QCOMPARE(p.Button("1040")->text(), QStringLiteral("更新"));
-    QCOMPARE(p.window->NumberBox()->minimum(), 0);
-    QCOMPARE(p.window->NumberBox()->maximum(), 100);
-    QCOMPARE(p.Action("32805")->text(), QStringLiteral("開く(&O)"));
-    QCOMPARE(p.Action("32806")->text(), QStringLiteral("名前を付けて保存(&A)"));
-    QCOMPARE(p.Action("32804")->text(), QStringLiteral("列の削除(&D)"));
-    QCOMPARE(p.Action("32803")->text(), QStringLiteral("表のリセット(&R)"));
     QTableView* grid = p.window->Grid();
-    QCOMPARE(grid->objectName(), QStringLiteral("1038"));
     QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前"));
     QCOMPARE(grid->model()->rowCount(), 1);
-
+    // Rows alternate light green and light yellow by position.
     p.window->AddRow();
     const QColor even = grid->model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>();
     const QColor odd = grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>();
@@ -135,7 +111,7 @@ void CChartWindowQtTest::lockDisablesEditingUntilUnlocked() {
     QTest::keyClick(p.window->Grid(), Qt::Key_Delete);
     QCOMPARE(p.window->Model().RowCount(), 1);
     QVERIFY(p.prompter.prompts.empty());
-    QVERIFY(p.host.sent.empty());
+    QVERIFY(p.session.records.empty());
 
     p.window->SetChartLock(true, "Carol");  // a second locker changes nothing
     QCOMPARE(p.window->windowTitle(), QStringLiteral("ロック中(Bob)"));
@@ -152,19 +128,19 @@ void CChartWindowQtTest::lockAndUnlockBetweenWindowsThroughTheHub() {
     LoopHub hub;
     Participant a(1, "Alice");
     Participant b(2, "Bob");
-    hub.Attach(a.host, *a.window);
-    hub.Attach(b.host, *b.window);
+    hub.Attach(a);
+    hub.Attach(b);
 
     a.window->AddRow();  // editing announces
     QCOMPARE(a.LocksSent(), 1);
-    QCOMPARE(a.host.sent.back().Text, std::string("Alice"));
+    QCOMPARE(a.session.records.back().Text, std::string("Alice"));
     QVERIFY(!a.window->Model().Locked());  // its own echo is ignored
     QVERIFY(b.window->Model().Locked());
     QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
 
     a.window->NumberBox()->setValue(7);
     a.Button("1040")->click();  // 更新
-    QCOMPARE(a.host.sent.back().Type, static_cast<std::int32_t>(Chart));
+    QCOMPARE(a.session.records.back().Type, static_cast<std::int32_t>(Chart));
     QVERIFY(!b.window->Model().Locked());
     QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
     QCOMPARE(b.window->Model().RowCount(), 2);
@@ -178,7 +154,7 @@ void CChartWindowQtTest::forcedUnlockFreesOnlyThisWindow() {
     Participant b(2, "Bob");
     Participant c(3, "Carol");
     for (Participant* p : {&a, &b, &c})
-        hub.Attach(p->host, *p->window);
+        hub.Attach(*p);
     a.window->AnnounceChartLock();
     QVERIFY(b.window->Model().Locked() && c.window->Model().Locked());
 
@@ -195,7 +171,7 @@ void CChartWindowQtTest::forcedUnlockFreesOnlyThisWindow() {
     b.prompter.answers = {PromptAnswer::Yes};
     b.window->SendChart();
     QVERIFY(!b.window->Model().Locked());
-    QVERIFY(b.host.sent.empty());  // the forced unlock sends nothing
+    QVERIFY(b.session.records.empty());  // the forced unlock sends nothing
     QVERIFY(c.window->Model().Locked());
     QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
 }
@@ -204,9 +180,9 @@ void CChartWindowQtTest::autoShowOffKeepsWindowHiddenAndNotesEachUpdate() {
     LoopHub hub;
     Participant a(1, "Alice");
     Participant b(2, "Bob");
-    hub.Attach(a.host, *a.window);
-    hub.Attach(b.host, *b.window);
-    b.host.autoShow = false;
+    hub.Attach(a);
+    hub.Attach(b);
+    b.autoShow = false;
     a.window->show();
 
     a.window->AddColumn();  // nothing scripted: cancelled
@@ -215,11 +191,11 @@ void CChartWindowQtTest::autoShowOffKeepsWindowHiddenAndNotesEachUpdate() {
     a.window->SendChart();
     a.window->SendChart();
     QVERIFY(b.window->isHidden());
-    QCOMPARE(b.host.notices, (std::vector<std::string>{Sjis("◇ 表に更新がありました"),
-                                                       Sjis("◇ 表に更新がありました")}));
+    QCOMPARE(b.session.notices, (std::vector<std::string>{Sjis("◇ 表に更新がありました"),
+                                                          Sjis("◇ 表に更新がありました")}));
     QCOMPARE(b.window->Model().ColumnCount(), 2);
     QCOMPARE(b.window->Model().Header(1), std::string("HP"));
-    QVERIFY(a.host.notices.empty());  // the visible sender's window needs no notice
+    QVERIFY(a.session.notices.empty());  // the visible sender's window needs no notice
 }
 
 void CChartWindowQtTest::autoShowOnShowsWindowWithoutNotice() {
@@ -229,19 +205,19 @@ void CChartWindowQtTest::autoShowOnShowsWindowWithoutNotice() {
     msg.ChartRows = 2;
     msg.ChartColumns = 1;
     msg.Strings = {"x", "y"};
-    p.window->ReceiveChart(msg);
+    p.Receive(msg);
     QVERIFY(p.window->isVisible());
-    QVERIFY(p.host.notices.empty());
+    QVERIFY(p.session.notices.empty());
     QCOMPARE(p.window->Model().Cell(0, 0), std::string("y"));
 }
 
 void CChartWindowQtTest::nothingIsSentWhileNotConnected() {
     Participant p(1, "A");
-    p.host.connected = false;
+    p.session.connected = false;
     p.window->AddRow();
     p.window->SendChart();
-    QVERIFY(p.host.sent.empty());
-    QVERIFY(p.host.notices.empty());  // the lock is not even noted locally
+    QVERIFY(p.session.records.empty());
+    QVERIFY(p.session.notices.empty());  // the lock is not even noted locally
     QCOMPARE(p.window->Model().RowCount(), 2);
 }
 
@@ -340,10 +316,10 @@ void CChartWindowQtTest::resetThenAddRowDoesNothing() {
     QCOMPARE(p.window->NumberBox()->value(), 0);
     QCOMPARE(p.window->Grid()->model()->columnCount(), 0);
 
-    const size_t sent = p.host.sent.size();
+    const size_t sent = p.session.records.size();
     p.Button("1043")->click();
     QCOMPARE(p.window->Model().RowCount(), 1);
-    QCOMPARE(p.host.sent.size(), sent);  // nothing happened, nothing announced
+    QCOMPARE(p.session.records.size(), sent);  // nothing happened, nothing announced
 
     p.dialogs->header = QStringLiteral("new");
     p.Button("1042")->click();
@@ -448,7 +424,7 @@ void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
     lock.ID = 2;
     lock.Text = "Bob";
     p.dialogs->header = QStringLiteral("HP");
-    p.dialogs->whileAsking = [&] { p.window->ReceiveChartLock(lock); };
+    p.dialogs->whileAsking = [&] { p.Receive(lock); };
     p.window->AddColumn();
     QCOMPARE(p.window->Model().ColumnCount(), 1);
     QCOMPARE(p.LocksSent(), 0);
@@ -462,8 +438,8 @@ void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
             return PromptAnswer::Yes;
         }
     } locking;
-    CChartWindow window(p.host, locking, nullptr, std::make_unique<ScriptedDialogs>());
-    locking.onAsk = [&] { window.ReceiveChartLock(lock); };
+    CChartWindow window(p.session, locking, nullptr, std::make_unique<ScriptedDialogs>());
+    locking.onAsk = [&] { window.SetChartLock(true, lock.Text); };
     window.AddRow();
     window.Grid()->selectRow(1);
     window.DeleteSelectedRow();
@@ -482,6 +458,84 @@ void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
     QVERIFY(!p.window->Grid()->findChild<QLineEdit*>());
     QCOMPARE(p.LocksSent(), locks);
     QCOMPARE(p.window->Model().Cell(0, 0).size(), size_t(40000));
+}
+
+void CChartWindowQtTest::chartArrivingDuringADeleteQuestionCancelsTheDelete() {
+    CMsg chart;
+    chart.Type = Chart;
+    chart.ChartRows = 4;
+    chart.ChartColumns = 3;
+    chart.Strings = {"h0", "h1", "h2", "a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    // Row: the question is answered Yes after another chart came in.
+    struct ApplyingPrompter final : IPrompter {
+        std::function<void()> onAsk;
+        PromptAnswer Ask(const std::string&, const std::string&, PromptIcon,
+                         PromptButtons) override {
+            onAsk();
+            return PromptAnswer::Yes;
+        }
+    } applying;
+    FakeSession session;
+    CChartWindow window(session, applying, nullptr, std::make_unique<ScriptedDialogs>());
+    window.ApplyChart(chart);
+    CMsg other = chart;
+    other.Strings = {"h0", "h1", "h2", "x", "y", "z", "u", "v", "w", "r", "s", "t"};
+    applying.onAsk = [&] { window.ApplyChart(other); };
+    window.Grid()->selectRow(1);
+    window.DeleteSelectedRow();
+    QCOMPARE(window.Model().RowCount(), 3);
+    QCOMPARE(window.Model().Cell(1, 0), std::string("u"));
+
+    // Columns: the same while the column dialog is open.
+    Participant p(1, "A");
+    p.Receive(chart);
+    p.dialogs->columns = std::vector<int>{1};
+    p.dialogs->whileAsking = [&] { p.Receive(other); };
+    p.window->DeleteColumns();
+    QCOMPARE(p.window->Model().ColumnCount(), 3);
+    p.dialogs->whileAsking = nullptr;
+    p.window->DeleteColumns();  // nothing arrived: the delete goes ahead
+    QCOMPARE(p.window->Model().ColumnCount(), 2);
+}
+
+void CChartWindowQtTest::cellEditorKeepsTypedTextOnEscapeAndSitsShifted() {
+    Participant p(1, "A");
+    p.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
+    p.window->EditCell(0, 0);
+    auto* editor = p.window->Grid()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QTRY_VERIFY(editor->isVisible());
+    const QRect cell = p.window->Grid()->visualRect(p.window->Grid()->model()->index(0, 0));
+    QCOMPARE(editor->geometry(), cell.translated(2, 2));
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("kept"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_COMPARE(p.window->Model().Cell(0, 0), std::string("kept"));
+}
+
+void CChartWindowQtTest::currentRowGetsTheFocusFrame() {
+    Participant p(1, "A");
+    CMsg chart;
+    chart.Type = Chart;
+    chart.ChartRows = 3;
+    chart.ChartColumns = 2;
+    chart.Strings = {"h0", "h1", "", "", "", ""};
+    p.window->ApplyChart(chart);
+    p.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
+    QTableView* grid = p.window->Grid();
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    grid->selectionModel()->setCurrentIndex(grid->model()->index(1, 0),
+                                            QItemSelectionModel::NoUpdate);
+    // The frame runs along the top of the whole row, the second cell included.
+    const QRect second = grid->visualRect(grid->model()->index(1, 1));
+    const QImage image = grid->viewport()->grab().toImage();
+    int dark = 0;
+    for (int x = second.left() + 2; x < second.right() - 2; ++x)
+        dark += qGray(image.pixel(x, second.top())) < 128;
+    QVERIFY2(dark > 0, qPrintable(QString::number(dark)));
 }
 
 void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
@@ -504,7 +558,7 @@ void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
     QCOMPARE(q.window->Model().Header(1), std::string("H,P"));
     QCOMPARE(q.window->Model().Cell(0, 1), std::string("3,4"));
     QCOMPARE(q.window->NumberBox()->value(), 5);
-    QVERIFY(q.host.sent.empty());  // opening neither announces nor sends
+    QVERIFY(q.session.records.empty());  // opening neither announces nor sends
 
     std::ofstream(dir.filePath("empty.cht").toStdString(), std::ios::binary).flush();
     q.dialogs->openPath = dir.filePath("empty.cht").toStdString();
@@ -585,7 +639,7 @@ void CChartWindowQtTest::maximumChartAppliesWhole() {
     for (int i = 0; i < 257 * 256; ++i)
         msg.Strings.push_back(Sjis("セル") + std::to_string(i));
     // How long it takes is bench_chart_qt's business; here it must apply whole.
-    p.window->ReceiveChart(msg);
+    p.Receive(msg);
     QApplication::processEvents();
     QCOMPARE(p.window->Model().RowCount(), 256);
     QCOMPARE(p.window->Grid()->model()->columnCount(), 256);

@@ -1,18 +1,23 @@
 #pragma once
-// Fakes for the chart window's tests: a scripted prompter, scripted dialogs,
-// and hosts joined by a loop that delivers every sent record to every window,
-// the sender's included, as the hub does.
+// Fakes for the chart window's tests: scripted dialogs, and participants
+// joined by a loop that delivers every sent record to every window, the
+// sender's included, as the hub does.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "chart/IChartHost.h"
+#include <memory>
+
 #include "chart/qt/CChartWindow.h"
 #include "chart/qt/IChartDialogs.h"
+#include "net/CDispatcher.h"
 #include "net/CMsg.h"
 #include "platform/IPrompter.h"
+#include "support/FakeSession.h"
+#include "support/FixedClock.h"
+#include "support/RecordingTargets.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow::test {
@@ -29,82 +34,77 @@ class ScriptedDialogs final : public IChartDialogs {
     std::optional<std::vector<int>> ChooseColumnsToDelete(const QStringList& headers, IPrompter&,
                                                           QWidget*) override {
         offered = headers;
+        if (whileAsking)
+            whileAsking();
         return columns;
     }
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
     std::optional<QString> header;
-    // Runs while the column dialog is open (records arriving meanwhile).
+    // Runs while a column dialog is open (records arriving meanwhile).
     std::function<void()> whileAsking;
     std::optional<std::vector<int>> columns;
     QStringList offered;
 };
 
-class LoopHub;
+// One participant's chart window with the real dispatcher in front of it, so
+// records reach the window as they do in the program. Sends go to the
+// session (a FakeSession), and through a LoopHub to every participant.
+struct ChartPeer {
+    ChartPeer(std::int32_t id, const std::string& name) : dialogs(new ScriptedDialogs) {
+        session.myId = id;
+        session.myName = name;
+        window = std::make_unique<CChartWindow>(session, prompter, nullptr,
+                                                std::unique_ptr<IChartDialogs>(dialogs));
+        dispatcher = std::make_unique<CDispatcher>(
+            CDispatcher::Deps{nullptr,
+                              session,
+                              session,
+                              rec,
+                              *window,
+                              rec,
+                              rec,
+                              timers,
+                              prompter,
+                              clock,
+                              [](std::function<void()> task) { task(); },
+                              {},
+                              [this] { return autoShow; }});
+    }
+    void Receive(CMsg msg) { dispatcher->Dispatch(msg); }
+    int LocksSent() const {
+        int n = 0;
+        for (const CMsg& msg : session.records)
+            n += msg.Type == ChartLock;
+        return n;
+    }
 
-// One participant's chat view as the chart sees it.
-class FakeChartHost final : public IChartHost {
-  public:
-    FakeChartHost(std::int32_t id, std::string name) : id_(id), name_(std::move(name)) {}
-    bool IsConnected() const override { return connected; }
-    std::int32_t MyID() const override { return id_; }
-    std::string MyName() const override { return name_; }
-    bool DoSerialize(CMsg& msg) override;
-    bool SendText(const std::string& text, std::int32_t type) override;
-    bool IsAutoChartShow() const override { return autoShow; }
-    void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
-
-    bool connected = true;
+    FakeSession session;
+    Recorder rec;
+    FakeTimers timers;
+    ScriptedPrompter prompter;
+    FixedClock clock;
     bool autoShow = true;
-    LoopHub* hub = nullptr;
-    std::vector<CMsg> sent;
-    std::vector<std::string> notices;
-
-  private:
-    std::int32_t id_;
-    std::string name_;
+    ScriptedDialogs* dialogs;  // owned by the window
+    std::unique_ptr<CChartWindow> window;
+    std::unique_ptr<CDispatcher> dispatcher;
 };
 
-// Relays every record to every attached window in attach order, the way the
-// dispatcher hands Chart and ChartLock records to the chart window.
+// Relays every record to every attached participant in attach order, the
+// sender's own window included, as the hub does.
 class LoopHub {
   public:
-    void Attach(FakeChartHost& host, CChartWindow& window) {
-        host.hub = this;
-        windows_.push_back(&window);
+    void Attach(ChartPeer& peer) {
+        peer.session.relay = [this](const CMsg& msg) { Relay(msg); };
+        peers_.push_back(&peer);
     }
     void Relay(const CMsg& msg) {
-        for (CChartWindow* window : windows_) {
-            if (msg.Type == Chart)
-                window->ReceiveChart(msg);
-            if (msg.Type == ChartLock)
-                window->ReceiveChartLock(msg);
-        }
+        for (ChartPeer* peer : peers_)
+            peer->Receive(msg);
     }
 
   private:
-    std::vector<CChartWindow*> windows_;
+    std::vector<ChartPeer*> peers_;
 };
-
-inline bool FakeChartHost::DoSerialize(CMsg& msg) {
-    if (!connected)
-        return false;
-    sent.push_back(msg);
-    if (hub)
-        hub->Relay(msg);
-    return true;
-}
-
-inline bool FakeChartHost::SendText(const std::string& text, std::int32_t type) {
-    if (!connected) {
-        notices.push_back(text);
-        return false;
-    }
-    CMsg msg;
-    msg.ID = id_;
-    msg.Text = text;
-    msg.Type = type;
-    return DoSerialize(msg);
-}
 
 }  // namespace yarrow::test

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "chat/CCountdown.h"
-#include "chat/InputTestFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "support/FakeSession.h"
 
-namespace yarrow {
+namespace yarrow::test {
 namespace {
-
-using test::FakeChatView;
-using test::FakeTimers;
 
 // Runs the window timers as the clock would: always the one due first,
 // tracking when each was started. Returns the announcements with the
@@ -70,7 +67,7 @@ class CountdownTest : public ::testing::Test {
         std::map<int, int> lastStarted;
     };
 
-    FakeChatView view;
+    FakeSession view;
     RecordingTimers timers;
     CCountdown countdown{view, timers};
     int now = 0;
@@ -188,4 +185,4 @@ TEST_F(CountdownTest, ShortTotalsCountEverySecondAndNewStartReplacesTheOld) {
 }
 
 }  // namespace
-}  // namespace yarrow
+}  // namespace yarrow::test

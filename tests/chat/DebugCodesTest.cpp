@@ -1,20 +1,50 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
+#include "chat/CChatLog.h"
 #include "chat/CDebugCodes.h"
-#include "chat/InputTestFakes.h"
+#include "chat/CTraceLog.h"
+#include "platform/TempDir.h"
+#include "platform/Trace.h"
+#include "support/FakeLogControl.h"
+#include "support/FixedClock.h"
 
-namespace yarrow {
+namespace yarrow::test {
 namespace {
-
-using test::FakeDebugHost;
 
 class DebugCodesTest : public ::testing::Test {
   protected:
-    FakeDebugHost host;
-    CDebugCodes debug{host};
+    CDebugCodes& Codes() {
+        if (!debug) {
+            CDebugCodes::Hooks hooks;
+            hooks.mapFigures = [this] { return maps; };
+            hooks.hubMembers = [this]() -> std::optional<std::vector<CMember>> {
+                if (!hosting)
+                    return std::nullopt;
+                return hubMembers;
+            };
+            hooks.showMembers = [this](const std::vector<CMember>& m) { shown.push_back(m); };
+            debug = std::make_unique<CDebugCodes>(log, trace, std::move(hooks));
+        }
+        return *debug;
+    }
+    const std::string& LastNotice() const { return control.texts.back(); }
+
+    TempDir dir;
+    FixedClock clock{1700000000};
+    FakeLogControl control;
+    CChatLog log{&control, clock, dir.Folder()};
+    CTraceLog trace{clock, dir.Folder()};
+    std::unique_ptr<CDebugCodes> debug;
+    std::vector<MapFigures> maps;
+    bool hosting = false;
+    std::vector<CMember> hubMembers;
+    std::vector<std::vector<CMember>> shown;
 };
 
-TEST_F(DebugCodesTest, SwitchCodesSetBitsAndSayWhatTheyDid) {
+TEST_F(DebugCodesTest, SwitchCodesSetBitsSayWhatTheyDidAndColourTheLog) {
     struct Step {
         const char* code;
         const char* notice;
@@ -27,69 +57,70 @@ TEST_F(DebugCodesTest, SwitchCodesSetBitsAndSayWhatTheyDid) {
         {"all_on", "[All Debug SW ON]", 7}, {"all_off", "[All Debug SW OFF]", 0},
     };
     for (const Step& step : steps) {
-        EXPECT_TRUE(debug.Run(step.code)) << step.code;
-        EXPECT_EQ(host.notices.back(), step.notice);
-        EXPECT_EQ(debug.Switches(), step.switches) << step.code;
+        EXPECT_TRUE(Codes().Run(step.code)) << step.code;
+        EXPECT_EQ(LastNotice(), step.notice);
+        EXPECT_EQ(Codes().Switches(), step.switches) << step.code;
+        EXPECT_EQ(log.ColorOff(), (step.switches & 1) != 0) << step.code;
     }
     bool flag = false;
-    debug.BeginDebugInput(flag);
+    Codes().BeginDebugInput(flag);
     EXPECT_TRUE(flag);
-    EXPECT_EQ(host.notices.back(), "DebugMode ON. Put code.");
-}
+    EXPECT_EQ(LastNotice(), "DebugMode ON. Put code.");
 
-TEST_F(DebugCodesTest, UnknownCodesAreCaseSensitiveAndInvalid) {
-    for (const char* code : {"COLOR_OFF", "", " cmd_on", "chk_mbr"}) {
-        EXPECT_FALSE(debug.Run(code)) << code;
-        EXPECT_EQ(host.notices.back(), "[Invalid code]");
+    for (const char* code : {"COLOR_OFF", " cmd_on", "chk_mbr"}) {  // chk_mbr: not hosting
+        EXPECT_FALSE(Codes().Run(code)) << code;
+        EXPECT_EQ(LastNotice(), "[Invalid code]");
     }
-    EXPECT_EQ(debug.Switches(), 0u);
-    EXPECT_EQ(host.rebuilds, 0);
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(DebugCodesTest, TraceLogOnOffAndAlreadyOff) {
-    EXPECT_TRUE(debug.Run("trc_off"));
-    EXPECT_EQ(host.notices.back(), "[TraceLog already OFF]");
-    EXPECT_TRUE(debug.Run("trc_on"));
-    EXPECT_TRUE(host.traceOpen);
-    EXPECT_EQ(host.notices.back(), "[TraceLog ON]");
-    EXPECT_TRUE(debug.Run("trc_off"));
-    EXPECT_FALSE(host.traceOpen);
-    EXPECT_EQ(host.notices.back(), "[TraceLog OFF]");
+    EXPECT_TRUE(Codes().Run("trc_off"));
+    EXPECT_EQ(LastNotice(), "[TraceLog already OFF]");
+    EXPECT_TRUE(Codes().Run("trc_on"));
+    EXPECT_TRUE(trace.FileOpen());
+    EXPECT_EQ(LastNotice(), "[TraceLog ON]");
+    Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", 15000, "127.0.0.1");
+    EXPECT_TRUE(Codes().Run("trc_off"));
+    EXPECT_FALSE(trace.FileOpen());
+    EXPECT_FALSE(TraceEnabled());
+    EXPECT_EQ(LastNotice(), "[TraceLog OFF]");
+    Trace("after\r\n");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Folder()))
+        files.push_back(entry.path().string());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(TempDir::Read(files[0]),
+              "[TraceLog ON]\r\nCYarrowView::ConnectSocket(Port:15000 IP:127.0.0.1)\r\n"
+              "[TraceLog OFF]\r\n");
 }
 
-TEST_F(DebugCodesTest, MemberCheckRebuildsFromTheHubWhenHosting) {
-    host.hosting = true;
-    host.hubMembers = {{"GM", 1}, {"Ann", 3}};
-    EXPECT_TRUE(debug.Run("chk_mbr"));
-    EXPECT_EQ(host.rebuilds, 1);
-    EXPECT_EQ(host.rebuilt, host.hubMembers);
-    EXPECT_EQ(host.notices.back(), "[Update Member]<CR>GM(ID:1)<CR>Ann(ID:3)<CR>");
-}
+TEST_F(DebugCodesTest, HubMembersColourTablesAndMapFigures) {
+    hosting = true;
+    hubMembers = {{"GM", 1}, {"Ann", 3}};
+    EXPECT_TRUE(Codes().Run("chk_mbr"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], hubMembers);
+    EXPECT_EQ(LastNotice(), "[Update Member]\nGM(ID:1)\nAnn(ID:3)");
 
-TEST_F(DebugCodesTest, ColourTablesAndMapFigures) {
-    host.colorTable = "{\\colortbl; \\red1\\green2\\blue3;}";
-    host.rtf = "{\\rtf1{\\fonttbl{\\f0 x;}}{\\colortbl;\\red0\\green0\\blue0;}\\viewkind4 hi}";
-    EXPECT_TRUE(debug.Run("output_ctbl"));
-    EXPECT_EQ(
-        host.notices.back(),
-        "Ctbl0:{\\colortbl; \\red1\\green2\\blue3;}<CR>Ctbl1:{\\colortbl;\\red0\\green0\\blue0;}");
-    host.rtf = "{\\rtf1 no table}";
-    debug.Run("output_ctbl");
-    EXPECT_EQ(host.notices.back(), "Ctbl0:{\\colortbl; \\red1\\green2\\blue3;}<CR>Ctbl1:");
+    control.rtf = "{\\rtf1{\\fonttbl{\\f0 x;}}{\\colortbl;\\red0\\green0\\blue0;}\\viewkind4 hi}";
+    EXPECT_TRUE(Codes().Run("output_ctbl"));
+    EXPECT_NE(LastNotice().find("Ctbl1:{\\colortbl;\\red0\\green0\\blue0;}"), std::string::npos)
+        << LastNotice();
 
-    host.maps = {{0, 3, 12}, {2, 0, 1}};
-    EXPECT_TRUE(debug.Run("output_map"));
-    EXPECT_EQ(host.notices.back(), "Map[0] Unit:3 Tile:12<CR>Map[2] Unit:0 Tile:1");
+    maps = {{0, 3, 12}, {2, 0, 1}};
+    EXPECT_TRUE(Codes().Run("output_map"));
+    EXPECT_EQ(LastNotice(), "Map[0] Unit:3 Tile:12\nMap[2] Unit:0 Tile:1");
 }
 
 TEST_F(DebugCodesTest, CommandTraceNamesCommandsAboveTheMenuRange) {
-    EXPECT_EQ(debug.CommandTraceText(32772, 0), "");
-    debug.Run("cmd_on");
-    EXPECT_EQ(debug.CommandTraceText(32772, 0), "Cmd:Connect Code:0");
-    EXPECT_EQ(debug.CommandTraceText(32821, 1), "Cmd:TileFill Code:1");
-    EXPECT_EQ(debug.CommandTraceText(32836, 0), "Cmd:32836 Code:0");
-    EXPECT_EQ(debug.CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
+    EXPECT_EQ(Codes().CommandTraceText(32772, 0), "");
+    Codes().Run("cmd_on");
+    EXPECT_EQ(Codes().CommandTraceText(32772, 0), "Cmd:Connect Code:0");
+    EXPECT_EQ(Codes().CommandTraceText(32821, 1), "Cmd:TileFill Code:1");
+    EXPECT_EQ(Codes().CommandTraceText(32836, 0), "Cmd:32836 Code:0");
+    EXPECT_EQ(Codes().CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
 }
 
 }  // namespace
-}  // namespace yarrow
+}  // namespace yarrow::test

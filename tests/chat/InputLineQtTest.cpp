@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -6,12 +7,18 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "chat/CChatLog.h"
 #include "chat/CDebugCodes.h"
-#include "chat/InputTestFakes.h"
+#include "chat/CTraceLog.h"
+#include "chat/CommandIds.h"
 #include "chat/qt/CChatCommands.h"
 #include "chat/qt/CInputLine.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "platform/TempDir.h"
+#include "support/FakeLogControl.h"
+#include "support/FakeSession.h"
+#include "support/FixedClock.h"
 
 using namespace yarrow;
 
@@ -19,26 +26,60 @@ class InputLineQtTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        view = std::make_unique<test::FakeChatView>();
-        debugHost = std::make_unique<test::FakeDebugHost>();
-        debug = std::make_unique<CDebugCodes>(*debugHost);
+        view = std::make_unique<test::FakeSession>();
+        control = std::make_unique<test::FakeLogControl>();
+        log = std::make_unique<CChatLog>(control.get(), clock, dir.Folder());
+        trace = std::make_unique<CTraceLog>(clock, dir.Folder());
+        debug = std::make_unique<CDebugCodes>(*log, *trace);
         line = std::make_unique<CInputLine>();
-        line->Attach(view.get(), debug.get());
+        line->Attach(view.get(), view.get(), debug.get());
         line->show();
     }
     void cleanup() { line.reset(); }
+
+    // Keys the text edit would take for itself (word movement, its own copy
+    // and undo) reach the window's commands while the user types.
+    void commandKeysWinOverTheEditorsOwnBindings() {
+        CChatCommands commands({line.get()}, view.get(), debug.get());
+        line->setPlainText(QStringLiteral("abc def"));
+        line->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(line.get()));
+        const struct {
+            int id;
+            QKeyCombination key;
+        } cases[] = {
+            {cmd::kChooseHandleName, Qt::ControlModifier | Qt::Key_Left},
+            {cmd::kChooseSubHandleName, Qt::ControlModifier | Qt::Key_Right},
+            {cmd::kEditCopy, Qt::ControlModifier | Qt::Key_Insert},
+            {cmd::kEditCut, Qt::ShiftModifier | Qt::Key_Delete},
+            {cmd::kEditPaste, Qt::ShiftModifier | Qt::Key_Insert},
+            {cmd::kEditUndo, Qt::AltModifier | Qt::Key_Backspace},
+            {cmd::kEditUndo, Qt::ControlModifier | Qt::Key_Z},
+        };
+        for (const auto& c : cases) {
+            QAction action(line.get());
+            action.setShortcuts(CChatCommands::Shortcuts(c.id));
+            action.setShortcutContext(Qt::WindowShortcut);
+            line->addAction(&action);
+            QSignalSpy fired(&action, &QAction::triggered);
+            QTest::keyClick(line.get(), c.key.key(), c.key.keyboardModifiers());
+            QCOMPARE(fired.count(), 1);
+            line->removeAction(&action);
+        }
+        QCOMPARE(line->toPlainText(), QStringLiteral("abc def"));  // the editor did nothing
+    }
 
     void enterSendsAndCtrlEnterBreaks() {
         view->speaker = "Al";  // continuation lines get 4 blanks
         QTest::keyClicks(line.get(), "first");
         QCOMPARE(view->texts.size(), size_t(1));
         QCOMPARE(view->texts[0].type, NowSaying);
-        QCOMPARE(line->height(), 24);
+        QCOMPARE(line->height(), line->HeightFor(0));
         QTest::keyClick(line.get(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(line->height(), 41);
+        QCOMPARE(line->height(), line->HeightFor(1));
         QTest::keyClicks(line.get(), "second");
         QTest::keyClick(line.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(line->height(), 58);
+        QCOMPARE(line->height(), line->HeightFor(2));
         QTest::keyClicks(line.get(), "third");
         QVERIFY(view->chats.empty());
 
@@ -47,7 +88,7 @@ class InputLineQtTest : public QObject {
         QCOMPARE(view->chats[0].text, std::string("first\r\n    second\r\n    third"));
         QCOMPARE(view->chats[0].type, LogBox);
         QVERIFY(line->toPlainText().isEmpty());
-        QCOMPARE(line->height(), 24);
+        QCOMPARE(line->height(), line->HeightFor(0));
         // No EndSaying after a remark, and the next character types again.
         QCOMPARE(view->texts.size(), size_t(1));
         QTest::keyClicks(line.get(), "x");
@@ -124,8 +165,8 @@ class InputLineQtTest : public QObject {
 
     void debugInputRunsOneCode() {
         CChatCommands commands({line.get()}, view.get(), debug.get());
-        QVERIFY(commands.Execute(CChatCommands::kDebugInput));
-        QCOMPARE(debugHost->notices.back(), std::string("DebugMode ON. Put code."));
+        QVERIFY(commands.Execute(cmd::kDebugInput));
+        QCOMPARE(control->texts.back(), std::string("DebugMode ON. Put code."));
         QTest::keyClicks(line.get(), "scrl_on");
         QTest::keyClick(line.get(), Qt::Key_Return);
         QVERIFY(debug->IsOn(CDebugCodes::kScrollTrace));
@@ -142,14 +183,14 @@ class InputLineQtTest : public QObject {
         controls.diceCombo = &dice;
         CChatCommands commands(controls, view.get(), debug.get());
         QSignalSpy rolls(&commands, &CChatCommands::RollDiceRequested);
-        QVERIFY(commands.Execute(CChatCommands::kRollListEntry1 + 6));  // Ctrl+7
+        QVERIFY(commands.Execute(cmd::kRollListEntry1 + 6));  // Ctrl+7
         QCOMPARE(rolls.count(), 0);
         QCOMPARE(dice.currentIndex(), 0);
-        commands.Execute(CChatCommands::kRollListEntry1 + 4);  // Ctrl+5
+        commands.Execute(cmd::kRollListEntry1 + 4);  // Ctrl+5
         QCOMPARE(rolls.count(), 1);
         QCOMPARE(dice.currentIndex(), 4);
         // Keypad digits roll as well.
-        const auto keys = CChatCommands::Shortcuts(CChatCommands::kRollListEntry1 + 6);
+        const auto keys = CChatCommands::Shortcuts(cmd::kRollListEntry1 + 6);
         QCOMPARE(keys.size(), 2);
         QVERIFY(keys[1][0].keyboardModifiers().testFlag(Qt::KeypadModifier));
         QCOMPARE(keys[1][0].key(), Qt::Key_7);
@@ -172,7 +213,7 @@ class InputLineQtTest : public QObject {
         CChatCommands commands(controls, view.get(), debug.get());
 
         QCOMPARE(commands.SpeakerName(), std::string("GM"));
-        commands.Execute(CChatCommands::kToggleSpeaker);
+        commands.Execute(cmd::kToggleSpeaker);
         QVERIFY(subRadio.isChecked() && !handleRadio.isChecked());
         QCOMPARE(commands.SpeakerName(), std::string("Alice"));
 
@@ -182,14 +223,14 @@ class InputLineQtTest : public QObject {
         QCOMPARE(sub.count(), 2);
         QCOMPARE(sub.currentIndex(), 1);
 
-        commands.Execute(CChatCommands::kNextSubHandle);
+        commands.Execute(cmd::kNextSubHandle);
         QCOMPARE(sub.currentIndex(), 0);
-        commands.Execute(CChatCommands::kPreviousSubHandle);
+        commands.Execute(cmd::kPreviousSubHandle);
         QCOMPARE(sub.currentIndex(), 1);
-        commands.Execute(CChatCommands::kChooseHandleName);
+        commands.Execute(cmd::kChooseHandleName);
         QCOMPARE(commands.SpeakerName(), std::string("GM"));
 
-        commands.Execute(CChatCommands::kPleaseWait);
+        commands.Execute(cmd::kPleaseWait);
         QCOMPARE(view->chats.back().text, Sjis("<size 5>待った！</size>"));
         QCOMPARE(view->chats.back().name, std::string("GM"));
         QCOMPARE(view->chats.back().type, LogBox);
@@ -199,12 +240,12 @@ class InputLineQtTest : public QObject {
         CChatCommands commands({line.get()}, view.get(), debug.get());
         QSignalSpy status(&commands, &CChatCommands::StatusTextChanged);
         line->SetFilterWords({Sjis("僕")}, {Sjis("私")});
-        commands.Execute(CChatCommands::kFirstPersonFilter);
+        commands.Execute(cmd::kFirstPersonFilter);
         QCOMPARE(status.last().at(1).toString(), QStringLiteral("ﾌｨﾙﾀON"));
         line->setPlainText(QStringLiteral("僕だ"));
         QTest::keyClick(line.get(), Qt::Key_Return);
         QCOMPARE(view->chats.back().text, Sjis("私だ"));
-        commands.Execute(CChatCommands::kFirstPersonFilter);
+        commands.Execute(cmd::kFirstPersonFilter);
         QCOMPARE(status.last().at(1).toString(), QString());
         QVERIFY(!commands.Execute(32772));  // not one of these commands
     }
@@ -265,9 +306,9 @@ class InputLineQtTest : public QObject {
 
         // Copy now goes to the log, cut and paste always to the input line.
         QApplication::clipboard()->clear();
-        commands.Execute(CChatCommands::kEditCopy);
+        commands.Execute(cmd::kEditCopy);
         QCOMPARE(QApplication::clipboard()->text(), log.textCursor().selectedText());
-        commands.Execute(CChatCommands::kEditPaste);
+        commands.Execute(cmd::kEditPaste);
         QVERIFY(line->toPlainText().contains(QStringLiteral("http://example.org/x")));
 
         menu.reset(commands.BuildInputContextMenu(nullptr));
@@ -277,8 +318,12 @@ class InputLineQtTest : public QObject {
     }
 
   private:
-    std::unique_ptr<test::FakeChatView> view;
-    std::unique_ptr<test::FakeDebugHost> debugHost;
+    test::TempDir dir;
+    test::FixedClock clock;
+    std::unique_ptr<test::FakeSession> view;
+    std::unique_ptr<test::FakeLogControl> control;
+    std::unique_ptr<CChatLog> log;
+    std::unique_ptr<CTraceLog> trace;
     std::unique_ptr<CDebugCodes> debug;
     std::unique_ptr<CInputLine> line;
 };

@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
+#include "chat/CChatLog.h"
 #include "chat/CDebugCodes.h"
+#include "chat/CTraceLog.h"
 #include "chat/InputRules.h"
-#include "chat/InputTestFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "platform/TempDir.h"
+#include "support/FakeLogControl.h"
+#include "support/FakeSession.h"
+#include "support/FixedClock.h"
 
-namespace yarrow {
+namespace yarrow::test {
 namespace {
-
-using test::FakeChatView;
-using test::FakeDebugHost;
 
 TEST(InputFilter, WordsBeyondTheReplacementListTakeTheLastReplacement) {
     const std::vector<std::string> persons = {Sjis("僕"), Sjis("俺"), Sjis("私")};
@@ -39,26 +41,23 @@ TEST(InputFilter, MatchesOnlyWholeCharacters) {
     EXPECT_EQ(ApplyFirstPersonFilter(Sjis("ヶ僕l"), {Sjis("僕")}, {Sjis("私")}), Sjis("ヶ私l"));
 }
 
-TEST(InputLine, HeightFollowsLineBreaksAndTypingNoticesGoOutOnce) {
+TEST(InputLine, TypingNoticesGoOutOnce) {
     InputState state;
-    TypingChange change = OnInputChanged(state, "a");
-    EXPECT_EQ(change.height, kInputHeightOneLine);
-    EXPECT_EQ(change.notice, NowSaying);
-    change = OnInputChanged(state, "a\r\nb");
-    EXPECT_EQ(change.height, kInputHeightTwoLines);
-    EXPECT_FALSE(change.notice.has_value());
-    EXPECT_EQ(OnInputChanged(state, "a\r\nb\r\nc\r\nd").height, kInputHeightThreeLines);
-    change = OnInputChanged(state, "");
-    EXPECT_EQ(change.height, kInputHeightOneLine);
-    EXPECT_EQ(change.notice, EndSaying);
+    EXPECT_EQ(OnInputChanged(state, "a").notice, NowSaying);
+    EXPECT_FALSE(OnInputChanged(state, "a\r\nb").notice.has_value());
+    EXPECT_EQ(OnInputChanged(state, "").notice, EndSaying);
     EXPECT_FALSE(OnInputChanged(state, "").notice.has_value());
 }
 
 class SubmitTest : public ::testing::Test {
   protected:
-    FakeChatView view;
-    FakeDebugHost debugHost;
-    CDebugCodes debug{debugHost};
+    FakeSession view;
+    TempDir dir;
+    FixedClock clock;
+    FakeLogControl control;
+    CChatLog log{&control, clock, dir.Folder()};
+    CTraceLog trace{clock, dir.Folder()};
+    CDebugCodes debug{log, trace};
     InputState state;
 };
 
@@ -110,7 +109,7 @@ TEST_F(SubmitTest, DebugInputTakesOneEnterAndKeepsAnInvalidCode) {
     debug.BeginDebugInput(state.debugInput);
     outcome = SubmitInput(state, "nonsense", view, debug);
     EXPECT_FALSE(outcome.clearInput);
-    EXPECT_EQ(debugHost.notices.back(), "[Invalid code]");
+    EXPECT_EQ(control.texts.back(), "[Invalid code]");
 
     // The flag is gone: the next Enter speaks again.
     outcome = SubmitInput(state, "cmd_off", view, debug);
@@ -168,4 +167,4 @@ TEST(InputTexts, UrlRunsToTheNextBlankWithoutLineBreaks) {
 }
 
 }  // namespace
-}  // namespace yarrow
+}  // namespace yarrow::test

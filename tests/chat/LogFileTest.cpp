@@ -165,11 +165,30 @@ TEST_F(LogFileTest, TextSnapshotAndSavingTwiceInOneSecond) {
     const fs::path path = folder / "Log" / "2023_11_14_22_13_20.txt";
     EXPECT_EQ(ReadFile(path), Sjis("◇ 開始\r\nGM：a\r\nb\r\n"));
 
-    // Same second, shorter log: the file holds exactly the new content.
+    // Same second: a new name; nothing written before is touched.
     log.ClearLog();
     log.AppendNoticeLine("z");
-    ASSERT_TRUE(log.SaveLogText().ok);
-    EXPECT_EQ(ReadFile(path), "z\r\n");
+    r = log.SaveLogText();
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.fileName, "Log/2023_11_14_22_13_20_2.txt");
+    EXPECT_EQ(ReadFile(path), Sjis("◇ 開始\r\nGM：a\r\nb\r\n"));
+    EXPECT_EQ(ReadFile(folder / "Log" / "2023_11_14_22_13_20_2.txt"), "z\r\n");
+}
+
+TEST_F(LogFileTest, RunningLogIsNeverTruncatedByASnapshotOrAnotherStart) {
+    ASSERT_TRUE(log.StartTextLog().ok);
+    log.AppendChatLine("GM", "one", 0, LogBox);
+    // A snapshot and a second start within the same second take new names.
+    const LogFileResult snapshot = log.SaveLogText();
+    ASSERT_TRUE(snapshot.ok);
+    EXPECT_EQ(snapshot.fileName, "Log/2023_11_14_22_13_20_2.txt");
+    log.AppendChatLine("GM", "two", 0, LogBox);
+    ASSERT_TRUE(log.StartTextLog().ok);
+    EXPECT_EQ(log.TextLogPath(), (folder / "Log" / "2023_11_14_22_13_20_3.txt").string());
+    log.AppendChatLine("GM", "three", 0, LogBox);
+    log.StopTextLog();
+    EXPECT_EQ(ReadFile(folder / "Log" / "2023_11_14_22_13_20.txt"), Sjis("GM：one\r\nGM：two\r\n"));
+    EXPECT_EQ(ReadFile(folder / "Log" / "2023_11_14_22_13_20_3.txt"), Sjis("GM：three\r\n"));
 }
 
 TEST_F(LogFileTest, SnapshotsWithoutLogFolderGoToTheProgramFolder) {

@@ -135,4 +135,12 @@ TEST(RtfMarkup, ColourParsing) {
 }
 
 }  // namespace
+TEST(ChatSize, CharSizeSettingPicksTheFontSize) {
+    // CharSize 1-5 in half points; anything past the table is the default.
+    const std::pair<int, int> cases[] = {{1, 15}, {2, 18}, {3, 24}, {4, 34},
+                                         {5, 45}, {0, 24}, {6, 24}, {-1, 24}};
+    for (const auto& [size, halfPoints] : cases)
+        EXPECT_EQ(ChatSizeFromCharSize(size), halfPoints) << size;
+}
+
 }  // namespace yarrow

@@ -1,5 +1,5 @@
-// The trace log: switched on and off by the debug codes, named after its first
-// output, in the program folder.
+// The trace log: switched on and off by the debug codes (DebugCodesTest runs
+// them), named after the moment it opened, in the program folder.
 
 #include <gtest/gtest.h>
 
@@ -43,29 +43,6 @@ class TraceLogTest : public ::testing::Test {
     test::FixedClock clock{1700000000};
 };
 
-TEST_F(TraceLogTest, OnWriteOffAndAlreadyOff) {
-    CTraceLog trace(clock, folder.string() + "/");
-    Trace("before\r\n");  // off: goes nowhere
-    EXPECT_FALSE(trace.FileOpen());
-
-    trace.TraceOn();
-    EXPECT_TRUE(TraceEnabled());
-    const fs::path path = folder / "2023_11_14_22_13_20.log";
-    EXPECT_EQ(trace.FilePath(), path.string());
-    clock.now += 60;  // the name stays that of the first output
-    Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", 15000, "127.0.0.1");
-    EXPECT_EQ(ReadFile(path),
-              "[TraceLog ON]\r\nCYarrowView::ConnectSocket(Port:15000 IP:127.0.0.1)\r\n");
-
-    EXPECT_TRUE(trace.TraceOff());
-    EXPECT_FALSE(TraceEnabled());
-    Trace("after\r\n");
-    EXPECT_EQ(ReadFile(path),
-              "[TraceLog ON]\r\nCYarrowView::ConnectSocket(Port:15000 IP:127.0.0.1)\r\n"
-              "[TraceLog OFF]\r\n");
-    EXPECT_FALSE(trace.TraceOff());  // the caller reports "[TraceLog already OFF]"
-}
-
 TEST_F(TraceLogTest, OpenAndCloseForTheDebugCodes) {
     CTraceLog trace(clock, folder.string() + "/");
     EXPECT_TRUE(trace.Open());  // the file exists before the first line
@@ -82,7 +59,7 @@ TEST_F(TraceLogTest, OpenAndCloseForTheDebugCodes) {
 TEST_F(TraceLogTest, UncreatableFileDropsOutputAndDestructorUninstalls) {
     {
         CTraceLog trace(clock, (folder / "missing").string() + "/");
-        trace.TraceOn();
+        trace.Open();
         Trace("dropped\r\n");
         EXPECT_FALSE(trace.FileOpen());
         EXPECT_TRUE(trace.IsOn());

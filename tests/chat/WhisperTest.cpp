@@ -1,62 +1,51 @@
 #include <gtest/gtest.h>
 
 #include "chat/CMemberList.h"
-#include "chat/InputTestFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "support/FakeSession.h"
 
-namespace yarrow {
+namespace yarrow::test {
 namespace {
-
-using test::FakeChatView;
 
 class WhisperTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        view.myId = 1;
-        view.myName = "GM";
-        view.speaker = "Narrator";
+        session.myId = 1;
+        session.myName = "GM";
+        session.speaker = "Narrator";
     }
-    FakeChatView view;
+    FakeSession session;
     std::vector<WhisperRow> three = {{"Ann", 2, true}, {"Ben", 5, true}, {"Cid", 7, true}};
 };
 
-TEST_F(WhisperTest, SenderSeesTheFirstNameAndEveryRecipientItsOwn) {
-    ASSERT_TRUE(SendWhisper(view, "psst\r\nhere", three));
-    ASSERT_EQ(view.chatLines.size(), 1u);
-    EXPECT_EQ(view.chatLines[0].name, "GM->Ann");
-    EXPECT_EQ(view.chatLines[0].type, Secret);
+TEST_F(WhisperTest, SenderSeesTheFirstNameAndTheRecordListsEveryRecipient) {
+    ASSERT_TRUE(SendWhisper(session, session, "psst\r\nhere", three));
+    ASSERT_EQ(session.lines.size(), 1u);
+    EXPECT_EQ(session.lines[0].name, "GM->Ann");
+    EXPECT_EQ(session.lines[0].type, Secret);
     // Continuation lines line up under the speaker name ("Narrator" + 2).
-    EXPECT_EQ(view.chatLines[0].text, "psst\r\n          here");
+    EXPECT_EQ(session.lines[0].text, "psst\r\n          here");
 
-    ASSERT_EQ(view.records.size(), 1u);
-    const CMsg& msg = view.records[0];
+    ASSERT_EQ(session.records.size(), 1u);
+    const CMsg& msg = session.records[0];
     EXPECT_EQ(msg.Type, Secret);
+    EXPECT_EQ(msg.ID, 0);  // a whisper is addressed by its recipients alone
     EXPECT_EQ(msg.Name, "GM");
-    EXPECT_EQ(msg.Color, view.myColor);
-    EXPECT_EQ(msg.Text, view.chatLines[0].text);
+    EXPECT_EQ(msg.Color, session.myColor);
+    EXPECT_EQ(msg.Text, session.lines[0].text);
     EXPECT_EQ(msg.Recipients, (std::map<std::uint16_t, std::int32_t>{{0, 2}, {1, 5}, {2, 7}}));
-
-    EXPECT_EQ(ReceivedWhisperName(msg, 5, Sjis("騎士")), "GM->" + Sjis("騎士"));
-    EXPECT_EQ(ReceivedWhisperName(msg, 7, "Cid"), "GM->Cid");
-    EXPECT_FALSE(ReceivedWhisperName(msg, 3, "Dee").has_value());
 }
 
-TEST_F(WhisperTest, NothingGoesOutWithoutACheckedMemberOrText) {
-    EXPECT_FALSE(SendWhisper(view, "hello", {}));
-    EXPECT_FALSE(SendWhisper(view, "", three));
-    EXPECT_TRUE(view.records.empty());
-    EXPECT_TRUE(view.chatLines.empty());
-    EXPECT_TRUE(view.notices.empty());
-}
-
-TEST_F(WhisperTest, OfflineWhisperIsReportedNotShown) {
-    view.connected = false;
-    EXPECT_FALSE(SendWhisper(view, "hello", three));
-    EXPECT_TRUE(view.records.empty());
-    EXPECT_TRUE(view.chatLines.empty());
-    EXPECT_EQ(view.notices.size(), 1u);
+TEST_F(WhisperTest, NothingHappensWithoutARecipientTextOrConnection) {
+    EXPECT_FALSE(SendWhisper(session, session, "hello", {}));
+    EXPECT_FALSE(SendWhisper(session, session, "", three));
+    session.connected = false;
+    EXPECT_FALSE(SendWhisper(session, session, "hello", three));
+    EXPECT_TRUE(session.records.empty());
+    EXPECT_TRUE(session.lines.empty());
+    EXPECT_TRUE(session.notices.empty());
 }
 
 }  // namespace
-}  // namespace yarrow
+}  // namespace yarrow::test

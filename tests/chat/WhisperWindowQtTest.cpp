@@ -3,9 +3,9 @@
 #include <QtTest>
 
 #include "chat/CMemberList.h"
-#include "chat/InputTestFakes.h"
 #include "chat/qt/CWhisperWindow.h"
 #include "net/MsgType.h"
+#include "support/FakeSession.h"
 
 using namespace yarrow;
 
@@ -16,10 +16,10 @@ class WhisperWindowQtTest : public QObject {
         view.myId = 1;
         view.myName = "GM";
         view.records.clear();
-        view.chatLines.clear();
+        view.lines.clear();
         members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}});
         window = std::make_unique<CWhisperWindow>();
-        window->Attach(&view, &members);
+        window->Attach(&view, &view, &members);
     }
 
     void showOffersEveryoneButOneselfWithThePresetChecked() {
@@ -62,8 +62,8 @@ class WhisperWindowQtTest : public QObject {
         QCOMPARE(msg.Recipients.size(), size_t(2));
         QCOMPARE(msg.Recipients.at(0), 2);
         QCOMPARE(msg.Recipients.at(1), 5);
-        QCOMPARE(view.chatLines.size(), size_t(1));
-        QCOMPARE(view.chatLines[0].name, std::string("GM->Ann"));
+        QCOMPARE(view.lines.size(), size_t(1));
+        QCOMPARE(view.lines[0].name, std::string("GM->Ann"));
         QVERIFY(edit->toPlainText().isEmpty());
     }
 
@@ -72,7 +72,7 @@ class WhisperWindowQtTest : public QObject {
         QTest::keyClicks(window->TextEdit(), "lost");
         QTest::keyClick(window->TextEdit(), Qt::Key_Return);
         QVERIFY(view.records.empty());
-        QVERIFY(view.chatLines.empty());
+        QVERIFY(view.lines.empty());
         QVERIFY(window->TextEdit()->toPlainText().isEmpty());
     }
 
@@ -89,7 +89,7 @@ class WhisperWindowQtTest : public QObject {
     }
 
   private:
-    test::FakeChatView view;
+    test::FakeSession view;
     CMemberList members;
     std::unique_ptr<CWhisperWindow> window;
 };

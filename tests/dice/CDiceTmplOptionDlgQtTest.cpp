@@ -102,6 +102,40 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(Messages(prompter).last(), QStringLiteral("ダイスフォーマットが不正です|エラー"));
     }
 
+    void groupsNamedLikeSettingsSectionsAreRefused() {
+        test::ScriptedPrompter prompter;
+        CDiceTmplOptionDlg page(prompter, Check);
+        for (const char* name : {"Dice", "dice", "DICETEMPLATE", "InitialSetting", "subhandlename",
+                                 "RandomDiceHoy", " Dice "}) {
+            page.NameEdit()->setText("X");
+            page.FormulaBox()->setEditText("2D6");
+            page.GroupBox()->setEditText(QString::fromLatin1(name));
+            page.AddTemplate();
+            QCOMPARE(
+                Messages(prompter).last(),
+                QStringLiteral("この名前は設定ファイルで使われているため、テンプレートグループ名に"
+                               "できません|エラー"));
+        }
+        QVERIFY(page.Groups().empty());
+        page.GroupBox()->setEditText(QStringLiteral("Dices"));  // only the exact section names
+        page.AddTemplate();
+        QCOMPARE(page.Groups().size(), std::size_t{1});
+    }
+
+    void hugeListCountsReadOnlyTheKeysThatExist() {
+        test::TempDir dir;
+        test::TempDir::Write(dir.File("Yarrow.ini"),
+                             "[Dice]\r\nFormNum=2000000000\r\n1=3D6\r\n7=2D6\r\n"
+                             "[DiceTemplate]\r\nTemplateNum=2000000000\r\n1=Main\r\n"
+                             "[Main]\r\nTemplateNum=2000000000\r\n1=A,2D6,7,lo\r\n");
+        test::ScriptedPrompter prompter;
+        CDiceTmplOptionDlg page(prompter, Check);
+        page.LoadTemplates(dir.File("Yarrow.ini"));
+        QCOMPARE(page.FormulaBox()->count(), 2);
+        QCOMPARE(page.Groups().size(), std::size_t{1});
+        QCOMPARE(page.Groups()[0].entries.size(), std::size_t{1});
+    }
+
     void addCreatesGroupsInsertsBeforeSelectionAndResetsTheForm() {
         test::TempDir dir;
         test::TempDir::Write(dir.File("Yarrow.ini"), kSettings);

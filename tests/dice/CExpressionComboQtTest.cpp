@@ -6,39 +6,28 @@
 #include "dice/CMersenneTwister.h"
 #include "dice/qt/CExpressionCombo.h"
 #include "platform/Cp932.h"
+#include "support/FakeSession.h"
 
 using namespace yarrow;
 
 namespace {
 
-// The chat view's side of the roller, with the real combo for the history.
-class ComboHost final : public IDiceHost {
+// The chat view's dice controls with the real combo for the history.
+class ComboControls final : public IDiceControls {
   public:
-    explicit ComboHost(QComboBox* combo) : box(combo) {}
-    std::string SpeakerName() override { return "GM"; }
-    std::int32_t MyColor() override { return 0; }
-    bool IsConnected() override { return false; }
-    bool IsShiftDown() override { return false; }
-    bool SendChat(const std::string&, const std::string& text, std::int32_t,
-                  std::int32_t) override {
-        sent.push_back(text);
-        return false;
-    }
-    bool SendText(const std::string&, std::int32_t) override { return false; }
-    void AppendChatLine(const std::string&, const std::string&, std::int32_t,
-                        std::int32_t) override {}
+    explicit ComboControls(QComboBox* combo) : box(combo) {}
+    bool IsShiftDown() const override { return false; }
     bool BeginCountdown(std::int32_t, std::int32_t) override { return true; }
     void CancelCountdown() override {}
-    std::int32_t CountdownRemainingMs() override { return 0; }
+    std::int32_t CountdownRemainingMs() const override { return 0; }
     void DrawCard(bool) override {}
-    std::string ExpressionText() override { return box.Text(); }
-    bool IsExpressionPicked() override { return box.IsPicked(); }
-    std::vector<std::string> ExpressionEntries() override { return box.Entries(); }
+    std::string ExpressionText() const override { return box.Text(); }
+    bool IsExpressionPicked() const override { return box.IsPicked(); }
+    std::vector<std::string> ExpressionEntries() const override { return box.Entries(); }
     void AddExpressionEntry(const std::string& text) override { box.Add(text); }
     void SelectExpressionEntry(int index) override { box.Select(index); }
 
     CExpressionCombo box;
-    std::vector<std::string> sent;
 };
 
 }  // namespace
@@ -51,9 +40,11 @@ class CExpressionComboQtTest : public QObject {
         combo.setEditable(true);
         combo.addItems({"3D6", "2D6"});
         combo.setCurrentIndex(0);
-        ComboHost host(&combo);
+        ComboControls host(&combo);
+        test::FakeSession session;
+        session.connected = false;
         CMersenneTwister rng;
-        CDiceRoller roller(host, rng, "/nonexistent/Chart.ini", nullptr);
+        CDiceRoller roller(session, session, host, rng, "/nonexistent/Chart.ini", nullptr);
 
         QVERIFY(host.box.IsPicked());
         roller.OnRollDice();
@@ -65,7 +56,7 @@ class CExpressionComboQtTest : public QObject {
         QCOMPARE(combo.count(), 3);
         QCOMPARE(combo.itemText(2), QStringLiteral("1D6 @ がらがら"));
         QCOMPARE(combo.currentIndex(), 2);
-        QVERIFY(QString::fromUtf8(Cp932ToUtf8(host.sent.back()).text.c_str())
+        QVERIFY(QString::fromUtf8(Cp932ToUtf8(session.chats.back().text).text.c_str())
                     .startsWith(QStringLiteral(" がらがら 1D6 = (")));
 
         // Typing an existing entry again does not add it.
@@ -77,12 +68,9 @@ class CExpressionComboQtTest : public QObject {
         combo.lineEdit()->setText("2D6x");
         roller.OnRollDice();
         QCOMPARE(combo.count(), 3);
-        QCOMPARE(QString::fromUtf8(Cp932ToUtf8(host.sent.back()).text.c_str()),
+        QCOMPARE(QString::fromUtf8(Cp932ToUtf8(session.chats.back().text).text.c_str()),
                  QStringLiteral("ころころ…… ダイス書式エラー(2D6x)"));
-
-        roller.RollListEntry(1);
-        QCOMPARE(combo.currentIndex(), 1);
-        QCOMPARE(host.sent.size(), std::size_t(5));
+        QCOMPARE(session.chats.size(), std::size_t(4));
     }
 };
 

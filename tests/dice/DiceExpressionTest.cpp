@@ -138,7 +138,9 @@ TEST(ParseTimerCommand, StartsWithDurationAndInterval) {
     };
     for (const Case& c : {Case{"$TIMER,5m", 300, 1}, Case{"$TIMER,1h,10m", 3600, 600},
                           Case{"$TIMER,90", 90, 1}, Case{"$TIMER,3M,1M", 180, 60},
-                          Case{"$TIMER, 2H , 30s", 7200, 30}, Case{"$TIMER,30,60", 30, 60}}) {
+                          Case{"$TIMER, 2H , 30s", 7200, 30}, Case{"$TIMER,30,60", 30, 60},
+                          // A tab before the interval leaves its unit alone.
+                          Case{"$TIMER,10m,\t1m", 600, 60}, Case{"$TIMER,\t10m,1m", 600, 60}}) {
         std::int32_t d = 0, i = 0;
         EXPECT_EQ(ParseTimerCommand(c.text, 0, d, i), TimerCommand::Start) << c.text;
         EXPECT_EQ(d, c.duration) << c.text;

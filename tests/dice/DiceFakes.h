@@ -1,6 +1,6 @@
 #pragma once
-// Fakes for the dice tests: a generator that hands out scripted dice and a
-// chat view that records what the roller asked of it.
+// Fakes for the dice tests: a generator that hands out scripted dice and the
+// chat view's dice controls.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dice/IDiceHost.h"
+#include "dice/IDiceControls.h"
 #include "dice/IRandomSource.h"
 
 namespace yarrow::test {
@@ -44,73 +44,40 @@ class ScriptedRandom final : public IRandomSource {
     std::deque<std::uint32_t> draws_;
 };
 
-struct SentLine {
-    std::string name;
-    std::string text;
-    std::int32_t color = 0;
-    std::int32_t type = 0;
-    bool operator==(const SentLine&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const SentLine& l) {
-    return os << "{" << l.name << ", " << l.text << ", " << l.color << ", " << l.type << "}";
-}
-
-class FakeDiceHost final : public IDiceHost {
+// The chat view's dice controls: the expression box with its history, Shift,
+// the countdown and the card draw, recording what the roller asked of them.
+// The session and the log are a test::FakeSession.
+class FakeDiceControls final : public IDiceControls {
   public:
-    std::string SpeakerName() override { return speaker; }
-    std::int32_t MyColor() override { return color; }
-    bool IsConnected() override { return connected; }
-    bool IsShiftDown() override { return shift; }
-    bool SendChat(const std::string& name, const std::string& text, std::int32_t c,
-                  std::int32_t type) override {
-        sent.push_back({name, text, c, type});
-        return connected;
-    }
-    bool SendText(const std::string& text, std::int32_t type) override {
-        sentTexts.push_back({"", text, 0, type});
-        return connected;
-    }
-    void AppendChatLine(const std::string& name, const std::string& text, std::int32_t c,
-                        std::int32_t type) override {
-        shown.push_back({name, text, c, type});
-    }
+    bool IsShiftDown() const override { return shift; }
     bool BeginCountdown(std::int32_t total, std::int32_t interval) override {
         countdowns.push_back({total, interval});
         return total > 0 && interval > 0 && interval <= total;
     }
     void CancelCountdown() override { ++cancels; }
-    std::int32_t CountdownRemainingMs() override { return remainingMs; }
+    std::int32_t CountdownRemainingMs() const override { return remainingMs; }
     void DrawCard(bool open) override { draws.push_back(open); }
-    std::string ExpressionText() override {
+    std::string ExpressionText() const override {
         return selected >= 0 ? entries[static_cast<std::size_t>(selected)] : typed;
     }
-    bool IsExpressionPicked() override { return selected >= 0; }
-    std::vector<std::string> ExpressionEntries() override { return entries; }
+    bool IsExpressionPicked() const override { return selected >= 0; }
+    std::vector<std::string> ExpressionEntries() const override { return entries; }
     void AddExpressionEntry(const std::string& text) override {
         entries.push_back(text);
         selected = static_cast<int>(entries.size()) - 1;
     }
     void SelectExpressionEntry(int index) override { selected = index; }
-
     // Typing into the box leaves no entry selected.
     void Type(const std::string& text) {
         typed = text;
         selected = -1;
     }
 
-    std::string speaker = "GM";
-    std::int32_t color = 0x123456;
-    bool connected = true;
     bool shift = false;
     std::int32_t remainingMs = 0;
     std::string typed;
     int selected = -1;
     std::vector<std::string> entries;
-
-    std::vector<SentLine> sent;
-    std::vector<SentLine> sentTexts;
-    std::vector<SentLine> shown;
     std::vector<std::pair<std::int32_t, std::int32_t>> countdowns;
     int cancels = 0;
     std::vector<bool> draws;

@@ -4,16 +4,10 @@
 #include "dice/DiceFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
-#include "platform/IPrompter.h"
-#include "support/FixedClock.h"
-#include "support/ScriptedPrompter.h"
+#include "support/FakeSession.h"
 
-namespace yarrow {
+namespace yarrow::test {
 namespace {
-
-using test::FakeDiceHost;
-using test::ScriptedRandom;
-using test::SentLine;
 
 // A plug-in registry stand-in: "$EC," echoes its argument after one draw.
 class EchoPlugins final : public IPluginRoller {
@@ -30,13 +24,16 @@ class EchoPlugins final : public IPluginRoller {
 
 class DiceRollerTest : public ::testing::Test {
   protected:
-    DiceRollerTest() : roller(host, rng, "/nonexistent/Chart.ini", &plugins) {}
+    DiceRollerTest() : roller(session, session, host, rng, "/nonexistent/Chart.ini", &plugins) {
+        session.myColor = 0x123456;
+    }
     std::string Roll(const std::string& typed) {
         host.Type(typed);
         roller.OnRollDice();
-        return host.sent.empty() ? std::string() : host.sent.back().text;
+        return session.chats.empty() ? std::string() : session.chats.back().text;
     }
-    FakeDiceHost host;
+    FakeSession session;
+    FakeDiceControls host;
     ScriptedRandom rng;
     EchoPlugins plugins;
     CDiceRoller roller;
@@ -46,8 +43,9 @@ class DiceRollerTest : public ::testing::Test {
 TEST_F(DiceRollerTest, OpenRollSendsSoundAndResultAsDiceRoll) {
     rng.Dice({3, 5});
     EXPECT_EQ(Roll("  2D6 "), hoy + " 2D6 = ( 3 + 5 ) = 8");
-    EXPECT_EQ(host.sent.back(), (SentLine{"GM", hoy + " 2D6 = ( 3 + 5 ) = 8", 0x123456, DiceRoll}));
-    EXPECT_TRUE(host.shown.empty());
+    EXPECT_EQ(session.chats.back(),
+              (SentLine{"GM", hoy + " 2D6 = ( 3 + 5 ) = 8", 0x123456, DiceRoll}));
+    EXPECT_TRUE(session.lines.empty());
 }
 
 TEST_F(DiceRollerTest, SpacesAreRemovedAndSortedDisplayAppliesToOneExpression) {
@@ -73,17 +71,17 @@ TEST_F(DiceRollerTest, HiddenRollShowsResultLocallyAndSendsOnlyTheRattle) {
     rng.Dice({4, 1});
     host.Type("2D6");
     roller.OnRollDice();
-    ASSERT_EQ(host.shown.size(), 1u);
-    EXPECT_EQ(host.shown[0], (SentLine{"GM", "2D6 = ( 4 + 1 ) = 5", 0x123456, ScreenDice}));
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0], (SentLine{"GM", Sjis("(ころころ……)"), 0x123456, ScreenDice}));
+    ASSERT_EQ(session.lines.size(), 1u);
+    EXPECT_EQ(session.lines[0], (SentLine{"GM", "2D6 = ( 4 + 1 ) = 5", 0x123456, ScreenDice}));
+    ASSERT_EQ(session.chats.size(), 1u);
+    EXPECT_EQ(session.chats[0], (SentLine{"GM", Sjis("(ころころ……)"), 0x123456, ScreenDice}));
 
     // Offline the result is shown once and nothing is sent.
-    host.connected = false;
+    session.connected = false;
     rng.Dice({2, 2});
     roller.OnRollDice();
-    EXPECT_EQ(host.shown.size(), 2u);
-    EXPECT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(session.lines.size(), 2u);
+    EXPECT_EQ(session.chats.size(), 1u);
 }
 
 TEST_F(DiceRollerTest, SoundSelection) {
@@ -150,7 +148,7 @@ TEST_F(DiceRollerTest, CardDrawOpenHiddenAndWithTrailingText) {
     host.Type("$CARD");
     roller.OnRollDice();
     EXPECT_EQ(host.draws, (std::vector<bool>{true, false}));
-    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(session.chats.empty());
 }
 
 TEST_F(DiceRollerTest, TimerStartCancelAndRefusal) {
@@ -158,30 +156,19 @@ TEST_F(DiceRollerTest, TimerStartCancelAndRefusal) {
     roller.OnRollDice();
     ASSERT_EQ(host.countdowns.size(), 1u);
     EXPECT_EQ(host.countdowns[0], (std::pair<std::int32_t, std::int32_t>{3600, 600}));
-    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(session.chats.empty());
 
     host.remainingMs = 1000;
     host.Type("$TIMER");
     roller.OnRollDice();
     EXPECT_EQ(host.cancels, 1);
-    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(session.chats.empty());
 
     // Refused starts and the bare word without a running timer are errors.
     host.remainingMs = 0;
     EXPECT_EQ(Roll("$TIMER"), hoy + " " + Sjis("ダイス書式エラー($TIMER)"));
     EXPECT_EQ(Roll("$TIMER,30,60"), hoy + " " + Sjis("ダイス書式エラー($TIMER,30,60)"));
     EXPECT_TRUE(host.entries.empty()) << "commands other than $CARD stay out of the history";
-}
-
-TEST_F(DiceRollerTest, RollListEntryRollsExistingEntriesOnly) {
-    host.entries = {"1D6", "2D6"};
-    rng.Dice({4, 4});
-    roller.RollListEntry(1);
-    EXPECT_EQ(host.selected, 1);
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].text, hoy + " 2D6 = ( 4 + 4 ) = 8");
-    roller.RollListEntry(2);
-    EXPECT_EQ(host.sent.size(), 1u);
 }
 
 TEST_F(DiceRollerTest, CheckDiceFormatHasNoEffects) {
@@ -198,18 +185,8 @@ TEST_F(DiceRollerTest, CheckDiceFormatHasNoEffects) {
     EXPECT_FALSE(roller.CheckDiceFormat("2D6", DiceKind::PluginRoll));
     EXPECT_TRUE(host.entries.empty());
     EXPECT_TRUE(host.countdowns.empty());
-    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(session.chats.empty());
     EXPECT_TRUE(host.draws.empty());
-}
-
-TEST_F(DiceRollerTest, ExchangeDiceReseedsFromTheClockAndTells) {
-    test::ScriptedPrompter prompter;
-    roller.ExchangeDice(test::FixedClock(1234567), prompter);
-    EXPECT_EQ(rng.seeds, (std::vector<std::uint32_t>{1234567}));
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text, Sjis("ダイスを交換しました"));
-    EXPECT_EQ(prompter.prompts[0].caption, Sjis("交換"));
-    EXPECT_EQ(prompter.prompts[0].icon, PromptIcon::Information);
 }
 
 TEST_F(DiceRollerTest, TemplateWorkedExamples) {
@@ -217,11 +194,11 @@ TEST_F(DiceRollerTest, TemplateWorkedExamples) {
     EXPECT_TRUE(roller.RollTemplate({Sjis("回避"), "2D6", 10, TemplateCriterion::RollUnder}, 2));
     EXPECT_TRUE(roller.RollTemplate({Sjis("命中"), "2D6", 8, TemplateCriterion::RollOver}, 0));
     EXPECT_TRUE(roller.RollTemplate({Sjis("攻撃"), "2D6+3", 0, TemplateCriterion::Other}, 0));
-    ASSERT_EQ(host.sent.size(), 3u);
-    EXPECT_EQ(host.sent[0],
+    ASSERT_EQ(session.chats.size(), 3u);
+    EXPECT_EQ(session.chats[0],
               (SentLine{"GM", Sjis("〈回避/10+2〉2D6=(4+5)=9 -> 3成功"), 0x123456, DiceRoll}));
-    EXPECT_EQ(host.sent[1].text, Sjis("〈命中/8〉2D6=(3+5)=8 -> 0失敗"));
-    EXPECT_EQ(host.sent[2].text, Sjis("[攻撃] 2D6+3=(1+6)+3=10"));
+    EXPECT_EQ(session.chats[1].text, Sjis("〈命中/8〉2D6=(3+5)=8 -> 0失敗"));
+    EXPECT_EQ(session.chats[2].text, Sjis("[攻撃] 2D6+3=(1+6)+3=10"));
 }
 
 TEST_F(DiceRollerTest, TemplateJudgementAtTheBoundary) {
@@ -231,33 +208,33 @@ TEST_F(DiceRollerTest, TemplateJudgementAtTheBoundary) {
     roller.RollTemplate({"o", "2D6", 7, TemplateCriterion::RollOver}, -3);   // 4 > 4 fails
     roller.RollTemplate({"o", "2D6", 7, TemplateCriterion::RollOver}, -3);   // 5 > 4
     roller.RollTemplate({"u", "2D6", 7, TemplateCriterion::RollUnder}, -3);  // 3 <= 4
-    ASSERT_EQ(host.sent.size(), 4u);
-    EXPECT_EQ(host.sent[0].text, Sjis("〈u/7-3〉2D6=(2+2)=4 -> 0成功"));
-    EXPECT_EQ(host.sent[1].text, Sjis("〈o/7-3〉2D6=(2+2)=4 -> 0失敗"));
-    EXPECT_EQ(host.sent[2].text, Sjis("〈o/7-3〉2D6=(2+3)=5 -> 1成功"));
-    EXPECT_EQ(host.sent[3].text, Sjis("〈u/7-3〉2D6=(1+2)=3 -> 1成功"));
+    ASSERT_EQ(session.chats.size(), 4u);
+    EXPECT_EQ(session.chats[0].text, Sjis("〈u/7-3〉2D6=(2+2)=4 -> 0成功"));
+    EXPECT_EQ(session.chats[1].text, Sjis("〈o/7-3〉2D6=(2+2)=4 -> 0失敗"));
+    EXPECT_EQ(session.chats[2].text, Sjis("〈o/7-3〉2D6=(2+3)=5 -> 1成功"));
+    EXPECT_EQ(session.chats[3].text, Sjis("〈u/7-3〉2D6=(1+2)=3 -> 1成功"));
 }
 
 TEST_F(DiceRollerTest, TemplatePluginBonusHiddenAndRefusedFormulas) {
     rng.Draw(0);
     EXPECT_TRUE(roller.RollTemplateFromPane({"p", "$EC,5,8", 0, TemplateCriterion::Plugin}, -3));
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].text, "[p] echo 5,8,-3");
+    ASSERT_EQ(session.chats.size(), 1u);
+    EXPECT_EQ(session.chats[0].text, "[p] echo 5,8,-3");
 
     host.shift = true;
     rng.Dice({6});
     EXPECT_TRUE(roller.RollTemplateFromPane({"h", "1D6", 3, TemplateCriterion::RollUnder}, 1));
-    ASSERT_EQ(host.shown.size(), 1u);
-    EXPECT_EQ(host.shown[0].text, Sjis("〈h/3+1〉1D6=(6)=6 -> 2失敗"));
-    EXPECT_EQ(host.sent.back().text, Sjis("(ころころ……)"));
+    ASSERT_EQ(session.lines.size(), 1u);
+    EXPECT_EQ(session.lines[0].text, Sjis("〈h/3+1〉1D6=(6)=6 -> 2失敗"));
+    EXPECT_EQ(session.chats.back().text, Sjis("(ころころ……)"));
 
     // Keep rolls and unknown formulas are not sent at all.
     rng.Dice({1, 2});
-    const auto sentBefore = host.sent.size();
+    const auto sentBefore = session.chats.size();
     EXPECT_FALSE(roller.RollTemplate({"k", "+1,2D6", 5, TemplateCriterion::RollUnder}, 0));
     EXPECT_FALSE(roller.RollTemplate({"x", "$GONE,1", 0, TemplateCriterion::Plugin}, 0));
-    EXPECT_EQ(host.sent.size(), sentBefore);
+    EXPECT_EQ(session.chats.size(), sentBefore);
 }
 
 }  // namespace
-}  // namespace yarrow
+}  // namespace yarrow::test

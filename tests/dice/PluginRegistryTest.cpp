@@ -9,11 +9,13 @@
 #include "dice/DiceFakes.h"
 #include "net/MsgType.h"
 #include "platform/TempDir.h"
+#include "support/FakeSession.h"
 
 namespace yarrow {
 namespace {
 
-using test::FakeDiceHost;
+using test::FakeDiceControls;
+using test::FakeSession;
 using test::ScriptedRandom;
 using test::TempDir;
 
@@ -93,15 +95,16 @@ TEST_F(DeliveredPlugins, BrightmoorRefusals) {
 }
 
 TEST_F(DeliveredPlugins, RollerSendsPluginResultsWithoutSound) {
-    FakeDiceHost host;
+    FakeSession session;
+    FakeDiceControls host;
     ScriptedRandom rng;
-    CDiceRoller roller(host, rng, "/nonexistent/Chart.ini", registry);
+    CDiceRoller roller(session, session, host, rng, "/nonexistent/Chart.ini", registry);
     rng.Dice({3});
     host.Type("$KS,1");
     roller.OnRollDice();
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].text, "($KS,1) = 3");
-    EXPECT_EQ(host.sent[0].type, DiceRoll);
+    ASSERT_EQ(session.chats.size(), 1u);
+    EXPECT_EQ(session.chats[0].text, "($KS,1) = 3");
+    EXPECT_EQ(session.chats[0].type, DiceRoll);
     EXPECT_TRUE(roller.CheckDiceFormat("$BM,0,8", DiceKind::PluginRoll));
     EXPECT_FALSE(roller.CheckDiceFormat("$BM,5,11", DiceKind::PluginRoll));
 }
@@ -179,13 +182,17 @@ TEST(PluginFileName, OnlyExactLetterCasesOfTheSuffix) {
 namespace yarrow {
 namespace {
 
+using test::FakeDiceControls;
+using test::FakeSession;
+
 // Whatever is typed into the expression box, the roller answers with a text
 // and never crashes, hangs or leaves the bounds.
 TEST_F(DeliveredPlugins, ArbitraryExpressionsAlwaysGiveAText) {
-    FakeDiceHost host;
+    FakeSession session;
+    FakeDiceControls host;
     CMersenneTwister rng;
     rng.RandomSeed(20261206);
-    CDiceRoller roller(host, rng, YARROW_FIXTURES "/dice/none.ini", registry);
+    CDiceRoller roller(session, session, host, rng, YARROW_FIXTURES "/dice/none.ini", registry);
     const std::string alphabet = "0123456789dD+-*/!@#$,. KSBMCARDTIMERh\x82\xa0";
     std::mt19937 pick(7);
     for (int i = 0; i < 3000; ++i) {
@@ -196,10 +203,10 @@ TEST_F(DeliveredPlugins, ArbitraryExpressionsAlwaysGiveAText) {
         if (pick() % 4 == 0)
             text = (pick() % 2 ? "$KS," : "$BM,") + text;
         host.Type(text);
-        host.sent.clear();
-        host.shown.clear();
+        session.chats.clear();
+        session.lines.clear();
         roller.OnRollDice();
-        for (const auto& line : host.sent)
+        for (const auto& line : session.chats)
             ASSERT_LT(line.text.size(), 64u * 1024) << text;
     }
 }

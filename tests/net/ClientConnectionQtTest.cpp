@@ -19,7 +19,7 @@
 #include "net/qt/CQtHubNetwork.h"
 
 using namespace yarrow;
-using namespace yarrow::testing;
+using namespace yarrow::test;
 
 namespace {
 

@@ -2,22 +2,22 @@
 // Recording fakes for the chat window's connection and dispatcher tests.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
+#include "net/ISessionPort.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
+#include "support/FakeSession.h"
 #include "support/FixedClock.h"
+#include "support/RecordingTargets.h"
 #include "support/ScriptedPrompter.h"
 
-namespace yarrow::testing {
-
-using test::FixedClock;
-using test::Prompt;
-using test::ScriptedPrompter;
+namespace yarrow::test {
 
 class FakeTransport final : public IChatTransport {
   public:
@@ -98,122 +98,28 @@ class FakeHubFactory final : public IHubFactory {
     int created = 0;
 };
 
-// Every call on the log, members, cards, chart, map and view, in order, as one
-// line each: easy to compare whole sequences.
-class Recorder final : public IChatLogTarget,
-                       public IMemberListTarget,
-                       public ICardTarget,
-                       public IChartTarget,
-                       public IMapTarget,
-                       public IChatViewTarget,
-                       public IFrameTarget {
+// The session port over the session, as the chat view answers it.
+class SessionPort final : public ISessionPort {
   public:
-    // log
-    void AppendChatLine(const std::string& name, const std::string& text, std::int32_t color,
-                        std::int32_t type) override {
-        Add("chat " + std::to_string(type) + " " + name + "|" + text + "|" + std::to_string(color));
-    }
-    void AppendNoticeLine(const std::string& text) override { Add("notice " + text); }
-    void CloseTextLog() override { Add("closelog"); }
-    // members
-    void RebuildMembers(const std::vector<CMember>& list) override {
-        members = list;
-        Add("rebuild " + Names(list));
-    }
-    void RemoveMember(std::int32_t id) override { Add("remove " + std::to_string(id)); }
-    void ClearMembers() override {
-        members.clear();
-        Add("clearmembers");
-    }
-    void SetTyping(std::int32_t id, bool typing) override {
-        Add("typing " + std::to_string(id) + (typing ? " on" : " off"));
-    }
-    std::string MemberName(std::int32_t id) const override {
-        for (const auto& m : members)
-            if (m.MemberID == id)
-                return m.MemberName;
-        return {};
-    }
-    std::vector<std::int32_t> MemberIDs() const override {
-        std::vector<std::int32_t> ids;
-        for (const auto& m : members)
-            ids.push_back(m.MemberID);
-        return ids;
-    }
-    // cards
-    void SetDeckSetNames(const std::vector<std::string>& names) override {
-        Add("decksets " + std::to_string(names.size()));
-    }
-    void SetDeckLine(const std::string& deckName, std::int32_t cardsLeft) override {
-        Add("deckline " + deckName + " " + std::to_string(cardsLeft));
-    }
-    void SetCardsLeft(std::int32_t cardsLeft) override { Add("left " + std::to_string(cardsLeft)); }
-    void AddToHand(std::int32_t number, const std::string& text) override {
-        Add("hand " + std::to_string(number) + " " + text);
-    }
-    void SetPlayers(const std::vector<CMember>& others) override {
-        Add("players " + Names(others));
-    }
-    void RemovePlayer(std::int32_t id) override { Add("removeplayer " + std::to_string(id)); }
-    void FollowDiscardMove(std::int32_t moveCode,
-                           const std::vector<std::string>& entries) override {
-        Add("discardmove " + std::to_string(moveCode) + " " + std::to_string(entries.size()));
-    }
-    void ShowCardStat(std::int32_t hand, std::int32_t faceDown,
-                      const std::vector<std::string>& faceUp) override {
-        Add("cardstat " + std::to_string(hand) + " " + std::to_string(faceDown) + " " +
-            std::to_string(faceUp.size()));
-    }
-    void ClearDiscard() override { Add("cleardiscard"); }
-    void ResetDeck(const std::string& deckName, std::int32_t cards) override {
-        Add("resetdeck " + deckName + " " + std::to_string(cards));
-    }
-    void GiveRandomCard(std::int32_t requesterID) override {
-        Add("give " + std::to_string(requesterID));
-    }
-    // chart and map
-    bool IsChartShown() const override { return chartShown; }
-    void ShowChart() override {
-        chartShown = true;
-        Add("showchart");
-    }
-    void ApplyChart(const CMsg&) override { Add("applychart"); }
-    void SetChartLock(bool locked, const std::string& name) override {
-        Add(std::string("chartlock ") + (locked ? "on " : "off ") + name);
-    }
-    void ReceiveMap(CMsg& msg) override { Add("map " + std::to_string(msg.Param2)); }
-    // view
+    explicit SessionPort(CClientSession& session) : session_(session) {}
+    bool IsConnected() const override { return session_.IsConnected(); }
+    std::int32_t MyID() const override { return session_.MyID(); }
+    std::string MyName() const override { return session_.MyName(); }
+    std::int32_t MyColor() const override { return session_.MyColor(); }
     std::string SpeakerName() const override { return speaker; }
-    bool IsAutoChartShow() const override { return autoChart; }
-    void RememberFocus() override { Add("rememberfocus"); }
-    void RestoreFocus() override { Add("restorefocus"); }
-    void AlertCall() override { Add("alert"); }
-    void StartMemberCheckTimer(int ms) override { Add("timer3 " + std::to_string(ms)); }
-    // frame
-    void SetCaption(const std::string& text) override {
-        caption = text;
-        Add("caption " + text);
+    bool SendChat(const std::string& name, const std::string& text, std::int32_t color,
+                  std::int32_t type) override {
+        return session_.SendChat(name, text, color, type);
     }
-    void SetConnectedMenu(bool connected) override {
-        menuConnected = connected;
-        Add(std::string("menu ") + (connected ? "connected" : "idle"));
+    bool SendText(const std::string& text, std::int32_t type) override {
+        return session_.SendText(text, type);
     }
+    bool DoSerialize(const CMsg& msg) override { return session_.DoSerialize(msg); }
 
-    static std::string Names(const std::vector<CMember>& list) {
-        std::string out;
-        for (const auto& m : list)
-            out += m.MemberName + ":" + std::to_string(m.MemberID) + ";";
-        return out;
-    }
-    void Add(std::string event) { events.push_back(std::move(event)); }
-
-    std::vector<std::string> events;
-    std::vector<CMember> members;
-    bool chartShown = false;
-    bool autoChart = false;
     std::string speaker = "Speaker";
-    std::string caption;
-    bool menuConnected = false;
+
+  private:
+    CClientSession& session_;
 };
 
 // One chat window's core: session plus dispatcher over the fakes.
@@ -226,9 +132,25 @@ struct Window {
     std::vector<std::uint32_t> seeds;
     CClientSession session{{transport, hubs, prompter, rec, rec, rec, rec, clock,
                             [this](std::uint32_t seed) { seeds.push_back(seed); }}};
-    CDispatcher dispatcher{{session, rec, rec, rec, rec, rec, rec, prompter, clock}};
+    SessionPort port{session};
+    FakeTimers timers;
+    bool autoChart = false;
+    // Questions the dispatcher put off until after the record.
+    std::vector<std::function<void()>> later;
+    CDispatcher dispatcher{
+        {&session, port, rec, rec, rec, rec, rec, timers, prompter, clock,
+         [this](std::function<void()> task) { later.push_back(std::move(task)); },
+         [this] { rec.Add("alert"); }, [this] { return autoChart; }}};
 
     Window() { session.SetRecordHandler(&dispatcher); }
+
+    // What the event loop does once the record in hand is handled.
+    void RunLater() {
+        auto tasks = std::move(later);
+        later.clear();
+        for (auto& task : tasks)
+            task();
+    }
 
     // Connected as client and through the handshake as member `id`.
     void Join(std::int32_t id, const std::string& name = "Me") {
@@ -257,4 +179,4 @@ inline CMsg Record(std::int32_t type, std::int32_t id, const std::string& name =
     return msg;
 }
 
-}  // namespace yarrow::testing
+}  // namespace yarrow::test

@@ -6,7 +6,7 @@
 
 #include "ClientSessionFakes.h"
 
-namespace yarrow::testing {
+namespace yarrow::test {
 namespace {
 
 using Status = IChatTransport::ConnectStatus;
@@ -297,4 +297,4 @@ TEST(ClientSessionLeave, ClosingWhileJoinedSendsDisconnectWithoutTouchingLogOrCa
 }
 
 }  // namespace
-}  // namespace yarrow::testing
+}  // namespace yarrow::test

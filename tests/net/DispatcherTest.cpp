@@ -7,8 +7,9 @@
 #include <ctime>
 
 #include "ClientSessionFakes.h"
+#include "net/CardLineText.h"
 
-namespace yarrow::testing {
+namespace yarrow::test {
 namespace {
 
 using Events = std::vector<std::string>;
@@ -25,7 +26,7 @@ TEST(DispatcherPrivacy, WhisperShownOnlyByRecipientsUnderTheirSpeakerName) {
     for (std::int32_t me : {2, 5}) {
         Window w;
         w.Join(me);
-        w.rec.speaker = "Me" + std::to_string(me);
+        w.port.speaker = "Me" + std::to_string(me);
         w.Receive(Whisper({2, 5}));
         EXPECT_EQ(w.rec.events, Events{"chat 6 Bob->Me" + std::to_string(me) + "|psst|9"}) << me;
     }
@@ -134,12 +135,14 @@ TEST(DispatcherMembers, ResetReannouncesAndOperatorPurgesAfterTimer) {
     ASSERT_EQ(w.transport.sent.size(), 1u);
     EXPECT_EQ(w.transport.sent[0].Type, UpdateMbr);
     EXPECT_EQ(w.transport.sent[0].Text, "GM");
-    EXPECT_EQ(w.rec.events, (Events{"clearmembers", "timer3 5000"}));
+    EXPECT_EQ(w.rec.events, (Events{"clearmembers"}));
+    EXPECT_EQ(w.timers.Period(CDispatcher::kMemberCheckTimer), 5000);
 
     CMsg update = Record(UpdateMbr, 1);
     update.Members = {{"GM", 1}, {"Bob", 4}};
     w.Receive(update);
     w.dispatcher.OnMemberCheckTimer();
+    EXPECT_FALSE(w.timers.IsRunning(CDispatcher::kMemberCheckTimer));
     ASSERT_EQ(w.hubs.record.purges.size(), 1u);
     EXPECT_EQ(w.hubs.record.purges[0], (std::vector<std::int32_t>{1, 4}));
 }
@@ -151,19 +154,18 @@ TEST(DispatcherMembers, ClientWithoutHubNeverPurges) {
     EXPECT_TRUE(w.hubs.record.purges.empty());
 }
 
-TEST(DispatcherChart, HiddenChartAnnouncedOrShownAndFocusKept) {
+TEST(DispatcherChart, HiddenChartAnnouncedOrShown) {
     Window w;
     w.Join(2);
     w.Receive(Record(Chart, 2));
-    EXPECT_EQ(w.rec.events, (Events{"rememberfocus", "notice " + Sjis("◇ 表に更新がありました"),
-                                    "applychart", "restorefocus"}));
+    EXPECT_EQ(w.rec.events, (Events{"notice " + Sjis("◇ 表に更新がありました"), "applychart"}));
     w.rec.events.clear();
-    w.rec.autoChart = true;
+    w.autoChart = true;
     w.Receive(Record(Chart, 3));
-    EXPECT_EQ(w.rec.events, (Events{"rememberfocus", "showchart", "applychart", "restorefocus"}));
+    EXPECT_EQ(w.rec.events, (Events{"showchart", "applychart"}));
     w.rec.events.clear();
     w.Receive(Record(Chart, 3));
-    EXPECT_EQ(w.rec.events, (Events{"rememberfocus", "applychart", "restorefocus"}));
+    EXPECT_EQ(w.rec.events, (Events{"applychart"}));
 }
 
 TEST(DispatcherCards, DrawsShowTheCardOnlyToTheDrawer) {
@@ -188,12 +190,11 @@ TEST(DispatcherCards, DrawsShowTheCardOnlyToTheDrawer) {
 
 TEST(DispatcherCards, MoveDescriptionHidesPrivateMovesOfOthers) {
     const std::vector<std::string> two = {"00001Ace", "00002King"};
-    EXPECT_EQ(CDispatcher::MoveDescription(0x0103, two, false),
-              Sjis("カードを2枚\t手札\t場札(伏)"));
-    EXPECT_EQ(CDispatcher::MoveDescription(0x0103, two, true), Sjis("Ace,King\t手札\t場札(伏)"));
-    EXPECT_EQ(CDispatcher::MoveDescription(0x0102, {"00001Ace"}, false),
-              Sjis("Ace\t手札\t場札(公)"));
-    EXPECT_EQ(CDispatcher::MoveDescription(0x0409, {"7"}, false), Sjis("\t捨札\tErr"));
+    EXPECT_EQ(MoveCardText(0x0103, two, false), Sjis("カードを2枚\t手札\t場札(伏)"));
+    EXPECT_EQ(MoveCardText(0x0103, two, true), Sjis("Ace,King\t手札\t場札(伏)"));
+    EXPECT_EQ(MoveCardText(0x0102, {"00001Ace"}, false), Sjis("Ace\t手札\t場札(公)"));
+    EXPECT_EQ(MoveCardText(0x0409, {"7"}, false), Sjis("\t捨札\tErr"));
+    EXPECT_EQ(MoveCardText(0x0204, {"00001", "00002Two"}, false), Sjis(",Two\t場札(公)\t捨札"));
 
     Window w;
     w.Join(2);
@@ -242,6 +243,9 @@ TEST(DispatcherCards, RandomCardRequestAsksOnlyTheAskedMember) {
     request.Param1 = 5;
     asked.prompter.answers = {PromptAnswer::Yes};
     asked.Receive(request);
+    // The question waits until the record is handled.
+    EXPECT_TRUE(asked.prompter.prompts.empty());
+    asked.RunLater();
     ASSERT_EQ(asked.prompter.prompts.size(), 1u);
     EXPECT_EQ(asked.prompter.prompts[0].text,
               Sjis("Bob からカードの譲渡要求があります。\r\n譲渡しますか？"));
@@ -252,6 +256,7 @@ TEST(DispatcherCards, RandomCardRequestAsksOnlyTheAskedMember) {
     // Refusing tells everybody under the speaker name and own colour.
     asked.prompter.answers = {PromptAnswer::No};
     asked.Receive(request);
+    asked.RunLater();
     ASSERT_EQ(asked.transport.sent.size(), 1u);
     EXPECT_EQ(asked.transport.sent[0].Type, DenyPass);
     EXPECT_EQ(asked.transport.sent[0].Name, "Speaker");
@@ -261,7 +266,7 @@ TEST(DispatcherCards, RandomCardRequestAsksOnlyTheAskedMember) {
     Window bystander;
     bystander.Join(7);
     bystander.Receive(request);
-    EXPECT_TRUE(bystander.prompter.prompts.empty());
+    EXPECT_TRUE(bystander.later.empty());
     EXPECT_EQ(bystander.rec.events.size(), 1u);
 }
 
@@ -269,9 +274,11 @@ TEST(DispatcherCards, EmptyDeckOffersReshuffleToTheDrawerOnly) {
     Window w;
     w.Join(2);
     w.Receive(Record(DeckEmptyReshuffle, 3));
-    EXPECT_TRUE(w.prompter.prompts.empty());
+    EXPECT_TRUE(w.later.empty());
     w.prompter.answers = {PromptAnswer::Yes};
     w.Receive(Record(DeckEmptyReshuffle, 2));
+    EXPECT_TRUE(w.prompter.prompts.empty());
+    w.RunLater();
     ASSERT_EQ(w.prompter.prompts.size(), 1u);
     EXPECT_EQ(w.prompter.prompts[0].text,
               Sjis("山札が空です。捨札を山札に戻してシャッフルしますか？"));
@@ -322,4 +329,4 @@ TEST(DispatcherTypes, LinesNoticesMapsAndIgnoredTypes) {
 }
 
 }  // namespace
-}  // namespace yarrow::testing
+}  // namespace yarrow::test

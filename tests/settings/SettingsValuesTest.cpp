@@ -41,14 +41,6 @@ TEST(SettingsValues, CharSizeIndexesTheSizeTableSafely) {
     EXPECT_EQ(CharSizeComboIndex(9), 1);
     EXPECT_EQ(CharSizeFromComboIndex(0), 2);
     EXPECT_EQ(CharSizeFromComboIndex(-1), 3);
-    EXPECT_EQ(CharSizeHalfPoints(2), 18);
-    EXPECT_EQ(CharSizeHalfPoints(3), 24);
-    EXPECT_EQ(CharSizeHalfPoints(4), 34);
-    EXPECT_EQ(CharSizeHalfPoints(1), 15);
-    EXPECT_EQ(CharSizeHalfPoints(5), 45);
-    EXPECT_EQ(CharSizeHalfPoints(0), CharSizeHalfPoints(3));
-    EXPECT_EQ(CharSizeHalfPoints(6), 24);  // past the table: the default, not garbage
-    EXPECT_EQ(CharSizeHalfPoints(-1), 24);
 }
 
 TEST(SettingsValues, CommaListsSplitWithoutTrimming) {

@@ -3,31 +3,12 @@
 #include <cstdio>
 
 #include "chat/ChatLineText.h"
+#include "net/CardLineText.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
 
 namespace {
-
-struct Pile {
-    const char* name;  // UTF-8
-    bool isPublic;
-};
-
-Pile PileOf(int code) {
-    switch (code) {
-        case 1:
-            return {"手札", false};
-        case 2:
-            return {"場札(公)", true};
-        case 3:
-            return {"場札(伏)", false};
-        case 4:
-            return {"捨札", true};
-        default:
-            return {"Err", false};
-    }
-}
 
 std::string MemberName(const std::vector<CMember>& members, std::int32_t id) {
     for (const CMember& m : members) {
@@ -37,32 +18,10 @@ std::string MemberName(const std::vector<CMember>& members, std::int32_t id) {
     return {};
 }
 
-// "%d" with the count and the text around it, all code page 932.
-std::string WithCount(const std::string& before, std::size_t count, const std::string& after) {
-    return before + std::to_string(count) + after;
-}
-
 }  // namespace
 
 std::string CHubPastLogFeeder::MoveCardText(const CMsg& move) {
-    const int code = move.Param1 & 0xFFFF;
-    const Pile from = PileOf(code >> 8);
-    const Pile to = PileOf(code & 0xFF);
-    std::string cards;
-    if (!from.isPublic && !to.isPublic) {
-        // Private piles: the others learn only how many cards moved.
-        static const std::string head = Sjis("カードを");
-        static const std::string tail = Sjis("枚");
-        cards = WithCount(head, move.Strings.size(), tail);
-    } else {
-        for (std::size_t i = 0; i < move.Strings.size(); ++i) {
-            if (i > 0)
-                cards += ",";
-            const std::string& entry = move.Strings[i];
-            cards += entry.size() > 5 ? entry.substr(5) : std::string();
-        }
-    }
-    return cards + "\t" + Sjis(from.name) + "\t" + Sjis(to.name);
+    return yarrow::MoveCardText(move.Param1 & 0xFFFF, move.Strings, false);
 }
 
 std::optional<std::string> CHubPastLogFeeder::LineFor(const CMsg& relayed,
@@ -79,18 +38,13 @@ std::optional<std::string> CHubPastLogFeeder::LineFor(const CMsg& relayed,
             return PastLogLine(ScreenCard, relayed.Name, "ScreenCard");
         case MoveCard:
             return PastLogLine(MoveCard, relayed.Name, MoveCardText(relayed));
-        case PassCard: {
-            static const std::string head = Sjis("カードを");
-            static const std::string mid = Sjis("に");
-            static const std::string tail = Sjis("枚渡しました");
-            const std::string text = WithCount(head + MemberName(members, relayed.Param1) + mid,
-                                               relayed.Strings.size(), tail);
-            return PastLogLine(PassCard, relayed.Name, text);
-        }
-        case RndmGet: {
-            static const std::string tail = Sjis("にカードの譲渡要求をしました");
-            return PastLogLine(PassCard, relayed.Name, MemberName(members, relayed.Param1) + tail);
-        }
+        case PassCard:
+            return PastLogLine(
+                PassCard, relayed.Name,
+                PassCardText(MemberName(members, relayed.Param1), relayed.Strings.size()));
+        case RndmGet:
+            return PastLogLine(PassCard, relayed.Name,
+                               RandomCardRequestText(MemberName(members, relayed.Param1)));
         case DenyPass:
             return PastLogLine(PassCard, relayed.Name, relayed.Text);
         default:

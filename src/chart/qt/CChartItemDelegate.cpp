@@ -1,10 +1,11 @@
 #include "chart/qt/CChartItemDelegate.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace yarrow {
 
@@ -53,21 +54,43 @@ void CChartItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                                   : Qt::AlignLeft;
     painter->drawText(textRect, alignment | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 
-    if (opt.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(opt);
-        focus.backgroundColor = background;
-        const QWidget* widget = opt.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
-        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    // The focus rectangle goes round the whole current row, while the grid
+    // has the focus: each cell draws its part of the frame.
+    const auto* view = qobject_cast<const QAbstractItemView*>(opt.widget);
+    if (view != nullptr && view->hasFocus() && view->currentIndex().isValid() &&
+        view->currentIndex().row() == index.row()) {
+        QPen pen(selected ? opt.palette.color(QPalette::HighlightedText) : QColor(Qt::black));
+        pen.setStyle(Qt::DotLine);
+        pen.setWidth(0);
+        painter->setPen(pen);
+        const QRect r = opt.rect.adjusted(0, 0, -1, -1);
+        painter->drawLine(r.topLeft(), r.topRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        if (index.column() == 0)
+            painter->drawLine(r.topLeft(), r.bottomLeft());
+        if (index.column() == index.model()->columnCount(index.parent()) - 1)
+            painter->drawLine(r.topRight(), r.bottomRight());
     }
     painter->restore();
 }
 
 void CChartItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                               const QModelIndex& index) const {
-    // The editor sits over the cell's text, where the text itself is drawn.
-    editor->setGeometry(option.rect.adjusted(2, 2, 0, 0));
+    // The editor has the cell's size, moved 2 pixels right and down.
+    editor->setGeometry(option.rect.translated(2, 2));
+}
+
+bool CChartItemDelegate::eventFilter(QObject* object, QEvent* event) {
+    // Escape ends the edit like leaving the field does: what was typed stays.
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (auto* editor = qobject_cast<QWidget*>(object)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 }  // namespace yarrow

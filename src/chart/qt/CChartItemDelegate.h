@@ -1,7 +1,9 @@
 #pragma once
 // Draws the chart's cells: the row colour (or the highlight of a selected
 // row), one line of text vertically centred, 2 pixels in for the first column
-// and 6 for the others, shortened with "..." when it does not fit.
+// and 6 for the others, shortened with "..." when it does not fit, and the
+// focus rectangle round the current row. The cell editor keeps what was typed
+// when the edit ends, by Escape as much as by leaving the field.
 
 #include <QStyledItemDelegate>
 
@@ -25,6 +27,9 @@ class CChartItemDelegate : public QStyledItemDelegate {
                const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
 };
 
 }  // namespace yarrow

@@ -18,12 +18,12 @@
 
 #include "chart/CChartFile.h"
 #include "chart/ChartPayload.h"
-#include "chart/IChartHost.h"
 #include "chart/qt/CChartDialogs.h"
 #include "chart/qt/CChartItemDelegate.h"
 #include "chart/qt/CChartTableModel.h"
 #include "chart/qt/CTextWidthMeter.h"
 #include "net/CMsg.h"
+#include "net/ISessionPort.h"
 #include "platform/IPrompter.h"
 #include "platform/Trace.h"
 #include "platform/qt/QtCp932.h"
@@ -50,10 +50,10 @@ QAction* MakeAction(QMenu* menu, const QString& text, const char* id) {
 
 }  // namespace
 
-CChartWindow::CChartWindow(IChartHost& host, IPrompter& prompter, QWidget* parent,
+CChartWindow::CChartWindow(ISessionPort& session, IPrompter& prompter, QWidget* parent,
                            std::unique_ptr<IChartDialogs> dialogs)
     : QDialog(parent),
-      host_(host),
+      session_(session),
       prompter_(prompter),
       dialogs_(dialogs ? std::move(dialogs) : std::make_unique<CChartDialogs>()) {
     setObjectName(QStringLiteral("103"));
@@ -150,9 +150,9 @@ void CChartWindow::SetChartLock(bool locked, const std::string& lockerName) {
 }
 
 void CChartWindow::AnnounceChartLock() {
-    if (!host_.IsConnected())
+    if (!session_.IsConnected())
         return;
-    host_.SendText(host_.MyName(), ChartLock);
+    session_.SendText(session_.MyName(), ChartLock);
 }
 
 void CChartWindow::SendChart() {
@@ -169,13 +169,13 @@ void CChartWindow::SendChart() {
         }
         return;
     }
-    if (!host_.IsConnected())
+    if (!session_.IsConnected())
         return;
-    CMsg msg = BuildChartMsg(chart_, host_.MyID());
-    host_.DoSerialize(msg);
+    session_.DoSerialize(BuildChartMsg(chart_, session_.MyID()));
 }
 
 void CChartWindow::ApplyChart(const CMsg& msg) {
+    ++received_;
     SetChartLock(false, {});
     // Rebuilding closes an unfinished in-place edit without taking its text:
     // the chart last sent wins everywhere.
@@ -189,27 +189,15 @@ void CChartWindow::ApplyChart(const CMsg& msg) {
     grid_->setUpdatesEnabled(true);
 }
 
-void CChartWindow::ReceiveChart(const CMsg& msg) {
+void CChartWindow::ShowChart() {
     QPointer<QWidget> focused = QApplication::focusWidget();
-    if (!IsChartShown()) {
-        if (host_.IsAutoChartShow()) {
-            ShowChart();
-        } else {
-            static const std::string notice = Sjis("◇ 表に更新がありました");
-            host_.AppendNoticeLine(notice);
-        }
-    }
-    ApplyChart(msg);
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    show();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (focused && focused->window() != window()) {
-        focused->activateWindow();
-        focused->setFocus();
+        focused->window()->activateWindow();
+        focused->setFocus(Qt::OtherFocusReason);
     }
-}
-
-void CChartWindow::ReceiveChartLock(const CMsg& msg) {
-    if (msg.ID == host_.MyID())
-        return;  // the own announcement
-    SetChartLock(true, msg.Text);
 }
 
 void CChartWindow::FitColumns() {
@@ -280,9 +268,12 @@ void CChartWindow::DeleteSelectedRow() {
     const int row = FirstSelectedRow();
     if (row < 0)
         return;
+    // A chart or a lock that arrives while the question is open changes what
+    // the row number means: then nothing is deleted.
+    const unsigned before = received_;
     if (prompter_.Ask(Sjis("アイテムを削除してよろしいですか？"), Sjis("確認"),
                       PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes ||
-        chart_.Locked()) {
+        chart_.Locked() || received_ != before) {
         return;
     }
     if (model_->RemoveRow(row).changed)
@@ -315,9 +306,12 @@ void CChartWindow::DeleteColumns() {
     QStringList headers;
     for (int c = 0; c < chart_.ColumnCount(); ++c)
         headers << FromCp932(chart_.Header(c));
+    const unsigned before = received_;
     const std::optional<std::vector<int>> taken =
         dialogs_->ChooseColumnsToDelete(headers, prompter_, this);
-    if (!taken)
+    // The column numbers were chosen on the chart as it was; a chart that
+    // arrived meanwhile has other columns.
+    if (!taken || received_ != before)
         return;
     std::vector<int> columns;
     std::copy_if(taken->begin(), taken->end(), std::back_inserter(columns),
@@ -356,8 +350,8 @@ void CChartWindow::EditCell(int row, int column) {
 
 void CChartWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QWidget* parent = parentWidget()) {
-        const QPoint centre = parent->mapToGlobal(parent->rect().center());
+    if (QWidget* around = centreOn_ ? centreOn_.data() : parentWidget()) {
+        const QPoint centre = around->mapToGlobal(around->rect().center());
         move(centre - QPoint(width() / 2, height() / 2));
     }
 }

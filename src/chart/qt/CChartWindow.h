@@ -5,6 +5,7 @@
 // any received chart lifts the lock. Control object names are their numbers.
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 #include <string>
 
@@ -20,15 +21,15 @@ class QTableView;
 namespace yarrow {
 
 class CChartTableModel;
-class IChartHost;
 class IPrompter;
+class ISessionPort;
 
 class CChartWindow : public QDialog, public IChartTarget {
     Q_OBJECT
   public:
-    // The host and the prompter outlive the window. Without `dialogs` the real
-    // file and column dialogs are shown.
-    CChartWindow(IChartHost& host, IPrompter& prompter, QWidget* parent = nullptr,
+    // The session and the prompter outlive the window. Without `dialogs` the
+    // real file and column dialogs are shown.
+    CChartWindow(ISessionPort& session, IPrompter& prompter, QWidget* parent = nullptr,
                  std::unique_ptr<IChartDialogs> dialogs = nullptr);
     ~CChartWindow() override;
 
@@ -43,14 +44,12 @@ class CChartWindow : public QDialog, public IChartTarget {
     // The dispatcher has already shown the window or noted the update.
     void ApplyChart(const CMsg& msg) override;
     bool IsChartShown() const override { return isVisible(); }
-    void ShowChart() override { show(); }
-    // The whole handling of a received `Chart` record, the own included, for
-    // a host without the dispatcher: shows the hidden window (auto-show on) or
-    // notes the update in the log, applies the record, and gives the keyboard
-    // focus back to where it was.
-    void ReceiveChart(const CMsg& msg);
-    // A received `ChartLock` record: locks unless it is the own announcement.
-    void ReceiveChartLock(const CMsg& msg);
+    // Shown by a received chart: the window appears, but the keyboard focus
+    // and the active window stay where the user was typing.
+    void ShowChart() override;
+    // The widget the window centres itself on when shown (its parent when
+    // none is set).
+    void SetCentreOn(QWidget* widget) { centreOn_ = widget; }
     // Sizes every column to its widest cell text (at least 50 pixels).
     void FitColumns();
     void OpenChartFile();
@@ -81,7 +80,7 @@ class CChartWindow : public QDialog, public IChartTarget {
     void ShowResult(const CChartResult& result);
     void TellTextReplaced();
 
-    IChartHost& host_;
+    ISessionPort& session_;
     IPrompter& prompter_;
     std::unique_ptr<IChartDialogs> dialogs_;
     CChartModel chart_;
@@ -93,6 +92,8 @@ class CChartWindow : public QDialog, public IChartTarget {
     QPushButton* addColumn_ = nullptr;
     QPushButton* up_ = nullptr;
     QPushButton* down_ = nullptr;
+    QPointer<QWidget> centreOn_;
+    unsigned received_ = 0;  // charts applied so far
 };
 
 }  // namespace yarrow

@@ -10,18 +10,26 @@
 
 #include "chat/CDebugCodes.h"
 #include "chat/CMemberList.h"
+#include "chat/CommandIds.h"
 #include "chat/InputRules.h"
 #include "chat/qt/CInputLine.h"
+#include "net/ISessionPort.h"
 #include "net/MsgType.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
 
 namespace yarrow {
 
-CChatCommands::CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes* debug,
+CChatCommands::CChatCommands(Controls controls, ISessionPort* session, CDebugCodes* debug,
                              QObject* parent)
-    : QObject(parent), c_(controls), view_(view), debug_(debug) {
+    : QObject(parent), c_(controls), session_(session), debug_(debug) {
     if (c_.input != nullptr) {
+        copyTarget_ = c_.input;
+        // These keys are commands also while the input line has the focus.
+        QList<QKeySequence> keys;
+        for (int id : Commands())
+            keys += Shortcuts(id);
+        c_.input->SetCommandKeys(keys);
         connect(c_.input, &CInputLine::BufferIndicatorChanged, this,
                 [this](const QString& text) { emit StatusTextChanged(kBufferPane, text); });
         connect(c_.input, &CInputLine::ContextMenuOpened, this, [this] { copyTarget_ = c_.input; });
@@ -30,100 +38,95 @@ CChatCommands::CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes
 
 const std::vector<int>& CChatCommands::Commands() {
     static const std::vector<int> commands = [] {
-        std::vector<int> ids = {kResetMemberList,
-                                kChangeDice,
-                                kFirstPersonFilter,
-                                kPleaseWait,
-                                kToggleSpeaker,
-                                kChooseHandleName,
-                                kChooseSubHandleName,
-                                kPreviousSubHandle,
-                                kNextSubHandle,
-                                kRollDice,
-                                kInsertSizeTag,
-                                kInsertColorTag,
-                                kInsertHeart,
-                                kSwapInputBuffers,
-                                kDebugInput,
-                                kEditCopy,
-                                kEditCut,
-                                kEditPaste,
-                                kEditUndo};
+        std::vector<int> ids = {cmd::kResetMemberList,
+                                cmd::kChangeDice,
+                                cmd::kFirstPersonFilter,
+                                cmd::kPleaseWait,
+                                cmd::kToggleSpeaker,
+                                cmd::kChooseHandleName,
+                                cmd::kChooseSubHandleName,
+                                cmd::kPreviousSubHandle,
+                                cmd::kNextSubHandle,
+                                cmd::kRollDice,
+                                cmd::kInsertSizeTag,
+                                cmd::kInsertColorTag,
+                                cmd::kInsertHeart,
+                                cmd::kSwapInputBuffers,
+                                cmd::kDebugInput,
+                                cmd::kEditCopy,
+                                cmd::kEditCut,
+                                cmd::kEditPaste,
+                                cmd::kEditUndo};
         for (int i = 0; i < 9; ++i)
-            ids.push_back(kRollListEntry1 + i);
+            ids.push_back(cmd::kRollListEntry1 + i);
         return ids;
     }();
     return commands;
 }
 
 QList<QKeySequence> CChatCommands::Shortcuts(int id) {
-    if (id >= kRollListEntry1 && id < kRollListEntry1 + 9) {
-        const auto digit = static_cast<Qt::Key>(Qt::Key_1 + (id - kRollListEntry1));
+    if (id >= cmd::kRollListEntry1 && id < cmd::kRollListEntry1 + 9) {
+        const auto digit = static_cast<Qt::Key>(Qt::Key_1 + (id - cmd::kRollListEntry1));
         return {QKeySequence(Qt::CTRL | digit),
                 QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, digit))};
     }
     switch (id) {
-        case kFirstPersonFilter:
+        case cmd::kFirstPersonFilter:
             return {QKeySequence(Qt::CTRL | Qt::Key_F)};
-        case kPleaseWait:
+        case cmd::kPleaseWait:
             return {QKeySequence(Qt::CTRL | Qt::Key_P)};
-        case kToggleSpeaker:
+        case cmd::kToggleSpeaker:
             return {QKeySequence(Qt::CTRL | Qt::Key_N)};
-        case kChooseHandleName:
+        case cmd::kChooseHandleName:
             return {QKeySequence(Qt::CTRL | Qt::Key_Left)};
-        case kChooseSubHandleName:
+        case cmd::kChooseSubHandleName:
             return {QKeySequence(Qt::CTRL | Qt::Key_Right)};
-        case kPreviousSubHandle:
+        case cmd::kPreviousSubHandle:
             return {QKeySequence(Qt::CTRL | Qt::Key_Up)};
-        case kNextSubHandle:
+        case cmd::kNextSubHandle:
             return {QKeySequence(Qt::CTRL | Qt::Key_Down)};
-        case kRollDice:
+        case cmd::kRollDice:
             return {QKeySequence(Qt::CTRL | Qt::Key_D),
                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)};
-        case kInsertSizeTag:
+        case cmd::kInsertSizeTag:
             return {QKeySequence(Qt::CTRL | Qt::Key_S)};
-        case kInsertColorTag:
+        case cmd::kInsertColorTag:
             return {QKeySequence(Qt::CTRL | Qt::Key_R)};
-        case kInsertHeart:
+        case cmd::kInsertHeart:
             return {QKeySequence(Qt::CTRL | Qt::Key_H)};
-        case kSwapInputBuffers:
+        case cmd::kSwapInputBuffers:
             return {QKeySequence(Qt::CTRL | Qt::Key_B)};
-        case kDebugInput:
+        case cmd::kDebugInput:
             return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::Key_D)};
-        case kEditCopy:
+        case cmd::kEditCopy:
             return {QKeySequence(Qt::CTRL | Qt::Key_Insert)};
-        case kEditCut:
+        case cmd::kEditCut:
             return {QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
-        case kEditPaste:
+        case cmd::kEditPaste:
             return {QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
-        case kEditUndo:
+        case cmd::kEditUndo:
             return {QKeySequence(Qt::ALT | Qt::Key_Backspace), QKeySequence(Qt::CTRL | Qt::Key_Z)};
         default:
             return {};
     }
 }
 
-bool CChatCommands::Execute(int id, int notifyCode) {
+bool CChatCommands::Execute(int id) {
     const auto& ids = Commands();
     if (std::find(ids.begin(), ids.end(), id) == ids.end())
         return false;
-    if (debug_ != nullptr && view_ != nullptr) {
-        const std::string trace = debug_->CommandTraceText(id, notifyCode);
-        if (!trace.empty())
-            view_->AppendNoticeLine(trace);
-    }
 
-    if (id >= kRollListEntry1 && id < kRollListEntry1 + 9) {
-        RollListEntry(id - kRollListEntry1);
+    if (id >= cmd::kRollListEntry1 && id < cmd::kRollListEntry1 + 9) {
+        RollListEntry(id - cmd::kRollListEntry1);
         return true;
     }
     switch (id) {
-        case kResetMemberList:
-            if (view_ != nullptr && members_ != nullptr && view_->IsConnected()) {
-                RunMaintenanceCommand(*view_, *members_);
+        case cmd::kResetMemberList:
+            if (session_ != nullptr && members_ != nullptr && session_->IsConnected()) {
+                RunMaintenanceCommand(*session_, *members_);
             }
             break;
-        case kChangeDice:
+        case cmd::kChangeDice:
             if (reseed_)
                 reseed_();
             if (prompter_ != nullptr) {
@@ -131,71 +134,71 @@ bool CChatCommands::Execute(int id, int notifyCode) {
                                 PromptIcon::Information);
             }
             break;
-        case kFirstPersonFilter:
+        case cmd::kFirstPersonFilter:
             SetFilterOn(!FilterOn());
             break;
-        case kPleaseWait:
-            if (view_ != nullptr) {
+        case cmd::kPleaseWait:
+            if (session_ != nullptr) {
                 const std::string text = pleaseWait_ ? pleaseWait_() : DefaultPleaseWaitText();
-                view_->SendChat(SpeakerName(), text, view_->MyColor(), LogBox);
+                session_->SendChat(SpeakerName(), text, session_->MyColor(), LogBox);
             }
             break;
-        case kToggleSpeaker:
+        case cmd::kToggleSpeaker:
             SetSubRadio(c_.subRadio == nullptr || !c_.subRadio->isChecked());
             break;
-        case kChooseHandleName:
+        case cmd::kChooseHandleName:
             SetSubRadio(false);
             break;
-        case kChooseSubHandleName:
+        case cmd::kChooseSubHandleName:
             SetSubRadio(true);
             break;
-        case kPreviousSubHandle:
-        case kNextSubHandle:
+        case cmd::kPreviousSubHandle:
+        case cmd::kNextSubHandle:
             if (c_.subCombo != nullptr && c_.subCombo->count() > 0) {
                 const int count = c_.subCombo->count();
                 const int current = c_.subCombo->currentIndex();
-                c_.subCombo->setCurrentIndex(id == kPreviousSubHandle
+                c_.subCombo->setCurrentIndex(id == cmd::kPreviousSubHandle
                                                  ? PreviousSubHandleIndex(count, current)
                                                  : NextSubHandleIndex(count, current));
             }
             break;
-        case kRollDice:
+        case cmd::kRollDice:
             emit RollDiceRequested();
             break;
-        case kInsertSizeTag:
+        case cmd::kInsertSizeTag:
             if (c_.input != nullptr)
                 c_.input->InsertSizeTags();
             break;
-        case kInsertColorTag:
+        case cmd::kInsertColorTag:
             if (c_.input != nullptr)
                 c_.input->InsertColorTags();
             break;
-        case kInsertHeart:
+        case cmd::kInsertHeart:
             if (c_.input != nullptr)
                 c_.input->InsertHeart();
             break;
-        case kSwapInputBuffers:
+        case cmd::kSwapInputBuffers:
             if (c_.input != nullptr)
                 c_.input->SwapBuffers();
             break;
-        case kDebugInput:
+        case cmd::kDebugInput:
             if (c_.input != nullptr && debug_ != nullptr) {
                 debug_->BeginDebugInput(c_.input->State().debugInput);
             }
             break;
-        case kEditCopy:
+        case cmd::kEditCopy:
             if (copyTarget_ != nullptr)
                 copyTarget_->copy();
             break;
-        case kEditCut:
+        case cmd::kEditCut:
             if (c_.input != nullptr)
                 c_.input->cut();
             break;
-        case kEditPaste:
+        case cmd::kEditPaste:
             if (c_.input != nullptr)
                 c_.input->paste();
             break;
-        case kEditUndo:
+        case cmd::kEditUndo:
             if (c_.input != nullptr)
                 c_.input->undo();
             break;
@@ -272,7 +275,7 @@ bool CChatCommands::OpenSelectedUrl(QTextEdit* log) {
 
 std::string CChatCommands::SpeakerName() {
     const std::string handle = c_.handleName != nullptr ? ToCp932(c_.handleName->text()).text
-                               : view_ != nullptr       ? view_->MyName()
+                               : session_ != nullptr    ? session_->MyName()
                                                         : std::string();
     if (c_.subCombo == nullptr)
         return handle;

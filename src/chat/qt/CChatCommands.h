@@ -3,9 +3,10 @@
 // (Ctrl+N, Ctrl+Left/Right/Up/Down), rolling a listed dice expression
 // (Ctrl+1 ... Ctrl+9 on the main or keypad digits), the "Dice" button, tag
 // insertion, the input buffers, the debug input, the first-person filter, the
-// dice exchange and the member-list maintenance item. The main frame routes
-// these command numbers here with Execute; SpeakerName reads the speaker
-// controls the way every remark and roll needs it.
+// dice exchange, the edit keys and the member-list maintenance item. The main
+// frame routes these command numbers (chat/CommandIds.h) here with Execute;
+// SpeakerName reads the speaker controls the way every remark and roll needs
+// it.
 
 #include <QKeySequence>
 #include <QList>
@@ -27,34 +28,12 @@ namespace yarrow {
 class CDebugCodes;
 class CInputLine;
 class CMemberList;
-class IChatViewPort;
 class IPrompter;
+class ISessionPort;
 
 class CChatCommands : public QObject {
     Q_OBJECT
   public:
-    enum Command : int {
-        kResetMemberList = 32801,
-        kChangeDice = 32780,
-        kFirstPersonFilter = 32790,
-        kPleaseWait = 32782,
-        kToggleSpeaker = 32774,
-        kChooseHandleName = 32777,
-        kChooseSubHandleName = 32819,
-        kPreviousSubHandle = 32808,
-        kNextSubHandle = 32809,
-        kRollListEntry1 = 32826,  // ... + 8 for Ctrl+9
-        kRollDice = 1002,
-        kInsertSizeTag = 32796,
-        kInsertColorTag = 32797,
-        kInsertHeart = 32815,
-        kSwapInputBuffers = 32836,
-        kDebugInput = 32778,
-        kEditCopy = 57634,
-        kEditCut = 57635,
-        kEditPaste = 57637,
-        kEditUndo = 57643,
-    };
     // Status-bar panes this object writes.
     static constexpr int kBufferPane = 1;
     static constexpr int kFilterPane = 2;
@@ -69,7 +48,7 @@ class CChatCommands : public QObject {
         QComboBox* diceCombo = nullptr;       // 1013
     };
 
-    CChatCommands(Controls controls, IChatViewPort* view, CDebugCodes* debug,
+    CChatCommands(Controls controls, ISessionPort* session, CDebugCodes* debug,
                   QObject* parent = nullptr);
 
     // Enter on the chat view outside the input line: in the dice combo's
@@ -79,7 +58,7 @@ class CChatCommands : public QObject {
 
     // The right-button menus. Over the log: copy and "URLへ移動"; over the
     // input line: copy, cut, paste. The copy command then goes to the control
-    // whose menu was opened last (before any menu it does nothing).
+    // whose menu was opened last (before any menu: the input line).
     QMenu* BuildLogContextMenu(QTextEdit* log, QWidget* parent);
     QMenu* BuildInputContextMenu(QWidget* parent);
     // "URLへ移動" on the log's selection; false when it holds no address.
@@ -91,9 +70,8 @@ class CChatCommands : public QObject {
     static const std::vector<int>& Commands();
     static QList<QKeySequence> Shortcuts(int commandId);
 
-    // Runs a command; false when it is not one of these. With the debug
-    // command trace on, "Cmd:%s Code:%d" is printed first.
-    bool Execute(int commandId, int notifyCode = 0);
+    // Runs a command; false when it is not one of these.
+    bool Execute(int commandId);
 
     // The name remarks and rolls go out under (see ResolveSpeakerName).
     std::string SpeakerName();
@@ -126,7 +104,7 @@ class CChatCommands : public QObject {
     void SetSubRadio(bool sub);
 
     Controls c_;
-    IChatViewPort* view_ = nullptr;
+    ISessionPort* session_ = nullptr;
     CDebugCodes* debug_ = nullptr;
     IPrompter* prompter_ = nullptr;
     const CMemberList* members_ = nullptr;

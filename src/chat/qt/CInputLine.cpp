@@ -7,8 +7,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "chat/CDebugCodes.h"
+#include "net/DispatchTargets.h"
+#include "net/ISessionPort.h"
 #include "platform/qt/QtCp932.h"
 
 namespace yarrow {
@@ -19,13 +22,24 @@ CInputLine::CInputLine(QWidget* parent) : QTextEdit(parent) {
     setLineWrapMode(QTextEdit::WidgetWidth);
     setTabChangesFocus(true);
     document()->setDocumentMargin(2);
-    setFixedHeight(kInputHeightOneLine);
+    setFixedHeight(HeightFor(0));
     connect(this, &QTextEdit::textChanged, this, &CInputLine::OnTextChanged);
 }
 
-void CInputLine::Attach(IChatViewPort* view, CDebugCodes* debug) {
-    view_ = view;
+void CInputLine::Attach(ISessionPort* session, IChatLogTarget* log, CDebugCodes* debug) {
+    session_ = session;
+    log_ = log;
     debug_ = debug;
+}
+
+int CInputLine::HeightFor(int lineBreaks) const {
+    const int lines = std::clamp(lineBreaks, 0, 2);
+    // The line heights suit the usual dialog font; a taller font gets taller
+    // lines, so a line is never cut. Frame and margins take 7 pixels.
+    const int spacing = fontMetrics().lineSpacing();
+    const int first = std::max(kInputHeightOneLine, spacing + 7);
+    const int pitch = std::max(kInputHeightTwoLines - kInputHeightOneLine, spacing);
+    return first + lines * pitch;
 }
 
 void CInputLine::SetFilterWords(std::vector<std::string> persons,
@@ -49,14 +63,14 @@ SubmitOutcome CInputLine::Submit() {
     bool replaced = false;
     std::string text = Cp932Text(&replaced);
     SubmitOutcome outcome;
-    if (view_ == nullptr || debug_ == nullptr) {
+    if (session_ == nullptr || debug_ == nullptr) {
         outcome.clearInput = true;
     } else {
-        if (replaced && !state_.debugInput) {
+        if (replaced && !state_.debugInput && log_ != nullptr) {
             static const std::string notice = Sjis("◇ 送信できない文字を〓に置き換えました");
-            view_->AppendNoticeLine(notice);
+            log_->AppendNoticeLine(notice);
         }
-        outcome = SubmitInput(state_, std::move(text), *view_, *debug_);
+        outcome = SubmitInput(state_, std::move(text), *session_, *debug_);
     }
     if (outcome.clearInput) {
         // The remark itself ends the typing mark on every receiver, so
@@ -76,20 +90,32 @@ void CInputLine::OnTextChanged() {
     const TypingChange change = OnInputChanged(state_, text);
     // Typing marks only mean something to others; while offline the notice
     // would only put empty lines into the own log.
-    if (change.notice && view_ != nullptr && view_->IsConnected()) {
-        view_->SendText(std::string(), *change.notice);
+    if (change.notice && session_ != nullptr && session_->IsConnected()) {
+        session_->SendText(std::string(), *change.notice);
     }
     const int breaks = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    if (change.height != wantedHeight_) {
-        wantedHeight_ = change.height;
-        if (managesHeight_)
-            setFixedHeight(wantedHeight_);
-        emit HeightChanged(wantedHeight_);
-    }
     if (breaks != lineBreaks_) {
         lineBreaks_ = breaks;
+        setFixedHeight(HeightFor(breaks));
         emit LineBreaksChanged(breaks);
     }
+}
+
+bool CInputLine::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The text edit claims keys such as Ctrl+Left (word movement) and
+        // Ctrl+Insert before any shortcut sees them; a command's key must
+        // reach its command.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QKeySequence& command : commandKeys_) {
+            if (command.matches(pressed) == QKeySequence::ExactMatch) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QTextEdit::event(event);
 }
 
 void CInputLine::keyPressEvent(QKeyEvent* event) {

@@ -3,8 +3,12 @@
 // breaks the line; the height follows the number of lines (one, two, three);
 // the first character typed tells the others "typing", emptying the line
 // without sending tells them "stopped"; Ctrl+S, Ctrl+R and Ctrl+H insert tags
-// as one undo step; Ctrl+B swaps the text with a second buffer.
+// as one undo step; Ctrl+B swaps the text with a second buffer. The chat
+// commands' keys (Ctrl+Left, Ctrl+Insert, ...) stay commands while it has the
+// focus instead of moving the caret or editing by themselves.
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QTextEdit>
 #include <string>
@@ -16,15 +20,21 @@ class QMenu;
 namespace yarrow {
 
 class CDebugCodes;
+class IChatLogTarget;
+class ISessionPort;
 
 class CInputLine : public QTextEdit {
     Q_OBJECT
   public:
     explicit CInputLine(QWidget* parent = nullptr);
 
-    // Where remarks and typing notices go and where debug codes run. Without
-    // them Enter only clears the line.
-    void Attach(IChatViewPort* view, CDebugCodes* debug);
+    // Where remarks and typing notices go, where notices are shown and where
+    // debug codes run. Without them Enter only clears the line.
+    void Attach(ISessionPort* session, IChatLogTarget* log, CDebugCodes* debug);
+
+    // Keys that belong to commands: the line lets them through to the
+    // window's shortcuts.
+    void SetCommandKeys(QList<QKeySequence> keys) { commandKeys_ = std::move(keys); }
 
     InputState& State() { return state_; }
     const InputState& State() const { return state_; }
@@ -49,10 +59,9 @@ class CInputLine : public QTextEdit {
     int SwapBuffers();
     int CurrentBuffer() const { return buffer_; }
 
-    // With this on (the default) the widget sets its own fixed height;
-    // otherwise it only reports the line breaks and the owner lays it out.
-    void SetManagesHeight(bool on) { managesHeight_ = on; }
-    int WantedHeight() const { return wantedHeight_; }
+    // The height for a text with this many line breaks: one, two or three
+    // lines, never less than the font needs.
+    int HeightFor(int lineBreaks) const;
 
     // The right-button menu: copy, cut, paste (disabled as the state asks).
     QMenu* BuildContextMenu(QWidget* parent);
@@ -60,7 +69,6 @@ class CInputLine : public QTextEdit {
   signals:
     // The typed text contains this many line breaks now (height changes).
     void LineBreaksChanged(int lineBreaks);
-    void HeightChanged(int pixels);
     // Status pane 1's text after a buffer swap ("ﾊﾞｯﾌｧ1" / "ﾊﾞｯﾌｧ2").
     void BufferIndicatorChanged(const QString& text);
     // Enter was pressed and the text handled.
@@ -69,19 +77,20 @@ class CInputLine : public QTextEdit {
     void ContextMenuOpened();
 
   protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     void OnTextChanged();
 
-    IChatViewPort* view_ = nullptr;
+    ISessionPort* session_ = nullptr;
+    IChatLogTarget* log_ = nullptr;
     CDebugCodes* debug_ = nullptr;
+    QList<QKeySequence> commandKeys_;
     InputState state_;
     QString otherBuffer_;
     int buffer_ = 1;
-    bool managesHeight_ = true;
-    int wantedHeight_ = kInputHeightOneLine;
     int lineBreaks_ = 0;
 };
 

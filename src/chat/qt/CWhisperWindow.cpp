@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "chat/InputRules.h"
+#include "net/ISessionPort.h"
 #include "platform/qt/QtCp932.h"
 
 namespace yarrow {
@@ -43,14 +44,16 @@ CWhisperWindow::CWhisperWindow(QWidget* parent) : QDialog(parent) {
     resize(360, 120);
 }
 
-void CWhisperWindow::Attach(IChatViewPort* view, const CMemberList* members) {
-    view_ = view;
+void CWhisperWindow::Attach(ISessionPort* session, IChatLogTarget* log,
+                            const CMemberList* members) {
+    session_ = session;
+    log_ = log;
     members_ = members;
 }
 
 void CWhisperWindow::RefillMembers() {
     list_->clear();
-    const std::int32_t myId = view_ != nullptr ? view_->MyID() : -1;
+    const std::int32_t myId = session_ != nullptr ? session_->MyID() : -1;
     rows_ = members_ != nullptr ? members_->WhisperRows(myId, presetTarget_)
                                 : std::vector<WhisperRow>();
     presetTarget_ = -1;
@@ -77,9 +80,9 @@ bool CWhisperWindow::SendWhisperNow() {
     QString text = edit_->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     bool sent = false;
-    if (view_ != nullptr) {
+    if (session_ != nullptr && log_ != nullptr) {
         const Cp932Conversion conversion = ToCp932(text);
-        sent = SendWhisper(*view_, conversion.text, CheckedRows());
+        sent = SendWhisper(*session_, *log_, conversion.text, CheckedRows());
     }
     edit_->clear();
     return sent;

@@ -16,15 +16,17 @@ class QPlainTextEdit;
 
 namespace yarrow {
 
-class IChatViewPort;
+class IChatLogTarget;
+class ISessionPort;
 
 class CWhisperWindow : public QDialog {
     Q_OBJECT
   public:
     explicit CWhisperWindow(QWidget* parent = nullptr);
 
-    // The members shown and the view that sends; both outlive the window.
-    void Attach(IChatViewPort* view, const CMemberList* members);
+    // The connection that sends, the log that shows the own line and the
+    // members shown; all outlive the window.
+    void Attach(ISessionPort* session, IChatLogTarget* log, const CMemberList* members);
 
     // The member to check on the next show (-1: none).
     void SetPresetTarget(std::int32_t id) { presetTarget_ = id; }
@@ -51,7 +53,8 @@ class CWhisperWindow : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    IChatViewPort* view_ = nullptr;
+    ISessionPort* session_ = nullptr;
+    IChatLogTarget* log_ = nullptr;
     const CMemberList* members_ = nullptr;
     std::int32_t presetTarget_ = -1;
     std::vector<WhisperRow> rows_;

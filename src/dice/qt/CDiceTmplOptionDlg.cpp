@@ -22,6 +22,7 @@
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
+#include "settings/CSettings.h"
 
 namespace yarrow {
 
@@ -122,9 +123,8 @@ void CDiceTmplOptionDlg::LoadTemplates(const std::string& settingsPath) {
 
     const CProfileFile file(settingsPath);
     formula_->clear();
-    const int count = file.GetInt("Dice", "FormNum", 0);
-    for (int i = 1; i <= count; ++i) {
-        const std::string expression = file.GetString("Dice", std::to_string(i));
+    // Only the keys that exist: the count in the file may be anything.
+    for (const std::string& expression : CSettings(settingsPath).DiceList()) {
         if (!expression.empty() && ParseDiceTerm(expression))
             formula_->addItem(FromCp932(expression));
     }
@@ -187,6 +187,11 @@ void CDiceTmplOptionDlg::AddTemplate() {
         return Error("ダイスフォーマットが不正です");
     if (groupName.empty())
         return Error("テンプレートグループ名が入力されていません");
+    // The group is saved as a section of the settings file; one named like
+    // the file's own sections would overwrite them.
+    if (IsReservedTemplateGroupName(groupName))
+        return Error(
+            "この名前は設定ファイルで使われているため、テンプレートグループ名にできません");
     if (current_ < 0) {
         // A typed name of an existing group adds to that group rather than
         // replacing it with a second group of the same name.

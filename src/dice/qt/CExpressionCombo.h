@@ -1,6 +1,6 @@
 #pragma once
 // The chat view's expression box as the roller sees it (the expression half
-// of IDiceHost): its text, whether that text is a picked entry, the entries,
+// of IDiceControls): its text, whether that text is a picked entry, the entries,
 // and adding and selecting entries. Texts cross as code page 932 bytes.
 
 #include <string>

@@ -42,6 +42,10 @@ inline constexpr int kInsertColorTag = 32797;
 inline constexpr int kInsertHeart = 32815;
 inline constexpr int kSwapInputBuffers = 32836;
 inline constexpr int kDebugInput = 32778;
+inline constexpr int kEditCopy = 57634;   // Ctrl+Insert
+inline constexpr int kEditCut = 57635;    // Shift+Delete
+inline constexpr int kEditPaste = 57637;  // Shift+Insert
+inline constexpr int kEditUndo = 57643;   // Alt+Backspace, Ctrl+Z
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;
 

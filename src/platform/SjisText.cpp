@@ -1,0 +1,47 @@
+#include "platform/SjisText.h"
+
+namespace yarrow {
+
+std::size_t SjisCharWidth(std::string_view text, std::size_t pos) {
+    return IsSjisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+}
+
+std::string SjisCut(std::string_view text, std::size_t maxBytes) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = SjisCharWidth(text, end);
+        if (end + width > maxBytes)
+            break;
+        end += width;
+    }
+    return std::string(text.substr(0, end));
+}
+
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+void ReplaceAllSjis(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty() || text.find(from) == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text.compare(pos, from.size(), from) == 0) {
+            out.append(to);
+            pos += from.size();
+        } else {
+            const std::size_t width = SjisCharWidth(text, pos);
+            out.append(text, pos, width);
+            pos += width;
+        }
+    }
+    text = std::move(out);
+}
+
+}  // namespace yarrow

@@ -1,0 +1,38 @@
+#pragma once
+// Byte-level helpers for code page 932 text in std::string: where characters
+// begin, cutting to a byte limit, trimming and replacing. A two-byte character
+// is a lead byte (0x81-0x9F, 0xE0-0xFC) and any byte after it; the trail byte
+// may look like ASCII ('\\', '@', letters), so everything that searches or
+// cuts walks the text character by character from its start.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace yarrow {
+
+constexpr bool IsSjisLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Bytes of the character at `pos`: 2 for a lead byte with a byte after it,
+// otherwise 1 (a lead byte at the very end stands alone).
+std::size_t SjisCharWidth(std::string_view text, std::size_t pos);
+
+// The longest prefix of at most `maxBytes` bytes that does not end inside a
+// two-byte character.
+std::string SjisCut(std::string_view text, std::size_t maxBytes);
+
+// Blanks as the readers of typed and file text understand them.
+inline constexpr std::string_view kAsciiBlanks = " \t\r\n\v\f";
+
+// `text` without the `blanks` at either end. Blanks are single-byte ASCII, so
+// trimming never splits a character.
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks = kAsciiBlanks);
+
+// Every occurrence of `from` that starts at a character boundary replaced by
+// `to`, left to right, without rescanning what was put in. Empty `from`: no
+// change.
+void ReplaceAllSjis(std::string& text, std::string_view from, std::string_view to);
+
+}  // namespace yarrow
