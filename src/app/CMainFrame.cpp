@@ -60,6 +60,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     outer_->setObjectName(QStringLiteral("outerSplitter"));
     outer_->setChildrenCollapsible(false);
     view_ = new CYarrowView(outer_);
+    // The width rule decides the chat pane's width, not its controls' hints.
+    view_->setMinimumWidth(1);
     inner_ = new QSplitter(Qt::Vertical, outer_);
     inner_->setObjectName(QStringLiteral("innerSplitter"));
     inner_->setChildrenCollapsible(false);

@@ -15,10 +15,6 @@
 namespace yarrow {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Profile values lose their blanks only: spaces and tabs.
 std::string_view Trim(std::string_view s) {
     return TrimBlanks(s, " \t");

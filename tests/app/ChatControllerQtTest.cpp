@@ -6,12 +6,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
 #include "chart/qt/CChartWindow.h"
+#include "chat/CChatLog.h"
 #include "chat/CCountdown.h"
 #include "chat/CDebugCodes.h"
 #include "chat/CMemberList.h"

@@ -28,9 +28,9 @@ class InputLineQtTest : public QObject {
     void init() {
         view = std::make_unique<test::FakeSession>();
         control = std::make_unique<test::FakeLogControl>();
-        log = std::make_unique<CChatLog>(control.get(), clock, dir.Folder());
+        chatLog = std::make_unique<CChatLog>(control.get(), clock, dir.Folder());
         trace = std::make_unique<CTraceLog>(clock, dir.Folder());
-        debug = std::make_unique<CDebugCodes>(*log, *trace);
+        debug = std::make_unique<CDebugCodes>(*chatLog, *trace);
         line = std::make_unique<CInputLine>();
         line->Attach(view.get(), view.get(), debug.get());
         line->show();
@@ -322,7 +322,7 @@ class InputLineQtTest : public QObject {
     test::FixedClock clock;
     std::unique_ptr<test::FakeSession> view;
     std::unique_ptr<test::FakeLogControl> control;
-    std::unique_ptr<CChatLog> log;
+    std::unique_ptr<CChatLog> chatLog;
     std::unique_ptr<CTraceLog> trace;
     std::unique_ptr<CDebugCodes> debug;
     std::unique_ptr<CInputLine> line;

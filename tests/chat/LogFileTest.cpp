@@ -238,7 +238,7 @@ TEST_F(LogFileTest, ClearThenSaveRtfHasOnlyNewColours) {
 
     log.AppendChatLine("PL", "x", 0x123456, LogBox);
     ASSERT_TRUE(log.SaveLogRtf().ok);
-    saved = ReadFile(folder / "Log" / "2023_11_14_22_13_20.rtf");
+    saved = ReadFile(folder / "Log" / "2023_11_14_22_13_20_2.rtf");
     EXPECT_NE(saved.find("{\\colortbl; \\red18\\green52\\blue86; \\red0\\green0\\blue0;}"),
               std::string::npos);
     EXPECT_EQ(saved.find("blue255"), std::string::npos);

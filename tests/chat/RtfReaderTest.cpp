@@ -50,7 +50,8 @@ class RtfReaderTest : public ::testing::Test {
   protected:
     std::vector<RtfRun> Chat(std::string_view name, std::string_view text, std::uint32_t color,
                              std::int32_t type = LogBox) {
-        log.AppendChatLine(name, text, color, type);
+        log.AppendChatLine(std::string(name), std::string(text), static_cast<std::int32_t>(color),
+                           type);
         return CRtfReader::Read(control.last);
     }
     LastDocument control;

@@ -13,11 +13,13 @@
 #include "dice/DiceFakes.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
+#include "support/FakeSession.h"
 
 namespace yarrow {
 namespace {
 
-using test::FakeDiceHost;
+using test::FakeDiceControls;
+using test::FakeSession;
 using test::ScriptedRandom;
 
 const std::string kPluginFolder = YARROW_BIN_DIR "/Plugin";
@@ -207,15 +209,16 @@ TEST_F(GeneralDice, NoOtherCommandOrTagOverlapsItsTag) {
 }
 
 TEST_F(GeneralDice, RollsFromTheDiceBoxAndFromTemplates) {
-    FakeDiceHost host;
+    FakeSession session;
+    FakeDiceControls host;
     ScriptedRandom rng;
-    CDiceRoller roller(host, rng, "/nonexistent/Chart.ini", registry);
+    CDiceRoller roller(session, session, host, rng, "/nonexistent/Chart.ini", registry);
     rng.Draw(2).Draw(4);
     host.Type("$GD,2D6 + 1");
     roller.OnRollDice();
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].text, "($GD,2D6+1) = 8[3,5]+1 = 9");
-    EXPECT_EQ(host.sent[0].type, DiceRoll);
+    ASSERT_EQ(session.chats.size(), 1u);
+    EXPECT_EQ(session.chats[0].text, "($GD,2D6+1) = 8[3,5]+1 = 9");
+    EXPECT_EQ(session.chats[0].type, DiceRoll);
 
     // The template editor checks the formula as typed, spaces and all.
     rng.Draw(0).Draw(0);
@@ -226,8 +229,8 @@ TEST_F(GeneralDice, RollsFromTheDiceBoxAndFromTemplates) {
     rng.Draw(2).Draw(4);
     const TemplateEntry entry{Sjis("攻撃"), "$GD,2D6", 0, TemplateCriterion::Plugin};
     ASSERT_TRUE(roller.RollTemplateFromPane(entry, -1));
-    ASSERT_EQ(host.sent.size(), 2u);
-    EXPECT_EQ(host.sent[1].text, Sjis("[攻撃] ($GD,2D6,-1) = 8[3,5]-1 = 7"));
+    ASSERT_EQ(session.chats.size(), 2u);
+    EXPECT_EQ(session.chats[1].text, Sjis("[攻撃] ($GD,2D6,-1) = 8[3,5]-1 = 7"));
     EXPECT_EQ(rng.Left(), 0u);
 }
 

@@ -50,10 +50,24 @@ struct QtWindow {
     Recorder rec;
     FixedClock clock{1700000000};
     CClientSession session{{socket, hubs, prompter, rec, rec, rec, rec, clock, nullptr}};
-    CDispatcher dispatcher{{session, rec, rec, rec, rec, rec, rec, prompter, clock}};
+    SessionPort port{session};
+    FakeTimers timers;
+    CDispatcher dispatcher{{&session,
+                            port,
+                            rec,
+                            rec,
+                            rec,
+                            rec,
+                            rec,
+                            timers,
+                            prompter,
+                            clock,
+                            [](std::function<void()> task) { task(); },
+                            [this] { rec.Add("alert"); },
+                            {}}};
 
     explicit QtWindow(std::string speakerName) {
-        rec.speaker = std::move(speakerName);
+        port.speaker = std::move(speakerName);
         socket.SetSession(&session);
         session.SetRecordHandler(&dispatcher);
     }
