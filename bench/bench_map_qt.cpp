@@ -78,6 +78,21 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMillisecond);
 
+// The same repaint with nothing cached yet: the first paint of a page, or a
+// jump to a part of it never shown before.
+void BM_FullRepaintCold(benchmark::State& state) {
+    CMapPage& page = CrowdedPage();
+    QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+    const QRect all(0, 0, kWidth, kHeight);
+    for (auto _ : state) {
+        CMapRenderer renderer("/nonexistent/");
+        QPainter painter(&surface);
+        renderer.Render(painter, page, all);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FullRepaintCold)->Unit(benchmark::kMillisecond);
+
 // One step of painting tiles with the mouse: the cell changes colour, its
 // part of the surface is repainted and copied to the screen.
 void BM_DragPaintingStep(benchmark::State& state) {

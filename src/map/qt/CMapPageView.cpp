@@ -46,15 +46,16 @@ QString TipText(const std::string& symbol) {
 
 }  // namespace
 
-CMapPageView::CMapPageView(CMapPage& page, IPrompter& prompter, IMapDialogs& dialogs,
-                           std::string programFolder, std::string settingsPath, QWidget* parent)
+CMapPageView::CMapPageView(CMapPage& page, CMapRenderer& renderer, IPrompter& prompter,
+                           IMapDialogs& dialogs, std::string programFolder,
+                           std::string settingsPath, QWidget* parent)
     : QAbstractScrollArea(parent),
       page_(page),
       prompter_(prompter),
       dialogs_(dialogs),
       programFolder_(std::move(programFolder)),
       settingsPath_(std::move(settingsPath)),
-      renderer_(programFolder_) {
+      renderer_(renderer) {
     setObjectName(QStringLiteral("106"));
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -29,10 +29,10 @@ class IPrompter;
 class CMapPageView : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    // The page, prompter and dialogs outlive the view. Chips come from
-    // programFolder's "ChipFile.ini"; the unit dialog's default colour from
-    // the settings file at settingsPath.
-    CMapPageView(CMapPage& page, IPrompter& prompter, IMapDialogs& dialogs,
+    // The page, renderer, prompter and dialogs outlive the view. The chip
+    // dialog lists programFolder's "ChipFile.ini"; the unit dialog's default
+    // colour comes from the settings file at settingsPath.
+    CMapPageView(CMapPage& page, CMapRenderer& renderer, IPrompter& prompter, IMapDialogs& dialogs,
                  std::string programFolder, std::string settingsPath, QWidget* parent = nullptr);
     ~CMapPageView() override;
 
@@ -117,7 +117,7 @@ class CMapPageView : public QAbstractScrollArea {
     IMapDialogs& dialogs_;
     std::string programFolder_;
     std::string settingsPath_;
-    CMapRenderer renderer_;
+    CMapRenderer& renderer_;
     QImage surface_;
     QRegion invalid_;
     QPoint bandEnd_;

@@ -16,6 +16,7 @@
 #include "map/CMapFile.h"
 #include "map/qt/CMapDialogs.h"
 #include "map/qt/CMapPageView.h"
+#include "map/qt/CMapRenderer.h"
 #include "map/qt/CMapToolBar.h"
 #include "map/qt/MapCommandIds.h"
 #include "map/qt/MapToolBitmaps.h"
@@ -56,7 +57,8 @@ CMapPropSheet::CMapPropSheet(CMapBook& book, IPrompter& prompter, std::string pr
       prompter_(prompter),
       programFolder_(std::move(programFolder)),
       settingsPath_(std::move(settingsPath)),
-      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<CMapDialogs>()) {
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<CMapDialogs>()),
+      renderer_(std::make_unique<CMapRenderer>(programFolder_)) {
     setObjectName(QStringLiteral("CMapPropSheet"));
     setWindowTitle(QStringLiteral("Map"));
     setWindowIcon(QIcon(MapToolBitmap(131)));
@@ -143,7 +145,8 @@ CMapPropSheet::~CMapPropSheet() {
 }
 
 CMapPageView* CMapPropSheet::AddView(CMapPage& page) {
-    auto* view = new CMapPageView(page, prompter_, *dialogs_, programFolder_, settingsPath_);
+    auto* view =
+        new CMapPageView(page, *renderer_, prompter_, *dialogs_, programFolder_, settingsPath_);
     views_[page.MapNumber()] = view;
     tabs_->addTab(view, FromCp932(MapPageName(page.MapNumber())));
     connect(view, &CMapPageView::StateChanged, this, [this, view] {

@@ -26,6 +26,7 @@ class QTabWidget;
 namespace yarrow {
 
 class CMapPageView;
+class CMapRenderer;
 class CMapToolBar;
 class IPrompter;
 
@@ -108,6 +109,7 @@ class CMapPropSheet : public QWidget, public IMapView {
     std::string programFolder_;
     std::string settingsPath_;
     std::unique_ptr<IMapDialogs> dialogs_;
+    std::unique_ptr<CMapRenderer> renderer_;
     SendHook send_;
     std::map<int, CMapPageView*> views_;
     QMenuBar* menuBar_ = nullptr;

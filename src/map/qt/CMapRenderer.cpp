@@ -16,9 +16,10 @@ namespace {
 // Fonts are looked up by these families; the first one installed wins.
 const QStringList kFontFamilies = {QStringLiteral("Noto Sans CJK JP"),
                                    QStringLiteral("MS UI Gothic")};
-// More cached text layouts than this are dropped all at once (a full page of
-// distinct labels is about 2,000).
+// More cached text layouts than this, or pictures of more bytes, are dropped
+// all at once (a full screen of distinct labels is about 2,000 and 5 MiB).
 constexpr std::size_t kMaxCachedBlocks = 20000;
+constexpr qsizetype kMaxPictureBytes = 64 * 1024 * 1024;
 constexpr std::size_t kMaxCachedPictures = 256;
 
 QColor ToQColor(std::int32_t mapColor) {
@@ -51,6 +52,7 @@ CMapRenderer::~CMapRenderer() = default;
 
 void CMapRenderer::ClearCaches() {
     blocks_.clear();
+    pictureBytes_ = 0;
     pictures_.clear();
 }
 
@@ -103,8 +105,9 @@ CMapRenderer::TextBlock& CMapRenderer::Block(std::string_view cp932, FontKind ki
     if (found != blocks_.end()) {
         return found->second;
     }
-    if (blocks_.size() >= kMaxCachedBlocks) {
+    if (blocks_.size() >= kMaxCachedBlocks || pictureBytes_ > kMaxPictureBytes) {
         blocks_.clear();
+        pictureBytes_ = 0;
     }
     const QFont& font = Font(kind);
     const QFontMetrics metrics(font);
@@ -163,6 +166,7 @@ void CMapRenderer::DrawBlock(QPainter& painter, TextBlock& block, FontKind font,
             }
         }
         text.end();
+        pictureBytes_ += picture.sizeInBytes();
         block.pictures.emplace_back(color, std::move(picture));
         it = block.pictures.end() - 1;
     }

@@ -7,7 +7,8 @@
 // Painting is limited to a clip rectangle and draws only what meets it, so
 // the page can repaint one cell of its off-screen surface while tiles are
 // painted with the mouse and copy just that part to the screen. Text layouts
-// and chip pictures are cached between paints; "ChipFile.ini" is read at
+// and chip pictures are cached between paints (one renderer serves all pages
+// of a window, so the caches are bounded once); "ChipFile.ini" is read at
 // every paint, and a picture is reloaded when its file changes.
 
 #include <QColor>
@@ -101,6 +102,7 @@ class CMapRenderer {
     std::string programFolder_;
     std::unordered_map<int, QFont> fonts_;
     std::unordered_map<std::string, TextBlock> blocks_;
+    qsizetype pictureBytes_ = 0;
     QList<QLine> lines_;
     struct Picture {
         qint64 modified = 0;
