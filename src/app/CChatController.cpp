@@ -41,6 +41,7 @@
 #include "dice/qt/CExpressionCombo.h"
 #include "map/CMapBook.h"
 #include "map/IMapView.h"
+#include "map/qt/CMapPropSheet.h"
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
 #include "net/qt/CChatSocket.h"
@@ -108,6 +109,13 @@ CChatController::~CChatController() {
         delete timer;
     delete chart_;
     delete whisper_;
+    // The map window draws the book's pages: it goes before them.
+    mapView_ = nullptr;
+    if (frame_ != nullptr && frame_->ChatView() != nullptr)
+        frame_->ChatView()->SetModelessWindow(ModelessWindow::Map, nullptr);
+    delete mapWindow_;
+    mapWindow_ = nullptr;
+    maps_.reset();
     roller_.reset();
     plugins_.reset();
 }
@@ -262,8 +270,16 @@ void CChatController::CreateWindows(CMainFrame& frame) {
     CYarrowView* view = frame.ChatView();
     // New pages take their shape and direction from the settings of the
     // moment they are made.
-    maps_ = std::make_unique<CMapBook>(
-        [this] { return CMapBook::InitialSettingsFrom(CSettings(app_.SettingsPath())); });
+    maps_ = std::make_unique<CMapBook>([this] {
+        return CMapPropSheet::InitialSettings(app_.SettingsPath(), app_.ProgramFolder());
+    });
+    mapWindow_ = new CMapPropSheet(*maps_, prompter_, app_.ProgramFolder(),
+                                   app_.ProgramFolder() + std::string(kSettingsFileName), &frame);
+    mapWindow_->SetSendHook(
+        [this](const CMapPage& page) { return CMapBook::SendMap(page, *this); });
+    mapWindow_->CentreOnFirstShow(view);
+    mapView_ = mapWindow_;
+    view->SetModelessWindow(ModelessWindow::Map, mapWindow_);
     chart_ = new CChartWindow(*this, prompter_, &frame);
     chart_->SetCentreOn(view);
     view->SetModelessWindow(ModelessWindow::Chart, chart_);

@@ -42,6 +42,7 @@ class CDiceTemplateView;
 class CDispatcher;
 class CInputLine;
 class CMapBook;
+class CMapPropSheet;
 class IMapView;
 class CMainFrame;
 class COwnedHub;
@@ -76,6 +77,7 @@ class CChatController final : public QObject,
 
     CClientSession& Session() const { return *session_; }
     CChartWindow* ChartWindow() const { return chart_; }
+    CMapPropSheet* MapWindow() const { return mapWindow_; }
     CWhisperWindow* WhisperWindow() const { return whisper_; }
     CPlayerListView* PlayerList() const { return players_; }
     // Every map page; made with the modeless windows at start-up.
@@ -198,6 +200,7 @@ class CChatController final : public QObject,
     CDiceTemplateView* templates_ = nullptr;
     CChartWindow* chart_ = nullptr;
     CWhisperWindow* whisper_ = nullptr;
+    CMapPropSheet* mapWindow_ = nullptr;
     std::unique_ptr<CMapBook> maps_;
     IMapView* mapView_ = nullptr;
 
