@@ -354,16 +354,19 @@ void CChatController::OnConnectCommand() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     const ConnectRequest request = dialog.Request();
-    if (!session_->ConnectAndShow(request.handleName, request.asClient, request.serverAddress,
-                                  request.port, static_cast<std::int32_t>(request.color))) {
-        return;
-    }
-    frame_->ChatView()->HandleNameField()->setText(FromCp932(request.handleName));
-    if (request.startLog)
-        app_.Report(log_->StartTextLog());
-    if (request.makeDefault)
-        CConnectDialog::WriteDefaults(request, app_.SettingsPath());
-    frame_->UpdateCommandStates();
+    session_->ConnectAndShow(request.handleName, request.asClient, request.serverAddress,
+                             request.port, static_cast<std::int32_t>(request.color),
+                             [this, request](bool connected) {
+                                 if (!connected)
+                                     return;
+                                 frame_->ChatView()->HandleNameField()->setText(
+                                     FromCp932(request.handleName));
+                                 if (request.startLog)
+                                     app_.Report(log_->StartTextLog());
+                                 if (request.makeDefault)
+                                     CConnectDialog::WriteDefaults(request, app_.SettingsPath());
+                                 frame_->UpdateCommandStates();
+                             });
 }
 
 bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) {
@@ -371,15 +374,18 @@ bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) 
     const bool asClient = request.mode == CommandLineRequest::Mode::Join;
     const std::string address = asClient ? request.host : std::string("127.0.0.1");
     const int port = request.port.value_or(settings.PortNum());
-    if (!session_->ConnectAndShow(request.name, asClient, address, port,
-                                  static_cast<std::int32_t>(settings.HandleNameColor()))) {
-        return false;
-    }
-    frame_->ChatView()->HandleNameField()->setText(FromCp932(request.name));
-    if (settings.IsSaveLogExactlyOne())
-        app_.Report(log_->StartTextLog());
-    frame_->UpdateCommandStates();
-    return true;
+    const bool startLog = settings.IsSaveLogExactlyOne();
+    return session_->ConnectAndShow(request.name, asClient, address, port,
+                                    static_cast<std::int32_t>(settings.HandleNameColor()),
+                                    [this, name = request.name, startLog](bool connected) {
+                                        if (!connected)
+                                            return;
+                                        frame_->ChatView()->HandleNameField()->setText(
+                                            FromCp932(name));
+                                        if (startLog)
+                                            app_.Report(log_->StartTextLog());
+                                        frame_->UpdateCommandStates();
+                                    });
 }
 
 void CChatController::OnOptionsCommand() {

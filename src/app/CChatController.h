@@ -72,7 +72,8 @@ class CChatController final : public QObject,
     ~CChatController() override;
 
     // Joins or hosts as the command line asked, with the settings file's
-    // defaults for what it did not give. False when the connection failed.
+    // defaults for what it did not give. False when no attempt could start;
+    // the connection itself is made on the event loop.
     bool ConnectFromCommandLine(const CommandLineRequest& request);
 
     CClientSession& Session() const { return *session_; }

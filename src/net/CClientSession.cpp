@@ -15,8 +15,12 @@ std::string Trimmed(const std::string& text) {
     return std::string(TrimBlanks(text, " \t\r\n"));
 }
 
-// The error texts shown in the log are cut like the original buffers did.
+// Error texts in the log are cut to 256 bytes.
 constexpr std::size_t kErrorTextBytes = 256;
+
+// The host's own window joins its hub on this machine, whatever address the
+// dialog last held for joining somebody else's.
+constexpr const char* kOwnHubAddress = "127.0.0.1";
 
 }  // namespace
 
@@ -53,70 +57,97 @@ std::string CClientSession::LayOutErrorText(std::string text) {
 }
 
 bool CClientSession::Connect(const std::string& handle, bool asClient, const std::string& address,
-                             int port) {
+                             int port, ConnectDone done) {
+    if (connecting_)
+        return false;
     myName_ = handle;
     if (deps_.seedRandom)
         deps_.seedRandom(static_cast<std::uint32_t>(deps_.clock.Now()));
     portNum_ = port;
-    serverIP_ = Trimmed(address);
-    if (asClient)
-        return ConnectSocket(port, serverIP_);
-
-    hub_.reset();
-    hub_ = deps_.hubFactory.CreateHub();
-    if (!hub_)
-        return false;
-    const bool listening = hub_->ConnectSocket(port);
-    deps_.cards.SetDeckSetNames(hub_->DeckSetNames());
-    if (!listening) {
-        // A hub that could not bind has nothing to offer; it reported why.
+    serverIP_ = asClient ? Trimmed(address) : std::string(kOwnHubAddress);
+    if (!asClient) {
         hub_.reset();
-        return false;
+        hub_ = deps_.hubFactory.CreateHub();
+        if (!hub_)
+            return false;
+        const bool listening = hub_->ConnectSocket(port);
+        deps_.cards.SetDeckSetNames(hub_->DeckSetNames());
+        if (!listening) {
+            // A hub that could not bind has nothing to offer; it reported why.
+            hub_.reset();
+            return false;
+        }
+        // Asked for any free port, the window joins wherever the hub listens.
+        if (port == 0)
+            portNum_ = hub_->ListeningPort();
     }
-    // Asked for any free port, the window joins wherever the hub listens.
-    if (port == 0)
-        portNum_ = hub_->ListeningPort();
-    return ConnectSocket(portNum_, serverIP_);
-}
-
-bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
-                                    const std::string& address, int port, std::int32_t color) {
-    if (!Connect(handle, asClient, address, port))
-        return false;
-    deps_.frame.SetConnectedMenu(true);
-    deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
-    myColor_ = color;
+    connectDone_ = std::move(done);
+    ConnectSocket();
     return true;
 }
 
-bool CClientSession::ConnectSocket(int port, const std::string& address) {
-    Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", port, address.c_str());
-    static const std::string createCaption = Sjis("ソケット作成エラー");
-    static const std::string retryFormat = Sjis("%s再接続しますか？");
-    static const std::string retryCaption = Sjis("接続エラー");
-    for (;;) {
-        const auto result = deps_.transport.Connect(address, port);
-        switch (result.status) {
-            case IChatTransport::ConnectStatus::Connected:
-                // A new connection joins afresh, even if an orphaned one
-                // was never disconnected.
-                orphaned_ = false;
-                myID_ = -1;
-                return true;
-            case IChatTransport::ConnectStatus::Cancelled:
-                return false;
-            case IChatTransport::ConnectStatus::CreateFailed:
-                deps_.prompter.Tell(result.errorText, createCaption, PromptIcon::Exclamation);
-                return false;
-            case IChatTransport::ConnectStatus::Failed:
-                break;
-        }
-        const std::string text =
-            SjisFormat(retryFormat.c_str(), LayOutErrorText(result.errorText).c_str());
-        if (deps_.prompter.Ask(text, retryCaption, PromptIcon::Stop, PromptButtons::YesNo) !=
-            PromptAnswer::Yes)
-            return false;
+bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
+                                    const std::string& address, int port, std::int32_t color,
+                                    ConnectDone done) {
+    return Connect(handle, asClient, address, port,
+                   [this, color, done = std::move(done)](bool connected) {
+                       if (connected) {
+                           deps_.frame.SetConnectedMenu(true);
+                           deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
+                           myColor_ = color;
+                       }
+                       if (done)
+                           done(connected);
+                   });
+}
+
+void CClientSession::ConnectSocket() {
+    Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", portNum_, serverIP_.c_str());
+    connecting_ = true;
+    deps_.transport.BeginConnect(serverIP_, portNum_);
+}
+
+void CClientSession::ConnectFinished(const IChatTransport::ConnectResult& result) {
+    if (!connecting_)
+        return;
+    connecting_ = false;
+    switch (result.status) {
+        case IChatTransport::ConnectStatus::Connected:
+            // A new connection joins afresh, even if an orphaned one was
+            // never disconnected.
+            orphaned_ = false;
+            myID_ = -1;
+            EndConnect(true);
+            return;
+        case IChatTransport::ConnectStatus::Cancelled:
+            EndConnect(false);
+            return;
+        case IChatTransport::ConnectStatus::CreateFailed:
+            deps_.prompter.Tell(result.errorText, Sjis("ソケット作成エラー"),
+                                PromptIcon::Exclamation);
+            EndConnect(false);
+            return;
+        case IChatTransport::ConnectStatus::Failed:
+            break;
     }
+    // No socket is open while the question waits, so nothing can be read
+    // from under it.
+    static const std::string retryFormat = Sjis("%s再接続しますか？");
+    const std::string text =
+        SjisFormat(retryFormat.c_str(), LayOutErrorText(result.errorText).c_str());
+    if (deps_.prompter.Ask(text, Sjis("接続エラー"), PromptIcon::Stop, PromptButtons::YesNo) ==
+        PromptAnswer::Yes) {
+        ConnectSocket();
+        return;
+    }
+    EndConnect(false);
+}
+
+void CClientSession::EndConnect(bool connected) {
+    ConnectDone done = std::move(connectDone_);
+    connectDone_ = nullptr;
+    if (done)
+        done(connected);
 }
 
 void CClientSession::DisconnectCommand() {
@@ -128,6 +159,11 @@ void CClientSession::DisconnectCommand() {
 }
 
 bool CClientSession::Disconnect(bool quiet) {
+    if (connecting_) {
+        connecting_ = false;
+        connectDone_ = nullptr;
+        deps_.transport.AbandonConnect();
+    }
     const bool wasOpen = deps_.transport.IsOpen();
     if (wasOpen) {
         Trace("CYarrowView::Disconnect\r\n");
@@ -161,8 +197,18 @@ bool CClientSession::Disconnect(bool quiet) {
 bool CClientSession::DoSerialize(const CMsg& msg) {
     if (!deps_.transport.IsOpen())
         return false;
+    const std::string bytes = msg.Encode();
+    if (bytes.size() > kMaxRecordBytes) {
+        // The hub would refuse it and drop this connection; the record stays
+        // here, and the connection with it.
+        static const std::string format = Sjis(
+            "<b>※ %sを送信できません：%zu バイトあり、上限の %zu バイトを超えています</b><CR>");
+        deps_.log.AppendNoticeLine(SjisFormat(format.c_str(), CMsg::TypeName(msg.Type).c_str(),
+                                              bytes.size(), kMaxRecordBytes));
+        return false;
+    }
     std::string error;
-    if (deps_.transport.Send(msg, error))
+    if (deps_.transport.Send(bytes, error))
         return true;
     static const std::string head = Sjis("<b>◎送信に失敗しました。\r\n");
     std::string text = head;
@@ -248,20 +294,26 @@ void CClientSession::OnCnctStart(CMsg& msg) {
     deps_.log.AppendNoticeLine(established);
     deps_.log.AppendNoticeLine(msg.Text);
 
-    // Deck summary: five digits of cards left, then the deck name.
+    // Deck summary: the cards left as five characters of "%05d" (a hub
+    // without a deck writes "-0001"), then the deck name.
     const std::string digits = msg.Name.substr(0, 5);
     std::int32_t cardsLeft = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
+    const bool negative = !digits.empty() && digits[0] == '-';
+    for (std::size_t i = negative ? 1 : 0; i < digits.size(); ++i) {
+        if (digits[i] < '0' || digits[i] > '9')
             break;
-        cardsLeft = cardsLeft * 10 + (c - '0');
+        cardsLeft = cardsLeft * 10 + (digits[i] - '0');
     }
+    if (negative)
+        cardsLeft = -cardsLeft;
     deps_.cards.SetDeckLine(msg.Name.size() > 5 ? msg.Name.substr(5) : std::string(), cardsLeft);
 
     SendText(myName_, CnctReply);
 }
 
 SessionState CClientSession::State() const {
+    if (connecting_)
+        return SessionState::Connecting;
     if (deps_.transport.IsOpen())
         return myID_ >= 0 ? SessionState::Joined : SessionState::Connected;
     return orphaned_ ? SessionState::Orphaned : SessionState::Idle;

@@ -3,10 +3,16 @@
 // (own hub first, then connecting to it like everybody else), the handshake,
 // the send operations every feature uses, receiving, and disconnecting.
 //
-// States: Idle (no connection, MyID -1), Connected (connection open, not yet
-// joined), Joined (connection open, MyID >= 1) and Orphaned (the hub closed
-// the connection; MyID, caption and menus stay as they were until the user
-// disconnects). Every send behaves as offline unless the connection is open.
+// States: Idle (no connection, MyID -1), Connecting (an attempt under way;
+// the window stays usable and sends behave as offline), Connected
+// (connection open, not yet joined), Joined (connection open, MyID >= 1) and
+// Orphaned (the hub closed the connection; MyID, caption and menus stay as
+// they were until the user disconnects). Every send behaves as offline unless
+// the connection is open.
+//
+// Connecting never waits inside a call: Connect starts an attempt and
+// returns; the transport reports the outcome from the event loop, and a
+// refused attempt asks "再接続しますか？" from there, with no socket open.
 
 #include <cstdint>
 #include <ctime>
@@ -23,7 +29,7 @@ namespace yarrow {
 class IPrompter;
 class IClock;
 
-enum class SessionState { Idle, Connected, Joined, Orphaned };
+enum class SessionState { Idle, Connecting, Connected, Joined, Orphaned };
 
 // Handles each received record (the dispatcher). It may set `Close` on the
 // record to have the connection dropped afterwards.
@@ -56,12 +62,23 @@ class CClientSession {
 
     void SetRecordHandler(IRecordHandler* handler) { handler_ = handler; }
 
-    // Starts a session; true when this window's own connection was made.
-    bool Connect(const std::string& handle, bool asClient, const std::string& address, int port);
+    // Called once when a connect attempt ends: true when this window's own
+    // connection was made.
+    using ConnectDone = std::function<void(bool connected)>;
+
+    // Starts a session. As server the hub is started here and now (its port
+    // is known on return) and the window joins it at 127.0.0.1. Returns
+    // false when nothing was started (already connecting, or the hub could
+    // not listen); `done` is then not called.
+    bool Connect(const std::string& handle, bool asClient, const std::string& address, int port,
+                 ConnectDone done = {});
     // Connect, and on success what the connect dialog's OK does next: menus to
     // the connected pattern, the connected caption, the own name colour.
     bool ConnectAndShow(const std::string& handle, bool asClient, const std::string& address,
-                        int port, std::int32_t color);
+                        int port, std::int32_t color, ConnectDone done = {});
+    // From the transport: the outcome of the attempt under way.
+    void ConnectFinished(const IChatTransport::ConnectResult& result);
+    bool IsConnecting() const { return connecting_; }
     // The disconnect command: asks first, then disconnects (not quiet).
     void DisconnectCommand();
     bool Disconnect(bool quiet);
@@ -102,7 +119,8 @@ class CClientSession {
     static std::string LayOutErrorText(std::string text);
 
   private:
-    bool ConnectSocket(int port, const std::string& address);
+    void ConnectSocket();
+    void EndConnect(bool connected);
     void DropConnection();
 
     Deps deps_;
@@ -114,6 +132,8 @@ class CClientSession {
     std::string serverIP_;
     int portNum_ = 0;
     bool orphaned_ = false;
+    bool connecting_ = false;
+    ConnectDone connectDone_;
 };
 
 }  // namespace yarrow

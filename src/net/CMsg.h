@@ -2,6 +2,7 @@
 // The one network record. Every exchange between the hub and a participant is
 // one CMsg; `Type` says which fields mean what (see MsgType.h).
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -15,6 +16,9 @@ inline constexpr std::int32_t kProtocolVersion = 6;
 // Product version 0.5.4.20 as the handshake carries it: (b << 16) | (c << 8) | d.
 inline constexpr std::int32_t kProgramVersionCode = 0x050414;
 inline constexpr const char* kProductVersionText = "Yarrow Ver0.54t";
+// The most one record may take on the wire. Readers refuse a longer one and
+// drop the connection, so senders never write one.
+inline constexpr std::size_t kMaxRecordBytes = 16u * 1024u * 1024u;
 
 struct CMember {
     std::string MemberName;

@@ -27,7 +27,7 @@ namespace yarrow {
 
 class CMsgDecoder {
   public:
-    static constexpr std::size_t kMaxRecordBytes = 16u * 1024u * 1024u;
+    static constexpr std::size_t kMaxRecordBytes = yarrow::kMaxRecordBytes;
     static constexpr std::size_t kMaxElements = 1u << 20;
 
     enum class Status { NeedMore, Record, Bad };

@@ -12,8 +12,8 @@
 
 namespace yarrow {
 
-// The connection to the hub. The Qt adapter (CChatSocket) encodes and decodes
-// records; decoded records come back through CClientSession::ReceiveMsg.
+// The connection to the hub. The Qt adapter (CChatSocket) decodes what
+// arrives; records come back through CClientSession::ReceiveMsg.
 class IChatTransport {
   public:
     enum class ConnectStatus { Connected, CreateFailed, Failed, Cancelled };
@@ -24,12 +24,16 @@ class IChatTransport {
     };
 
     virtual ~IChatTransport() = default;
-    // Connects to address:port. May keep the window responsive meanwhile, but
-    // delivers no record before it returns.
-    virtual ConnectResult Connect(const std::string& address, int port) = 0;
+    // Starts connecting to address:port and returns at once. The outcome
+    // comes later, from the event loop, through
+    // CClientSession::ConnectFinished; no record arrives before it. The
+    // user may cancel meanwhile (ConnectStatus::Cancelled).
+    virtual void BeginConnect(const std::string& address, int port) = 0;
+    // Gives up the attempt in progress without reporting an outcome.
+    virtual void AbandonConnect() = 0;
     virtual bool IsOpen() const = 0;
-    // Writes one whole record; false with the error text when it cannot.
-    virtual bool Send(const CMsg& msg, std::string& errorText) = 0;
+    // Writes one encoded record; false with the error text when it cannot.
+    virtual bool Send(const std::string& bytes, std::string& errorText) = 0;
     // Shuts the sending direction down after what was written, then drops the
     // connection. Must be safe to call from inside a record's dispatch.
     virtual void Close() = 0;

@@ -9,6 +9,7 @@
 
 #include "net/CClientSession.h"
 #include "net/CDispatcher.h"
+#include "net/CMsgDecoder.h"
 #include "net/ISessionPort.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
@@ -19,9 +20,11 @@
 
 namespace yarrow::test {
 
+// Connect attempts end at once with the next scripted result (Connected
+// when none is left), unless `holding`: then they wait for Finish().
 class FakeTransport final : public IChatTransport {
   public:
-    ConnectResult Connect(const std::string& address, int port) override {
+    void BeginConnect(const std::string& address, int port) override {
         connects.push_back(address + ":" + std::to_string(port));
         ConnectResult result;
         result.status = ConnectStatus::Connected;
@@ -29,16 +32,27 @@ class FakeTransport final : public IChatTransport {
             result = results.front();
             results.pop_front();
         }
-        open = result.status == ConnectStatus::Connected;
-        return result;
+        pending = result;
+        if (!holding)
+            Finish();
     }
+    void Finish() {
+        open = pending.status == ConnectStatus::Connected;
+        if (session != nullptr)
+            session->ConnectFinished(pending);
+    }
+    void AbandonConnect() override { ++abandons; }
     bool IsOpen() const override { return open; }
-    bool Send(const CMsg& msg, std::string& errorText) override {
+    bool Send(const std::string& bytes, std::string& errorText) override {
         if (!sendError.empty()) {
             errorText = sendError;
             return false;
         }
-        sent.push_back(msg);
+        CMsgDecoder decoder;
+        decoder.Feed(bytes);
+        CMsg msg;
+        while (decoder.Next(msg) == CMsgDecoder::Status::Record)
+            sent.push_back(msg);
         return true;
     }
     void Close() override {
@@ -46,12 +60,16 @@ class FakeTransport final : public IChatTransport {
         ++closes;
     }
 
+    CClientSession* session = nullptr;
     bool open = false;
+    bool holding = false;
+    ConnectResult pending;
     std::deque<ConnectResult> results;
     std::vector<std::string> connects;
     std::vector<CMsg> sent;
     std::string sendError;
     int closes = 0;
+    int abandons = 0;
 };
 
 struct HubRecord {
@@ -142,7 +160,10 @@ struct Window {
          [this](std::function<void()> task) { later.push_back(std::move(task)); },
          [this] { rec.Add("alert"); }, [this] { return autoChart; }}};
 
-    Window() { session.SetRecordHandler(&dispatcher); }
+    Window() {
+        transport.session = &session;
+        session.SetRecordHandler(&dispatcher);
+    }
 
     // What the event loop does once the record in hand is handled.
     void RunLater() {

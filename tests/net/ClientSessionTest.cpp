@@ -1,8 +1,10 @@
 // The chat window's connection over a fake transport: connecting as client and
-// as server, the handshake's two checks, the send operations on- and offline,
-// and the ways of leaving.
+// as server, the retry question, the handshake's checks, the send operations
+// on- and offline, and the ways of leaving.
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "ClientSessionFakes.h"
 
@@ -13,7 +15,10 @@ using Status = IChatTransport::ConnectStatus;
 
 TEST(ClientSessionConnect, ClientConnectStoresTrimmedAddressSeedsAndShowsConnected) {
     Window w;
-    EXPECT_TRUE(w.session.ConnectAndShow("Alice", true, "  192.168.0.9 \t", 16000, 0xFF0000));
+    std::optional<bool> done;
+    EXPECT_TRUE(w.session.ConnectAndShow("Alice", true, "  192.168.0.9 \t", 16000, 0xFF0000,
+                                         [&](bool ok) { done = ok; }));
+    EXPECT_EQ(done, true);
     EXPECT_EQ(w.transport.connects, std::vector<std::string>{"192.168.0.9:16000"});
     EXPECT_EQ(w.session.State(), SessionState::Connected);
     EXPECT_EQ(w.session.MyID(), -1);
@@ -25,90 +30,125 @@ TEST(ClientSessionConnect, ClientConnectStoresTrimmedAddressSeedsAndShowsConnect
     EXPECT_EQ(w.hubs.created, 0);
 }
 
-TEST(ClientSessionConnect, RefusedConnectionOffersRetryWithLaidOutErrorText) {
+TEST(ClientSessionConnect, EachOutcomeOfAnAttempt) {
+    struct Case {
+        const char* what;
+        std::vector<IChatTransport::ConnectResult> results;
+        std::deque<PromptAnswer> answers;
+        bool connected;
+        std::vector<std::string> captions;  // of the message boxes, in order
+    };
+    const std::string retry = Sjis("接続エラー");
+    const std::vector<Case> cases = {
+        {"refused, then yes", {{Status::Failed, "x"}}, {PromptAnswer::Yes}, true, {retry}},
+        {"refused, then no", {{Status::Failed, "x"}}, {PromptAnswer::No}, false, {retry}},
+        {"refused twice",
+         {{Status::Failed, "x"}, {Status::Failed, "y"}},
+         {PromptAnswer::Yes, PromptAnswer::No},
+         false,
+         {retry, retry}},
+        // Cancelling is the user's own choice: no question.
+        {"cancelled", {{Status::Cancelled, {}}}, {}, false, {}},
+        {"no socket",
+         {{Status::CreateFailed, "no sockets"}},
+         {},
+         false,
+         {Sjis("ソケット作成エラー")}},
+    };
+    for (const Case& c : cases) {
+        Window w;
+        w.transport.results.assign(c.results.begin(), c.results.end());
+        w.prompter.answers = c.answers;
+        std::optional<bool> done;
+        EXPECT_TRUE(w.session.ConnectAndShow("Alice", true, "10.0.0.1", 15000, 0, [&](bool ok) {
+            done = ok;
+        })) << c.what;
+        EXPECT_EQ(done, c.connected) << c.what;
+        EXPECT_EQ(w.rec.menuConnected, c.connected) << c.what;
+        EXPECT_EQ(w.session.State(), c.connected ? SessionState::Connected : SessionState::Idle)
+            << c.what;
+        std::vector<std::string> captions;
+        for (const Prompt& p : w.prompter.prompts)
+            captions.push_back(p.caption);
+        EXPECT_EQ(captions, c.captions) << c.what;
+    }
+}
+
+TEST(ClientSessionConnect, RetryQuestionLaysOutTheSystemsText) {
     Window w;
     w.transport.results.push_back(
         {Status::Failed, Sjis("接続できませんでした。相手が拒否しました。")});
-    w.transport.results.push_back({Status::Connected, {}});
-    w.prompter.answers = {PromptAnswer::Yes};
-    EXPECT_TRUE(w.session.Connect("Alice", true, "10.0.0.1", 15000));
+    w.session.Connect("Alice", true, "10.0.0.1", 15000);
     ASSERT_EQ(w.prompter.prompts.size(), 1u);
     const Prompt& p = w.prompter.prompts[0];
     EXPECT_EQ(p.text, Sjis("接続できませんでした。\r\n相手が拒否しました。\r\n再接続しますか？"));
-    EXPECT_EQ(p.caption, Sjis("接続エラー"));
     EXPECT_EQ(p.icon, PromptIcon::Stop);
     EXPECT_EQ(p.buttons, PromptButtons::YesNo);
-    EXPECT_EQ(w.transport.connects.size(), 2u);
-}
 
-TEST(ClientSessionConnect, NoAtRetryOrCancelLeavesIdleWithoutPrompting) {
-    Window w;
-    w.transport.results.push_back({Status::Failed, "x"});
-    EXPECT_FALSE(w.session.ConnectAndShow("Alice", true, "10.0.0.1", 15000, 0));
-    EXPECT_EQ(w.session.State(), SessionState::Idle);
-    EXPECT_FALSE(w.rec.menuConnected);
-    EXPECT_EQ(w.prompter.prompts.size(), 1u);
-
-    // Cancelling the connect attempt is the user's own choice: no question.
-    w.transport.results.push_back({Status::Cancelled, {}});
-    EXPECT_FALSE(w.session.Connect("Alice", true, "10.0.0.1", 15000));
-    EXPECT_EQ(w.prompter.prompts.size(), 1u);
-
-    w.transport.results.push_back({Status::CreateFailed, "no sockets"});
-    EXPECT_FALSE(w.session.Connect("Alice", true, "10.0.0.1", 15000));
-    ASSERT_EQ(w.prompter.prompts.size(), 2u);
-    EXPECT_EQ(w.prompter.prompts[1].caption, Sjis("ソケット作成エラー"));
-    EXPECT_EQ(w.prompter.prompts[1].text, "no sockets");
-}
-
-TEST(ClientSessionConnect, LayOutErrorTextBreaksAfterFullStopsOnly) {
     EXPECT_EQ(CClientSession::LayOutErrorText(Sjis("一。二。\r\n三")), Sjis("一。\r\n二。\r\n三"));
     // "＝B" is 81 81 42: its second byte and the B look like "。" (81 42) to a
     // byte search, but no full stop is there.
-    const std::string tricky = Sjis("＝B");
-    EXPECT_EQ(CClientSession::LayOutErrorText(tricky), tricky);
-    EXPECT_EQ(CClientSession::LayOutErrorText(""), "");
+    EXPECT_EQ(CClientSession::LayOutErrorText(Sjis("＝B")), Sjis("＝B"));
 }
 
-TEST(ClientSessionConnect, ServerStartsHubThenConnectsToIt) {
+TEST(ClientSessionConnect, AttemptUnderWayKeepsTheWindowOfflineAndCanBeAbandoned) {
     Window w;
-    EXPECT_TRUE(w.session.Connect("GM", false, "127.0.0.1", 15001));
-    EXPECT_EQ(w.hubs.record.listenedOn, std::vector<int>{15001});
-    EXPECT_EQ(w.rec.events, std::vector<std::string>{"decksets 2"});
-    EXPECT_EQ(w.transport.connects, std::vector<std::string>{"127.0.0.1:15001"});
-    ASSERT_NE(w.session.OwnedHub(), nullptr);
+    w.transport.holding = true;
+    bool called = false;
+    EXPECT_TRUE(w.session.Connect("Alice", true, "10.0.0.1", 15000, [&](bool) { called = true; }));
+    EXPECT_EQ(w.session.State(), SessionState::Connecting);
+    EXPECT_FALSE(w.session.Connect("Alice", true, "10.0.0.2", 15000));  // one at a time
+    EXPECT_FALSE(w.session.SendChat("Alice", "hi", 0, LogBox));
+    EXPECT_EQ(w.rec.events, std::vector<std::string>{"chat 3 Alice|hi|0"});
 
-    // Connecting again replaces the hub.
+    w.session.Disconnect(true);  // the window closes
+    EXPECT_EQ(w.transport.abandons, 1);
+    EXPECT_EQ(w.session.State(), SessionState::Idle);
+    w.session.ConnectFinished({Status::Connected, {}});  // a late outcome changes nothing
+    EXPECT_FALSE(called);
+    EXPECT_EQ(w.session.State(), SessionState::Idle);
+}
+
+TEST(ClientSessionConnect, ServerStartsItsHubAndJoinsItOnThisMachine) {
+    Window w;
+    // The dialog may still hold the address of somebody else's hub.
+    EXPECT_TRUE(w.session.ConnectAndShow("GM", false, "203.0.113.7", 0, 0));
+    EXPECT_EQ(w.hubs.record.listenedOn, std::vector<int>{0});
+    EXPECT_EQ(w.rec.events.front(), "decksets 2");
+    EXPECT_EQ(w.transport.connects, std::vector<std::string>{"127.0.0.1:40123"});
+    EXPECT_EQ(w.rec.caption, Sjis("Yarrow - 接続中(IP:127.0.0.1/Port:40123)"));
+    ASSERT_NE(w.session.OwnedHub(), nullptr);
     w.session.Disconnect(true);
     EXPECT_EQ(w.hubs.record.disconnections, 1);
     EXPECT_EQ(w.hubs.record.destroyed, 1);
-    EXPECT_EQ(w.session.OwnedHub(), nullptr);
-}
 
-TEST(ClientSessionConnect, HubThatCannotListenIsNotConnectedTo) {
-    Window w;
+    // No at the retry question keeps the hub listening for the others.
+    w.transport.results.push_back({Status::Failed, "x"});
+    EXPECT_TRUE(w.session.Connect("GM", false, "127.0.0.1", 15000));
+    ASSERT_NE(w.session.OwnedHub(), nullptr);
+    EXPECT_TRUE(w.session.OwnedHub()->IsServing());
+    EXPECT_EQ(w.session.State(), SessionState::Idle);
+
+    // A hub that cannot listen is not connected to.
     w.hubs.canListen = false;
+    w.transport.connects.clear();
     EXPECT_FALSE(w.session.Connect("GM", false, "127.0.0.1", 15000));
     EXPECT_TRUE(w.transport.connects.empty());
     EXPECT_EQ(w.session.OwnedHub(), nullptr);
 }
 
-TEST(ClientSessionConnect, NoAtRetryKeepsOwnedHubListening) {
-    Window w;
-    w.transport.results.push_back({Status::Failed, "x"});
-    EXPECT_FALSE(w.session.Connect("GM", false, "127.0.0.1", 15000));
-    ASSERT_NE(w.session.OwnedHub(), nullptr);
-    EXPECT_TRUE(w.session.OwnedHub()->IsServing());
-    EXPECT_EQ(w.session.State(), SessionState::Idle);
+CMsg Greeting(std::int32_t id, const std::string& deck, std::int32_t protocol = kProtocolVersion,
+              std::int32_t version = kProgramVersionCode) {
+    CMsg start = Record(CnctStart, id, deck, "\r\n== past ==");
+    start.Param1 = protocol;
+    start.Param2 = version;
+    return start;
 }
 
-TEST(ClientSessionHandshake, JoinsRepliesAndShowsDeck) {
+TEST(ClientSessionHandshake, JoinsRepliesAndShowsDeckOnce) {
     Window w;
     w.session.Connect("Alice", true, "127.0.0.1", 15000);
-    CMsg start = Record(CnctStart, 3, "00052Trump", "\r\n== past ==");
-    start.Param1 = kProtocolVersion;
-    start.Param2 = kProgramVersionCode;
-    w.Receive(start);
+    w.Receive(Greeting(3, "00052Trump"));
     EXPECT_EQ(w.session.State(), SessionState::Joined);
     EXPECT_EQ(w.session.MyID(), 3);
     EXPECT_TRUE(w.prompter.prompts.empty());
@@ -122,63 +162,53 @@ TEST(ClientSessionHandshake, JoinsRepliesAndShowsDeck) {
     EXPECT_EQ(w.transport.sent[0].ID, 3);
 
     // A second greeting changes nothing.
-    start.ID = 9;
-    w.Receive(start);
+    w.Receive(Greeting(9, "00052Trump"));
     EXPECT_EQ(w.session.MyID(), 3);
     EXPECT_EQ(w.transport.sent.size(), 1u);
 }
 
-TEST(ClientSessionHandshake, ShortDeckSummaryDoesNotBreakJoin) {
-    Window w;
-    w.session.Connect("Alice", true, "127.0.0.1", 15000);
-    CMsg start = Record(CnctStart, 1, "12");
-    start.Param1 = kProtocolVersion;
-    start.Param2 = kProgramVersionCode;
-    w.Receive(start);
-    EXPECT_EQ(w.rec.events.back(), "deckline  12");
-    EXPECT_EQ(w.session.State(), SessionState::Joined);
+TEST(ClientSessionHandshake, DeckSummaryReadsTheCountAsHubsWriteIt) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"00052Trump", "deckline Trump 52"},
+        {"-0001", "deckline  -1"},  // a hub without a deck
+        {"12", "deckline  12"},
+        {"x1234Odd", "deckline Odd 0"},
+    };
+    for (const auto& [summary, line] : cases) {
+        Window w;
+        w.session.Connect("Alice", true, "127.0.0.1", 15000);
+        w.Receive(Greeting(1, summary));
+        EXPECT_EQ(w.rec.events.back(), line) << summary;
+        EXPECT_EQ(w.session.State(), SessionState::Joined);
+    }
 }
 
-TEST(ClientSessionHandshake, OtherProtocolDisconnectsWithoutReply) {
+TEST(ClientSessionHandshake, OtherProtocolDisconnectsOtherVersionWarns) {
     Window w;
     w.session.ConnectAndShow("Alice", true, "127.0.0.1", 15000, 0);
-    CMsg start = Record(CnctStart, 1);
-    start.Param1 = 5;
-    start.Param2 = kProgramVersionCode;
-    w.Receive(start);
+    w.Receive(Greeting(1, "-0001", 5));
     ASSERT_EQ(w.prompter.prompts.size(), 1u);
     EXPECT_EQ(
         w.prompter.prompts[0].text,
         Sjis("サーバとクライアントの通信プロトコルの\r\nバージョンが違うため、接続を切断します"));
     EXPECT_EQ(w.prompter.prompts[0].caption, Sjis("エラー"));
-    EXPECT_EQ(w.prompter.prompts[0].icon, PromptIcon::Stop);
     for (const CMsg& sent : w.transport.sent)
         EXPECT_NE(sent.Type, CnctReply);
     EXPECT_EQ(w.session.State(), SessionState::Idle);
-    EXPECT_EQ(w.session.MyID(), -1);
     EXPECT_EQ(w.rec.caption, CClientSession::IdleCaption());
-    EXPECT_FALSE(w.rec.menuConnected);
-}
 
-TEST(ClientSessionHandshake, OtherProgramVersionWarnsAndJoins) {
-    Window w;
-    w.session.Connect("Alice", true, "127.0.0.1", 15000);
-    CMsg start = Record(CnctStart, 2);
-    start.Param1 = kProtocolVersion;
-    start.Param2 = 0x050300;
-    w.Receive(start);
-    ASSERT_EQ(w.prompter.prompts.size(), 1u);
+    Window v;
+    v.session.Connect("Alice", true, "127.0.0.1", 15000);
+    v.Receive(Greeting(2, "-0001", kProtocolVersion, 0x050300));
+    ASSERT_EQ(v.prompter.prompts.size(), 1u);
     EXPECT_EQ(
-        w.prompter.prompts[0].text,
+        v.prompter.prompts[0].text,
         Sjis("サーバとクライアントのバージョンが違うため、\r\n正常に動作しない可能性があります"));
-    EXPECT_EQ(w.prompter.prompts[0].caption, Sjis("警告"));
-    EXPECT_EQ(w.prompter.prompts[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(w.session.State(), SessionState::Joined);
-    ASSERT_EQ(w.transport.sent.size(), 1u);
-    EXPECT_EQ(w.transport.sent[0].Type, CnctReply);
+    EXPECT_EQ(v.prompter.prompts[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(v.session.State(), SessionState::Joined);
 }
 
-TEST(ClientSessionSend, OnlineSendsCarryOwnIdentity) {
+TEST(ClientSessionSend, OnlineSendsCarryOwnIdentityOfflineOnlyShowsLocally) {
     Window w;
     w.Join(4);
     EXPECT_TRUE(w.session.SendChat("Alice", "hello", 0xABCDEF, LogBox));
@@ -189,20 +219,17 @@ TEST(ClientSessionSend, OnlineSendsCarryOwnIdentity) {
     EXPECT_EQ(w.transport.sent[0].Color, 0xABCDEF);
     EXPECT_EQ(w.transport.sent[1].Type, CountTimer);
     EXPECT_EQ(w.transport.sent[1].Name, "");
-    EXPECT_EQ(w.transport.sent[1].Color, 0);
     EXPECT_TRUE(w.rec.events.empty());  // own lines show only when echoed
-}
 
-TEST(ClientSessionSend, OfflineShowsRemarksRollsAndTimersLocallyOnly) {
-    Window w;
+    Window off;
     for (std::int32_t type :
          {LogBox, DiceRoll, ScreenDice, StartTimer, Secret, CallMember, UpdateMbr})
-        EXPECT_FALSE(w.session.SendChat("Al", "t", 5, type));
-    EXPECT_FALSE(w.session.SendText("<b>Time Up!</b>", CountTimer));
+        EXPECT_FALSE(off.session.SendChat("Al", "t", 5, type));
+    EXPECT_FALSE(off.session.SendText("<b>Time Up!</b>", CountTimer));
     const std::vector<std::string> expected = {"chat 3 Al|t|5", "chat 7 Al|t|5", "chat 8 Al|t|5",
                                                "chat 22 Al|t|5", "notice <b>Time Up!</b>"};
-    EXPECT_EQ(w.rec.events, expected);
-    EXPECT_TRUE(w.transport.sent.empty());
+    EXPECT_EQ(off.rec.events, expected);
+    EXPECT_TRUE(off.transport.sent.empty());
 }
 
 TEST(ClientSessionSend, FailedSendIsLoggedAndMenusGoIdleButConnectionStays) {
@@ -213,8 +240,23 @@ TEST(ClientSessionSend, FailedSendIsLoggedAndMenusGoIdleButConnectionStays) {
     const std::string expected = Sjis("<b>◎送信に失敗しました。\r\n<b>※ DoSerialize() : ") +
                                  std::string(256, 'e') + "</b><CR></b>";
     EXPECT_EQ(w.rec.events, (std::vector<std::string>{"notice " + expected, "menu idle"}));
-    EXPECT_TRUE(w.transport.open);
     EXPECT_EQ(w.session.State(), SessionState::Joined);
+}
+
+TEST(ClientSessionSend, RecordTheHubWouldRefuseIsNotSent) {
+    Window w;
+    w.Join(4);
+    CMsg map;
+    map.Type = UpdateMap;
+    map.Units[1].Symbol.assign(kMaxRecordBytes, 's');
+    EXPECT_FALSE(w.session.DoSerialize(map));
+    EXPECT_TRUE(w.transport.sent.empty());
+    ASSERT_EQ(w.rec.events.size(), 1u);  // the notice only: menus and connection stay
+    EXPECT_EQ(w.rec.events[0].rfind("notice " + Sjis("<b>※ UpdateMapを送信できません"), 0), 0u);
+    EXPECT_NE(w.rec.events[0].find(std::to_string(kMaxRecordBytes)), std::string::npos);
+    EXPECT_EQ(w.session.State(), SessionState::Joined);
+    map.Units[1].Symbol.resize(kMaxRecordBytes - 100);
+    EXPECT_TRUE(w.session.DoSerialize(map));
 }
 
 TEST(ClientSessionLeave, HubClosingOrphansThenDisconnectReturnsQuietlyToIdle) {
@@ -225,7 +267,6 @@ TEST(ClientSessionLeave, HubClosingOrphansThenDisconnectReturnsQuietlyToIdle) {
     bye.Close = 1;
     w.Receive(bye);
     EXPECT_EQ(w.session.State(), SessionState::Orphaned);
-    EXPECT_FALSE(w.transport.open);
     EXPECT_EQ(w.session.MyID(), 2);
     EXPECT_EQ(w.rec.caption, caption);
 
@@ -243,22 +284,15 @@ TEST(ClientSessionLeave, HubClosingOrphansThenDisconnectReturnsQuietlyToIdle) {
     EXPECT_EQ(w.session.State(), SessionState::Idle);
 }
 
-TEST(ClientSessionLeave, ReconnectingFromOrphanedJoinsAfresh) {
-    Window w;
-    w.Join(2);
-    w.session.ReceiveFailed("gone");
-    ASSERT_EQ(w.session.State(), SessionState::Orphaned);
-    w.Join(6);
-    EXPECT_EQ(w.session.MyID(), 6);
-}
-
-TEST(ClientSessionLeave, BrokenStreamIsReportedAndOrphans) {
+TEST(ClientSessionLeave, BrokenStreamIsReportedAndOrphansAndReconnectingJoinsAfresh) {
     Window w;
     w.Join(2);
     w.session.ReceiveFailed("bad record");
     EXPECT_EQ(w.rec.events,
               std::vector<std::string>{"notice " + Sjis("<b>※ ReceiveMsg() : bad record</b><CR>")});
     EXPECT_EQ(w.session.State(), SessionState::Orphaned);
+    w.Join(6);
+    EXPECT_EQ(w.session.MyID(), 6);
 }
 
 TEST(ClientSessionLeave, DisconnectCommandAsksThenAnnouncesLeaving) {
@@ -282,18 +316,15 @@ TEST(ClientSessionLeave, DisconnectCommandAsksThenAnnouncesLeaving) {
                                                "caption " + CClientSession::IdleCaption(),
                                                "menu idle"};
     EXPECT_EQ(w.rec.events, expected);
-    EXPECT_EQ(w.session.State(), SessionState::Idle);
     EXPECT_EQ(w.transport.closes, 1);
-}
 
-TEST(ClientSessionLeave, ClosingWhileJoinedSendsDisconnectWithoutTouchingLogOrCaption) {
-    Window w;
-    w.Join(5);
-    w.session.Disconnect(true);
-    ASSERT_EQ(w.transport.sent.size(), 1u);
-    EXPECT_EQ(w.transport.sent[0].Type, MsgType::Disconnect);
-    EXPECT_EQ(w.transport.sent[0].Close, 1);
-    EXPECT_EQ(w.rec.events, std::vector<std::string>{"closelog"});
+    // Closing the window leaves quietly: the record goes, nothing is shown.
+    Window q;
+    q.Join(5);
+    q.session.Disconnect(true);
+    ASSERT_EQ(q.transport.sent.size(), 1u);
+    EXPECT_EQ(q.transport.sent[0].Close, 1);
+    EXPECT_EQ(q.rec.events, std::vector<std::string>{"closelog"});
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "chat/CDebugCodes.h"
+#include "net/CMsg.h"
 #include "net/DispatchTargets.h"
 #include "net/ISessionPort.h"
 #include "platform/qt/QtCp932.h"
@@ -116,6 +117,19 @@ bool CInputLine::event(QEvent* event) {
         }
     }
     return QTextEdit::event(event);
+}
+
+void CInputLine::insertFromMimeData(const QMimeData* source) {
+    // A remark stays far inside one record, counting two bytes a character
+    // and each continuation indent for a name of up to 255 bytes.
+    const QString text = toPlainText() + (source != nullptr ? source->text() : QString());
+    const auto bytes = static_cast<std::size_t>(text.size()) * 2 +
+                       static_cast<std::size_t>(text.count(QLatin1Char('\n'))) * 257;
+    if (bytes > kMaxRecordBytes / 16) {
+        QApplication::beep();
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
 }
 
 void CInputLine::keyPressEvent(QKeyEvent* event) {

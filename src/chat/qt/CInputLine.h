@@ -80,6 +80,8 @@ class CInputLine : public QTextEdit {
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Refuses a paste or drop that would make the remark too big to send.
+    void insertFromMimeData(const QMimeData* source) override;
 
   private:
     void OnTextChanged();

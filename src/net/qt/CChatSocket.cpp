@@ -1,11 +1,11 @@
 #include "net/qt/CChatSocket.h"
 
-#include <QEventLoop>
 #include <QProgressDialog>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include "net/CClientSession.h"
+#include "net/qt/GracefulClose.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
 
@@ -19,7 +19,7 @@ std::string TimeoutText() {
         "接続できませんでした。");
 }
 
-// The texts users of the original program know for these failures.
+// The common failures in the words a Japanese desktop uses for them.
 std::string SocketErrorText(const QTcpSocket& socket) {
     switch (socket.error()) {
         case QAbstractSocket::ConnectionRefusedError:
@@ -37,94 +37,164 @@ std::string SocketErrorText(const QTcpSocket& socket) {
 
 }  // namespace
 
-CChatSocket::CChatSocket(QObject* parent) : QObject(parent) {}
-
-CChatSocket::~CChatSocket() {
-    if (connectLoop_)
-        connectLoop_->quit();
+CChatSocket::CChatSocket(QObject* parent) : QObject(parent) {
+    connectTimer_.setSingleShot(true);
+    connect(&connectTimer_, &QTimer::timeout, this, [this] { OnConnectFailed(TimeoutText()); });
 }
 
-IChatTransport::ConnectResult CChatSocket::Connect(const std::string& address, int port) {
+CChatSocket::~CChatSocket() {
+    AbandonConnect();
+    Close();
+}
+
+void CChatSocket::BeginConnect(const std::string& address, int port) {
     if (open_)
         Close();
-    ConnectResult result;
+    AbandonConnect();
+    const unsigned attempt = attempt_;
     if (port < 1 || port > 65535) {
+        ConnectResult result;
         result.errorText = Sjis("ポート番号が正しくありません。");
-        return result;
+        QMetaObject::invokeMethod(
+            this,
+            [this, attempt, result] {
+                if (attempt == attempt_)
+                    Report(result);
+            },
+            Qt::QueuedConnection);
+        return;
     }
     auto* socket = new QTcpSocket(this);
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-    connect(socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connecting_ = socket;
+    connect(socket, &QTcpSocket::connected, this, &CChatSocket::OnConnected);
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this, socket] { OnConnectFailed(SocketErrorText(*socket)); });
 
-    std::unique_ptr<QProgressDialog> busy;
+    const QString host = QString::fromStdString(Cp932ToUtf8(address).text);
     if (dialogParent_) {
-        const QString host = QString::fromStdString(Cp932ToUtf8(address).text);
-        busy = std::make_unique<QProgressDialog>(
+        busy_ = std::make_unique<QProgressDialog>(
             QStringLiteral("%1:%2 に接続しています…").arg(host).arg(port),
             QStringLiteral("キャンセル"), 0, 0, dialogParent_);
-        busy->setWindowTitle(QStringLiteral("接続"));
-        busy->setWindowModality(Qt::WindowModal);
-        // Shown only when connecting takes long enough to notice.
-        QTimer::singleShot(300, busy.get(), &QWidget::show);
-        connect(busy.get(), &QProgressDialog::canceled, this, &CChatSocket::CancelConnect);
+        busy_->setWindowTitle(QStringLiteral("接続"));
+        // The window stays usable while the attempt runs.
+        busy_->setWindowModality(Qt::NonModal);
+        busy_->setAutoClose(false);
+        busy_->setAutoReset(false);
+        // QProgressDialog shows itself after its own delay; ours is shorter.
+        busy_->setMinimumDuration(24 * 60 * 60 * 1000);
+        QTimer::singleShot(kBusyDialogDelayMs, busy_.get(), &QWidget::show);
+        connect(busy_.get(), &QProgressDialog::canceled, this, &CChatSocket::CancelConnect);
     }
+    connectTimer_.start(connectTimeoutMs_);
+    socket->connectToHost(host, static_cast<quint16>(port));
+}
 
-    cancelled_ = false;
-    connectLoop_ = &loop;
-    socket->connectToHost(QString::fromStdString(Cp932ToUtf8(address).text),
-                          static_cast<quint16>(port));
-    if (socket->state() != QAbstractSocket::ConnectedState &&
-        socket->error() == QAbstractSocket::UnknownSocketError) {
-        timeout.start(connectTimeoutMs_);
-        loop.exec();
+void CChatSocket::EndAttempt() {
+    ++attempt_;
+    connectTimer_.stop();
+    if (busy_) {
+        // Its canceled signal must not come back while it goes.
+        busy_->disconnect(this);
+        busy_.release()->deleteLater();
     }
-    connectLoop_ = nullptr;
-    busy.reset();
+    if (QTcpSocket* socket = connecting_.data()) {
+        connecting_.clear();
+        socket->disconnect(this);
+        if (!open_ || socket_.data() != socket) {
+            socket->abort();
+            socket->deleteLater();
+        }
+    }
+}
 
-    if (socket->state() == QAbstractSocket::ConnectedState && !cancelled_) {
-        socket->disconnect(&loop);
-        socket_ = socket;
-        decoder_ = std::make_unique<CMsgDecoder>();
-        open_ = true;
-        // Past this the system's own buffers hold the rest, and a hub that
-        // sends faster than the window can show is slowed down by TCP.
-        socket->setReadBufferSize(kReadBufferBytes);
-        connect(socket, &QTcpSocket::readyRead, this, &CChatSocket::OnReadyRead);
-        // Queued: a peer that closes is noticed after the bytes it sent last.
-        connect(
-            socket, &QTcpSocket::disconnected, this, [this, socket] { OnPeerClosed(socket); },
-            Qt::QueuedConnection);
-        // The hub greets at once; that greeting is handled once the caller has
-        // finished with the connect, as the next event.
-        if (socket->bytesAvailable() > 0)
-            QMetaObject::invokeMethod(this, &CChatSocket::OnReadyRead, Qt::QueuedConnection);
-        result.status = ConnectStatus::Connected;
-        return result;
-    }
-    if (cancelled_) {
-        result.status = ConnectStatus::Cancelled;
-    } else if (socket->error() == QAbstractSocket::UnknownSocketError) {
-        result.errorText = TimeoutText();
-    } else {
-        result.errorText = SocketErrorText(*socket);
-    }
-    socket->abort();
-    socket->deleteLater();
-    return result;
+void CChatSocket::AbandonConnect() {
+    EndAttempt();
+}
+
+void CChatSocket::Report(const ConnectResult& result) {
+    if (session_)
+        session_->ConnectFinished(result);
+}
+
+void CChatSocket::OnConnected() {
+    QTcpSocket* socket = connecting_.data();
+    if (!socket)
+        return;
+    socket_ = socket;
+    decoder_ = std::make_unique<CMsgDecoder>();
+    open_ = true;
+    peerClosed_ = false;
+    EndAttempt();
+    // Past this the system's own buffers hold the rest, and a hub that sends
+    // faster than the window can show is slowed down by TCP.
+    socket->setReadBufferSize(kReadBufferBytes);
+    // The session hears of the connection before any record is read: the
+    // greeting waits for the next turn of the event loop.
+    const unsigned attempt = attempt_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt, socket] {
+            if (attempt != attempt_ || socket_.data() != socket)
+                return;
+            connect(socket, &QTcpSocket::readyRead, this, &CChatSocket::OnReadyRead);
+            // Queued: a peer that closes is noticed after the bytes it sent last.
+            connect(
+                socket, &QTcpSocket::disconnected, this, [this, socket] { OnPeerClosed(socket); },
+                Qt::QueuedConnection);
+            ConnectResult result;
+            result.status = ConnectStatus::Connected;
+            Report(result);
+            if (socket_.data() == socket && (socket->bytesAvailable() > 0 ||
+                                             socket->state() != QAbstractSocket::ConnectedState)) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, socket] {
+                        OnReadyRead();
+                        if (socket_.data() == socket &&
+                            socket->state() != QAbstractSocket::ConnectedState)
+                            OnPeerClosed(socket);
+                    },
+                    Qt::QueuedConnection);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void CChatSocket::OnConnectFailed(const std::string& errorText) {
+    if (!connecting_)
+        return;
+    EndAttempt();
+    // Reported from a fresh turn of the event loop, with the socket gone: the
+    // session may ask whether to try again.
+    ConnectResult result;
+    result.errorText = errorText;
+    const unsigned attempt = attempt_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt, result] {
+            if (attempt == attempt_)
+                Report(result);
+        },
+        Qt::QueuedConnection);
 }
 
 void CChatSocket::CancelConnect() {
-    if (!connectLoop_)
+    if (!connecting_)
         return;
-    cancelled_ = true;
-    connectLoop_->quit();
+    EndAttempt();
+    ConnectResult result;
+    result.status = ConnectStatus::Cancelled;
+    const unsigned attempt = attempt_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt, result] {
+            if (attempt == attempt_)
+                Report(result);
+        },
+        Qt::QueuedConnection);
 }
 
-bool CChatSocket::Send(const CMsg& msg, std::string& errorText) {
+bool CChatSocket::Send(const std::string& bytes, std::string& errorText) {
     if (!open_ || !socket_) {
         errorText = Sjis("サーバに接続していません。");
         return false;
@@ -133,7 +203,6 @@ bool CChatSocket::Send(const CMsg& msg, std::string& errorText) {
         errorText = Sjis("サーバが受信していないため、送信できません。");
         return false;
     }
-    const std::string bytes = msg.Encode();
     if (socket_->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
         static_cast<qint64>(bytes.size())) {
         errorText = Utf8ToCp932(socket_->errorString().toStdString()).text;
@@ -145,94 +214,76 @@ bool CChatSocket::Send(const CMsg& msg, std::string& errorText) {
 
 void CChatSocket::Close() {
     open_ = false;
+    peerClosed_ = false;
     decoder_.reset();
     QTcpSocket* socket = socket_.data();
     socket_.clear();
     if (!socket)
         return;
     socket->disconnect(this);
-    // What was written still goes out; then the sending direction closes.
-    socket->flush();
-    socket->disconnectFromHost();
-    if (socket->state() == QAbstractSocket::UnconnectedState) {
-        socket->deleteLater();
-    } else {
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        // A hub that never answers the shutdown is not waited for forever.
-        QTimer::singleShot(5000, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-    }
+    // What was written still goes out, the Disconnect record among them; a
+    // hub that never answers the shutdown is not waited for long.
+    CloseAfterSending(*socket, 5000, [socket] { socket->deleteLater(); });
 }
 
 void CChatSocket::OnReadyRead() {
-    if (connectLoop_)
-        return;  // handled once Connect has returned
-    if (reading_) {
-        // A message box of the record being handled runs its own event loop;
-        // the next records wait until that record is done.
-        readAgain_ = true;
-        return;
-    }
-    ProcessPendingRead();
+    // Inside a record's handler the bytes wait: the loop below reads them
+    // once that record is done.
+    if (!reading_)
+        ProcessPendingRead();
 }
 
 void CChatSocket::ProcessPendingRead() {
     reading_ = true;
+    Trace("CYarrowView::ProcessPendingRead\r\n");
     int handled = 0;
     bool yielded = false;
-    do {
-        readAgain_ = false;
-        Trace("CYarrowView::ProcessPendingRead\r\n");
-        while (open_ && socket_ && decoder_) {
-            if (socket_->bytesAvailable() > 0)
-                decoder_->Feed(socket_->readAll().toStdString());
-            CMsg msg;
-            const auto status = decoder_->Next(msg);
-            if (status == CMsgDecoder::Status::NeedMore) {
-                if (socket_->bytesAvailable() > 0)
-                    continue;
-                break;
-            }
-            if (status == CMsgDecoder::Status::Bad) {
-                const std::string error = decoder_->ErrorText();
-                if (session_)
-                    session_->ReceiveFailed(error);
-                if (open_)
-                    Close();
-                break;
-            }
-            if (session_)
-                session_->ReceiveMsg(msg);
-            if (++handled >= kRecordsPerTurn && open_) {
-                // A long burst is handled in turns so the window keeps
-                // painting and taking input in between.
-                QMetaObject::invokeMethod(this, &CChatSocket::OnReadyRead, Qt::QueuedConnection);
-                yielded = true;
-                break;
-            }
+    while (open_ && socket_ && decoder_) {
+        if (socket_->bytesAvailable() > 0)
+            decoder_->Feed(socket_->readAll().toStdString());
+        CMsg msg;
+        const auto status = decoder_->Next(msg);
+        if (status == CMsgDecoder::Status::NeedMore) {
+            if (socket_ && socket_->bytesAvailable() > 0)
+                continue;
+            break;
         }
-    } while (readAgain_ && open_ && !yielded);
+        if (status == CMsgDecoder::Status::Bad) {
+            const std::string error = decoder_->ErrorText();
+            if (session_)
+                session_->ReceiveFailed(error);
+            if (open_)
+                Close();
+            break;
+        }
+        if (session_)
+            session_->ReceiveMsg(msg);
+        if (++handled >= kRecordsPerTurn && open_) {
+            // A long burst is handled in turns so the window keeps painting
+            // and taking input in between.
+            QMetaObject::invokeMethod(this, &CChatSocket::OnReadyRead, Qt::QueuedConnection);
+            yielded = true;
+            break;
+        }
+    }
     reading_ = false;
+    if (!yielded && open_ && peerClosed_) {
+        // Everything the hub sent has been handled and no Close record came:
+        // the connection was lost.
+        if (session_)
+            session_->ReceiveFailed(Sjis("サーバとの接続が切れました。"));
+        if (open_)
+            Close();
+    }
 }
 
 void CChatSocket::OnPeerClosed(QTcpSocket* socket) {
     if (!open_ || socket_.data() != socket)
         return;
-    if (reading_) {
-        // Finish the record being handled first, then look again.
-        QMetaObject::invokeMethod(
-            this, [this, socket] { OnPeerClosed(socket); }, Qt::QueuedConnection);
-        return;
-    }
-    ProcessPendingRead();  // the hub's last records, its Close among them
-    if (!open_ || socket_.data() != socket)
-        return;
-    if (session_)
-        session_->ReceiveFailed(Sjis("サーバとの接続が切れました。"));
-    if (open_)
-        Close();
+    peerClosed_ = true;
+    // Inside a record's handler, the loop that runs it finishes the job.
+    if (!reading_)
+        ProcessPendingRead();
 }
 
 }  // namespace yarrow

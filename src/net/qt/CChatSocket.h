@@ -1,12 +1,21 @@
 #pragma once
-// The chat window's TCP connection to its hub. Connecting runs a local event
-// loop so the window keeps painting; a busy dialog shows that a connection is
-// being made and lets the user cancel. Incoming bytes are decoded into whole
-// records, and each record is handed to the session and fully handled before
-// the next one is decoded, also when a handler opens a message box.
+// The chat window's TCP connection to its hub.
+//
+// Connecting runs on the event loop: BeginConnect returns at once, a
+// non-modal busy dialog with "キャンセル" appears when the attempt takes
+// long enough to notice, and the outcome reaches the session from the event
+// loop once the attempt is over.
+//
+// Incoming bytes are decoded into whole records, and each record is handed to
+// the session and fully handled before the next one is decoded. Long bursts
+// are handled in turns so the window keeps painting. When the hub closes the
+// connection, every record that arrived before the close is still handled, in
+// order, before the loss is reported (a hub that says goodbye with its Close
+// record has already ended the connection by then).
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -14,7 +23,7 @@
 #include "net/SessionTargets.h"
 
 class QTcpSocket;
-class QEventLoop;
+class QProgressDialog;
 
 namespace yarrow {
 
@@ -29,6 +38,8 @@ class CChatSocket final : public QObject, public IChatTransport {
     static constexpr qint64 kReadBufferBytes = 1024 * 1024;
     // Records handled before the window gets a turn.
     static constexpr int kRecordsPerTurn = 256;
+    // How long connecting may take before the busy dialog shows.
+    static constexpr int kBusyDialogDelayMs = 300;
 
     explicit CChatSocket(QObject* parent = nullptr);
     ~CChatSocket() override;
@@ -38,31 +49,46 @@ class CChatSocket final : public QObject, public IChatTransport {
     void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
     void SetConnectTimeout(int milliseconds) { connectTimeoutMs_ = milliseconds; }
 
-    ConnectResult Connect(const std::string& address, int port) override;
+    void BeginConnect(const std::string& address, int port) override;
+    void AbandonConnect() override;
     bool IsOpen() const override { return open_; }
-    bool Send(const CMsg& msg, std::string& errorText) override;
+    bool Send(const std::string& bytes, std::string& errorText) override;
     void Close() override;
 
-    bool IsConnecting() const { return connectLoop_ != nullptr; }
+    bool IsConnecting() const { return !connecting_.isNull(); }
 
   public slots:
-    // Gives up the connection attempt in progress (the busy dialog's button).
+    // Gives up the connection attempt in progress (the busy dialog's button);
+    // the session hears that it was cancelled.
     void CancelConnect();
 
   private:
+    void OnConnected();
+    void OnConnectFailed(const std::string& errorText);
+    void EndAttempt();
+    void Report(const ConnectResult& result);
     void OnReadyRead();
     void ProcessPendingRead();
     void OnPeerClosed(QTcpSocket* socket);
 
     CClientSession* session_ = nullptr;
     QPointer<QWidget> dialogParent_;
+    // The attempt under way, and what belongs to it.
+    QPointer<QTcpSocket> connecting_;
+    std::unique_ptr<QProgressDialog> busy_;
+    QTimer connectTimer_;
+    // Bumped whenever an attempt ends, so a report still on its way for an
+    // abandoned attempt is dropped.
+    unsigned attempt_ = 0;
+    // The open connection.
     QPointer<QTcpSocket> socket_;
     std::unique_ptr<CMsgDecoder> decoder_;
-    QEventLoop* connectLoop_ = nullptr;
-    bool cancelled_ = false;
     bool open_ = false;
+    // A record is being handled. A message box opened by its handler runs
+    // its own event loop; what arrives meanwhile waits for the record to end.
     bool reading_ = false;
-    bool readAgain_ = false;
+    // The hub closed its end; the loss is reported once all it sent is read.
+    bool peerClosed_ = false;
     int connectTimeoutMs_ = 30000;
 };
 

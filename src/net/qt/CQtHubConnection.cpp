@@ -1,6 +1,7 @@
 #include "net/qt/CQtHubConnection.h"
 
 #include "net/CYarrowServ.h"
+#include "net/qt/GracefulClose.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
@@ -17,11 +18,6 @@ CQtHubConnection::CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, QObject
     : QObject(parent), socket_(socket), hub_(hub) {
     socket_->setParent(this);
     socket_->setReadBufferSize(kReadSlice);
-    lingerTimer_.setSingleShot(true);
-    connect(&lingerTimer_, &QTimer::timeout, this, [this] {
-        socket_->abort();
-        Finish();
-    });
 }
 
 CQtHubConnection::~CQtHubConnection() = default;
@@ -72,17 +68,7 @@ void CQtHubConnection::FlushNow() {
 
 void CQtHubConnection::CloseGracefully() {
     Detach();
-    FlushNow();
-    if (socket_->state() == QAbstractSocket::UnconnectedState) {
-        Finish();
-        return;
-    }
-    // disconnectFromHost sends what is queued, then shuts the sending
-    // direction; the peer's close (or the linger timeout) ends it.
-    connect(socket_, &QTcpSocket::disconnected, this, &CQtHubConnection::Finish,
-            Qt::UniqueConnection);
-    lingerTimer_.start(kLingerMs);
-    socket_->disconnectFromHost();
+    CloseAfterSending(*socket_, kLingerMs, [this] { Finish(); });
 }
 
 void CQtHubConnection::Abort() {
@@ -103,7 +89,6 @@ void CQtHubConnection::Finish() {
     if (finishing_)
         return;
     finishing_ = true;
-    lingerTimer_.stop();
     emit finished();
     // Deferred: the hub may let go of us from inside one of our own slots.
     deleteLater();

@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QTcpSocket>
-#include <QTimer>
 #include <cstdint>
 
 #include "net/IHubConnection.h"
@@ -57,7 +56,6 @@ class CQtHubConnection : public QObject, public IHubConnection {
     std::int32_t id_ = -1;
     bool finishing_ = false;
     bool paused_ = false;
-    QTimer lingerTimer_;
 };
 
 }  // namespace yarrow
