@@ -99,26 +99,6 @@ TEST(CMsgDecoder, SplitAtEveryByteBoundaryDecodesTheSame) {
     }
 }
 
-TEST(CMsgDecoder, PartialRecordWaitsAndRecordsComeOutOneAtATime) {
-    CMsgDecoder decoder;
-    CMsg a;
-    a.Type = LogBox;
-    a.Text = "one";
-    CMsg b = a;
-    b.Text = "two";
-    const std::string bytes = a.Encode() + b.Encode();
-    decoder.Feed(std::string_view(bytes).substr(0, bytes.size() - 1));
-    CMsg msg;
-    ASSERT_EQ(decoder.Next(msg), Status::Record);
-    EXPECT_EQ(msg.Text, "one");
-    EXPECT_TRUE(decoder.HasBufferedBytes());
-    EXPECT_EQ(decoder.Next(msg), Status::NeedMore);
-    decoder.Feed(bytes.substr(bytes.size() - 1));
-    ASSERT_EQ(decoder.Next(msg), Status::Record);
-    EXPECT_EQ(msg.Text, "two");
-    EXPECT_EQ(decoder.Next(msg), Status::NeedMore);
-}
-
 TEST(CMsgDecoder, TypeOutOfRangeBreaksTheStream) {
     for (std::int32_t type : {0, 31, -1, 0x7FFFFFFF}) {
         CMsgDecoder decoder;

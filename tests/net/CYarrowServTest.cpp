@@ -58,31 +58,24 @@ class HubTest : public ::testing::Test {
     CYarrowServ hub;
 };
 
-TEST_F(HubTest, HandshakeGreetsWithIdVersionsAndEmptyDeck) {
-    FakeConnection& a = NewConn();
-    ASSERT_EQ(Join(a), 1);
-    auto records = a.Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].Type, CnctStart);
-    EXPECT_EQ(records[0].ID, 1);
-    EXPECT_EQ(records[0].Text, "");
-    EXPECT_EQ(records[0].Name, "-0001");
-    EXPECT_EQ(records[0].Param1, 6);
-    EXPECT_EQ(records[0].Param2, 0x050414);
-    // Not a member until the reply arrives.
-    EXPECT_TRUE(hub.Members().empty());
-    EXPECT_TRUE(listener.listening);
-}
-
-TEST_F(HubTest, IdsCountUpAndAreNeverReused) {
+TEST_F(HubTest, HandshakeGreetsAndIdsAreNeverReused) {
     FakeConnection& a = NewConn();
     FakeConnection& b = NewConn();
     FakeConnection& c = NewConn();
-    EXPECT_EQ(Join(a), 1);
+    ASSERT_EQ(Join(a), 1);
+    CMsg expected;
+    expected.Type = CnctStart;
+    expected.ID = 1;
+    expected.Name = "-0001";  // no deck
+    expected.Param1 = 6;
+    expected.Param2 = 0x050414;
+    EXPECT_EQ(a.Records(), std::vector<CMsg>{expected});
+    // Not a member until the reply arrives.
+    EXPECT_TRUE(hub.Members().empty());
+
     EXPECT_EQ(Join(b), 2);
     CMsg leave;
     leave.Type = Disconnect;
-    leave.ID = 2;
     leave.Close = 1;
     hub.ProcessPendingRead(2, leave.Encode());
     EXPECT_EQ(b.state, "graceful");
@@ -134,38 +127,33 @@ TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
     EXPECT_EQ(b.Records()[3].Text, "third");
 }
 
-TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomers) {
+TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
     for (int i = 1; i <= 20; ++i)
         hub.AddPastLog("line " + std::to_string(i) + "\r\n");
-    ASSERT_EQ(hub.PastLog().size(), 15u);
     FakeConnection& a = NewConn();
     Join(a);
     std::string expected = "\r\n" + Sjis("====== 過去ログ ======") + "\r\n";
     for (int i = 6; i <= 20; ++i)
         expected += "line " + std::to_string(i) + "\r\n";
-    expected += "======================";
-    EXPECT_EQ(a.Records()[0].Text, expected);
+    EXPECT_EQ(a.Records()[0].Text, expected + "======================");
+
+    // Huge lines: the oldest give way so the block fits its bound.
+    const std::string big(CYarrowServ::kMaxPastLogBytes / 2, 'x');
+    for (const std::string& line : {std::string("old\r\n"), big, big, std::string("new\r\n")})
+        hub.AddPastLog(line);
+    FakeConnection& b = NewConn();
+    Join(b);
+    const std::string text = b.Records()[0].Text;
+    EXPECT_LE(text.size(), CYarrowServ::kMaxPastLogBytes);
+    EXPECT_EQ(text.find("old"), std::string::npos);
+    EXPECT_NE(text.find("new\r\n======================"), std::string::npos);
 
     // A fresh start empties it; a hub that is not serving keeps nothing.
     hub.Disconnection();
     hub.AddPastLog("late\r\n");
-    EXPECT_EQ(hub.PastLog().size(), 15u);
+    EXPECT_EQ(hub.PastLog().back(), "new\r\n");
     EXPECT_TRUE(hub.ConnectSocket(0));
     EXPECT_TRUE(hub.PastLog().empty());
-}
-
-TEST_F(HubTest, OversizedPastLogDropsTheOldestLinesFromTheBlock) {
-    const std::string big(CYarrowServ::kMaxPastLogBytes / 2, 'x');
-    hub.AddPastLog("old\r\n");
-    hub.AddPastLog(big);
-    hub.AddPastLog(big);
-    hub.AddPastLog("new\r\n");
-    FakeConnection& a = NewConn();
-    Join(a);
-    const std::string text = a.Records()[0].Text;
-    EXPECT_LE(text.size(), CYarrowServ::kMaxPastLogBytes);
-    EXPECT_EQ(text.find("old"), std::string::npos);
-    EXPECT_NE(text.find("new\r\n======================"), std::string::npos);
 }
 
 TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
@@ -360,15 +348,11 @@ TEST_F(HubTest, LostConnectionIsReportedWithItsMember) {
     EXPECT_EQ(sound.errorBeeps, 1);
 }
 
-TEST_F(HubTest, MemberListResetAndPayloadsReachTheRelay) {
+TEST_F(HubTest, EveryRecordIsRelayedWithAllItCarries) {
+    // Without a deck, every record but the member ones comes back byte for
+    // byte, whatever payload it carries and whatever came before it.
     FakeConnection& a = NewConn();
     Join(a);
-    hub.ProcessPendingRead(1, Reply(1, "GM"));
-    CMsg reset;
-    reset.Type = ResetMembers;
-    hub.ProcessPendingRead(1, reset.Encode());
-    EXPECT_TRUE(hub.Members().empty());
-
     CMsg chart;
     chart.Type = Chart;
     chart.ChartRows = 1;
@@ -378,17 +362,35 @@ TEST_F(HubTest, MemberListResetAndPayloadsReachTheRelay) {
     CMsg secret;
     secret.Type = Secret;
     secret.Recipients = {{0, 1}};
+    CMsg map;
+    map.Type = UpdateMap;
+    map.Param2 = 3;
+    map.Units[7].Symbol = "S";
+    map.Tiles[8].TileLabel = "T";
     CMsg chat;
     chat.Type = LogBox;
+    chat.ID = 1;
     chat.Text = "x";
-    hub.ProcessPendingRead(1, chart.Encode() + secret.Encode() + chat.Encode());
-    auto records = a.Records();
-    ASSERT_EQ(records.size(), 6u);
-    EXPECT_EQ(records[3].Strings, chart.Strings);
-    EXPECT_EQ(records[3].ChartSpin, 9);
-    EXPECT_EQ(records[4].Recipients, secret.Recipients);
-    // A type without payload relays none.
-    EXPECT_EQ(records[5].Encode(), chat.Encode());
+    CMsg move;
+    move.Type = MoveCard;
+    move.ID = 1;
+    move.Strings = {"00001A"};
+    CMsg stat = move;
+    stat.Type = GetCardStat;
+    const std::vector<CMsg> sent = {chart, secret, map, chat, move, stat, chat};
+    std::string bytes;
+    for (const CMsg& m : sent)
+        m.Encode(bytes);
+    hub.ProcessPendingRead(1, bytes);
+    std::vector<CMsg> relayed = a.Records();
+    relayed.erase(relayed.begin());  // the greeting
+    EXPECT_EQ(relayed, sent);
+
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    CMsg reset;
+    reset.Type = ResetMembers;
+    hub.ProcessPendingRead(1, reset.Encode());
+    EXPECT_TRUE(hub.Members().empty());
 }
 
 TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
@@ -434,19 +436,28 @@ TEST_F(HubTest, TraceFollowsTheRelayStepByStep) {
     hub.ProcessPendingRead(2, Chat(2, "x"));
     hub.Disconnection();
     SetTraceSink({});
-    const std::vector<std::string> steps = {
-        " CYarrowServ::ProcessPendingRead\r\n",     " CYarrowServ::ReadMsg\r\n",
-        "  CMsg::Serialize(Read:LogBox)",           " CYarrowServ::StoreMsgItem(LogBox)\r\n",
-        " CYarrowServ::UpdateClients\r\n",          " CYarrowServ::AssembleMsg(LogBox)\r\n",
-        "  CMsg::Serialize(Write:LogBox)",          "  ID:1-> CYarrowServ::SendMsg\r\n",
-        "  ID:2-> CYarrowServ::SendMsg\r\n",        " CYarrowServ::Disconnection()\r\n",
-        " CYarrowServ::AssembleMsg(Disconnect)\r\n"};
+    const std::vector<std::string> steps = {" CYarrowServ::ProcessPendingRead\r\n",
+                                            " CYarrowServ::ReadMsg\r\n",
+                                            "  CMsg::Serialize(Read:LogBox)",
+                                            " CYarrowServ::StoreMsgItem(LogBox)\r\n",
+                                            " CYarrowServ::UpdateClients\r\n",
+                                            " CYarrowServ::AssembleMsg(LogBox)\r\n",
+                                            "  CMsg::Serialize(Write:LogBox)",
+                                            "  ID:1-> CYarrowServ::SendMsg\r\n",
+                                            "  ID:2-> CYarrowServ::SendMsg\r\n",
+                                            " CYarrowServ::Disconnection()\r\n",
+                                            " CYarrowServ::AssembleMsg(Disconnect)\r\n",
+                                            "  CMsg::Serialize(Write:Disconnect)",
+                                            "  ID:1-> CYarrowServ::SendMsg\r\n"};
     std::size_t at = 0;
     for (const std::string& step : steps) {
         const std::size_t found = trace.find(step, at);
         ASSERT_NE(found, std::string::npos) << step << " after " << trace.substr(at, 200);
         at = found + step.size();
     }
+    // One encoding per relay, however many receive it.
+    EXPECT_EQ(trace.find("Serialize(Write:Disconnect", at), std::string::npos);
+    EXPECT_NE(trace.find("  ID:2-> CYarrowServ::SendMsg", at), std::string::npos);
 }
 
 class FakeCards : public IHubCardState {
