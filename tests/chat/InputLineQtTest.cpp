@@ -13,6 +13,7 @@
 #include "chat/CommandIds.h"
 #include "chat/qt/CChatCommands.h"
 #include "chat/qt/CInputLine.h"
+#include "net/CMsg.h"
 #include "net/MsgType.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
@@ -315,6 +316,20 @@ class InputLineQtTest : public QObject {
         QCOMPARE(menu->actions().size(), 3);
         QVERIFY(!menu->actions()[0]->isEnabled());  // nothing selected in the input line
         QVERIFY(menu->actions()[2]->isEnabled());   // the clipboard has text
+    }
+
+    void pasteThatWouldMakeARemarkTooBigToSendIsRefused() {
+        // Each line break counts with room for its indent.
+        line->insertPlainText(QStringLiteral("keep"));
+        for (const QString& paste : {QString(kMaxRecordBytes / 32 + 1, QLatin1Char('x')),
+                                     QString(5000, QLatin1Char('\n'))}) {
+            QApplication::clipboard()->setText(paste);
+            line->paste();
+            QCOMPARE(line->toPlainText(), QStringLiteral("keep"));
+        }
+        QApplication::clipboard()->setText(QString(100000, QLatin1Char('y')));
+        line->paste();
+        QCOMPARE(line->toPlainText().size(), 100004);
     }
 
   private:

@@ -266,6 +266,33 @@ TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt)
     EXPECT_TRUE(owner.notices.empty());
 }
 
+TEST_F(HubFlowTest, FullMapPagesToASlowReaderWaitTheirTurn) {
+    CMsg page;  // every cell with a unit and a tile: about 2 MB on the wire
+    page.Type = UpdateMap;
+    page.ID = 1;
+    for (int key = 0; key < 0xFFFF; ++key) {
+        page.Units[static_cast<std::uint16_t>(key)].Symbol = "U";
+        page.Tiles[static_cast<std::uint16_t>(key)].TileLabel = "T";
+    }
+    const std::string bytes = page.Encode();
+    ASSERT_GT(bytes.size(), 1'900'000u);
+    hub.ProcessPendingRead(1, bytes + bytes + bytes + bytes + bytes);
+    for (int sent = 1; sent <= 5; ++sent) {
+        std::size_t pages = 0;
+        for (const CMsg& m : slow.Records())
+            pages += m == page ? 1 : 0;
+        EXPECT_EQ(pages, static_cast<std::size_t>(sent));
+        EXPECT_EQ(fast.paused, sent < 5) << sent;
+        clock.now += CYarrowServ::kStallSeconds - 1;
+        hub.CheckStalledPeers();
+        slow.Take(slow.unsent);
+        hub.SendProgress(2);
+    }
+    EXPECT_EQ(slow.state, "open");
+    EXPECT_EQ(slow.Records().back(), page);
+    EXPECT_TRUE(owner.notices.empty());
+}
+
 TEST_F(HubFlowTest, OnlyAPeerThatTakesNothingForAWhileWithALongQueueIsLetGo) {
     hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3));
     ASSERT_TRUE(fast.paused);

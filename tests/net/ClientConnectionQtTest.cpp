@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QClipboard>
 #include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -15,7 +14,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "chat/qt/CInputLine.h"
 #include "net/ClientSessionFakes.h"
 #include "net/IHubOwner.h"
 #include "net/NetTestUtil.h"
@@ -359,8 +357,6 @@ class ClientConnectionQtTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(w.session.State(), SessionState::Orphaned, 60000);
         qInfo("%d lines and the notice shown in %lld ms", kLines,
               static_cast<long long>(timer.elapsed()));
-        qInfo("lines %d events %zu last %s", w.Count("chat 3"), w.rec.events.size(),
-              w.rec.events.back().c_str());
         QVERIFY(ShowedInOrder(w, kLines));
         QCOMPARE(w.rec.events.back(),
                  "notice " + Sjis("<CR><b>◎ サーバとの接続が切断されました</b><CR>"));
@@ -465,22 +461,6 @@ class ClientConnectionQtTest : public QObject {
         QTRY_VERIFY(done.has_value());
         QCOMPARE(w.prompter.prompts.size(), 1u);
         QVERIFY(w.prompter.prompts[0].text.find(Sjis("一定の時間")) != std::string::npos);
-    }
-
-    void inputLineNeverHoldsARemarkTooBigToSend() {
-        // A paste that would pass the limit is refused; a line break costs
-        // room for its indent.
-        CInputLine input;
-        input.insertPlainText(QStringLiteral("keep"));
-        for (const QString& paste : {QString(kMaxRecordBytes / 32 + 1, QLatin1Char('x')),
-                                     QString(5000, QLatin1Char('\n'))}) {
-            QApplication::clipboard()->setText(paste);
-            input.paste();
-            QCOMPARE(input.toPlainText(), QStringLiteral("keep"));
-        }
-        QApplication::clipboard()->setText(QString(100000, QLatin1Char('y')));
-        input.paste();
-        QCOMPARE(input.toPlainText().size(), 100004);
     }
 };
 
