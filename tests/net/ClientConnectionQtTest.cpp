@@ -244,6 +244,9 @@ class ClientConnectionQtTest : public QObject {
         QTRY_COMPARE(a->session.State(), SessionState::Joined);
         QVERIFY(b->session.Connect("B", true, "127.0.0.1", port));
         QTRY_COMPARE(b->session.State(), SessionState::Joined);
+        // B's join is relayed only after its handshake; wait for it so C
+        // cannot be accepted in between and see B's join notice too.
+        QTRY_COMPARE(b->rec.members.size(), 2u);
         QVERIFY(c->session.Connect("C", true, "127.0.0.1", port));
         QTRY_COMPARE(c->session.State(), SessionState::Joined);
         for (QtWindow* w : {a.get(), b.get(), c.get()})
