@@ -49,6 +49,7 @@
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/ISound.h"
+#include "platform/ProgramFolder.h"
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
 #include "settings/CSettings.h"
@@ -136,7 +137,8 @@ void CChatController::BuildObjects(CMainFrame& frame) {
 
     // The dice generator starts from the time, like every connection later.
     RandomSeed(static_cast<std::uint32_t>(std::time(nullptr)));
-    plugins_ = std::make_unique<CPluginRegistry>(folder + "Plugin");
+    plugins_ = std::make_unique<CPluginRegistry>(
+        PluginFolders(folder, CurrentProgramFolders().installedPlugins));
     roller_ = std::make_unique<CDiceRoller>(*this, *log_, *this, CMersenneTwister::Process(),
                                             folder + "Chart.ini", plugins_.get());
     countdown_ = std::make_unique<CCountdown>(*this, *this);

@@ -48,6 +48,17 @@ bool CPluginRegistry::IsPluginFileName(const std::string& name) {
 
 void CPluginRegistry::LoadPlugins(const std::string& folder) {
     UnloadPlugins();
+    LoadFolder(folder);
+}
+
+void CPluginRegistry::LoadPlugins(const std::vector<std::string>& folders) {
+    UnloadPlugins();
+    // Later folders load first, so that an earlier folder's tag replaces them.
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        LoadFolder(*folder);
+}
+
+void CPluginRegistry::LoadFolder(const std::string& folder) {
     for (const auto& [relative, path] : ListFiles(folder)) {
         if (!IsPluginFileName(path.filename().string()))
             continue;

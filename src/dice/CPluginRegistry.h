@@ -23,6 +23,8 @@ class CPluginRegistry final : public IPluginRoller {
     CPluginRegistry() = default;
     // `folder` is ProgramFolder + "Plugin".
     explicit CPluginRegistry(const std::string& folder) { LoadPlugins(folder); }
+    // `folders` as PluginFolders gives them: the user's, then the installed.
+    explicit CPluginRegistry(const std::vector<std::string>& folders) { LoadPlugins(folders); }
     ~CPluginRegistry() override { UnloadPlugins(); }
     CPluginRegistry(const CPluginRegistry&) = delete;
     CPluginRegistry& operator=(const CPluginRegistry&) = delete;
@@ -31,6 +33,10 @@ class CPluginRegistry final : public IPluginRoller {
     // their paths relative to it. A missing folder, a file that does not load
     // or a library without both exports is skipped silently.
     void LoadPlugins(const std::string& folder);
+    // The same over several folders: a tag found in an earlier folder is not
+    // replaced by a later one, so the user's own copy of a plug-in wins over
+    // the installed one.
+    void LoadPlugins(const std::vector<std::string>& folders);
     void UnloadPlugins();
 
     bool RollPlugin(const std::string& expression, std::string& result,
@@ -45,6 +51,8 @@ class CPluginRegistry final : public IPluginRoller {
     static bool IsPluginFileName(const std::string& name);
 
   private:
+    void LoadFolder(const std::string& folder);
+
     std::map<std::string, PluginDiceFunc> functions_;
     std::vector<void*> libraries_;
 };

@@ -1,11 +1,16 @@
 #include "platform/ProgramFolder.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <system_error>
 
 #include "platform/Cp932.h"
 
@@ -30,19 +35,183 @@ std::string RemoveAll(std::string text, std::string_view what) {
     return out;
 }
 
+// A folder that holds any of these is a complete program folder.
+bool HoldsData(const std::string& folder, const std::function<bool(const std::string&)>& exists) {
+    for (const char* name : {"Yarrow.ini", "Deck.ini", "Chart.ini", "ChipFile.ini"}) {
+        if (exists(folder + name))
+            return true;
+    }
+    return false;
+}
+
+// "/usr/bin/../share/yarrow/" as "/usr/share/yarrow/" (a trailing "/" stays).
+std::string Normal(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().generic_string();
+}
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 }  // namespace
 
-std::string ProgramFolder() {
-    const char* home = std::getenv("YARROW_HOME");
-    if (home && *home)
-        return WithSlash(home);
+ProgramFolders ChooseProgramFolders(const FolderEnvironment& environment,
+                                    const std::function<bool(const std::string&)>& exists) {
+    ProgramFolders folders;
+    const std::string exe = WithSlash(environment.executableFolder);
+    // An unpacked package tree runs too: the installed files are found
+    // relative to the executable, not at fixed paths.
+    const std::string data = Normal(exe + "../share/yarrow/");
+    const std::string plugins = Normal(exe + "../lib/yarrow/Plugin");
+    if (exists(data))
+        folders.installedData = data;
+    if (exists(plugins))
+        folders.installedPlugins = plugins;
+
+    if (!environment.yarrowHome.empty()) {
+        folders.programFolder = WithSlash(environment.yarrowHome);
+    } else if (HoldsData(exe, exists)) {
+        folders.programFolder = exe;
+    } else {
+        std::string base;
+        if (!environment.xdgDataHome.empty() && environment.xdgDataHome.front() == '/') {
+            base = WithSlash(environment.xdgDataHome);
+        } else if (!environment.home.empty()) {
+            base = WithSlash(environment.home) + ".local/share/";
+        }
+        if (base.empty()) {
+            folders.programFolder = exe;
+        } else {
+            folders.programFolder = base + "yarrow/";
+            folders.perUser = true;
+        }
+    }
+    return folders;
+}
+
+std::vector<std::string> PluginFolders(const std::string& programFolder,
+                                       const std::string& installedPlugins) {
+    std::vector<std::string> folders{programFolder + "Plugin"};
+    if (!installedPlugins.empty() && Normal(installedPlugins) != Normal(folders.front()))
+        folders.push_back(installedPlugins);
+    return folders;
+}
+
+FolderEnvironment CurrentFolderEnvironment() {
+    FolderEnvironment environment;
+    environment.yarrowHome = Variable("YARROW_HOME");
+    environment.xdgDataHome = Variable("XDG_DATA_HOME");
+    environment.home = Variable("HOME");
+    if (environment.home.empty()) {
+        // Services and some launchers start programs without $HOME.
+        struct passwd entry;
+        struct passwd* found = nullptr;
+        std::string buffer(16384, '\0');
+        if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+            found->pw_dir)
+            environment.home = found->pw_dir;
+    }
     std::string exe(4096, '\0');
-    ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= exe.size())
-        return "./";
-    exe.resize(static_cast<std::size_t>(n));
-    std::size_t slash = exe.rfind('/');
-    return slash == std::string::npos ? "./" : exe.substr(0, slash + 1);
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
+        exe.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = exe.rfind('/');
+        if (slash != std::string::npos)
+            environment.executableFolder = exe.substr(0, slash + 1);
+    }
+    if (environment.executableFolder.empty())
+        environment.executableFolder = "./";
+    return environment;
+}
+
+ProgramFolders CurrentProgramFolders() {
+    return ChooseProgramFolders(CurrentFolderEnvironment(), FileExists);
+}
+
+std::string ProgramFolder() {
+    return CurrentProgramFolders().programFolder;
+}
+
+std::string FillUserFolder(const std::string& folder, const std::string& installedData) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder))
+        return "cannot create " + folder + ": " + ec.message();
+    fs::create_directory(folder + "Plugin", ec);
+    if (installedData.empty() || !fs::is_directory(installedData, ec))
+        return {};
+
+    const std::string listPath = folder + kInstalledListName;
+    std::set<std::string> listed;
+    {
+        std::ifstream in(listPath, std::ios::binary);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty())
+                listed.insert(line);
+        }
+    }
+    std::string error;
+    bool listChanged = false;
+    auto it = fs::recursive_directory_iterator(installedData,
+                                               fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const std::string relative = it->path().lexically_relative(installedData).generic_string();
+        // A name with a line break could not be remembered in the list.
+        if (relative.empty() || relative.find('\n') != std::string::npos || listed.count(relative))
+            continue;
+        const fs::path target = fs::path(folder) / relative;
+        // Whatever is there already is the user's, and stays: an older
+        // folder, or a file of the same name the user made.
+        if (!FileExists(target.string())) {
+            // Copied under another name first, so a start that is cut short
+            // never leaves half a file that would then count as the user's.
+            fs::path partial = target;
+            partial += ".yarrow-copying";
+            std::error_code copyError;
+            fs::create_directories(target.parent_path(), copyError);
+            if (!copyError)
+                fs::copy_file(it->path(), partial, fs::copy_options::overwrite_existing, copyError);
+            if (!copyError)
+                fs::rename(partial, target, copyError);
+            if (copyError) {
+                fs::remove(partial, typeError);
+                if (error.empty())
+                    error =
+                        "cannot copy " + relative + " into " + folder + ": " + copyError.message();
+                continue;
+            }
+        }
+        listed.insert(relative);
+        listChanged = true;
+    }
+    if (ec && error.empty())
+        error = "cannot read " + installedData + ": " + ec.message();
+    if (listChanged) {
+        const std::string partial = listPath + ".partial";
+        {
+            std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+            for (const std::string& name : listed)
+                out << name << '\n';
+        }
+        std::error_code renameError;
+        fs::rename(partial, listPath, renameError);
+        if (renameError && error.empty())
+            error = "cannot write " + listPath + ": " + renameError.message();
+    }
+    return error;
+}
+
+std::string DataFilePath(const ProgramFolders& folders, const std::string& name) {
+    const std::string own = folders.programFolder + name;
+    if (!FileExists(own) && !folders.installedData.empty() &&
+        FileExists(folders.installedData + name))
+        return folders.installedData + name;
+    return own;
 }
 
 bool FileExists(const std::string& path) {

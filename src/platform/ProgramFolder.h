@@ -3,16 +3,79 @@
 // test, the text of the last system error and the reading of colour text.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace yarrow {
 
-// The folder of the running executable with a trailing "/", or $YARROW_HOME
-// (with a trailing "/" added when missing) when that is set and not empty, so
-// tests and portable installs can point the program at another folder. Every
-// data and settings path is this string followed directly by a file name.
+// What the choice of the program folder looks at. Folders end in "/"; the
+// variables are empty when unset.
+struct FolderEnvironment {
+    std::string yarrowHome;        // $YARROW_HOME
+    std::string executableFolder;  // the folder of the running executable
+    std::string xdgDataHome;       // $XDG_DATA_HOME
+    std::string home;              // $HOME, or the account's home folder
+};
+
+// Where the program reads and writes its files.
+struct ProgramFolders {
+    // Settings, logs, snapshots, charts and the data files; ends in "/".
+    std::string programFolder;
+    // True when programFolder is the per-user folder, which start-up creates
+    // and fills from installedData.
+    bool perUser = false;
+    // The installed data ("../share/yarrow/" beside the executable's folder)
+    // when it exists, else empty.
+    std::string installedData;
+    // The installed plug-ins ("../lib/yarrow/Plugin" beside the executable's
+    // folder) when that folder exists, else empty.
+    std::string installedPlugins;
+};
+
+// The rules, with `exists` standing in for the file system:
+// 1. $YARROW_HOME, when set, is the program folder (tests, portable setups).
+// 2. The executable's folder, when it holds the data (a build's bin/, a
+//    portable copy): any of Yarrow.ini, Deck.ini, Chart.ini, ChipFile.ini.
+// 3. Otherwise (an installed program) the per-user folder
+//    $XDG_DATA_HOME/yarrow/, or ~/.local/share/yarrow/ when that variable is
+//    unset or not an absolute path.
+// Without any home folder the executable's folder is used after all.
+ProgramFolders ChooseProgramFolders(const FolderEnvironment& environment,
+                                    const std::function<bool(const std::string&)>& exists);
+
+// Where dice plug-ins are looked for, the first folder winning a tag: the
+// program folder's "Plugin", then `installedPlugins` when given and not the
+// same folder.
+std::vector<std::string> PluginFolders(const std::string& programFolder,
+                                       const std::string& installedPlugins);
+
+// The environment of this process.
+FolderEnvironment CurrentFolderEnvironment();
+
+// ChooseProgramFolders over this process's environment and file system.
+ProgramFolders CurrentProgramFolders();
+
+// The program folder, "/"-terminated: CurrentProgramFolders().programFolder.
+// Every data and settings path is this string followed directly by a file
+// name.
 std::string ProgramFolder();
+
+// The per-user folder's first start and every later one: creates `folder`
+// (with its parents) and its empty "Plugin" folder, then copies every file
+// below `installedData` that the folder lacks. A user's file is never
+// overwritten, and a file the user deleted does not come back: the copied
+// names are remembered in `folder` + kInstalledListName, and only names not
+// listed there yet are copied (so an update's new files still arrive).
+// Returns an empty string, or what went wrong as UTF-8 text.
+inline constexpr const char* kInstalledListName = ".installed-files";
+std::string FillUserFolder(const std::string& folder, const std::string& installedData);
+
+// `name` in the program folder, or in the installed data when the program
+// folder lacks it and the installed data has it: for readers that only read,
+// such as the windowless hub's Deck.ini.
+std::string DataFilePath(const ProgramFolders& folders, const std::string& name);
 
 // True when something (file, folder, even a dangling link) exists at `path`.
 bool FileExists(const std::string& path);

@@ -143,6 +143,19 @@ TEST_F(PluginFolder, EarlierPathLosesTheTag) {
     EXPECT_EQ(RollKs(registry).substr(0, 11), "($KS,1) = 1");
 }
 
+TEST_F(PluginFolder, TheUsersFolderWinsOverTheInstalledOne) {
+    // Each order of the two folders: the first one's $KS, is used, and a tag
+    // only the later folder has is still there.
+    Put(sameTag, "user/Same.so");
+    Put(kestrel, "installed/Kestrel.so");
+    Put(kPluginFolder + "/Brightmoor.so", "installed/Brightmoor.so");
+    CPluginRegistry userFirst({dir.File("user"), dir.File("installed")});
+    EXPECT_EQ(RollKs(userFirst).rfind("same-tag $KS,1 ", 0), 0u);
+    EXPECT_EQ(userFirst.Tags(), (std::vector<std::string>{"$BM,", "$KS,"}));
+    CPluginRegistry installedFirst({dir.File("installed"), dir.File("user")});
+    EXPECT_EQ(RollKs(installedFirst).substr(0, 11), "($KS,1) = 1");
+}
+
 TEST_F(PluginFolder, SkipsWhatIsNotAPlugin) {
     TempDir::Write(dir.File("notes.so"), "not a library");
     TempDir::Write(dir.File("readme.txt"), "hello");

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "platform/ProgramFolder.h"
 #include "platform/TempDir.h"
@@ -34,26 +37,172 @@ TEST(ParseHexColor, AnythingElseIsBlack) {
     EXPECT_EQ(ParseHexColor("0x1234567890"), 0x34567890u);
 }
 
-TEST(ProgramFolder, FollowsYarrowHomeOrTheExecutable) {
+// The choice over a made-up file system: `present` lists what exists.
+struct FolderCase {
+    const char* what;
+    FolderEnvironment environment;
+    std::set<std::string> present;
+    std::string programFolder;
+    bool perUser;
+    std::string installedData;
+    std::string installedPlugins;
+};
+
+TEST(ProgramFolder, IsChosenByHomeVariableDataAndInstallation) {
+    const std::set<std::string> installed = {"/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"};
+    const FolderCase cases[] = {
+        {"a build's bin holds the data",
+         {"", "/src/build/bin/", "", "/home/ann"},
+         {"/src/build/bin/Deck.ini"},
+         "/src/build/bin/",
+         false,
+         "",
+         ""},
+        {"a portable copy with only its settings file",
+         {"", "/opt/y/", "", "/home/ann"},
+         {"/opt/y/Yarrow.ini"},
+         "/opt/y/",
+         false,
+         "",
+         ""},
+        {"installed: the per-user folder under ~/.local/share",
+         {"", "/usr/bin/", "", "/home/ann"},
+         installed,
+         "/home/ann/.local/share/yarrow/",
+         true,
+         "/usr/share/yarrow/",
+         "/usr/lib/yarrow/Plugin"},
+        {"installed with XDG_DATA_HOME",
+         {"", "/usr/bin/", "/data/ann", "/home/ann"},
+         installed,
+         "/data/ann/yarrow/",
+         true,
+         "/usr/share/yarrow/",
+         "/usr/lib/yarrow/Plugin"},
+        {"a relative XDG_DATA_HOME is ignored",
+         {"", "/usr/bin/", "data", "/home/ann/"},
+         installed,
+         "/home/ann/.local/share/yarrow/",
+         true,
+         "/usr/share/yarrow/",
+         "/usr/lib/yarrow/Plugin"},
+        {"an unpacked package tree finds its data beside the executable",
+         {"", "/tmp/x/usr/bin/", "", "/home/ann"},
+         {"/tmp/x/usr/share/yarrow/", "/tmp/x/usr/lib/yarrow/Plugin"},
+         "/home/ann/.local/share/yarrow/",
+         true,
+         "/tmp/x/usr/share/yarrow/",
+         "/tmp/x/usr/lib/yarrow/Plugin"},
+        {"YARROW_HOME wins over data beside the executable",
+         {"/games/y", "/src/build/bin/", "/data", "/home/ann"},
+         {"/src/build/bin/Deck.ini"},
+         "/games/y/",
+         false,
+         "",
+         ""},
+        {"YARROW_HOME wins over the per-user folder, plug-ins still found",
+         {"/games/y/", "/usr/bin/", "", "/home/ann"},
+         installed,
+         "/games/y/",
+         false,
+         "/usr/share/yarrow/",
+         "/usr/lib/yarrow/Plugin"},
+        {"no home at all: the executable's folder after all",
+         {"", "/usr/bin/", "", ""},
+         installed,
+         "/usr/bin/",
+         false,
+         "/usr/share/yarrow/",
+         "/usr/lib/yarrow/Plugin"},
+    };
+    for (const FolderCase& c : cases) {
+        const auto exists = [&](const std::string& path) { return c.present.count(path) > 0; };
+        const ProgramFolders folders = ChooseProgramFolders(c.environment, exists);
+        EXPECT_EQ(folders.programFolder, c.programFolder) << c.what;
+        EXPECT_EQ(folders.perUser, c.perUser) << c.what;
+        EXPECT_EQ(folders.installedData, c.installedData) << c.what;
+        EXPECT_EQ(folders.installedPlugins, c.installedPlugins) << c.what;
+    }
+}
+
+TEST(ProgramFolder, PluginsOfTheUserComeBeforeTheInstalledOnes) {
+    EXPECT_EQ(PluginFolders("/home/ann/.local/share/yarrow/", "/usr/lib/yarrow/Plugin"),
+              (std::vector<std::string>{"/home/ann/.local/share/yarrow/Plugin",
+                                        "/usr/lib/yarrow/Plugin"}));
+    EXPECT_EQ(PluginFolders("/src/build/bin/", ""),
+              std::vector<std::string>{"/src/build/bin/Plugin"});
+    // The same folder written two ways is looked in once.
+    EXPECT_EQ(PluginFolders("/usr/lib/yarrow/", "/usr/lib/yarrow/./Plugin"),
+              std::vector<std::string>{"/usr/lib/yarrow/Plugin"});
+}
+
+TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
     const char* saved = std::getenv("YARROW_HOME");
     std::string keep = saved ? saved : "";
-
     ::setenv("YARROW_HOME", "/some/where", 1);
     EXPECT_EQ(ProgramFolder(), "/some/where/");
-    ::setenv("YARROW_HOME", "/other/", 1);
-    EXPECT_EQ(ProgramFolder(), "/other/");
-
-    ::setenv("YARROW_HOME", "", 1);
-    std::string exeFolder = ProgramFolder();
-    ASSERT_FALSE(exeFolder.empty());
-    EXPECT_EQ(exeFolder.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(exeFolder + "test_platform_core"));
-
+    EXPECT_TRUE(std::filesystem::exists(CurrentFolderEnvironment().executableFolder +
+                                        "test_platform_core"));
     if (saved) {
         ::setenv("YARROW_HOME", keep.c_str(), 1);
     } else {
         ::unsetenv("YARROW_HOME");
     }
+}
+
+TEST(FillUserFolder, CopiesWhatIsMissingAndNeverOverwritesOrRevives) {
+    test::TempDir installed;
+    test::TempDir home;
+    std::filesystem::create_directories(installed.File("help"));
+    test::TempDir::Write(installed.File("Deck.ini"), "installed deck");
+    test::TempDir::Write(installed.File("Chart.ini"), "installed chart");
+    test::TempDir::Write(installed.File("help/index.html"), "help");
+    const std::string user = home.File("share/yarrow/");
+    std::filesystem::create_directories(user);
+    test::TempDir::Write(user + "Chart.ini", "my own chart");
+
+    EXPECT_EQ(FillUserFolder(user, installed.Folder()), "");
+    EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "installed deck");
+    EXPECT_EQ(test::TempDir::Read(user + "Chart.ini"), "my own chart");
+    EXPECT_EQ(test::TempDir::Read(user + "help/index.html"), "help");
+    EXPECT_TRUE(std::filesystem::is_directory(user + "Plugin"));
+
+    // The user edits one file and deletes another; an update brings a new one.
+    test::TempDir::Write(user + "Deck.ini", "my deck");
+    std::filesystem::remove(user + "help/index.html");
+    test::TempDir::Write(installed.File("ChipFile.ini"), "chips");
+    EXPECT_EQ(FillUserFolder(user, installed.Folder()), "");
+    EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "my deck");
+    EXPECT_FALSE(FileExists(user + "help/index.html"));
+    EXPECT_EQ(test::TempDir::Read(user + "ChipFile.ini"), "chips");
+    // Nothing half-copied is left behind.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(user))
+        EXPECT_EQ(entry.path().string().find("copying"), std::string::npos) << entry.path();
+}
+
+TEST(FillUserFolder, ReportsAFolderItCannotMake) {
+    test::TempDir home;
+    test::TempDir::Write(home.File("file"), "");
+    EXPECT_NE(FillUserFolder(home.File("file/yarrow/"), ""), "");
+    // Without installed data the folder is still made, empty.
+    EXPECT_EQ(FillUserFolder(home.File("new/yarrow/"), ""), "");
+    EXPECT_TRUE(std::filesystem::is_directory(home.File("new/yarrow/Plugin")));
+}
+
+TEST(DataFilePath, FallsBackToTheInstalledDataForReading) {
+    test::TempDir own;
+    test::TempDir installed;
+    test::TempDir::Write(installed.File("Deck.ini"), "");
+    test::TempDir::Write(installed.File("Chart.ini"), "");
+    test::TempDir::Write(own.File("Chart.ini"), "");
+    ProgramFolders folders;
+    folders.programFolder = own.Folder();
+    folders.installedData = installed.Folder();
+    EXPECT_EQ(DataFilePath(folders, "Deck.ini"), installed.File("Deck.ini"));
+    EXPECT_EQ(DataFilePath(folders, "Chart.ini"), own.File("Chart.ini"));
+    EXPECT_EQ(DataFilePath(folders, "None.ini"), own.File("None.ini"));
+    folders.installedData.clear();
+    EXPECT_EQ(DataFilePath(folders, "Deck.ini"), own.File("Deck.ini"));
 }
 
 TEST(FileExists, FindsFilesAndFoldersOnly) {
