@@ -351,8 +351,10 @@ void CChatController::RegisterCommands(CMainFrame& frame) {
 // ---------------------------------------------------------------------------
 // Commands
 
-void CChatController::OnConnectCommand() {
+void CChatController::OnConnectCommand(const CommandLineRequest* link) {
     CConnectDialog dialog(app_.ProgramFolder() + "Yarrow.ini", prompter_, {}, frame_);
+    if (link)
+        dialog.PresetJoin(link->host, link->port);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const ConnectRequest request = dialog.Request();
@@ -372,6 +374,14 @@ void CChatController::OnConnectCommand() {
 }
 
 bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) {
+    if (request.mode == CommandLineRequest::Mode::BadLink) {
+        prompter_.Tell(Utf8ToCp932(request.error).text, Sjis("Yarrow"), PromptIcon::Exclamation);
+        return false;
+    }
+    if (request.mode == CommandLineRequest::Mode::JoinDialog) {
+        OnConnectCommand(&request);
+        return session_->IsConnected() || session_->IsConnecting();
+    }
     const CSettings settings(app_.SettingsPath());
     const bool asClient = request.mode == CommandLineRequest::Mode::Join;
     const std::string address = asClient ? request.host : std::string("127.0.0.1");

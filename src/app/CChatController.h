@@ -72,7 +72,9 @@ class CChatController final : public QObject,
     ~CChatController() override;
 
     // Joins or hosts as the command line asked, with the settings file's
-    // defaults for what it did not give. False when no attempt could start;
+    // defaults for what it did not give. A join link without a name opens the
+    // connect dialog filled in with its hub; an unusable link is explained in
+    // a message box and connects nowhere. False when no attempt could start;
     // the connection itself is made on the event loop.
     bool ConnectFromCommandLine(const CommandLineRequest& request);
 
@@ -155,7 +157,8 @@ class CChatController final : public QObject,
     void RegisterCommands(CMainFrame& frame);
     void WireScrollTrace();
 
-    void OnConnectCommand();
+    // `link`: a join link's hub, filled into the dialog.
+    void OnConnectCommand(const CommandLineRequest* link = nullptr);
     void OnOptionsCommand();
     void ShowWhisperWindow(std::int32_t presetTarget);
     void AlertCall();

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <cctype>
 #include <charconv>
 
 #include "platform/Cp932.h"
@@ -59,10 +60,195 @@ std::size_t QtOptionWords(const std::string& arg) {
     return 0;
 }
 
+// A link from a chat longer than this is not a join link.
+constexpr std::size_t kMaxLinkBytes = 2048;
+
+bool LowerEquals(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Percent-decoding with "+" as a space; nullopt for a broken escape.
+std::optional<std::string> FormDecode(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] != '%') {
+            out += text[i];
+        } else {
+            if (i + 2 >= text.size())
+                return std::nullopt;
+            const int high = HexValue(text[i + 1]);
+            const int low = HexValue(text[i + 2]);
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        }
+    }
+    return out;
+}
+
+bool IsHostNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
+}
+
+bool IsIpv6Char(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+}
+
+JoinLink LinkError(const std::string& link, const char* reason) {
+    JoinLink result;
+    std::string shown = link.size() > 200 ? link.substr(0, 200) + "..." : link;
+    result.error = "参加リンクを開けません。\n" + shown + "\n" + reason;
+    return result;
+}
+
 }  // namespace
 
+bool IsJoinLink(const std::string& word) {
+    const auto colon = word.find(':');
+    return colon != std::string::npos &&
+           LowerEquals(std::string_view(word).substr(0, colon), "yarrow");
+}
+
+JoinLink ParseJoinLink(const std::string& link) {
+    constexpr const char* kShape = "yarrow://ホスト:ポート/?name=名前 の形のリンクではありません。";
+    if (link.size() > kMaxLinkBytes)
+        return LinkError(link.substr(0, 200), "リンクが長すぎます。");
+    const auto colon = link.find(':');
+    if (!IsJoinLink(link) || link.compare(colon + 1, 2, "//") != 0)
+        return LinkError(link, kShape);
+    for (char c : link) {
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F)
+            return LinkError(link, "リンクに空白や制御文字が含まれています。");
+    }
+    std::string_view rest = std::string_view(link).substr(colon + 3);
+    if (const auto hash = rest.find('#'); hash != std::string_view::npos)
+        rest = rest.substr(0, hash);
+    std::string_view query;
+    if (const auto question = rest.find('?'); question != std::string_view::npos) {
+        query = rest.substr(question + 1);
+        rest = rest.substr(0, question);
+    }
+    std::string_view authority = rest;
+    std::string_view path;
+    if (const auto slash = rest.find('/'); slash != std::string_view::npos) {
+        authority = rest.substr(0, slash);
+        path = rest.substr(slash);
+    }
+    if (!path.empty() && path != "/")
+        return LinkError(link, kShape);
+    if (authority.find('@') != std::string_view::npos)
+        return LinkError(link, "ユーザー名の付いたアドレスには対応していません。");
+
+    JoinLink result;
+    std::string_view host = authority;
+    std::optional<std::string_view> port;
+    if (!authority.empty() && authority.front() == '[') {
+        const auto close = authority.find(']');
+        if (close == std::string_view::npos)
+            return LinkError(link, "IPv6 アドレスの ']' がありません。");
+        host = authority.substr(1, close - 1);
+        const std::string_view after = authority.substr(close + 1);
+        if (!after.empty() && after.front() != ':')
+            return LinkError(link, kShape);
+        if (!after.empty())
+            port = after.substr(1);
+        for (char c : host) {
+            if (!IsIpv6Char(c))
+                return LinkError(link, "ホストのアドレスに使えない文字があります。");
+        }
+    } else {
+        if (const auto at = authority.find(':'); at != std::string_view::npos) {
+            host = authority.substr(0, at);
+            port = authority.substr(at + 1);
+        }
+        for (char c : host) {
+            if (!IsHostNameChar(c))
+                return LinkError(link, "ホスト名に使えない文字があります。");
+        }
+    }
+    if (host.empty())
+        return LinkError(link, "ホスト名がありません。");
+    result.host = std::string(host);
+    if (port && !port->empty()) {
+        result.port = ParsePort(std::string(*port));
+        if (!result.port)
+            return LinkError(link, "ポート番号は 1 から 65535 の数です。");
+    }
+
+    bool named = false;
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+        const auto eq = pair.find('=');
+        if (pair.substr(0, eq) != "name")
+            continue;
+        if (named)
+            return LinkError(link, "名前が二つ書かれています。");
+        named = true;
+        const auto decoded =
+            FormDecode(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1));
+        if (!decoded)
+            return LinkError(link, "名前の % の書き方が正しくありません。");
+        for (char c : *decoded) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                return LinkError(link, "名前に制御文字が含まれています。");
+        }
+        if (decoded->find_first_not_of(' ') == std::string::npos)
+            continue;  // an empty name: the dialog asks for one
+        const Cp932Conversion converted = Utf8ToCp932(*decoded);
+        if (converted.replaced)
+            return LinkError(link, "名前に Yarrow で送れない文字が含まれています。");
+        if (converted.text.size() > kMaxNameBytes)
+            return LinkError(link, "名前が長すぎます。");
+        result.name = converted.text;
+    }
+    result.ok = true;
+    return result;
+}
+
 std::string CommandLineUsage() {
-    return "usage: yarrow [--connect HOST[:PORT] | --serve [PORT]] --name NAME";
+    return "usage: yarrow [--connect HOST[:PORT] | --serve [PORT]] --name NAME\n"
+           "       yarrow yarrow://HOST[:PORT]/[?name=NAME]\n"
+           "       yarrow --help | --version";
+}
+
+std::string CommandLineHelp() {
+    return CommandLineUsage() +
+           "\n\n"
+           "Yarrow: chat, dice, chart, maps and cards for tabletop role-playing games over a\n"
+           "network.\n\n"
+           "  --connect HOST[:PORT]  join the hub at HOST (without PORT: the settings' port)\n"
+           "  --serve [PORT]         host a hub and join it\n"
+           "  --name NAME            the handle name to join with\n"
+           "  yarrow://HOST[:PORT]/?name=NAME\n"
+           "                         a join link: joins like --connect and --name; without\n"
+           "                         a name the connect dialog opens, filled in\n"
+           "  --help                 show this text and exit\n"
+           "  --version              show the version and exit\n"
+           "Qt's own options (-platform, -style, ...) are passed on to Qt.\n\n"
+           "Files: settings, logs and data live in the program folder: the executable's\n"
+           "folder when it holds the data files, else $XDG_DATA_HOME/yarrow\n"
+           "(~/.local/share/yarrow), which the first start fills. YARROW_HOME=DIR uses DIR.";
 }
 
 CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
@@ -70,6 +256,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
     std::optional<std::string> name;
     bool join = false;
     bool host = false;
+    std::optional<JoinLink> link;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (const std::size_t words = QtOptionWords(args[i])) {
@@ -94,6 +281,14 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
         if (option == "--help" || option == "-h") {
             request.mode = CommandLineRequest::Mode::Help;
             return request;
+        } else if (option == "--version") {
+            request.mode = CommandLineRequest::Mode::Version;
+            return request;
+        } else if (!IsOption(option) && IsJoinLink(option)) {
+            if (join || host)
+                return Fail("a join link goes without --connect and --serve");
+            join = true;
+            link = ParseJoinLink(option);
         } else if (option == "--connect") {
             if (join || host)
                 return Fail("--connect and --serve may be given only once, not both");
@@ -156,6 +351,27 @@ CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {
         if (name)
             return Fail("--name goes with --connect or --serve");
         return request;
+    }
+    if (link) {
+        if (name && link->ok && !link->name.empty())
+            return Fail("the join link has a name already; leave out --name");
+        if (!link->ok) {
+            request.mode = CommandLineRequest::Mode::BadLink;
+            request.error = link->error;
+            return request;
+        }
+        request.host = link->host;
+        request.port = link->port;
+        request.name = link->name;
+        if (name) {
+            // --name completes a link without a name; it is checked below.
+        } else if (request.name.empty()) {
+            request.mode = CommandLineRequest::Mode::JoinDialog;
+            return request;
+        } else {
+            request.mode = CommandLineRequest::Mode::Join;
+            return request;
+        }
     }
     if (!name || name->find_first_not_of(" \t") == std::string::npos)
         return Fail("--connect and --serve need --name NAME");

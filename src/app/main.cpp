@@ -1,38 +1,70 @@
 #include <QApplication>
 #include <QFont>
+#include <QTimer>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/CChatController.h"
 #include "app/CYarrowApp.h"
 #include "app/CommandLine.h"
+#include "app/Version.h"
 #include "platform/ProgramFolder.h"
+
+// The build passes the release's version text ("Ver0.54t") and the package
+// version; the window shows the first, so the two must agree.
+static_assert(std::string_view(yarrow::kStatusIdleText).ends_with(YARROW_VERSION_TEXT));
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const yarrow::CommandLineRequest request = yarrow::ParseCommandLine(args);
     using Mode = yarrow::CommandLineRequest::Mode;
-    if (request.mode == Mode::Help || request.mode == Mode::Error) {
-        std::FILE* out = request.mode == Mode::Help ? stdout : stderr;
-        if (!request.error.empty())
-            std::fprintf(out, "yarrow: %s\n", request.error.c_str());
-        std::fprintf(out, "%s\n", yarrow::CommandLineUsage().c_str());
-        return request.mode == Mode::Help ? 0 : yarrow::kCommandLineErrorExit;
+    switch (request.mode) {
+        case Mode::Help:
+            std::printf("%s\n", yarrow::CommandLineHelp().c_str());
+            return 0;
+        case Mode::Version:
+            std::printf("%s (%s)\n", yarrow::kStatusIdleText, YARROW_PACKAGE_VERSION);
+            return 0;
+        case Mode::Error:
+            std::fprintf(stderr, "yarrow: %s\n%s\n", request.error.c_str(),
+                         yarrow::CommandLineUsage().c_str());
+            return yarrow::kCommandLineErrorExit;
+        case Mode::BadLink:
+            // The window explains it too: a link is usually clicked, not typed.
+            std::fprintf(stderr, "yarrow: %s\n", request.error.c_str());
+            break;
+        default:
+            break;
+    }
+
+    // An installed program keeps its files in the per-user folder, which
+    // every start completes from the installed data.
+    const yarrow::ProgramFolders folders = yarrow::CurrentProgramFolders();
+    if (folders.perUser) {
+        const std::string error =
+            yarrow::FillUserFolder(folders.programFolder, folders.installedData);
+        if (!error.empty())
+            std::fprintf(stderr, "yarrow: %s\n", error.c_str());
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Yarrow"));
+    QApplication::setDesktopFileName(QStringLiteral(YARROW_DESKTOP_ID));
     // The form's usual font: a Japanese UI face at the size dialogs use.
     QFont font(QStringLiteral("Noto Sans CJK JP"), 9);
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);
 
-    yarrow::CYarrowApp yarrowApp(yarrow::ProgramFolder());
+    yarrow::CYarrowApp yarrowApp(folders.programFolder);
     yarrow::CChatController chat(yarrowApp);
     yarrowApp.Start();
     if (request.mode == Mode::Join || request.mode == Mode::Host) {
         chat.ConnectFromCommandLine(request);
+    } else if (request.mode == Mode::JoinDialog || request.mode == Mode::BadLink) {
+        // Once the window is up, so the dialog or message box has its owner.
+        QTimer::singleShot(0, &chat, [&chat, request] { chat.ConnectFromCommandLine(request); });
     }
     return app.exec();
 }

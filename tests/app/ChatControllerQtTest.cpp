@@ -135,6 +135,7 @@ class ChatControllerQtTest : public QObject {
     void rollsWhispersAndTheChartReachTheOtherWindow();
     void leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest();
     void connectCommandJoinsThroughTheDialog();
+    void joinLinksFillTheDialogOrExplainWhyNot();
     void optionsSheetStartsFromTheWindowsState();
     void countdownTicksAnnounceToEveryone();
     void memberResetReannouncesAndTheCheckTimerStops();
@@ -264,6 +265,40 @@ void ChatControllerQtTest::connectCommandJoinsThroughTheDialog() {
     QCOMPARE(guest_->View().HandleNameField()->text(), QStringLiteral("旅人"));
     QTRY_VERIFY(host_->LogHas("旅人 が接続しました"));
     QVERIFY(!guest_->app->Frame().Action(cmd::kConnect)->isEnabled());
+}
+
+void ChatControllerQtTest::joinLinksFillTheDialogOrExplainWhyNot() {
+    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
+    const int port = host_->chat->Session().PortNum();
+
+    // An unusable link: its message, and no attempt.
+    CommandLineRequest bad =
+        ParseCommandLine({"yarrow://user@127.0.0.1:" + std::to_string(port) + "/"});
+    QCOMPARE(bad.mode, CommandLineRequest::Mode::BadLink);
+    QVERIFY(!guest_->chat->ConnectFromCommandLine(bad));
+    QCOMPARE(guest_->prompter.prompts.size(), std::size_t(1));
+    QVERIFY(guest_->prompter.prompts[0].text.find(Sjis("参加リンク")) != std::string::npos);
+    QVERIFY(!guest_->chat->Session().IsConnecting() && !guest_->chat->Session().IsConnected());
+
+    // A link without a name: the dialog opens as a client of the link's hub.
+    QString role, address, portText;
+    WhenModal<CConnectDialog>([&](CConnectDialog& dialog) {
+        role = dialog.findChild<QRadioButton*>(QStringLiteral("1008"))->isChecked()
+                   ? QStringLiteral("client")
+                   : QStringLiteral("server");
+        address = dialog.findChild<QLineEdit*>(QStringLiteral("1009"))->text();
+        portText = dialog.findChild<QLineEdit*>(QStringLiteral("1010"))->text();
+        dialog.findChild<QLineEdit*>(QStringLiteral("1011"))->setText(QStringLiteral("旅人"));
+    });
+    const CommandLineRequest link =
+        ParseCommandLine({"yarrow://127.0.0.1:" + std::to_string(port) + "/"});
+    QCOMPARE(link.mode, CommandLineRequest::Mode::JoinDialog);
+    QVERIFY(guest_->chat->ConnectFromCommandLine(link));
+    QCOMPARE(role, QStringLiteral("client"));
+    QCOMPARE(address, QStringLiteral("127.0.0.1"));
+    QCOMPARE(portText, QString::number(port));
+    QTRY_COMPARE(guest_->chat->Session().MyID(), 2);
+    QTRY_VERIFY(host_->LogHas("旅人 が接続しました"));
 }
 
 void ChatControllerQtTest::optionsSheetStartsFromTheWindowsState() {

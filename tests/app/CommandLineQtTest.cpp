@@ -95,7 +95,81 @@ class CommandLineQtTest : public QObject {
         QVERIFY(!r.error.empty());
     }
 
-    void helpAndUsage() {
+    void joinLinks_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");  // 0: not given
+        QTest::addColumn<QString>("name");
+        const int join = int(Mode::Join);
+        const int dialog = int(Mode::JoinDialog);
+        QTest::newRow("whole") << "yarrow://example.org:16000/?name=Alice" << join << "example.org"
+                               << 16000 << "Alice";
+        QTest::newRow("scheme in capitals, no slash")
+            << "YARROW://example.org:16000?name=Bob" << join << "example.org" << 16000 << "Bob";
+        QTest::newRow("IPv6 and an encoded Japanese name")
+            << "yarrow://[::1]:15001/?name=%E3%82%86%E3%81%86%E3%81%8D" << join << "::1" << 15001
+            << "ゆうき";
+        QTest::newRow("plus is a space, other keys and a fragment ignored")
+            << "yarrow://h.example:15000/?room=3&name=A+B%2B#top" << join << "h.example" << 15000
+            << "A B+";
+        QTest::newRow("no name: the dialog")
+            << "yarrow://10.0.0.2/" << dialog << "10.0.0.2" << 0 << "";
+        QTest::newRow("empty name: the dialog")
+            << "yarrow://h:15000/?name=" << dialog << "h" << 15000 << "";
+        QTest::newRow("empty port: the settings' port")
+            << "yarrow://h:/?name=A" << join << "h" << 0 << "A";
+
+        const int bad = int(Mode::BadLink);
+        for (const char* link :
+             {"yarrow:h:15000", "yarrow://", "yarrow://:15000/", "yarrow://h:0/",
+              "yarrow://h:65536/", "yarrow://h:1x/", "yarrow://user@h:15000/",
+              "yarrow://h:15000/room", "yarrow://h:15000/?name=%E3%8", "yarrow://h/?name=%zz",
+              "yarrow://h/?name=a%0Ab", "yarrow://h/?name=%F0%9F%98%80",
+              "yarrow://h/?name=a&name=b", "yarrow://ho st/", "yarrow://h%41/", "yarrow://[::1/",
+              "yarrow://[::1]x/", "yarrow://[::1;rm]/", "yarrow://a:b:c/"})
+            QTest::newRow(link) << link << bad << "" << 0 << "";
+        QTest::newRow("name too long")
+            << "yarrow://h/?name=" + QString(256, 'n') << bad << "" << 0 << "";
+        QTest::newRow("link too long")
+            << "yarrow://h/?x=" + QString(3000, 'x') << bad << "" << 0 << "";
+    }
+    void joinLinks() {
+        QFETCH(QString, link);
+        QFETCH(int, mode);
+        const auto r = Parse({link.toStdString()});
+        QCOMPARE(int(r.mode), mode);
+        if (r.mode == Mode::BadLink) {
+            // The message names the link (shortened when long) and the reason.
+            QVERIFY(r.error.find(link.left(40).toStdString()) != std::string::npos);
+            QVERIFY(r.error.find('\n') != std::string::npos);
+            return;
+        }
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, name);
+        QCOMPARE(r.host, host.toStdString());
+        QCOMPARE(r.port.value_or(0), port);
+        QCOMPARE(r.name, Sjis(name.toStdString()));
+    }
+
+    void joinLinksWithOtherOptions() {
+        auto r = Parse({"yarrow://h:15000/", "--name", "Carol"});
+        QCOMPARE(r.mode, Mode::Join);
+        QCOMPARE(r.name, std::string("Carol"));
+        QCOMPARE(r.port, std::optional<int>(15000));
+        QCOMPARE(Parse({"-platform", "offscreen", "yarrow://h/"}).mode, Mode::JoinDialog);
+        QCOMPARE(Parse({"yarrow://h/?name=A", "--name", "B"}).mode, Mode::Error);
+        QCOMPARE(Parse({"yarrow://h/", "--connect", "i", "--name", "B"}).mode, Mode::Error);
+        QCOMPARE(Parse({"yarrow://h/", "yarrow://i/"}).mode, Mode::Error);
+        QCOMPARE(Parse({"http://h/"}).mode, Mode::Error);
+    }
+
+    void helpVersionAndUsage() {
+        QCOMPARE(Parse({"--version"}).mode, Mode::Version);
+        QCOMPARE(Parse({"--serve", "--version"}).mode, Mode::Version);
+        QVERIFY(CommandLineHelp().rfind(CommandLineUsage(), 0) == 0);
+        QVERIFY(CommandLineHelp().find("yarrow://HOST[:PORT]/?name=NAME") != std::string::npos);
         QCOMPARE(Parse({"--help"}).mode, Mode::Help);
         QVERIFY(CommandLineUsage().find("--connect HOST[:PORT]") != std::string::npos);
         QVERIFY(CommandLineUsage().find("--serve [PORT]") != std::string::npos);

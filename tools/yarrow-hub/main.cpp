@@ -1,8 +1,10 @@
 // yarrow-hub: the hub without a window, for hosting on a server and for tests.
 //
 //   yarrow-hub [--port N] [--home DIR]
+//   yarrow-hub --help | --version
 //
-// Reads the deck sets from Deck.ini in the program folder (DIR with --home).
+// Reads the deck sets from Deck.ini in the program folder (DIR with --home),
+// or from the installed data when the program folder has none.
 // Prints one line to standard output once it listens (with the actual port,
 // so --port 0 picks a free one), writes connection events to standard error,
 // and on SIGINT or SIGTERM sends every participant the shutdown notice and
@@ -43,21 +45,50 @@ void OnSignal(int) {
 struct Options {
     int port = 15000;
     std::optional<std::string> home;
+    bool help = false;
+    bool version = false;
 };
+
+constexpr const char* kUsage =
+    "usage: yarrow-hub [--port N] [--home DIR]\n"
+    "       yarrow-hub --help | --version\n";
+
+constexpr const char* kHelp =
+    "\nThe Yarrow hub without a window, for hosting on a server: players join it\n"
+    "with yarrow --connect HOST:PORT or a yarrow://HOST:PORT/ link.\n\n"
+    "  --port N     listen on port N (default 15000; 0 picks a free port)\n"
+    "  --home DIR   read Deck.ini from DIR (as YARROW_HOME=DIR does)\n"
+    "  --help       show this text and exit\n"
+    "  --version    show the version and exit\n\n"
+    "Without Deck.ini in its folder the hub uses the installed one. It prints one\n"
+    "line once it listens, connection events to standard error, and ends on\n"
+    "SIGINT or SIGTERM after telling every member.\n";
 
 std::optional<Options> ParseArguments(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--port" && i + 1 < argc) {
-            const std::string value = argv[++i];
+        std::string arg = argv[i];
+        std::optional<std::string> attached;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            attached = arg.substr(eq + 1);
+            arg.resize(eq);
+        }
+        const bool hasValue = attached || i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
+        } else if (arg == "--version") {
+            options.version = true;
+            return options;
+        } else if (arg == "--port" && hasValue) {
+            const std::string value = attached ? *attached : argv[++i];
             char* end = nullptr;
             const long port = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end != '\0' || port < 0 || port > 65535)
                 return std::nullopt;
             options.port = static_cast<int>(port);
-        } else if (arg == "--home" && i + 1 < argc) {
-            options.home = argv[++i];
+        } else if (arg == "--home" && hasValue) {
+            options.home = attached ? *attached : argv[++i];
         } else {
             return std::nullopt;
         }
@@ -106,8 +137,16 @@ class CConsolePrompter : public IPrompter {
 int main(int argc, char** argv) {
     const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: yarrow-hub [--port N] [--home DIR]\n");
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
+    }
+    if (options->help) {
+        std::printf("%s%s", kUsage, kHelp);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("yarrow-hub (Yarrow %s) %s\n", YARROW_VERSION_TEXT, YARROW_PACKAGE_VERSION);
+        return 0;
     }
     if (options->home)
         ::setenv("YARROW_HOME", options->home->c_str(), 1);
@@ -128,7 +167,7 @@ int main(int argc, char** argv) {
     // Declared before the network: the hub refers to the cards until it is gone.
     CSystemClock clock;
     CHubCardState cards(CMersenneTwister::Process(), clock);
-    const std::string deckFile = ProgramFolder() + "Deck.ini";
+    const std::string deckFile = DataFilePath(CurrentProgramFolders(), "Deck.ini");
     if (cards.Load(deckFile)) {
         std::fprintf(stderr, "deck %s with %d cards\n",
                      Cp932ToUtf8(cards.Box().CurrentDeckName()).text.c_str(),

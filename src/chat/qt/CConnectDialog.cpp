@@ -85,6 +85,16 @@ CConnectDialog::CConnectDialog(const std::string& settingsPath, IPrompter& promp
     connect(buttons, &QDialogButtonBox::rejected, this, &CConnectDialog::reject);
 }
 
+void CConnectDialog::PresetJoin(const std::string& address, std::optional<int> port) {
+    client_->setChecked(true);
+    OnRoleChanged();
+    address_->setText(QString::fromStdString(address));
+    if (port)
+        port_->setText(QString::number(*port));
+    handleName_->setFocus();
+    handleName_->selectAll();
+}
+
 void CConnectDialog::OnRoleChanged() {
     address_->setEnabled(client_->isChecked());
     if (server_->isChecked())

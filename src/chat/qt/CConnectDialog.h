@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "chat/qt/CBasicOptionPage.h"
@@ -35,6 +36,10 @@ class CConnectDialog : public QDialog {
     // Reads its initial values from `settingsPath` (ProgramFolder + "Yarrow.ini").
     CConnectDialog(const std::string& settingsPath, IPrompter& prompter, ColorChooser chooser = {},
                    QWidget* parent = nullptr);
+
+    // For a join link: joining as a client, the hub's address and, when
+    // given, its port; the keyboard focus goes to the handle name.
+    void PresetJoin(const std::string& address, std::optional<int> port);
 
     // The entries; meaningful after the dialog was accepted.
     ConnectRequest Request() const;
