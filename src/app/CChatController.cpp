@@ -19,11 +19,14 @@
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
+#include "cards/CCardSender.h"
 #include "cards/CHubCardState.h"
+#include "cards/qt/CCardDialog.h"
 #include "chart/qt/CChartWindow.h"
 #include "chat/CChatLog.h"
 #include "chat/CCountdown.h"
 #include "chat/CDebugCodes.h"
+#include "chat/CHubPastLogFeeder.h"
 #include "chat/CMemberList.h"
 #include "chat/CTraceLog.h"
 #include "chat/CommandIds.h"
@@ -110,6 +113,8 @@ CChatController::~CChatController() {
         delete timer;
     delete chart_;
     delete whisper_;
+    delete cards_;
+    cards_ = nullptr;
     // The map window draws the book's pages: it goes before them.
     mapView_ = nullptr;
     if (frame_ != nullptr && frame_->ChatView() != nullptr)
@@ -161,24 +166,29 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     debug_ = std::make_unique<CDebugCodes>(*log_, *trace_, std::move(debugHooks));
 
     // Every hub reads the deck sets of the program folder when it is made;
-    // its deck shuffles with the program's one generator.
+    // its deck shuffles with the program's one generator. Its past log is
+    // written as a window that did not act sees the records, the same rule
+    // as the windowless hub's.
     hubFactory_ = std::make_unique<COwnedHubFactory>(
-        *this, prompter_, app_.Sound(), [this, folder]() -> std::unique_ptr<IHubCardState> {
+        *this, prompter_, app_.Sound(),
+        [this, folder]() -> std::unique_ptr<IHubCardState> {
             auto cards = std::make_unique<CHubCardState>(CMersenneTwister::Process(), clock_);
             cards->Load(folder + "Deck.ini");
             return cards;
-        });
+        },
+        &CHubPastLogFeeder::LineFor);
+
+    cardSender_ = std::make_unique<CCardSender>(*this, *log_);
+    cards_ = new CCardDialog(*cardSender_, prompter_, CMersenneTwister::Process(), &frame);
+    cards_->SetDeckSwitch([this](int index) { SwitchDeck(index); },
+                          [this] { return ServingHub() != nullptr; });
+
     socket_ = std::make_unique<CChatSocket>();
     socket_->SetDialogParent(&frame);
     session_ = std::make_unique<CClientSession>(
-        CClientSession::Deps{*socket_, *hubFactory_, prompter_, *log_, *players_, *this, *this,
+        CClientSession::Deps{*socket_, *hubFactory_, prompter_, *log_, *players_, *cards_, *this,
                              clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
     socket_->SetSession(session_.get());
-
-    log_->SetPastLogSink([this](const std::string& line) {
-        if (COwnedHub* hub = ServingHub())
-            hub->AddPastLog(line);
-    });
 
     CYarrowView* view = frame.ChatView();
     // The handle field is the one name this member has; the session's leave
@@ -288,8 +298,9 @@ void CChatController::CreateWindows(CMainFrame& frame) {
     whisper_ = new CWhisperWindow(&frame);
     whisper_->Attach(this, log_, &players_->Members());
     view->SetModelessWindow(ModelessWindow::Whisper, whisper_);
+    view->SetModelessWindow(ModelessWindow::Cards, cards_);
 
-    CDispatcher::Deps deps{session_.get(), *this,     *log_,  *players_, *chart_, *this, *this,
+    CDispatcher::Deps deps{session_.get(), *this,     *log_,  *players_, *chart_, *this, *cards_,
                            *this,          prompter_, clock_, {},        {},      {}};
     // Questions wait until the record in hand is handled: their message box
     // must not run inside the socket's reading.
@@ -358,19 +369,18 @@ void CChatController::OnConnectCommand(const CommandLineRequest* link) {
     if (dialog.exec() != QDialog::Accepted)
         return;
     const ConnectRequest request = dialog.Request();
-    session_->ConnectAndShow(request.handleName, request.asClient, request.serverAddress,
-                             request.port, static_cast<std::int32_t>(request.color),
-                             [this, request](bool connected) {
-                                 if (!connected)
-                                     return;
-                                 frame_->ChatView()->HandleNameField()->setText(
-                                     FromCp932(request.handleName));
-                                 if (request.startLog)
-                                     app_.Report(log_->StartTextLog());
-                                 if (request.makeDefault)
-                                     CConnectDialog::WriteDefaults(request, app_.SettingsPath());
-                                 frame_->UpdateCommandStates();
-                             });
+    session_->ConnectAndShow(
+        request.handleName, request.asClient, request.serverAddress, request.port,
+        static_cast<std::int32_t>(request.color), [this, request](bool connected) {
+            if (!connected)
+                return;
+            frame_->ChatView()->HandleNameField()->setText(FromCp932(request.handleName));
+            if (request.startLog)
+                app_.Report(log_->StartTextLog());
+            if (request.makeDefault)
+                CConnectDialog::WriteDefaults(request, app_.SettingsPath());
+            frame_->UpdateCommandStates();
+        });
 }
 
 bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) {
@@ -387,17 +397,17 @@ bool CChatController::ConnectFromCommandLine(const CommandLineRequest& request) 
     const std::string address = asClient ? request.host : std::string("127.0.0.1");
     const int port = request.port.value_or(settings.PortNum());
     const bool startLog = settings.IsSaveLogExactlyOne();
-    return session_->ConnectAndShow(request.name, asClient, address, port,
-                                    static_cast<std::int32_t>(settings.HandleNameColor()),
-                                    [this, name = request.name, startLog](bool connected) {
-                                        if (!connected)
-                                            return;
-                                        frame_->ChatView()->HandleNameField()->setText(
-                                            FromCp932(name));
-                                        if (startLog)
-                                            app_.Report(log_->StartTextLog());
-                                        frame_->UpdateCommandStates();
-                                    });
+    return session_->ConnectAndShow(
+        request.name, asClient, address, port,
+        static_cast<std::int32_t>(settings.HandleNameColor()),
+        [this, name = request.name, startLog](bool connected) {
+            if (!connected)
+                return;
+            frame_->ChatView()->HandleNameField()->setText(FromCp932(name));
+            if (startLog)
+                app_.Report(log_->StartTextLog());
+            frame_->UpdateCommandStates();
+        });
 }
 
 void CChatController::OnOptionsCommand() {
@@ -442,6 +452,11 @@ void CChatController::RunMemberListCommand() {
 
 void CChatController::AppendNoticeLine(const std::string& text) {
     log_->AppendNoticeLine(text);
+}
+
+void CChatController::SwitchDeck(int index) {
+    if (COwnedHub* hub = ServingHub())
+        hub->SwitchDeck(index);
 }
 
 void CChatController::UpdateMaintenanceItem() {
@@ -543,17 +558,7 @@ std::int32_t CChatController::CountdownRemainingMs() const {
 }
 
 void CChatController::DrawCard(bool open) {
-    if (!session_->IsConnected()) {
-        log_->AppendNoticeLine(NotConnectedNotice());
-        return;
-    }
-    // The hub decides what is drawn; the answer comes back as the record.
-    CMsg msg;
-    msg.Type = open ? yarrow::DrawCard : ScreenCard;
-    msg.Name = SpeakerName();
-    msg.Color = MyColor();
-    msg.ID = MyID();
-    session_->DoSerialize(msg);
+    cardSender_->RequestDraw(open);
 }
 
 std::string CChatController::ExpressionText() const {

@@ -30,6 +30,8 @@ class QWidget;
 
 namespace yarrow {
 
+class CCardDialog;
+class CCardSender;
 class CChartWindow;
 class CChatCommands;
 class CChatLog;
@@ -62,8 +64,7 @@ class CChatController final : public QObject,
                               public IFrameTarget,
                               public IHubOwner,
                               public IMapTarget,
-                              public IMapHost,
-                              public ICardTarget {
+                              public IMapHost {
     Q_OBJECT
   public:
     // Installs itself into the application's start-up; the objects that need
@@ -82,6 +83,7 @@ class CChatController final : public QObject,
     CChartWindow* ChartWindow() const { return chart_; }
     CMapPropSheet* MapWindow() const { return mapWindow_; }
     CWhisperWindow* WhisperWindow() const { return whisper_; }
+    CCardDialog* CardWindow() const { return cards_; }
     CPlayerListView* PlayerList() const { return players_; }
     // Every map page; made with the modeless windows at start-up.
     CMapBook& MapBook() const { return *maps_; }
@@ -134,20 +136,6 @@ class CChatController final : public QObject,
     // IMapTarget: applies the map to the book and tells the map view.
     void ReceiveMap(CMsg& msg) override;
 
-    // ICardTarget: until the card window exists the dispatcher's lines are
-    // all a member sees of the cards.
-    void SetDeckSetNames(const std::vector<std::string>&) override {}
-    void SetDeckLine(const std::string&, std::int32_t) override {}
-    void SetCardsLeft(std::int32_t) override {}
-    void AddToHand(std::int32_t, const std::string&) override {}
-    void SetPlayers(const std::vector<CMember>&) override {}
-    void RemovePlayer(std::int32_t) override {}
-    void FollowDiscardMove(std::int32_t, const std::vector<std::string>&) override {}
-    void ShowCardStat(std::int32_t, std::int32_t, const std::vector<std::string>&) override {}
-    void ClearDiscard() override {}
-    void ResetDeck(const std::string&, std::int32_t) override {}
-    void GiveRandomCard(std::int32_t) override {}
-
   private:
     // Start-up stages (the application's hooks).
     void BuildObjects(CMainFrame& frame);
@@ -168,6 +156,8 @@ class CChatController final : public QObject,
     std::vector<MapFigures> MapStatistics() const;
     void OnTimer(int timerId);
     void UpdateMaintenanceItem();
+    // The host's "デッキ切替": its hub switches the deck and tells everybody.
+    void SwitchDeck(int index);
     COwnedHub* ServingHub() const;
     CInputLine* Input() const;
 
@@ -205,6 +195,10 @@ class CChatController final : public QObject,
     CChartWindow* chart_ = nullptr;
     CWhisperWindow* whisper_ = nullptr;
     CMapPropSheet* mapWindow_ = nullptr;
+    // The card window sends through the session port; made before the
+    // session, which tells it the deck of every hub it joins.
+    std::unique_ptr<CCardSender> cardSender_;
+    CCardDialog* cards_ = nullptr;
     std::unique_ptr<CMapBook> maps_;
     IMapView* mapView_ = nullptr;
 

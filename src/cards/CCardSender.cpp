@@ -1,33 +1,34 @@
 #include "cards/CCardSender.h"
 
-#include "cards/ICardHost.h"
 #include "net/CMsg.h"
+#include "net/DispatchTargets.h"
+#include "net/ISessionPort.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
 
 namespace {
 
-CMsg CardRecord(ICardHost& host, std::int32_t type) {
+CMsg CardRecord(const ISessionPort& port, std::int32_t type) {
     CMsg msg;
     msg.Type = type;
-    msg.Name = host.SpeakerName();
-    msg.Color = host.MyColor();
-    msg.ID = host.MyID();
+    msg.Name = port.SpeakerName();
+    msg.Color = port.MyColor();
+    msg.ID = port.MyID();
     return msg;
 }
 
 }  // namespace
 
 bool CCardSender::IsConnected() const {
-    return host_.IsConnected();
+    return port_.IsConnected();
 }
 
 bool CCardSender::NeedConnection() {
-    if (host_.IsConnected())
+    if (port_.IsConnected())
         return true;
     static const std::string notice = Sjis("◇ この機能はサーバに接続していないと使用できません");
-    host_.AppendNoticeLine(notice);
+    log_.AppendNoticeLine(notice);
     return false;
 }
 
@@ -35,51 +36,42 @@ void CCardSender::RequestDraw(bool open) {
     if (!NeedConnection())
         return;
     // The hub decides what is drawn; the answer comes back as the record.
-    CMsg msg = CardRecord(host_, open ? DrawCard : ScreenCard);
-    host_.DoSerialize(msg);
+    CMsg msg = CardRecord(port_, open ? DrawCard : ScreenCard);
+    port_.DoSerialize(msg);
 }
 
 void CCardSender::RequestRandomCard(std::int32_t member) {
     if (!NeedConnection() || member <= 0)
         return;
-    CMsg msg = CardRecord(host_, RndmGet);
+    CMsg msg = CardRecord(port_, RndmGet);
     msg.Param1 = member;
-    host_.DoSerialize(msg);
+    port_.DoSerialize(msg);
 }
 
 bool CCardSender::SendMoveCards(std::int32_t moveCode, const std::vector<std::string>& entries) {
-    if (!host_.IsConnected() || entries.empty())
+    if (!port_.IsConnected() || entries.empty())
         return false;
-    CMsg msg = CardRecord(host_, MoveCard);
+    CMsg msg = CardRecord(port_, MoveCard);
     msg.Param1 = moveCode;
     msg.Strings = entries;
-    return host_.DoSerialize(msg);
+    return port_.DoSerialize(msg);
 }
 
 void CCardSender::RequestCardStat(std::int32_t member) {
-    if (!host_.IsConnected() || member <= 0)
+    if (!port_.IsConnected() || member <= 0)
         return;
-    CMsg msg = CardRecord(host_, GetCardStat);
+    CMsg msg = CardRecord(port_, GetCardStat);
     msg.Param1 = member;
-    host_.DoSerialize(msg);
+    port_.DoSerialize(msg);
 }
 
 bool CCardSender::PassCards(std::int32_t member, const std::vector<std::string>& entries) {
-    if (!host_.IsConnected() || member <= 0 || entries.empty())
+    if (!port_.IsConnected() || member <= 0 || entries.empty())
         return false;
-    CMsg msg = CardRecord(host_, PassCard);
+    CMsg msg = CardRecord(port_, PassCard);
     msg.Param1 = member;
     msg.Strings = entries;
-    return host_.DoSerialize(msg);
-}
-
-void CCardSender::DenyRandomCard(const std::string& requesterName) {
-    if (!host_.IsConnected())
-        return;
-    static const std::string format = Sjis(" からのカード譲渡要求を拒否しました");
-    CMsg msg = CardRecord(host_, DenyPass);
-    msg.Text = requesterName + format;
-    host_.DoSerialize(msg);
+    return port_.DoSerialize(msg);
 }
 
 void CCardSender::ShuffleDeck() {
@@ -87,8 +79,8 @@ void CCardSender::ShuffleDeck() {
         return;
     CMsg msg;
     msg.Type = yarrow::ShuffleDeck;
-    msg.ID = host_.MyID();
-    host_.DoSerialize(msg);
+    msg.ID = port_.MyID();
+    port_.DoSerialize(msg);
 }
 
 void CCardSender::ResetGrave() {
@@ -96,8 +88,8 @@ void CCardSender::ResetGrave() {
         return;
     CMsg msg;
     msg.Type = yarrow::ResetGrave;
-    msg.ID = host_.MyID();
-    host_.DoSerialize(msg);
+    msg.ID = port_.MyID();
+    port_.DoSerialize(msg);
 }
 
 }  // namespace yarrow

@@ -11,11 +11,13 @@
 
 namespace yarrow {
 
-class ICardHost;
+class IChatLogTarget;
+class ISessionPort;
 
+// Sends through the chat window's session port; the log takes the notice.
 class CCardSender {
   public:
-    explicit CCardSender(ICardHost& host) : host_(host) {}
+    CCardSender(ISessionPort& port, IChatLogTarget& log) : port_(port), log_(log) {}
 
     // DrawCard (open) or ScreenCard (hidden).
     void RequestDraw(bool open);
@@ -28,8 +30,6 @@ class CCardSender {
     void RequestCardStat(std::int32_t member);
     // PassCard of the entries to `member`; nothing without a member or cards.
     bool PassCards(std::int32_t member, const std::vector<std::string>& entries);
-    // The refusal of a random-card request from `requesterName`.
-    void DenyRandomCard(const std::string& requesterName);
     void ShuffleDeck();
     void ResetGrave();
 
@@ -38,7 +38,8 @@ class CCardSender {
   private:
     bool NeedConnection();
 
-    ICardHost& host_;
+    ISessionPort& port_;
+    IChatLogTarget& log_;
 };
 
 }  // namespace yarrow

@@ -128,10 +128,6 @@ void CChatLog::AppendChatLine(const std::string& name, const std::string& text,
         if (auto line = PlainTextLine(type, name, text))
             textLog_.Write(*line);
     }
-    if (pastLog_ && type != Secret) {
-        if (auto line = PastLogLine(type, name, text))
-            pastLog_(*line);
-    }
     if (control_ == nullptr)
         return;
     const std::string doc = ChatDocument(name, text, nameColor, type);

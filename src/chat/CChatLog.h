@@ -48,12 +48,6 @@ class CChatLog final : public IChatLogTarget {
     bool ExtraParagraph() const { return false; }
     static constexpr std::string_view RtfMarker() { return "\\viewkind"; }
 
-    // Receives past-log lines while this window owns an active hub; empty
-    // otherwise. Whispers never reach it.
-    void SetPastLogSink(std::function<void(const std::string&)> sink) {
-        pastLog_ = std::move(sink);
-    }
-
     // Where the log folder comes from (read on each use); empty by default.
     void SetLogFolderSource(std::function<std::string()> source) { logFolder_ = std::move(source); }
 
@@ -111,7 +105,6 @@ class CChatLog final : public IChatLogTarget {
     bool colorOff_ = false;
     bool scrollLock_ = false;
     CTextLog textLog_;
-    std::function<void(const std::string&)> pastLog_;
     std::function<std::string()> logFolder_;
 };
 

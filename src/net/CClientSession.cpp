@@ -176,6 +176,7 @@ bool CClientSession::Disconnect(bool quiet) {
         DoSerialize(msg);
         if (!quiet) {
             deps_.members.ClearMembers();
+            deps_.cards.SetPlayers({});
             deps_.log.AppendNoticeLine(msg.Text);
         }
     }

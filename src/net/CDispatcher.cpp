@@ -237,6 +237,10 @@ void CDispatcher::OnMemberCheckTimer() {
 }
 
 void CDispatcher::OnPassCard(const CMsg& msg) {
+    // The giver's window took the cards out of its hand when it sent them;
+    // the echo lists what the hub really passed.
+    if (IsOwn(msg))
+        deps_.cards.SettleOwnPass(msg.Strings);
     if (msg.Param1 == deps_.port.MyID()) {
         for (const auto& entry : msg.Strings) {
             const CardEntry card = ParseCardEntry(entry);
@@ -257,10 +261,8 @@ void CDispatcher::OnRandomCardRequest(const CMsg& msg) {
         const auto answer =
             deps_.prompter.Ask(SjisFormat(questionFormat.c_str(), requester.c_str()), caption,
                                PromptIcon::Question, PromptButtons::YesNo);
-        if (answer == PromptAnswer::Yes) {
-            deps_.cards.GiveRandomCard(requesterID);
+        if (answer == PromptAnswer::Yes && deps_.cards.GiveRandomCard(requesterID))
             return;
-        }
         static const std::string denyFormat = Sjis("%s からのカード譲渡要求を拒否しました");
         deps_.port.SendChat(deps_.port.SpeakerName(),
                             SjisFormat(denyFormat.c_str(), requester.c_str()), deps_.port.MyColor(),

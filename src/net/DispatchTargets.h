@@ -91,12 +91,14 @@ class ICardTarget {
     // A new deck: deck line set, all four pile lists emptied.
     virtual void ResetDeck(const std::string& deckName, std::int32_t cards) = 0;
     // The user agreed to a random-card request: choose a hand card, remove it
-    // and pass it to the requester.
-    virtual void GiveRandomCard(std::int32_t requesterID) = 0;
+    // and pass it to the requester. False when no card went out (an empty
+    // hand, no connection): the requester is then sent the refusal, so a
+    // request never goes unanswered.
+    virtual bool GiveRandomCard(std::int32_t requesterID) = 0;
     // The hub's echo of this member's own pass, with the entries it really
     // passed: cards the window took out of its hand for that pass and the
     // hub did not pass go back into the hand.
-    virtual void SettleOwnPass(const std::vector<std::string>& passed) {}
+    virtual void SettleOwnPass(const std::vector<std::string>& passed) = 0;
 };
 
 }  // namespace yarrow

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -24,6 +25,7 @@
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
+#include "cards/qt/CCardDialog.h"
 #include "chart/qt/CChartWindow.h"
 #include "chat/CChatLog.h"
 #include "chat/CCountdown.h"
@@ -435,10 +437,11 @@ void ChatControllerQtTest::modelessWindowsOpenCentredOnTheView() {
     frame.resize(900, 600);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    for (int id : {cmd::kWhisper, cmd::kChart}) {
+    const std::map<int, QWidget*> windows{{cmd::kWhisper, host_->chat->WhisperWindow()},
+                                          {cmd::kChart, host_->chat->ChartWindow()},
+                                          {cmd::kUseCards, host_->chat->CardWindow()}};
+    for (const auto& [id, window] : windows) {
         QVERIFY(frame.RunCommand(id));
-        QWidget* window = id == cmd::kWhisper ? static_cast<QWidget*>(host_->chat->WhisperWindow())
-                                              : host_->chat->ChartWindow();
         QTRY_VERIFY(window->isVisible());
         const QPoint offset = Centre(window) - Centre(&host_->View());
         QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(id)));

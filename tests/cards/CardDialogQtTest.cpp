@@ -21,6 +21,7 @@
 #include "cards/qt/CCardDialog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtCp932.h"
+#include "support/FakeSession.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
@@ -62,7 +63,10 @@ void Select(CCardPileList* list, std::initializer_list<int> rows) {
 }
 
 struct Window {
-    Window() : sender(host), dialog(sender, prompter, random) {
+    Window() : sender(host, host), dialog(sender, prompter, random) {
+        host.myId = 2;
+        host.myColor = 0x00FF00;
+        host.speaker = "Me";
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     }
@@ -78,7 +82,7 @@ struct Window {
         return dialog.findChild<QAction*>(QString::fromLatin1(name));
     }
 
-    FakeCardHost host;
+    FakeSession host;
     CCardSender sender;
     ScriptedPrompter prompter;
     FixedRandom random;
@@ -122,8 +126,8 @@ void CardDialogQtTest::movingCardsBetweenListsSendsOneMove() {
     // The last inserted item is selected.
     QVERIFY(faceDown->topLevelItem(1)->isSelected());
     QVERIFY(!faceDown->topLevelItem(0)->isSelected());
-    QCOMPARE(w.host.sent.size(), size_t(1));
-    const CMsg& move = w.host.sent[0];
+    QCOMPARE(w.host.records.size(), size_t(1));
+    const CMsg& move = w.host.records[0];
     QCOMPARE(move.Type, std::int32_t(MoveCard));
     QCOMPARE(move.Param1, 0x0103);
     QCOMPARE(move.Name, std::string("Me"));
@@ -137,7 +141,7 @@ void CardDialogQtTest::movingCardsBetweenListsSendsOneMove() {
              Qt::MoveAction);
     faceDown->EndDrag(Qt::MoveAction);
     QCOMPARE(Numbers(faceDown), std::vector<int>{9});
-    QCOMPARE(w.host.sent.back().Param1, 0x0304);
+    QCOMPARE(w.host.records.back().Param1, 0x0304);
 }
 
 void CardDialogQtTest::dropPositionsFollowTheInsertionRules() {
@@ -174,7 +178,7 @@ void CardDialogQtTest::dropPositionsFollowTheInsertionRules() {
         w.List(kHandPile)->EndDrag(action);
         QVERIFY2(Numbers(up) == c.expected, c.name);
         QCOMPARE(Numbers(w.List(kHandPile)).size(), c.accepted ? size_t(0) : size_t(1));
-        QCOMPARE(w.host.sent.size(), c.accepted ? size_t(1) : size_t(0));
+        QCOMPARE(w.host.records.size(), c.accepted ? size_t(1) : size_t(0));
     }
     // The zone above the first visible item, which a pointer inside the list
     // cannot reach, and refused positions.
@@ -193,7 +197,7 @@ void CardDialogQtTest::aMoveWithinOneListOnlyRearrangesIt() {
     hand->EndDrag(Qt::MoveAction);
     QCOMPARE(Numbers(hand), (std::vector<int>{3, 1, 2, 4}));
     QVERIFY(hand->topLevelItem(2)->isSelected());
-    QVERIFY(w.host.sent.empty());
+    QVERIFY(w.host.records.empty());
 }
 
 void CardDialogQtTest::droppingItemsOntoThemselvesIsRefused() {
@@ -210,7 +214,7 @@ void CardDialogQtTest::droppingItemsOntoThemselvesIsRefused() {
     // Told once each drag is over.
     QTRY_COMPARE(w.prompter.prompts.size(), size_t(3));
     QCOMPARE(w.prompter.prompts[0].text, std::string("An item can't be dropped onto itself"));
-    QVERIFY(w.host.sent.empty());
+    QVERIFY(w.host.records.empty());
 }
 
 void CardDialogQtTest::dropsFromElsewhereAreRefused() {
@@ -231,7 +235,7 @@ void CardDialogQtTest::dropsFromElsewhereAreRefused() {
     text.setText(QStringLiteral("00001Ace"));
     QCOMPARE(DropAt(w.List(kHandPile), &text, QPoint(10, 10)), Qt::IgnoreAction);
     QVERIFY(w.List(kHandPile)->Cards().empty());
-    QVERIFY(w.host.sent.empty());
+    QVERIFY(w.host.records.empty());
 }
 
 void CardDialogQtTest::withoutAConnectionDropsStayLocal() {
@@ -243,7 +247,7 @@ void CardDialogQtTest::withoutAConnectionDropsStayLocal() {
     QCOMPARE(DropAt(w.List(kFaceUpPile), mime.get(), QPoint(10, 10)), Qt::MoveAction);
     w.List(kHandPile)->EndDrag(Qt::MoveAction);
     QCOMPARE(Numbers(w.List(kFaceUpPile)), std::vector<int>{1});
-    QVERIFY(w.host.sent.empty());
+    QVERIFY(w.host.records.empty());
     // A pass that cannot go out keeps the cards in the hand.
     w.dialog.SetPlayers({{"Ann", 5}});
     Select(w.List(kHandPile), {0});
@@ -332,20 +336,20 @@ void CardDialogQtTest::buttonsSendTheirRecords() {
     w.dialog.PassTarget()->setCurrentIndex(1);
     QTest::mouseClick(w.Button("randomTakeButton"), Qt::LeftButton);
     QTest::mouseClick(w.Button("lookButton"), Qt::LeftButton);
-    QCOMPARE(w.host.sent.size(), size_t(4));
-    QCOMPARE(w.host.sent[0].Type, std::int32_t(DrawCard));
-    QCOMPARE(w.host.sent[0].Color, 0x00FF00);
-    QCOMPARE(w.host.sent[1].Type, std::int32_t(ScreenCard));
-    QCOMPARE(w.host.sent[2].Type, std::int32_t(RndmGet));
-    QCOMPARE(w.host.sent[2].Param1, 7);
-    QCOMPARE(w.host.sent[3].Type, std::int32_t(GetCardStat));
-    QCOMPARE(w.host.sent[3].Param1, 5);
+    QCOMPARE(w.host.records.size(), size_t(4));
+    QCOMPARE(w.host.records[0].Type, std::int32_t(DrawCard));
+    QCOMPARE(w.host.records[0].Color, 0x00FF00);
+    QCOMPARE(w.host.records[1].Type, std::int32_t(ScreenCard));
+    QCOMPARE(w.host.records[2].Type, std::int32_t(RndmGet));
+    QCOMPARE(w.host.records[2].Param1, 7);
+    QCOMPARE(w.host.records[3].Type, std::int32_t(GetCardStat));
+    QCOMPARE(w.host.records[3].Param1, 5);
     // Without a member to ask, nothing goes out.
     w.dialog.SetPlayers({});
     QTest::mouseClick(w.Button("randomTakeButton"), Qt::LeftButton);
     QTest::mouseClick(w.Button("lookButton"), Qt::LeftButton);
     QTest::mouseClick(w.Button("passButton"), Qt::LeftButton);
-    QCOMPARE(w.host.sent.size(), size_t(4));
+    QCOMPARE(w.host.records.size(), size_t(4));
     // OK hides the window.
     QTest::mouseClick(w.Button("okButton"), Qt::LeftButton);
     QVERIFY(!w.dialog.isVisible());
@@ -359,9 +363,9 @@ void CardDialogQtTest::passingTakesTheCardsOutAndTheHubsEchoSettlesThem() {
     Select(hand, {0, 2, 3});
     QTest::mouseClick(w.Button("passButton"), Qt::LeftButton);
     QCOMPARE(Numbers(hand), std::vector<int>{2});
-    QCOMPARE(w.host.sent.back().Type, std::int32_t(PassCard));
-    QCOMPARE(w.host.sent.back().Param1, 5);
-    QCOMPARE(w.host.sent.back().Strings,
+    QCOMPARE(w.host.records.back().Type, std::int32_t(PassCard));
+    QCOMPARE(w.host.records.back().Param1, 5);
+    QCOMPARE(w.host.records.back().Strings,
              (std::vector<std::string>{"00001C1", "00003C3", "00004C4"}));
     // The hub passed only two of them: the third comes back.
     w.dialog.SettleOwnPass({"00001C1", "00004C4"});
@@ -369,7 +373,7 @@ void CardDialogQtTest::passingTakesTheCardsOutAndTheHubsEchoSettlesThem() {
     // Nothing selected: nothing happens.
     hand->clearSelection();
     w.dialog.PassSelected();
-    QCOMPARE(w.host.sent.size(), size_t(1));
+    QCOMPARE(w.host.records.size(), size_t(1));
 }
 
 void CardDialogQtTest::giveRandomCardPassesTheDrawnPosition() {
@@ -378,9 +382,9 @@ void CardDialogQtTest::giveRandomCardPassesTheDrawnPosition() {
     w.random.draws = {7};  // 7 % 3 = 1
     w.dialog.GiveRandomCard(9);
     QCOMPARE(Numbers(w.List(kHandPile)), (std::vector<int>{10, 30}));
-    QCOMPARE(w.host.sent.back().Type, std::int32_t(PassCard));
-    QCOMPARE(w.host.sent.back().Param1, 9);
-    QCOMPARE(w.host.sent.back().Strings, std::vector<std::string>{"00020C20"});
+    QCOMPARE(w.host.records.back().Type, std::int32_t(PassCard));
+    QCOMPARE(w.host.records.back().Param1, 9);
+    QCOMPARE(w.host.records.back().Strings, std::vector<std::string>{"00020C20"});
     w.dialog.SettleOwnPass({"00020C20"});
     QCOMPARE(Numbers(w.List(kHandPile)), (std::vector<int>{10, 30}));
 }
@@ -391,14 +395,14 @@ void CardDialogQtTest::menuShufflesSortsResetsAndSwitchesDecks() {
     w.Action("sortHand")->trigger();
     QCOMPARE(Numbers(w.List(kHandPile)), (std::vector<int>{1, 3, 5}));
     w.Action("shuffleDeck")->trigger();
-    QCOMPARE(w.host.sent.back().Type, std::int32_t(ShuffleDeck));
-    QCOMPARE(w.host.sent.back().Text, std::string());
+    QCOMPARE(w.host.records.back().Type, std::int32_t(ShuffleDeck));
+    QCOMPARE(w.host.records.back().Text, std::string());
     // The reset asks first.
     w.prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
     w.Action("resetDiscard")->trigger();
-    QCOMPARE(w.host.sent.size(), size_t(1));
+    QCOMPARE(w.host.records.size(), size_t(1));
     w.Action("resetDiscard")->trigger();
-    QCOMPARE(w.host.sent.back().Type, std::int32_t(ResetGrave));
+    QCOMPARE(w.host.records.back().Type, std::int32_t(ResetGrave));
     QCOMPARE(w.prompter.prompts[0].text,
              Sjis("捨て札を全て山札に戻し、シャッフルします\r\nよろしいですか？"));
     QCOMPARE(w.prompter.prompts[0].caption, Sjis("確認"));

@@ -1,6 +1,5 @@
 #pragma once
-// Fakes for the card window's tests: the chat window as the card senders see
-// it (records kept instead of sent), a scripted generator and a scroll timer
+// Fakes for the card window's tests: a scripted generator and a scroll timer
 // the test fires itself.
 
 #include <cstdint>
@@ -9,30 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cards/ICardHost.h"
 #include "cards/qt/IScrollTimer.h"
 #include "dice/IRandomSource.h"
-#include "net/CMsg.h"
 
 namespace yarrow::test {
-
-class FakeCardHost final : public ICardHost {
-  public:
-    bool IsConnected() const override { return connected; }
-    std::int32_t MyID() const override { return id; }
-    std::int32_t MyColor() const override { return 0x00FF00; }
-    std::string SpeakerName() override { return "Me"; }
-    bool DoSerialize(CMsg& msg) override {
-        sent.push_back(msg);
-        return connected;
-    }
-    void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
-
-    bool connected = true;
-    std::int32_t id = 2;
-    std::vector<CMsg> sent;
-    std::vector<std::string> notices;
-};
 
 class FixedRandom final : public IRandomSource {
   public:

@@ -312,7 +312,10 @@ TEST(ClientSessionLeave, DisconnectCommandAsksThenAnnouncesLeaving) {
     EXPECT_EQ(w.transport.sent[0].Close, 1);
     EXPECT_EQ(w.transport.sent[0].ID, 7);
     EXPECT_EQ(w.transport.sent[0].Text, text);
-    const std::vector<std::string> expected = {"clearmembers", "notice " + text, "closelog",
+    const std::vector<std::string> expected = {"clearmembers",
+                                               "players ",
+                                               "notice " + text,
+                                               "closelog",
                                                "caption " + CClientSession::IdleCaption(),
                                                "menu idle"};
     EXPECT_EQ(w.rec.events, expected);

@@ -228,6 +228,11 @@ TEST(DispatcherCards, PassAddsCardsOnlyToTheReceiver) {
     pass.Param1 = 3;
     w.Receive(pass);
     EXPECT_EQ(w.rec.events.size(), 1u);
+    // The echo of the own pass settles what the window took out of its hand.
+    w.rec.events.clear();
+    pass.ID = 5;
+    w.Receive(pass);
+    EXPECT_EQ(w.rec.events.front(), "settle 2");
 }
 
 TEST(DispatcherCards, RandomCardRequestAsksOnlyTheAskedMember) {
@@ -262,6 +267,14 @@ TEST(DispatcherCards, RandomCardRequestAsksOnlyTheAskedMember) {
     EXPECT_EQ(asked.transport.sent[0].Name, "Speaker");
     EXPECT_EQ(asked.transport.sent[0].Color, 0x00FF00);
     EXPECT_EQ(asked.transport.sent[0].Text, Sjis("Bob からのカード譲渡要求を拒否しました"));
+
+    // Agreeing with an empty hand refuses too: every request is answered.
+    asked.rec.handCards = 0;
+    asked.prompter.answers = {PromptAnswer::Yes};
+    asked.Receive(request);
+    asked.RunLater();
+    ASSERT_EQ(asked.transport.sent.size(), 2u);
+    EXPECT_EQ(asked.transport.sent[1].Type, DenyPass);
 
     Window bystander;
     bystander.Join(7);

@@ -82,8 +82,12 @@ class Recorder final : public IChatLogTarget,
     void ResetDeck(const std::string& deckName, std::int32_t cards) override {
         Add("resetdeck " + deckName + " " + std::to_string(cards));
     }
-    void GiveRandomCard(std::int32_t requesterID) override {
+    bool GiveRandomCard(std::int32_t requesterID) override {
         Add("give " + std::to_string(requesterID));
+        return handCards > 0;
+    }
+    void SettleOwnPass(const std::vector<std::string>& passed) override {
+        Add("settle " + std::to_string(passed.size()));
     }
     // chart and map
     bool IsChartShown() const override { return chartShown; }
@@ -118,6 +122,8 @@ class Recorder final : public IChatLogTarget,
     std::vector<CMember> members;
     bool chartShown = false;
     std::string caption;
+    // What GiveRandomCard finds in the hand.
+    int handCards = 1;
     bool menuConnected = false;
 };
 

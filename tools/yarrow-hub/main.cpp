@@ -22,8 +22,8 @@
 #include <optional>
 #include <string>
 
-#include "CHubPastLogFeeder.h"
 #include "cards/CHubCardState.h"
+#include "chat/CHubPastLogFeeder.h"
 #include "dice/CMersenneTwister.h"
 #include "net/qt/CQtHubNetwork.h"
 #include "platform/Cp932.h"

@@ -229,11 +229,10 @@ void CCardDialog::RebuildDeckMenu() {
 }
 
 void CCardDialog::SetDeckLine(const std::string& deckName, std::int32_t cardsLeft) {
-    deckName_ = deckName;
-    cardsLeft_ = cardsLeft;
-    // A new connection: nothing sent before is still on its way.
-    pendingPasses_.clear();
-    UpdateCaption();
+    // A new connection: the hub gives every newcomer empty piles, so cards
+    // shown from an earlier connection are no longer this member's, and
+    // nothing sent before is still on its way.
+    ResetDeck(deckName, cardsLeft);
 }
 
 void CCardDialog::SetCardsLeft(std::int32_t cardsLeft) {
@@ -306,17 +305,18 @@ void CCardDialog::ResetDeck(const std::string& deckName, std::int32_t cards) {
     pendingPasses_.clear();
 }
 
-void CCardDialog::GiveRandomCard(std::int32_t requesterID) {
+bool CCardDialog::GiveRandomCard(std::int32_t requesterID) {
     const std::vector<CardItem> hand = hand_->Cards();
     if (hand.empty())
-        return;
+        return false;
     const auto at =
         static_cast<int>(random_.RandomNext() % static_cast<std::uint32_t>(hand.size()));
     const CardItem card = hand[static_cast<std::size_t>(at)];
     if (!sender_.PassCards(requesterID, EntriesOf({card})))
-        return;
+        return false;
     delete hand_->takeTopLevelItem(at);
     pendingPasses_.push_back({card});
+    return true;
 }
 
 void CCardDialog::SettleOwnPass(const std::vector<std::string>& passed) {

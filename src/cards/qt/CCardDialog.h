@@ -54,7 +54,7 @@ class CCardDialog : public QDialog, public ICardTarget {
                       const std::vector<std::string>& faceUp) override;
     void ClearDiscard() override;
     void ResetDeck(const std::string& deckName, std::int32_t cards) override;
-    void GiveRandomCard(std::int32_t requesterID) override;
+    bool GiveRandomCard(std::int32_t requesterID) override;
     void SettleOwnPass(const std::vector<std::string>& passed) override;
 
     // The operations behind the buttons and menu items.

@@ -7,10 +7,17 @@
 namespace yarrow {
 
 COwnedHub::COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound,
-                     std::unique_ptr<IHubCardState> cards)
+                     std::unique_ptr<IHubCardState> cards, PastLogRule pastLog)
     : cards_(std::move(cards)), network_(std::make_unique<CQtHubNetwork>(&prompter, &sound)) {
-    network_->Hub().SetOwner(&owner);
-    network_->Hub().SetCardState(cards_.get());
+    CYarrowServ& hub = network_->Hub();
+    hub.SetOwner(&owner);
+    hub.SetCardState(cards_.get());
+    if (pastLog) {
+        hub.SetRelayObserver([&hub, rule = std::move(pastLog)](const CMsg& relayed) {
+            if (auto line = rule(relayed, hub.Members()))
+                hub.AddPastLog(*line);
+        });
+    }
 }
 
 COwnedHub::~COwnedHub() = default;
@@ -39,8 +46,9 @@ void COwnedHub::PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) {
     network_->Hub().PurgeCardHolders(liveIDs);
 }
 
-void COwnedHub::AddPastLog(const std::string& line) {
-    network_->Hub().AddPastLog(line);
+void COwnedHub::SwitchDeck(int index) {
+    if (cards_)
+        network_->Hub().RelayGenerated(cards_->SwitchDeck(index));
 }
 
 std::vector<CMember> COwnedHub::Members() const {
@@ -49,7 +57,7 @@ std::vector<CMember> COwnedHub::Members() const {
 
 std::unique_ptr<IOwnedHub> COwnedHubFactory::CreateHub() {
     return std::make_unique<COwnedHub>(owner_, prompter_, sound_,
-                                       makeCards_ ? makeCards_() : nullptr);
+                                       makeCards_ ? makeCards_() : nullptr, pastLog_);
 }
 
 }  // namespace yarrow

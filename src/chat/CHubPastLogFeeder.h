@@ -1,10 +1,10 @@
 #pragma once
-// The windowless hub's past log. A hub inside the chat program gets its past
-// log from the operator's window, which hands over every typed line it
-// writes; the windowless hub has no window, so it makes the same lines from
-// the records it relays, with the same rules: whispers never, hidden dice and
-// hidden cards only as their fixed lines, card actions described as the
-// receiving windows describe them to a member who did not act.
+// The hub's past log, made from the records it relays: the hub inside a
+// hosting window and the windowless hub write the same lines. The rules are
+// those of a window that did not act: whispers never, hidden dice and hidden
+// cards only as their fixed lines, card moves between private piles as a
+// count. The hosting user's own window shows its own hidden draws and private
+// moves in full; that view must not reach newcomers.
 
 #include <optional>
 #include <string>

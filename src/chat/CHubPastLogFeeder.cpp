@@ -1,4 +1,4 @@
-#include "CHubPastLogFeeder.h"
+#include "chat/CHubPastLogFeeder.h"
 
 #include <cstdio>
 

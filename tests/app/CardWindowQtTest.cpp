@@ -1,0 +1,279 @@
+// The card window in two whole chat windows of one process, joined over TCP
+// through the host's own hub: what the buttons and drops send, what the
+// records the hub answers make of each window's piles, the host's deck
+// switch, and what the hub keeps for newcomers.
+
+#include <QAction>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/CChatController.h"
+#include "app/CMainFrame.h"
+#include "app/CYarrowApp.h"
+#include "app/CYarrowView.h"
+#include "app/CommandLine.h"
+#include "cards/CDeckBox.h"
+#include "cards/qt/CCardDialog.h"
+#include "chat/CommandIds.h"
+#include "chat/qt/CPlayerListView.h"
+#include "net/CClientSession.h"
+#include "platform/Cp932.h"
+#include "platform/qt/CLogWidget.h"
+#include "platform/qt/QtCp932.h"
+#include "support/ScriptedPrompter.h"
+
+namespace yarrow {
+namespace {
+
+// Twenty cards "Card0".."Card19" and a set of three.
+const char kDeckIni[] =
+    "[DeckSet]\r\n0=Twenty\r\n1=Three\r\n[Three]\r\nCardNum=3\r\n0=X\r\n1=Y\r\n2=Z\r\n"
+    "[Twenty]\r\nCardNum=20\r\n";
+
+struct Player {
+    QTemporaryDir folder;
+    std::unique_ptr<CYarrowApp> app;
+    std::unique_ptr<CChatController> chat;
+    test::ScriptedPrompter prompter;
+
+    explicit Player(bool withDeck = false) {
+        if (withDeck) {
+            QFile deck(folder.filePath(QStringLiteral("Deck.ini")));
+            QByteArray bytes(kDeckIni);
+            for (int i = 0; i < 20; ++i)
+                bytes += QByteArray::number(i) + "=Card" + QByteArray::number(i) + "\r\n";
+            if (deck.open(QIODevice::WriteOnly))
+                deck.write(bytes);
+        }
+        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
+        chat = std::make_unique<CChatController>(*app);
+        app->Start(false);
+        app->Frame().SetPrompter(&prompter);
+    }
+    ~Player() {
+        chat.reset();
+        app.reset();
+    }
+
+    bool Connect(CommandLineRequest::Mode mode, int port, const char* name) {
+        CommandLineRequest request;
+        request.mode = mode;
+        request.host = "127.0.0.1";
+        request.port = port;
+        request.name = Sjis(name);
+        return chat->ConnectFromCommandLine(request);
+    }
+    CCardDialog& Cards() const { return *chat->CardWindow(); }
+    CCardPileList* Pile(int pile) const { return Cards().List(pile); }
+    int Count(int pile) const { return Pile(pile)->topLevelItemCount(); }
+    std::string Text(int pile, int row) const { return Pile(pile)->Cards()[row].text; }
+    void Click(const char* button) const {
+        auto* b = Cards().findChild<QPushButton*>(QString::fromLatin1(button));
+        QVERIFY(b != nullptr);
+        b->click();
+    }
+    void Choose(QComboBox* combo, std::int32_t id) const {
+        combo->setCurrentIndex(combo->findData(id));
+        QVERIFY(combo->currentIndex() >= 0);
+    }
+    std::string Log() const { return app->Frame().ChatView()->LogControl()->StreamOutText(); }
+    bool LogHas(const std::string& cp932) const { return Log().find(cp932) != std::string::npos; }
+};
+
+// Drags the selected cards of `from` onto the empty list `to`, as a user's
+// move would go, and ends the drag at the source.
+void Drag(CCardPileList* from, CCardPileList* to) {
+    std::unique_ptr<QMimeData> mime(from->BeginDrag());
+    QVERIFY(mime);
+    const QPoint below(10, 10);
+    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(below, offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &enter);
+    QDragMoveEvent move(below, offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &move);
+    QDropEvent drop(QPointF(below), offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    from->EndDrag(Qt::MoveAction);
+}
+
+QString Caption(int left, const char* deck = "Twenty") {
+    return QStringLiteral("カード管理：%1(残り%2枚)").arg(QLatin1String(deck)).arg(left);
+}
+
+}  // namespace
+
+class CardWindowQtTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+    void drawMoveLookAndPassBetweenTwoWindows();
+    void aRandomTakeIsAlwaysAnswered();
+    void onlyTheHostSwitchesDecksForEverybody();
+
+  private:
+    std::unique_ptr<Player> host_;
+    std::unique_ptr<Player> guest_;
+};
+
+void CardWindowQtTest::init() {
+    host_ = std::make_unique<Player>(true);
+    guest_ = std::make_unique<Player>();
+    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
+    const int port = host_->chat->Session().PortNum();
+    QVERIFY(guest_->Connect(CommandLineRequest::Mode::Join, port, "PL"));
+    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
+    QTRY_COMPARE(guest_->chat->PlayerList()->count(), 2);
+    // Each window's selectors hold the other member only.
+    QTRY_COMPARE(guest_->Cards().PassTarget()->count(), 1);
+    QTRY_COMPARE(host_->Cards().LookTarget()->count(), 1);
+    QCOMPARE(guest_->Cards().PassTarget()->currentData().toInt(), 1);
+    QCOMPARE(host_->Cards().LookTarget()->currentData().toInt(), 2);
+    QCOMPARE(guest_->Cards().windowTitle(), Caption(20));
+}
+
+void CardWindowQtTest::cleanup() {
+    guest_.reset();
+    host_.reset();
+}
+
+void CardWindowQtTest::drawMoveLookAndPassBetweenTwoWindows() {
+    // The frame menu's item opens the window; closing only hides it.
+    CMainFrame& frame = guest_->app->Frame();
+    QVERIFY(frame.RunCommand(cmd::kUseCards));
+    QTRY_VERIFY(guest_->Cards().isVisible());
+    guest_->Cards().close();
+    QVERIFY(!guest_->Cards().isVisible());
+    QVERIFY(guest_->chat->CardWindow() != nullptr);
+
+    // An open draw: the drawer's hand, everybody's count.
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    const std::string first = guest_->Text(kHandPile, 0);
+    QTRY_COMPARE(host_->Cards().windowTitle(), Caption(19));
+    QTRY_VERIFY(host_->LogHas("PL" + Sjis("(カード)：") + first + Sjis("を引きました")));
+
+    // A hidden draw: the others see the fixed line and the count only.
+    host_->Click("drawHiddenButton");
+    QTRY_COMPARE(host_->Count(kHandPile), 1);
+    const std::string hidden = host_->Text(kHandPile, 0);
+    QTRY_VERIFY(guest_->LogHas(Sjis("GM(隠しカード)：カードを1枚引きました")));
+    QTRY_COMPARE(guest_->Cards().windowTitle(), Caption(18));
+    const std::string hiddenShown = Sjis("GM(カード)：") + hidden + Sjis("を引きました");
+    QVERIFY(!guest_->LogHas(hiddenShown));
+    QVERIFY(host_->LogHas(hiddenShown));
+
+    // "$CARD" from the dice box draws like the open button.
+    guest_->app->Frame().ChatView()->DiceCombo()->setEditText(QStringLiteral("$CARD"));
+    guest_->app->Frame().ChatView()->DiceButton()->click();
+    QTRY_COMPARE(guest_->Count(kHandPile), 2);
+
+    // The guest lays its first card face up; the host looks at it.
+    guest_->Pile(kHandPile)->topLevelItem(0)->setSelected(true);
+    Drag(guest_->Pile(kHandPile), guest_->Pile(kFaceUpPile));
+    QCOMPARE(guest_->Count(kFaceUpPile), 1);
+    QTRY_VERIFY(
+        host_->LogHas(Sjis("PL(カード)：") + first + Sjis("を手札から場札(公)に移動しました")));
+    host_->Click("lookButton");
+    QTRY_COMPARE(host_->Cards().LookedFaceUpList()->count(), 1);
+    QCOMPARE(host_->Cards().LookedFaceUpList()->item(0)->text(), FromCp932(first));
+    QCOMPARE(host_->Cards().HandCountLabel()->text(), QStringLiteral("手札：1枚"));
+    QCOMPARE(host_->Cards().FaceDownCountLabel()->text(), QStringLiteral("場札(伏)：0枚"));
+
+    // The host discards its hidden card: the guest's discard list follows.
+    host_->Pile(kHandPile)->topLevelItem(0)->setSelected(true);
+    Drag(host_->Pile(kHandPile), host_->Pile(kDiscardPile));
+    QTRY_COMPARE(guest_->Count(kDiscardPile), 1);
+    QCOMPARE(guest_->Text(kDiscardPile, 0), hidden);
+
+    // The guest draws one more and passes both hand cards to the host.
+    guest_->Click("drawHiddenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 2);
+    guest_->Pile(kHandPile)->selectAll();
+    guest_->Click("passButton");
+    QCOMPARE(guest_->Count(kHandPile), 0);
+    QTRY_COMPARE(host_->Count(kHandPile), 2);
+    QTRY_VERIFY(guest_->LogHas(Sjis("PL(カード)：カードをGMに2枚渡しました")));
+    // The hub agrees: the guest's hand is empty, the host's holds two.
+    guest_->Click("lookButton");
+    QTRY_COMPARE(guest_->Cards().HandCountLabel()->text(), QStringLiteral("手札：2枚"));
+    host_->Click("lookButton");
+    QTRY_COMPARE(host_->Cards().HandCountLabel()->text(), QStringLiteral("手札：0枚"));
+
+    // A newcomer's past log shows what a member who did not act saw.
+    Player late;
+    QVERIFY(late.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(), "NPC"));
+    QTRY_VERIFY(late.LogHas(Sjis("過去ログ")));
+    QVERIFY(late.LogHas(Sjis("GM(隠しカード)：カードを1枚引きました")));
+    QVERIFY(late.LogHas(Sjis("カードをGMに2枚渡しました")));
+    QVERIFY(!late.LogHas(hiddenShown));
+    QCOMPARE(late.Cards().windowTitle(), Caption(16));
+}
+
+void CardWindowQtTest::aRandomTakeIsAlwaysAnswered() {
+    host_->Click("drawOpenButton");
+    QTRY_COMPARE(host_->Count(kHandPile), 1);
+    const std::string card = host_->Text(kHandPile, 0);
+    const std::string refusal = Sjis("GM(カード)：PL からのカード譲渡要求を拒否しました");
+
+    // No keeps the card and refuses.
+    host_->prompter.answers = {PromptAnswer::No};
+    guest_->Click("randomTakeButton");
+    QTRY_VERIFY(guest_->LogHas(refusal));
+    QCOMPARE(host_->Count(kHandPile), 1);
+    QCOMPARE(host_->prompter.prompts.back().text,
+             Sjis("PL からカードの譲渡要求があります。\r\n譲渡しますか？"));
+
+    // Yes hands the card over.
+    host_->prompter.answers = {PromptAnswer::Yes};
+    guest_->Click("randomTakeButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    QCOMPARE(guest_->Text(kHandPile, 0), card);
+    QCOMPARE(host_->Count(kHandPile), 0);
+
+    // Yes with an empty hand still answers: with the refusal.
+    const std::size_t prompts = host_->prompter.prompts.size();
+    host_->prompter.answers = {PromptAnswer::Yes};
+    guest_->Click("randomTakeButton");
+    QTRY_COMPARE(host_->prompter.prompts.size(), prompts + 1);
+    QTRY_VERIFY(guest_->Log().find(refusal) != guest_->Log().rfind(refusal));
+}
+
+void CardWindowQtTest::onlyTheHostSwitchesDecksForEverybody() {
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+
+    for (Player* p : {host_.get(), guest_.get()})
+        emit p->Cards().findChild<QMenu*>(QStringLiteral("cardFunctionMenu"))->aboutToShow();
+    QVERIFY(!guest_->Cards().DeckMenu()->menuAction()->isVisible());
+    QMenu* decks = host_->Cards().DeckMenu();
+    QVERIFY(decks->menuAction()->isVisible());
+    QCOMPARE(decks->actions().size(), 2);
+    QCOMPARE(decks->actions()[1]->text(), QStringLiteral("Three(&1)"));
+
+    decks->actions()[1]->trigger();
+    QTRY_COMPARE(guest_->Cards().windowTitle(), Caption(3, "Three"));
+    QCOMPARE(guest_->Count(kHandPile), 0);
+    QTRY_COMPARE(host_->Cards().windowTitle(), Caption(3, "Three"));
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    const std::string drawn = guest_->Text(kHandPile, 0);
+    QVERIFY(drawn == "X" || drawn == "Y" || drawn == "Z");
+}
+
+}  // namespace yarrow
+
+QTEST_MAIN(yarrow::CardWindowQtTest)
+#include "CardWindowQtTest.moc"
