@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "cards/CHubCardState.h"
-#include "cards/CardEntry.h"
 #include "dice/CMersenneTwister.h"
 #include "net/CMsg.h"
+#include "net/CardLineText.h"
 #include "platform/IClock.h"
 
 namespace {

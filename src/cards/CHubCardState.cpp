@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cards/CardEntry.h"
+#include "net/CardLineText.h"
 
 namespace yarrow {
 
@@ -13,8 +13,8 @@ std::vector<int> EntryNumbers(const std::vector<std::string>& entries) {
     std::vector<int> numbers;
     numbers.reserve(entries.size());
     for (const std::string& entry : entries) {
-        if (auto number = CardEntryNumber(entry))
-            numbers.push_back(*number);
+        if (auto card = ParseCardEntry(entry))
+            numbers.push_back(card->number);
     }
     return numbers;
 }

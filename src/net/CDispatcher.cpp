@@ -243,8 +243,8 @@ void CDispatcher::OnPassCard(const CMsg& msg) {
         deps_.cards.SettleOwnPass(msg.Strings);
     if (msg.Param1 == deps_.port.MyID()) {
         for (const auto& entry : msg.Strings) {
-            const CardEntry card = ParseCardEntry(entry);
-            deps_.cards.AddToHand(card.number, card.text);
+            if (auto card = ParseCardEntry(entry))
+                deps_.cards.AddToHand(card->number, card->text);
         }
     }
     Line(msg, PassCard, PassCardText(deps_.members.MemberName(msg.Param1), msg.Strings.size()));

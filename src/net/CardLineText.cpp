@@ -1,5 +1,7 @@
 #include "net/CardLineText.h"
 
+#include <cstdio>
+
 #include "net/SessionText.h"
 #include "platform/Cp932.h"
 
@@ -13,16 +15,25 @@ bool IsPublicPile(int pile) {
 
 }  // namespace
 
-CardEntry ParseCardEntry(const std::string& entry) {
+std::string FormatCardEntry(int number, std::string_view text) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%05d", number);
+    std::string entry(digits);
+    entry.append(text);
+    return entry;
+}
+
+std::optional<CardEntry> ParseCardEntry(std::string_view entry) {
+    if (entry.size() < 5)
+        return std::nullopt;
     CardEntry card;
-    for (std::size_t i = 0; i < entry.size() && i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i) {
         const char c = entry[i];
         if (c < '0' || c > '9')
-            break;
+            return std::nullopt;
         card.number = card.number * 10 + (c - '0');
     }
-    if (entry.size() > 5)
-        card.text = entry.substr(5);
+    card.text = std::string(entry.substr(5));
     return card;
 }
 
@@ -48,7 +59,8 @@ std::string MoveCardText(std::int32_t moveCode, const std::vector<std::string>& 
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (i > 0)
             cards += ',';
-        cards += ParseCardEntry(entries[i]).text;
+        if (auto card = ParseCardEntry(entries[i]))
+            cards += card->text;
     }
     return cards + "\t" + PileName(from) + "\t" + PileName(to);
 }

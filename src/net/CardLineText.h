@@ -1,10 +1,14 @@
 #pragma once
-// The texts of the card lines in the chat log, as every receiving window and
-// the windowless hub's past log write them. Texts are code page 932 bytes.
+// Card entries as records carry them, and the texts of the card lines in the
+// chat log as every receiving window and the hubs' past log write them. The
+// one reading of an entry for the hub, the dispatcher and the card window.
+// Texts are code page 932 bytes.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace yarrow {
@@ -24,11 +28,16 @@ std::string PassCardText(const std::string& receiverName, std::size_t count);
 // "%sにカードの譲渡要求をしました" with the asked member's name.
 std::string RandomCardRequestText(const std::string& askedName);
 
-// The number and text of a card entry "%05d%s".
+// A card as records carry it: the entry "%05d%s", the card number in five
+// decimal digits followed by the card's display text.
 struct CardEntry {
     std::int32_t number = 0;
     std::string text;
 };
-CardEntry ParseCardEntry(const std::string& entry);
+std::string FormatCardEntry(int number, std::string_view text);
+// The number (its first five characters, all decimal digits) and the text
+// after them. None for anything else, so a damaged entry never names a card
+// by accident.
+std::optional<CardEntry> ParseCardEntry(std::string_view entry);
 
 }  // namespace yarrow

@@ -11,9 +11,9 @@
 
 #include "CardTestSupport.h"
 #include "cards/CHubCardState.h"
-#include "cards/CardEntry.h"
 #include "dice/CMersenneTwister.h"
 #include "net/CYarrowServ.h"
+#include "net/CardLineText.h"
 #include "net/HubFakes.h"
 #include "support/FixedClock.h"
 

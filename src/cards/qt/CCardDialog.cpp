@@ -14,8 +14,8 @@
 
 #include "cards/CCardSender.h"
 #include "cards/CDeckBox.h"
-#include "cards/CardEntry.h"
 #include "dice/IRandomSource.h"
+#include "net/CardLineText.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
@@ -50,9 +50,9 @@ std::vector<CardItem> CardsOf(const std::vector<std::string>& entries) {
     for (const std::string& entry : entries) {
         if (cards.size() >= kMaxListedCards)
             break;
-        const std::optional<int> number = CardEntryNumber(entry);
-        if (number && *number < static_cast<int>(kMaxListedCards))
-            cards.push_back({*number, CardEntryText(entry)});
+        std::optional<CardEntry> card = ParseCardEntry(entry);
+        if (card && card->number < static_cast<int>(kMaxListedCards))
+            cards.push_back({card->number, std::move(card->text)});
     }
     return cards;
 }
