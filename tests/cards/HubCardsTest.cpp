@@ -317,6 +317,18 @@ TEST(HubWithoutDeck, DrawsAreAnsweredWithDeckEmpty) {
     hub.Disconnection();
 }
 
+TEST_F(HubCardsTest, CardTextsThatAreNotCodePage932TravelAsTheirBytes) {
+    test::TempDir::Write(dir.File("Deck.ini"),
+                         "[DeckSet]\r\n0=S\r\n[S]\r\nCardNum=1\r\n0=\xFF\x81\x20ok\r\n");
+    ASSERT_TRUE(cards.Load(dir.File("Deck.ini")));
+    JoinMembers(2);
+    const CMsg drawn = Send(1, Record(DrawCard));
+    EXPECT_EQ(drawn.Text, "\xFF\x81\x20ok");
+    const CMsg moved = Send(1, Record(MoveCard, 0x0102, {FormatCardEntry(0, "")}));
+    EXPECT_EQ(moved.Strings, std::vector<std::string>{"00000\xFF\x81\x20ok"});
+    EXPECT_EQ(Send(2, Record(GetCardStat, 1)).Strings, std::vector<std::string>{"\xFF\x81\x20ok"});
+}
+
 TEST_F(HubCardsTest, SwitchingTheDeckForgetsAllHoldingsAndTellsEverybody) {
     LoadDeck();
     JoinMembers(2);
@@ -398,7 +410,11 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"PassToAnUnknownId", PassCard, 99999, {"mine0"}, 0},
         HostileCase{"PassOthersCards", PassCard, 2, {"theirs0", "mine2", "mine1"}, 1},
         HostileCase{"PassTheSameCardTwice", PassCard, 2, {"mine0", "mine0"}, 1},
-        HostileCase{"PassToSelf", PassCard, 1, {"mine0", "mine1"}, 2}),
+        HostileCase{"PassToSelf", PassCard, 1, {"mine0", "mine1"}, 2},
+        // A random take only asks; the asked member's window answers with a
+        // pass of its own, so asking nobody or a member who left moves nothing.
+        HostileCase{"RandomTakeFromNobody", RndmGet, 0, {}, 0},
+        HostileCase{"RandomTakeFromAMemberWhoLeft", RndmGet, 3, {}, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
