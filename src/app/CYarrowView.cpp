@@ -5,8 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/DiceIcon.h"
 #include "chat/qt/CInputLine.h"
@@ -124,7 +126,16 @@ void CYarrowView::CentreOnView(QWidget* window) const {
     const QPoint centre = mapToGlobal(rect().center());
     const QSize size = window->frameGeometry().size().isValid() ? window->frameGeometry().size()
                                                                 : window->sizeHint();
-    window->move(centre - QPoint(size.width() / 2, size.height() / 2));
+    QPoint topLeft = centre - QPoint(size.width() / 2, size.height() / 2);
+    // A window wider or taller than the view still opens wholly on the
+    // screen, its title bar reachable.
+    if (const QScreen* screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        topLeft.setX(std::max(free.left(), std::min(topLeft.x(), free.right() + 1 - size.width())));
+        topLeft.setY(
+            std::max(free.top(), std::min(topLeft.y(), free.bottom() + 1 - size.height())));
+    }
+    window->move(topLeft);
 }
 
 }  // namespace yarrow

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -446,6 +447,15 @@ void ChatControllerQtTest::modelessWindowsOpenCentredOnTheView() {
         const QPoint offset = Centre(window) - Centre(&host_->View());
         QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(id)));
     }
+    // Over a view narrower than itself, in the screen's corner, a window
+    // still opens wholly on the screen.
+    frame.move(frame.screen()->availableGeometry().topLeft());
+    frame.resize(320, 240);
+    QWidget* cards = host_->chat->CardWindow();
+    host_->View().CentreOnView(cards);
+    const QRect free = frame.screen()->availableGeometry();
+    QCOMPARE(cards->frameGeometry().left(), free.left());
+    QVERIFY(free.contains(cards->frameGeometry().topLeft()));
 }
 
 void ChatControllerQtTest::debugTracesEveryCommandAndTheLogsScrolling() {

@@ -466,6 +466,9 @@ void CardDialogQtTest::recordsFillSelectorsDiscardAndLook() {
     QCOMPARE(w.dialog.windowTitle(), QStringLiteral("カード管理：タロット(残り22枚)"));
     for (int pile : {kHandPile, kFaceUpPile, kFaceDownPile, kDiscardPile})
         QVERIFY(w.List(pile)->Cards().empty());
+    // The look at another member's piles is forgotten with them.
+    QCOMPARE(w.dialog.HandCountLabel()->text(), QStringLiteral("手札：0枚"));
+    QCOMPARE(w.dialog.LookedFaceUpList()->count(), 0);
 }
 
 QTEST_MAIN(CardDialogQtTest)

@@ -143,6 +143,10 @@ CCardDialog::CCardDialog(CCardSender& sender, IPrompter& prompter, IRandomSource
     faceDownCount_->setObjectName(QStringLiteral("lookedFaceDownCount"));
     lookedFaceUp_ = new QListWidget(others);
     lookedFaceUp_->setObjectName(QStringLiteral("lookedFaceUpList"));
+    // A few lines of the other member's open cards; the room goes to the
+    // member's own piles.
+    lookedFaceUp_->setFixedHeight(lookedFaceUp_->fontMetrics().height() * 5 +
+                                  2 * lookedFaceUp_->frameWidth() + 4);
     auto* pick = new QHBoxLayout;
     pick->addWidget(lookTarget_, 1);
     pick->addWidget(look);
@@ -303,6 +307,8 @@ void CCardDialog::ResetDeck(const std::string& deckName, std::int32_t cards) {
     for (CCardPileList* list : {hand_, faceDown_, faceUp_, discard_})
         list->clear();
     pendingPasses_.clear();
+    // What was looked at belonged to piles the hub has just forgotten.
+    ShowCardStat(0, 0, {});
 }
 
 bool CCardDialog::GiveRandomCard(std::int32_t requesterID) {
