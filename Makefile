@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEPS_STAMP := $(BUILD)/.deps-installed
 
-.PHONY: all deps configure build run test bench fuzz format clean
+.PHONY: all deps configure build run test package bench fuzz format clean
 
 all: build
 
@@ -36,6 +36,12 @@ run: $(DEPS_STAMP)
 test: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package yarrow_<version>_amd64.deb, in $(BUILD)/.
+package: $(DEPS_STAMP)
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/yarrow_*.deb
 
 bench: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
