@@ -3,13 +3,12 @@
 #include "platform/SjisText.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "chart/ChartPayload.h"
 #include "platform/Cp932.h"
+#include "platform/FileBytes.h"
 
 namespace yarrow {
 namespace {
@@ -97,11 +96,6 @@ CChartResult CannotOpen(int error) {
     return Error(Sjis("Chartファイルを開けません\r\n") + std::strerror(error));
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 }  // namespace
 
 std::string CChartFile::Format(const CChartModel& chart) {
@@ -167,44 +161,26 @@ CChartResult CChartFile::Parse(std::string_view bytes, CChartModel& chart) {
 }
 
 CChartResult CChartFile::Save(const std::string& path, const CChartModel& chart) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        return CannotOpen(errno);
-    const std::string bytes = Format(chart);
-    errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        // A full disk must not look like a saved chart.
-        const int error = !written ? writeError : errno;
-        return Error(Sjis("Chartファイルに書き込めません\r\n") +
-                     std::strerror(error != 0 ? error : EIO));
-    }
-    CChartResult result;
-    return result;
+    const FileWrite write = WriteFileBytes(path, Format(chart));
+    if (!write.opened)
+        return CannotOpen(write.error);
+    if (!write.Written())
+        return Error(Sjis("Chartファイルに書き込めません\r\n") + std::strerror(write.error));
+    return CChartResult{};
 }
 
 CChartResult CChartFile::Load(const std::string& path, CChartModel& chart) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return CannotOpen(errno);
-    // Read at most one byte beyond the limit, so that neither a huge file nor
-    // an endless device is read whole.
-    std::string bytes;
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
-        bytes.append(buffer.data(), n);
-        if (bytes.size() > kMaxFileBytes) {
+    FileBytes file = ReadFileBytes(path, kMaxFileBytes);
+    switch (file.status) {
+        case FileBytes::Status::Read:
+            return Parse(file.bytes, chart);
+        case FileBytes::Status::TooLarge:
             return Error(Sjis("Chartファイルが大きすぎるため開けません\r\n(16MBまで)"));
-        }
-        if (n < buffer.size())
+        case FileBytes::Status::CannotOpen:
+        case FileBytes::Status::ReadError:
             break;
     }
-    if (std::ferror(file.get()))
-        return CannotOpen(errno != 0 ? errno : EIO);
-    return Parse(bytes, chart);
+    return CannotOpen(file.error);
 }
 
 }  // namespace yarrow

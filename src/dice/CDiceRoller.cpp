@@ -73,7 +73,8 @@ DiceKind CDiceRoller::Evaluate(const std::string& expression, std::string& resul
         sorted = true;
     }
     sound.clear();
-    if (const std::size_t at = text.find('@'); at != std::string::npos) {
+    // A two-byte character may end in '@' (0x40): only a whole '@' names the sound.
+    if (const std::size_t at = SjisFind(text, '@'); at != std::string::npos) {
         sound = text.substr(at + 1);
         text.erase(at);
         if (sound.empty() && !sound_.RandomDiceHoy.empty())

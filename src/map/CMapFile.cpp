@@ -1,10 +1,9 @@
 #include "map/CMapFile.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <memory>
 
 #include "platform/Cp932.h"
+#include "platform/FileBytes.h"
 #include "platform/ProgramFolder.h"
 
 namespace yarrow {
@@ -13,14 +12,6 @@ namespace {
 
 constexpr std::size_t kItemBytes = 2 + 1 + 4 + 1 + 4 + 4;  // without the text
 constexpr std::size_t kTileBytes = 2 + 4 + 4 + 4 + 4;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != nullptr)
-            std::fclose(f);
-    }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 void PutU8(std::string& out, std::uint8_t v) {
     out.push_back(static_cast<char>(v));
@@ -214,49 +205,22 @@ CMapResult CMapFile::Parse(std::string_view bytes, Contents& out) {
 }
 
 CMapResult CMapFile::Save(const std::string& path, const CMapPage& page) {
-    const std::string bytes = Format(page);
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        return CannotOpenMessage(errno);
-    errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        // A full disk must not pass for a saved map.
-        const int error = !written ? writeError : errno;
-        return Error(Sjis("Mapファイルに書き込めません\r\n") +
-                     LastErrorText(error != 0 ? error : EIO));
-    }
+    const FileWrite write = WriteFileBytes(path, Format(page));
+    if (!write.opened)
+        return CannotOpenMessage(write.error);
+    if (!write.Written())
+        return Error(Sjis("Mapファイルに書き込めません\r\n") + LastErrorText(write.error));
     return CMapResult::Message(Sjis("現在のタイル状態を保存しました"), Sjis("保存"),
                                PromptIcon::Information);
 }
 
 CMapResult CMapFile::Load(const std::string& path, CMapPage& page) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return CannotOpenMessage(errno);
-    std::string bytes;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        if (size > 0 && static_cast<unsigned long>(size) <= kMaxFileBytes)
-            bytes.reserve(static_cast<std::size_t>(size));
-        std::rewind(file.get());
-    }
-    // Read at most one chunk beyond the limit, so that neither a huge file
-    // nor an endless device is read whole.
-    char buffer[64 * 1024];
-    for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        bytes.append(buffer, got);
-        if (bytes.size() > kMaxFileBytes)
-            return BrokenFileMessage();
-        if (got < sizeof buffer)
-            break;
-    }
-    if (std::ferror(file.get()))
+    FileBytes file = ReadFileBytes(path, kMaxFileBytes);
+    if (file.status == FileBytes::Status::CannotOpen)
+        return CannotOpenMessage(file.error);
+    if (file.status != FileBytes::Status::Read)
         return BrokenFileMessage();
-    file.reset();
+    const std::string& bytes = file.bytes;
 
     Contents contents;
     CMapResult parsed = Parse(bytes, contents);

@@ -62,13 +62,4 @@ std::string EncodeBmp555(int width, int height, const std::uint32_t* pixels, std
     return out;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace yarrow

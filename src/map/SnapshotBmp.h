@@ -24,8 +24,4 @@ constexpr std::size_t BmpRowBytes(int width) {
 // ignored). A zero or negative size gives the headers alone.
 std::string EncodeBmp555(int width, int height, const std::uint32_t* pixels, std::size_t stride);
 
-// Creates or overwrites `path` with `bytes`. False when the file cannot be
-// created or written whole (the caller skips that snapshot silently).
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-
 }  // namespace yarrow

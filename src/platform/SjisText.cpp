@@ -17,6 +17,14 @@ std::string SjisCut(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, end));
 }
 
+std::size_t SjisFind(std::string_view text, char c) {
+    for (std::size_t pos = 0; pos < text.size(); pos += SjisCharWidth(text, pos)) {
+        if (text[pos] == c)
+            return pos;
+    }
+    return std::string_view::npos;
+}
+
 std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
     const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos)

@@ -23,6 +23,10 @@ std::size_t SjisCharWidth(std::string_view text, std::size_t pos);
 // two-byte character.
 std::string SjisCut(std::string_view text, std::size_t maxBytes);
 
+// Position of the first `c` (a single-byte character) that starts a
+// character, or npos: a trail byte equal to `c` is not a match.
+std::size_t SjisFind(std::string_view text, char c);
+
 // Blanks as the readers of typed and file text understand them.
 inline constexpr std::string_view kAsciiBlanks = " \t\r\n\v\f";
 

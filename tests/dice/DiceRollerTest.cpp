@@ -115,6 +115,9 @@ TEST_F(DiceRollerTest, SoundSelection) {
 TEST_F(DiceRollerTest, PluginRollIsSentWithoutSound) {
     rng.Draw(0);
     EXPECT_EQ(Roll("$EC,x"), "echo x");
+    // "ァ" is 0x83 0x40: its trail byte is not the sound mark.
+    rng.Draw(0);
+    EXPECT_EQ(Roll("$EC,\x83\x40"), "echo \x83\x40");
 }
 
 TEST_F(DiceRollerTest, HistoryKeepsTypedExpressionsOnce) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "map/SnapshotBmp.h"
-#include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
@@ -73,16 +72,6 @@ TEST(SnapshotBmp, SizesForKnownClientAreas) {
     const std::string empty = EncodeBmp555(0, 7, nullptr, 0);
     EXPECT_EQ(empty.size(), 54u);
     EXPECT_EQ(empty[2], 54);
-}
-
-TEST(SnapshotBmp, WritesFilesAndReportsWhatCannotBeCreated) {
-    test::TempDir dir;
-    const std::string path = dir.File("s_00.bmp");
-    ASSERT_TRUE(WriteFileBytes(path, "BMxyz"));
-    EXPECT_EQ(test::TempDir::Read(path), "BMxyz");
-    ASSERT_TRUE(WriteFileBytes(path, "B"));  // overwritten, not appended
-    EXPECT_EQ(test::TempDir::Read(path), "B");
-    EXPECT_FALSE(WriteFileBytes(dir.File("missing/folder/s.bmp"), "BM"));
 }
 
 }  // namespace

@@ -2,16 +2,15 @@
 
 #include <QColorDialog>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "chat/qt/OptionWidgets.h"
 #include "dice/TimerCommand.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
@@ -29,25 +28,10 @@ std::string Bytes(const QString& text) {
     return ToCp932(text).text;
 }
 
-// The Delete key removes the selected entry of a list.
-class DeleteKeyFilter : public QObject {
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            auto* list = static_cast<QListWidget*>(watched);
-            delete list->currentItem();
-            return true;
-        }
-        return false;
-    }
-};
-
 QListWidget* MakeList(const char* id, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setObjectName(Q(id));
-    list->installEventFilter(new DeleteKeyFilter(list));
+    DeleteEntryOnDeleteKey(list);
     return list;
 }
 

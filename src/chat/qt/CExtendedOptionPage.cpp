@@ -2,17 +2,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "chat/qt/OptionWidgets.h"
 #include "platform/qt/QtCp932.h"
 #include "settings/CSettings.h"
 #include "settings/SettingsValues.h"
@@ -28,25 +27,6 @@ std::string Bytes(const QString& text) {
     return ToCp932(text).text;
 }
 
-class DeleteKeyFilter : public QObject {
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            delete static_cast<QListWidget*>(watched)->currentItem();
-            return true;
-        }
-        return false;
-    }
-};
-
-template <typename W>
-W* Named(W* widget, const char* id) {
-    widget->setObjectName(Q(id));
-    return widget;
-}
-
 }  // namespace
 
 CExtendedOptionPage::CExtendedOptionPage(ColorChooser chooser, QWidget* parent)
@@ -58,7 +38,7 @@ CExtendedOptionPage::CExtendedOptionPage(ColorChooser chooser, QWidget* parent)
     randomSound_ = Named(new QRadioButton(Q("ﾗﾝﾀﾞﾑ"), this), "1063");
     diceHoy_ = Named(new QLineEdit(this), "1051");
     randomList_ = Named(new QListWidget(this), "1061");
-    randomList_->installEventFilter(new DeleteKeyFilter(randomList_));
+    DeleteEntryOnDeleteKey(randomList_);
     randomEdit_ = Named(new QLineEdit(this), "1062");
     filterdPerson_ = Named(new QLineEdit(this), "1025");
     filter_ = Named(new QLineEdit(this), "1027");

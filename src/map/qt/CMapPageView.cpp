@@ -19,6 +19,7 @@
 #include "map/qt/IMapDialogs.h"
 #include "map/qt/MapCommandIds.h"
 #include "platform/Cp932.h"
+#include "platform/FileBytes.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/QtCp932.h"
 
