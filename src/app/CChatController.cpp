@@ -177,6 +177,8 @@ void CChatController::BuildObjects(CMainFrame& frame) {
             return cards;
         },
         &CHubPastLogFeeder::LineFor);
+    hubFactory_->SetTableMemoryQuery(
+        [this] { return CSettings(app_.SettingsPath()).IsTableMemory(); });
 
     cardSender_ = std::make_unique<CCardSender>(*this, *log_);
     cards_ = new CCardDialog(*cardSender_, prompter_, CMersenneTwister::Process(), &frame);

@@ -77,6 +77,7 @@ bool CYarrowServ::ConnectSocket(int port) {
     Trace(" CYarrowServ::ConnectSocket(%d)\r\n", port);
     serving_ = true;
     pastLog_.clear();
+    table_.Clear();
     std::string errorText;
     int errorCode = 0;
     if (listener_ == nullptr || !listener_->Listen(port, errorText, errorCode)) {
@@ -114,6 +115,7 @@ void CYarrowServ::Disconnection() {
         connection.socket->CloseGracefully();
     }
     members_.clear();
+    table_.Clear();
 }
 
 std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
@@ -187,12 +189,17 @@ void CYarrowServ::DrainConnection(std::int32_t id) {
         }
         if (ReadMsg(id, connection) != ReadResult::Record)
             return;
+        // The first CnctReply of a connection is its join.
+        const bool joining = readMsg_.Type == CnctReply && !connection.joined;
+        connection.joined = connection.joined || joining;
         if (readMsg_.Close != 0) {
             CloseSocket(id, true);
             UpdateClients();
             return;
         }
         UpdateClients();
+        if (joining)
+            WelcomeNewcomer(id);
     }
 }
 
@@ -391,7 +398,8 @@ void CYarrowServ::UpdateClients() {
     Trace(" CYarrowServ::UpdateClients\r\n");
     const CMsg& out = AssembleMsg();
     // One encoding for everybody: every connection gets the same bytes.
-    const std::string bytes = out.Encode();
+    const auto encoded = std::make_shared<const std::string>(out.Encode());
+    const std::string& bytes = *encoded;
     const auto label = std::make_shared<const RecordLabel>(LabelOf(out));
     std::vector<Failure> failures;
     for (auto& [id, connection] : connections_) {
@@ -401,8 +409,28 @@ void CYarrowServ::UpdateClients() {
             failures.push_back({id, label, std::move(errorText)});
     }
     DropAndReport(failures);
+    table_.Note(out, encoded);
     if (relayObserver_)
         relayObserver_(out);
+}
+
+void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
+    auto it = connections_.find(id);
+    if (it == connections_.end())
+        return;
+    const std::vector<CTableMemory::Kept> records = table_.Replay();
+    if (records.empty())
+        return;
+    Trace(" CYarrowServ::WelcomeNewcomer(ID:%d, %zu records)\r\n", id, records.size());
+    for (const CTableMemory::Kept& record : records) {
+        const auto label =
+            std::make_shared<const RecordLabel>(RecordLabel{record.type, {}, record.id});
+        std::string errorText;
+        if (!SendMsg(it->second, *record.bytes, label, errorText)) {
+            DropAndReport({{id, label, std::move(errorText)}});
+            return;
+        }
+    }
 }
 
 bool CYarrowServ::SendMsg(Connection& connection, const std::string& bytes,

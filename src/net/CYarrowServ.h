@@ -34,6 +34,7 @@
 
 #include "net/CMsg.h"
 #include "net/CMsgDecoder.h"
+#include "net/CTableMemory.h"
 #include "net/IHubCardState.h"
 #include "net/IHubConnection.h"
 #include "net/IHubListener.h"
@@ -73,6 +74,11 @@ class CYarrowServ {
     void SetRelayObserver(std::function<void(const CMsg&)> observer) {
         relayObserver_ = std::move(observer);
     }
+
+    // The chart, lock and maps a newcomer receives once it has joined (on
+    // unless turned off).
+    void SetTableMemory(bool on) { table_.SetEnabled(on); }
+    const CTableMemory& TableMemory() const { return table_; }
 
     // Starts listening on every local address. On failure tells the user
     // "接続許可エラーです" with the system's reason and returns false.
@@ -136,6 +142,7 @@ class CYarrowServ {
         CMsgDecoder decoder;
         bool paused = false;          // told to stop reading; resumed when queues drain
         bool leaving = false;         // the peer has gone: what it sent is relayed regardless
+        bool joined = false;          // its first CnctReply has been relayed
         std::uint64_t queued = 0;     // bytes ever written to the connection
         std::uint64_t lastTaken = 0;  // bytes the network had taken at the last look
         std::time_t lastProgress = 0;
@@ -157,6 +164,8 @@ class CYarrowServ {
     void StoreMsgItem(const CMsg& record);
     CMsg& AssembleMsg();
     void UpdateClients();
+    // A newcomer's join was relayed: it alone receives what lies on the table.
+    void WelcomeNewcomer(std::int32_t id);
     // Queues one encoded record; false (with the reason) when the connection
     // refused it.
     bool SendMsg(Connection& connection, const std::string& bytes,
@@ -186,6 +195,7 @@ class CYarrowServ {
     std::map<std::int32_t, Connection> connections_;  // iterated in joining order
     std::vector<CMember> members_;
     std::deque<std::string> pastLog_;
+    CTableMemory table_;
     CMsg working_;
     CMsg readMsg_;
     CMsg sendMsg_;

@@ -125,6 +125,14 @@ bool CSettings::IsAutoMapShow() const {
     return GetInt(kInitialSetting, "IsAutoMapShow", 1) != 0;
 }
 
+bool CSettings::IsTableMemory() const {
+    return GetInt(kInitialSetting, "IsTableMemory", 1) != 0;
+}
+
+bool CSettings::IsAutoReconnect() const {
+    return GetInt(kInitialSetting, "IsAutoReconnect", 1) != 0;
+}
+
 bool CSettings::IsAutoChartShow() const {
     return GetInt(kInitialSetting, "IsAutoChartShow", 1) != 0;
 }

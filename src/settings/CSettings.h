@@ -65,6 +65,9 @@ class CSettings {
     std::vector<std::string> Filter() const;         // at most 5 pieces
     std::string PleaseWait() const;                  // "<size 5>待った！</size>"
     std::string LogFolder() const;                   // "" (the program folder itself)
+    // Not written into a new file; missing means on.
+    bool IsTableMemory() const;    // 1: a hosted hub gives newcomers the chart and maps
+    bool IsAutoReconnect() const;  // 1: a lost connection is tried again
 
     // The numbered lists, in order, empty entries skipped.
     std::vector<std::string> DiceList() const;

@@ -1,6 +1,6 @@
 // The hub on real sockets on 127.0.0.1: handshake, relay order, peers that
-// send garbage, vanish or stop reading, a sender faster than its readers, and
-// the shutdown notice.
+// send garbage, vanish or stop reading, a sender faster than its readers, the
+// table a latecomer receives, and the shutdown notice.
 
 #include <QElapsedTimer>
 #include <QTcpSocket>
@@ -31,6 +31,29 @@ CMsg Make(std::int32_t type, std::int32_t id, const std::string& text) {
     m.Type = type;
     m.ID = id;
     m.Text = text;
+    return m;
+}
+
+CMsg MapRecord(std::int32_t id, std::int32_t number, const std::string& label) {
+    CMsg m;
+    m.Type = UpdateMap;
+    m.ID = id;
+    m.Param1 = 1;
+    m.Param2 = number;
+    CTileRecord tile;
+    tile.TileLabel = label;
+    m.Tiles[0x0102] = tile;
+    return m;
+}
+
+CMsg ChartRecord(std::int32_t id, const std::string& cell) {
+    CMsg m;
+    m.Type = Chart;
+    m.ID = id;
+    m.ChartRows = 1;
+    m.ChartColumns = 2;
+    m.ChartSpin = 7;
+    m.Strings = {Sjis("名前"), cell};
     return m;
 }
 
@@ -163,6 +186,94 @@ class HubSocketsQtTest : public QObject {
         QTRY_COMPARE(owner.notices.size(), size_t(1));
         QVERIFY(owner.notices[0].find("SendMsg(DiceRoll") != std::string::npos);
         QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(31), 20000);
+    }
+
+    // What a newcomer receives right after its join, for what the table saw
+    // before: each row lists what one member sent and which of those records
+    // (by position) the newcomer receives, in order.
+    void latecomerReceivesTheTableAloneAndAsEverybodyGotIt() {
+        struct Case {
+            const char* name;
+            bool memory;
+            std::vector<CMsg> sent;
+            std::vector<std::size_t> replayed;
+        };
+        const std::vector<Case> cases = {
+            {"chart, lock, maps by number, newest of each",
+             true,
+             {MapRecord(1, 2, "old"), ChartRecord(1, "first"), MapRecord(1, 0, "main"),
+              Make(ChartLock, 2, "Bob"), ChartRecord(1, "second"), Make(ChartLock, 1, "Ann"),
+              MapRecord(1, 2, "new"), MapRecord(1, -1, "refused"), Make(LogBox, 1, "chat")},
+             {4, 5, 2, 6}},
+            {"a lock without a chart", true, {Make(ChartLock, 2, "Bob")}, {0}},
+            {"a chart lifts the lock", true, {Make(ChartLock, 2, "Bob"), ChartRecord(1, "x")}, {1}},
+            {"memory off", false, {ChartRecord(1, "x"), MapRecord(1, 0, "m")}, {}},
+        };
+        for (const Case& c : cases) {
+            qInfo("%s", c.name);
+            const int port = StartHub();
+            network->Hub().SetTableMemory(c.memory);
+            RawClient a(port), b(port);
+            QTRY_COMPARE(a.records.size(), size_t(1));
+            QTRY_COMPARE(b.records.size(), size_t(1));
+            a.Send(Make(CnctReply, 0, "Ann"));
+            QTRY_COMPARE(b.records.size(), size_t(2));
+            b.Send(Make(CnctReply, 0, "Bob"));
+            QTRY_COMPARE(a.records.size(), size_t(3));
+            for (const CMsg& record : c.sent)
+                a.Send(record);
+            const std::size_t before = 3 + c.sent.size();
+            QTRY_COMPARE(b.records.size(), before);
+            QTRY_COMPARE(a.records.size(), before);
+
+            RawClient late(port);
+            QTRY_COMPARE(late.records.size(), size_t(1));
+            late.Send(Make(CnctReply, 0, "Cat"));
+            // A second reply of the same connection is no second join.
+            late.Send(Make(CnctReply, 0, "Cat"));
+            const std::size_t expected = 2 + c.replayed.size() + 2;
+            QTRY_COMPARE(late.records.size(), expected - 1);
+            a.Send(Make(LogBox, 1, "after"));
+            QTRY_COMPARE(late.records.size(), expected);
+            QCOMPARE(late.records[1].Type, std::int32_t(CnctReply));
+            for (std::size_t i = 0; i < c.replayed.size(); ++i)
+                QCOMPARE(late.RawRecord(2 + i), b.RawRecord(3 + c.replayed[i]));
+            QCOMPARE(late.records[expected - 2].Type, std::int32_t(CnctReply));
+            QCOMPARE(late.records.back().Text, std::string("after"));
+            // The others received the join, the second reply and the remark.
+            for (RawClient* member : {&a, &b}) {
+                QTRY_COMPARE(member->records.size(), before + 3);
+                QCOMPARE(member->records[before].Type, std::int32_t(CnctReply));
+                QCOMPARE(member->records[before + 1].Type, std::int32_t(CnctReply));
+            }
+        }
+    }
+
+    // Maps of 13 MiB each: the fifth passes the 64 MiB the hub keeps, and the
+    // map updated longest ago goes, not the lowest number.
+    void mapMemoryIsBoundedAndForgetsTheLeastRecentlyUpdated() {
+        const int port = StartHub();
+        RawClient a(port);
+        QTRY_COMPARE(a.records.size(), size_t(1));
+        a.Send(Make(CnctReply, 0, "Ann"));
+        QTRY_COMPARE(a.records.size(), size_t(2));
+        const std::string big(13u * 1024u * 1024u, 'm');
+        for (std::int32_t number : {0, 1, 2, 3, 0, 4})
+            a.Send(MapRecord(1, number, big + std::to_string(number)));
+        QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(8), 30000);
+        const CTableMemory& memory = network->Hub().TableMemory();
+        QVERIFY(memory.MapBytes() <= CTableMemory::kMaxMapBytes);
+        QCOMPARE(memory.MapCount(), size_t(4));
+        QVERIFY(!memory.HasMap(1));
+
+        RawClient late(port);
+        QTRY_COMPARE(late.records.size(), size_t(1));
+        late.Send(Make(CnctReply, 0, "Cat"));
+        QTRY_COMPARE_WITH_TIMEOUT(late.records.size(), size_t(6), 30000);
+        const std::vector<std::int32_t> numbers = {late.records[2].Param2, late.records[3].Param2,
+                                                   late.records[4].Param2, late.records[5].Param2};
+        QCOMPARE(numbers, (std::vector<std::int32_t>{0, 2, 3, 4}));
+        QCOMPARE(late.records[2].Tiles.at(0x0102).TileLabel, big + "0");
     }
 
     void shutdownReachesEveryParticipant() {

@@ -1,10 +1,12 @@
 // yarrow-hub: the hub without a window, for hosting on a server and for tests.
 //
-//   yarrow-hub [--port N] [--home DIR]
+//   yarrow-hub [--port N] [--home DIR] [--no-table-memory]
 //   yarrow-hub --help | --version
 //
 // Reads the deck sets from Deck.ini in the program folder (DIR with --home),
-// or from the installed data when the program folder has none.
+// or from the installed data when the program folder has none. A newcomer
+// receives the chart, the chart lock and the maps as the table has them,
+// unless --no-table-memory is given.
 // Prints one line to standard output once it listens (with the actual port,
 // so --port 0 picks a free one), writes connection events to standard error,
 // and on SIGINT or SIGTERM sends every participant the shutdown notice and
@@ -47,10 +49,11 @@ struct Options {
     std::optional<std::string> home;
     bool help = false;
     bool version = false;
+    bool tableMemory = true;
 };
 
 constexpr const char* kUsage =
-    "usage: yarrow-hub [--port N] [--home DIR]\n"
+    "usage: yarrow-hub [--port N] [--home DIR] [--no-table-memory]\n"
     "       yarrow-hub --help | --version\n";
 
 constexpr const char* kHelp =
@@ -58,6 +61,8 @@ constexpr const char* kHelp =
     "with yarrow --connect HOST:PORT or a yarrow://HOST:PORT/ link.\n\n"
     "  --port N     listen on port N (default 15000; 0 picks a free port)\n"
     "  --home DIR   read Deck.ini from DIR (as YARROW_HOME=DIR does)\n"
+    "  --no-table-memory\n"
+    "               do not send newcomers the chart and maps already on the table\n"
     "  --help       show this text and exit\n"
     "  --version    show the version and exit\n\n"
     "Without Deck.ini in its folder the hub uses the installed one. It prints one\n"
@@ -89,6 +94,8 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
             options.port = static_cast<int>(port);
         } else if (arg == "--home" && hasValue) {
             options.home = attached ? *attached : argv[++i];
+        } else if (arg == "--no-table-memory" && !attached) {
+            options.tableMemory = false;
         } else {
             return std::nullopt;
         }
@@ -184,6 +191,7 @@ int main(int argc, char** argv) {
     CConsoleOwner owner(hub);
     hub.SetOwner(&owner);
     hub.SetCardState(&cards);
+    hub.SetTableMemory(options->tableMemory);
     hub.SetRelayObserver([&hub](const CMsg& relayed) {
         if (auto line = CHubPastLogFeeder::LineFor(relayed, hub.Members()))
             hub.AddPastLog(*line);

@@ -55,9 +55,15 @@ std::vector<CMember> COwnedHub::Members() const {
     return network_->Hub().Members();
 }
 
+void COwnedHub::SetTableMemory(bool on) {
+    network_->Hub().SetTableMemory(on);
+}
+
 std::unique_ptr<IOwnedHub> COwnedHubFactory::CreateHub() {
-    return std::make_unique<COwnedHub>(owner_, prompter_, sound_,
-                                       makeCards_ ? makeCards_() : nullptr, pastLog_);
+    auto hub = std::make_unique<COwnedHub>(owner_, prompter_, sound_,
+                                           makeCards_ ? makeCards_() : nullptr, pastLog_);
+    hub->SetTableMemory(!tableMemory_ || tableMemory_());
+    return hub;
 }
 
 }  // namespace yarrow

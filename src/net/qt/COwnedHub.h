@@ -46,6 +46,7 @@ class COwnedHub final : public IOwnedHub {
     // forgotten and everybody is told the deck now in use, whether the
     // switch worked or not. Nothing without a card state.
     void SwitchDeck(int index);
+    void SetTableMemory(bool on);
 
   private:
     // Declared first: the hub refers to it until the hub is gone.
@@ -66,6 +67,9 @@ class COwnedHubFactory final : public IHubFactory {
           makeCards_(std::move(makeCards)),
           pastLog_(std::move(pastLog)) {}
     std::unique_ptr<IOwnedHub> CreateHub() override;
+    // Asked as each hub is made: whether it keeps the table for newcomers
+    // (unset: it does).
+    void SetTableMemoryQuery(std::function<bool()> query) { tableMemory_ = std::move(query); }
 
   private:
     IHubOwner& owner_;
@@ -73,6 +77,7 @@ class COwnedHubFactory final : public IHubFactory {
     ISound& sound_;
     CardStateMaker makeCards_;
     PastLogRule pastLog_;
+    std::function<bool()> tableMemory_;
 };
 
 }  // namespace yarrow
