@@ -187,6 +187,17 @@ void CDeckBox::RemoveHolder(std::int32_t member) {
     holders_.erase(member);
 }
 
+void CDeckBox::TransferHolder(std::int32_t from, std::int32_t to) {
+    auto source = holders_.find(from);
+    if (source == holders_.end() || from == to)
+        return;
+    CCardHolder cards = std::move(source->second);
+    holders_.erase(source);
+    CCardHolder& target = holders_[to];
+    for (int code : {kHandPile, kFaceUpPile, kFaceDownPile})
+        target.Pile(code).merge(cards.Pile(code));
+}
+
 const CCardHolder* CDeckBox::Holder(std::int32_t member) const {
     auto it = holders_.find(member);
     return it == holders_.end() ? nullptr : &it->second;

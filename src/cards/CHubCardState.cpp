@@ -45,6 +45,10 @@ void CHubCardState::RemoveHolder(std::int32_t memberId) {
     box_.RemoveHolder(memberId);
 }
 
+void CHubCardState::TransferHolder(std::int32_t from, std::int32_t to) {
+    box_.TransferHolder(from, to);
+}
+
 CMsg CHubCardState::SwitchDeck(int index) {
     const auto& names = box_.DeckSetNames();
     if (index >= 0 && static_cast<std::size_t>(index) < names.size())

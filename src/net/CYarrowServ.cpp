@@ -116,6 +116,7 @@ void CYarrowServ::Disconnection() {
     }
     members_.clear();
     table_.Clear();
+    heldCards_.clear();
 }
 
 std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
@@ -191,15 +192,20 @@ void CYarrowServ::DrainConnection(std::int32_t id) {
             return;
         // The first CnctReply of a connection is its join.
         const bool joining = readMsg_.Type == CnctReply && !connection.joined;
-        connection.joined = connection.joined || joining;
+        if (joining) {
+            connection.joined = true;
+            connection.name = SjisCut(readMsg_.Text, kMaxMemberNameBytes);
+        }
         if (readMsg_.Close != 0) {
             CloseSocket(id, true);
             UpdateClients();
             return;
         }
         UpdateClients();
-        if (joining)
+        if (joining) {
             WelcomeNewcomer(id);
+            ReturnHeldCards(id);
+        }
     }
 }
 
@@ -267,6 +273,7 @@ void CYarrowServ::CheckStalledPeers() {
     }
     DropAndReport(failures);
     ResumeIfClear();
+    ReleaseExpiredCards(now);
 }
 
 CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connection) {
@@ -453,11 +460,18 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     if (it == connections_.end())
         return;
     IHubConnection* socket = it->second.socket;
+    const bool vanished = !gracefully && it->second.joined;
+    const std::string name = std::move(it->second.name);
     connections_.erase(it);
     // The purge only reaches connections still in the table: a closed one
-    // gives its cards back now.
-    if (cards_ != nullptr)
-        cards_->RemoveHolder(id);
+    // gives its cards back now, unless it vanished without a goodbye and
+    // may come back.
+    if (cards_ != nullptr) {
+        if (vanished && serving_)
+            HoldCards(id, name);
+        else
+            cards_->RemoveHolder(id);
+    }
     if (gracefully) {
         socket->CloseGracefully();
     } else {
@@ -488,6 +502,46 @@ void CYarrowServ::ReportError(const std::string& operation, const RecordLabel& r
     }
     if (sound_ != nullptr)
         sound_->ErrorBeep();
+}
+
+void CYarrowServ::HoldCards(std::int32_t id, const std::string& name) {
+    // One set of kept cards per name: an older one goes back first.
+    auto it = heldCards_.find(name);
+    if (it != heldCards_.end()) {
+        cards_->RemoveHolder(it->second.holder);
+        heldCards_.erase(it);
+    }
+    heldCards_[name] = HeldCards{id, clock_.Now()};
+    Trace(" CYarrowServ::HoldCards(ID:%d %s)\r\n", id, name.c_str());
+}
+
+void CYarrowServ::ReturnHeldCards(std::int32_t id) {
+    if (cards_ == nullptr || heldCards_.empty())
+        return;
+    ReleaseExpiredCards(clock_.Now());
+    const auto connection = connections_.find(id);
+    if (connection == connections_.end())
+        return;
+    auto it = heldCards_.find(connection->second.name);
+    if (it == heldCards_.end())
+        return;
+    Trace(" CYarrowServ::ReturnHeldCards(ID:%d->ID:%d %s)\r\n", it->second.holder, id,
+          it->first.c_str());
+    cards_->TransferHolder(it->second.holder, id);
+    heldCards_.erase(it);
+}
+
+void CYarrowServ::ReleaseExpiredCards(std::time_t now) {
+    for (auto it = heldCards_.begin(); it != heldCards_.end();) {
+        if (now - it->second.since < kCardGraceSeconds) {
+            ++it;
+            continue;
+        }
+        Trace(" CYarrowServ::ReleaseHeldCards(ID:%d %s)\r\n", it->second.holder, it->first.c_str());
+        if (cards_ != nullptr)
+            cards_->RemoveHolder(it->second.holder);
+        it = heldCards_.erase(it);
+    }
 }
 
 void CYarrowServ::AddPastLog(const std::string& line) {

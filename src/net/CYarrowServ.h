@@ -49,6 +49,9 @@ class CYarrowServ {
   public:
     static constexpr std::size_t kSoftUnsentBytes = 1024u * 1024u;
     static constexpr std::time_t kStallSeconds = 30;
+    // A member whose connection vanished without a goodbye keeps its cards
+    // this long, for a newcomer of the same handle name.
+    static constexpr std::time_t kCardGraceSeconds = 5 * 60;
     static constexpr std::size_t kPastLogLines = 15;
     // The past-log block a newcomer receives stays well inside one record:
     // the oldest lines give way when the block would pass this size.
@@ -108,7 +111,8 @@ class CYarrowServ {
     // last record queued for it; the connection is dropped.
     void SendFailed(std::int32_t id, const std::string& errorText);
     // Called about once a second: drops every peer that has stopped reading
-    // (see above).
+    // (see above), and lets the cards of vanished members whose grace time is
+    // over go back to the deck.
     void CheckStalledPeers();
 
     // One plain-text line (ending in CR LF) for the past log; the newest 15
@@ -143,6 +147,7 @@ class CYarrowServ {
         bool paused = false;          // told to stop reading; resumed when queues drain
         bool leaving = false;         // the peer has gone: what it sent is relayed regardless
         bool joined = false;          // its first CnctReply has been relayed
+        std::string name;             // the handle name it joined with
         std::uint64_t queued = 0;     // bytes ever written to the connection
         std::uint64_t lastTaken = 0;  // bytes the network had taken at the last look
         std::time_t lastProgress = 0;
@@ -166,6 +171,15 @@ class CYarrowServ {
     void UpdateClients();
     // A newcomer's join was relayed: it alone receives what lies on the table.
     void WelcomeNewcomer(std::int32_t id);
+    // The cards of a member that vanished: kept under its old ID for a
+    // newcomer of the same name.
+    struct HeldCards {
+        std::int32_t holder = 0;
+        std::time_t since = 0;
+    };
+    void HoldCards(std::int32_t id, const std::string& name);
+    void ReturnHeldCards(std::int32_t id);
+    void ReleaseExpiredCards(std::time_t now);
     // Queues one encoded record; false (with the reason) when the connection
     // refused it.
     bool SendMsg(Connection& connection, const std::string& bytes,
@@ -196,6 +210,7 @@ class CYarrowServ {
     std::vector<CMember> members_;
     std::deque<std::string> pastLog_;
     CTableMemory table_;
+    std::map<std::string, HeldCards> heldCards_;  // by handle name
     CMsg working_;
     CMsg readMsg_;
     CMsg sendMsg_;

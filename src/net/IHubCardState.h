@@ -23,6 +23,9 @@ class IHubCardState {
     // The connection is gone: its cards go back to the deck and its holder
     // goes, so nothing can be passed to it any more.
     virtual void RemoveHolder(std::int32_t memberId) = 0;
+    // A member came back under a new connection: every card `from` holds
+    // goes into the same pile of `to`, and `from`'s holder goes.
+    virtual void TransferHolder(std::int32_t from, std::int32_t to) = 0;
     // The deck sets offered, in file order (for the operator's deck switch).
     virtual std::vector<std::string> DeckSetNames() const = 0;
     // The operator switches to deck set `index` (when there is one): every

@@ -35,7 +35,7 @@ std::vector<std::string> TwentyCards() {
 
 class HubCardsTest : public ::testing::Test {
   protected:
-    HubCardsTest() : cards(random, clock), hub(&listener, &prompter, &sound) {
+    HubCardsTest() : cards(random, clock), hub(&listener, &prompter, &sound, &clock) {
         random.RandomSeed(5489);
         hub.SetOwner(&owner);
         hub.SetCardState(&cards);
@@ -255,12 +255,16 @@ TEST_F(HubCardsTest, ALeavingMembersCardsGoToTheBottomOfTheDrawPile) {
     ExpectConserved();
 }
 
-TEST_F(HubCardsTest, AConnectionThatBreaksGivesItsCardsBackAndTakesNoMore) {
+TEST_F(HubCardsTest, AConnectionThatBreaksGivesItsCardsBackAfterTheGraceTimeAndTakesNoMore) {
     LoadDeck();
     JoinMembers(2);
     const std::vector<int> hand = DrawCards(1, 2);
     DrawCards(2, 3);
     hub.ConnectionLost(2, "reset by peer");
+    // Kept for a member of the same name that may come back.
+    EXPECT_EQ(cards.Box().Remaining(), 15);
+    clock.now += CYarrowServ::kCardGraceSeconds;
+    hub.CheckStalledPeers();
     EXPECT_EQ(cards.Box().Remaining(), 18);
     EXPECT_EQ(cards.Box().Holder(2), nullptr);
     // A pass to it keeps the cards with the giver.
