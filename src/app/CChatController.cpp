@@ -18,6 +18,7 @@
 #include "app/CStatusPanes.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
+#include "app/Version.h"
 #include "app/CommandLine.h"
 #include "cards/CCardSender.h"
 #include "cards/CHubCardState.h"
@@ -191,6 +192,10 @@ void CChatController::BuildObjects(CMainFrame& frame) {
         CClientSession::Deps{*socket_, *hubFactory_, prompter_, *log_, *players_, *cards_, *this,
                              clock_, [](std::uint32_t seed) { RandomSeed(seed); }});
     socket_->SetSession(session_.get());
+    // A connection lost without the hub's goodbye is tried again, unless the
+    // settings say not to.
+    session_->SetReconnecting(
+        this, [this] { return CSettings(app_.SettingsPath()).IsAutoReconnect(); });
 
     CYarrowView* view = frame.ChatView();
     // The handle field is the one name this member has; the session's leave
@@ -535,6 +540,12 @@ void CChatController::SetCaption(const std::string& text) {
     frame_->SetCaption(text);
 }
 
+void CChatController::SetConnectionStatus(const std::string& text) {
+    frame_->StatusPanes().SetText(StatusPane::Message, text.empty()
+                                                           ? QString::fromUtf8(kStatusIdleText)
+                                                           : FromCp932(text));
+}
+
 void CChatController::SetConnectedMenu(bool connected) {
     frame_->SetConnectedMenu(connected);
     frame_->UpdateCommandStates();
@@ -614,6 +625,10 @@ void CChatController::OnTimer(int timerId) {
         case CDispatcher::kMemberCheckTimer:
             if (dispatcher_)
                 dispatcher_->OnMemberCheckTimer();
+            break;
+        case CClientSession::kReconnectTimer:
+            if (session_)
+                session_->OnReconnectTimer();
             break;
         default:
             break;

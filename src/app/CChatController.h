@@ -121,13 +121,15 @@ class CChatController final : public QObject,
     void AddExpressionEntry(const std::string& text) override;
     void SelectExpressionEntry(int index) override;
 
-    // IWindowTimers: the view's timers 1 and 2 (countdown) and 3 (member check).
+    // IWindowTimers: the view's timers 1 and 2 (countdown), 3 (member check)
+    // and 4 (reconnecting).
     bool StartTimer(int timerId, int periodMs) override;
     void KillTimer(int timerId) override;
 
     // IFrameTarget.
     void SetCaption(const std::string& text) override;
     void SetConnectedMenu(bool connected) override;
+    void SetConnectionStatus(const std::string& text) override;
 
     // IHubOwner.
     void AppendNoticeLine(const std::string& text) override;

@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
 #include "platform/IPrompter.h"
+#include "platform/IWindowTimers.h"
 #include "platform/SjisText.h"
 #include "platform/Trace.h"
 
@@ -39,6 +40,10 @@ std::string CClientSession::IdleCaption() {
     return caption;
 }
 
+std::string CClientSession::ReconnectingCaption(const std::string& address, int port) {
+    return SjisFormat(Sjis("Yarrow - 再接続中(IP:%s/Port:%d)").c_str(), address.c_str(), port);
+}
+
 std::string CClientSession::LayOutErrorText(std::string text) {
     static const std::string period = Sjis("。");
     std::string out;
@@ -60,6 +65,7 @@ bool CClientSession::Connect(const std::string& handle, bool asClient, const std
                              int port, ConnectDone done) {
     if (connecting_)
         return false;
+    StopReconnecting();
     myName_ = handle;
     if (deps_.seedRandom)
         deps_.seedRandom(static_cast<std::uint32_t>(deps_.clock.Now()));
@@ -101,16 +107,34 @@ bool CClientSession::ConnectAndShow(const std::string& handle, bool asClient,
                    });
 }
 
-void CClientSession::ConnectSocket() {
+void CClientSession::ConnectSocket(bool background) {
     Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", portNum_, serverIP_.c_str());
     connecting_ = true;
-    deps_.transport.BeginConnect(serverIP_, portNum_);
+    deps_.transport.BeginConnect(serverIP_, portNum_, background);
 }
 
 void CClientSession::ConnectFinished(const IChatTransport::ConnectResult& result) {
     if (!connecting_)
         return;
     connecting_ = false;
+    if (reconnecting_) {
+        switch (result.status) {
+            case IChatTransport::ConnectStatus::Connected:
+                // Joined once the hub's greeting has been answered.
+                orphaned_ = false;
+                myID_ = -1;
+                return;
+            case IChatTransport::ConnectStatus::Cancelled:
+                StopReconnecting();
+                deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
+                return;
+            case IChatTransport::ConnectStatus::CreateFailed:
+            case IChatTransport::ConnectStatus::Failed:
+                // No question while trying by itself: the next try is due.
+                ScheduleTry();
+                return;
+        }
+    }
     switch (result.status) {
         case IChatTransport::ConnectStatus::Connected:
             // A new connection joins afresh, even if an orphaned one was
@@ -159,6 +183,7 @@ void CClientSession::DisconnectCommand() {
 }
 
 bool CClientSession::Disconnect(bool quiet) {
+    StopReconnecting();
     if (connecting_) {
         connecting_ = false;
         connectDone_ = nullptr;
@@ -253,16 +278,85 @@ bool CClientSession::SendText(const std::string& text, std::int32_t type) {
 void CClientSession::ReceiveMsg(CMsg& msg) {
     if (handler_)
         handler_->Dispatch(msg);
-    if (msg.Close)
+    if (msg.Close) {
+        // The hub said goodbye: nothing to come back to.
+        if (reconnecting_) {
+            StopReconnecting();
+            deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
+        }
         DropConnection();
+    }
 }
 
 void CClientSession::ReceiveFailed(const std::string& errorText) {
     static const std::string format = Sjis("<b>※ ReceiveMsg() : %s</b><CR>");
     deps_.log.AppendNoticeLine(
         SjisFormat(format.c_str(), SjisCut(errorText, kErrorTextBytes).c_str()));
-    // A broken stream cannot be resynchronised: behave as if the hub closed.
+    // A broken stream cannot be resynchronised: behave as if the hub closed,
+    // and try to come back.
+    const bool wasOpen = deps_.transport.IsOpen();
     DropConnection();
+    if (wasOpen)
+        ConnectionLost();
+}
+
+std::time_t CClientSession::ReconnectDelay(int triesMade) {
+    return triesMade < 5 ? std::time_t{1} << triesMade : 30;
+}
+
+void CClientSession::SetReconnecting(IWindowTimers* timers, std::function<bool()> enabled) {
+    timers_ = timers;
+    reconnectEnabled_ = std::move(enabled);
+}
+
+void CClientSession::ConnectionLost() {
+    if (!reconnecting_) {
+        if (timers_ == nullptr || (reconnectEnabled_ && !reconnectEnabled_()))
+            return;
+        reconnecting_ = true;
+        tries_ = 0;
+        lostAt_ = deps_.clock.Now();
+    }
+    ScheduleTry();
+}
+
+void CClientSession::ScheduleTry() {
+    const std::time_t delay = ReconnectDelay(tries_);
+    if (deps_.clock.Now() - lostAt_ + delay > kReconnectSeconds) {
+        StopReconnecting();
+        static const std::string text =
+            Sjis("◇ 再接続できませんでした。サーバに接続し直してください");
+        deps_.log.AppendNoticeLine(text);
+        deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
+        return;
+    }
+    deps_.frame.SetCaption(ReconnectingCaption(serverIP_, portNum_));
+    static const std::string waiting = Sjis("再接続を待っています");
+    static const std::string trying = Sjis("再接続しています (%d回目)");
+    deps_.frame.SetConnectionStatus(tries_ == 0 ? waiting : SjisFormat(trying.c_str(), tries_));
+    timers_->StartTimer(kReconnectTimer, static_cast<int>(delay * 1000));
+}
+
+void CClientSession::OnReconnectTimer() {
+    if (timers_ != nullptr)
+        timers_->KillTimer(kReconnectTimer);
+    if (!reconnecting_ || connecting_ || deps_.transport.IsOpen())
+        return;
+    ++tries_;
+    static const std::string format = Sjis("◇ 再接続しています (%d回目)");
+    const std::string text = SjisFormat(format.c_str(), tries_);
+    deps_.log.AppendNoticeLine(text);
+    deps_.frame.SetConnectionStatus(text.substr(Sjis("◇ ").size()));
+    ConnectSocket(true);
+}
+
+void CClientSession::StopReconnecting() {
+    if (!reconnecting_)
+        return;
+    reconnecting_ = false;
+    if (timers_ != nullptr)
+        timers_->KillTimer(kReconnectTimer);
+    deps_.frame.SetConnectionStatus({});
 }
 
 void CClientSession::DropConnection() {
@@ -310,9 +404,18 @@ void CClientSession::OnCnctStart(CMsg& msg) {
     deps_.cards.SetDeckLine(msg.Name.size() > 5 ? msg.Name.substr(5) : std::string(), cardsLeft);
 
     SendText(myName_, CnctReply);
+    if (reconnecting_) {
+        StopReconnecting();
+        static const std::string text = Sjis("◇ 再接続しました");
+        deps_.log.AppendNoticeLine(text);
+        deps_.frame.SetCaption(ConnectedCaption(serverIP_, portNum_));
+        deps_.frame.SetConnectedMenu(true);
+    }
 }
 
 SessionState CClientSession::State() const {
+    if (reconnecting_)
+        return SessionState::Reconnecting;
     if (connecting_)
         return SessionState::Connecting;
     if (deps_.transport.IsOpen())

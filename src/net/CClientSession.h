@@ -10,6 +10,13 @@
 // they were until the user disconnects). Every send behaves as offline unless
 // the connection is open.
 //
+// Reconnecting: when the connection ends without the hub's goodbye (the hub
+// vanished, the stream broke), the window tries again by itself, after 1, 2,
+// 4, 8 and 16 seconds and then every 30 seconds, for 10 minutes from the
+// loss, and joins with the same handle name and colour. A goodbye from the
+// hub, a version refusal and the user's own disconnect never start it; the
+// disconnect command stops it.
+//
 // Connecting never waits inside a call: Connect starts an attempt and
 // returns; the transport reports the outcome from the event loop, and a
 // refused attempt asks "再接続しますか？" from there, with no socket open.
@@ -28,8 +35,10 @@ namespace yarrow {
 
 class IPrompter;
 class IClock;
+class IWindowTimers;
 
-enum class SessionState { Idle, Connecting, Connected, Joined, Orphaned };
+// Reconnecting: lost without a goodbye, trying again until joined.
+enum class SessionState { Idle, Connecting, Connected, Joined, Orphaned, Reconnecting };
 
 // Handles each received record (the dispatcher). It may set `Close` on the
 // record to have the connection dropped afterwards.
@@ -61,6 +70,20 @@ class CClientSession {
     CClientSession& operator=(const CClientSession&) = delete;
 
     void SetRecordHandler(IRecordHandler* handler) { handler_ = handler; }
+
+    // The window timer the tries wait on, and how long they go on.
+    static constexpr int kReconnectTimer = 4;
+    static constexpr std::time_t kReconnectSeconds = 10 * 60;
+    // Reconnecting needs the window's timers; `enabled` is asked at each loss
+    // (none: always on).
+    void SetReconnecting(IWindowTimers* timers, std::function<bool()> enabled = {});
+    // Window timer kReconnectTimer fired: the next try.
+    void OnReconnectTimer();
+    bool IsReconnecting() const { return reconnecting_; }
+    // The tries made since the loss.
+    int ReconnectTries() const { return tries_; }
+    // Seconds to wait before the next try when `triesMade` have been made.
+    static std::time_t ReconnectDelay(int triesMade);
 
     // Called once when a connect attempt ends: true when this window's own
     // connection was made.
@@ -114,12 +137,18 @@ class CClientSession {
     // "Yarrow - 接続中(IP:%s/Port:%d)" for these values.
     static std::string ConnectedCaption(const std::string& address, int port);
     static std::string IdleCaption();
+    // "Yarrow - 再接続中(IP:%s/Port:%d)".
+    static std::string ReconnectingCaption(const std::string& address, int port);
     // The system's error text as the retry prompt lays it out: a line break
     // after every "。", no empty lines.
     static std::string LayOutErrorText(std::string text);
 
   private:
-    void ConnectSocket();
+    void ConnectSocket(bool background = false);
+    // The connection ended without the hub's goodbye.
+    void ConnectionLost();
+    void ScheduleTry();
+    void StopReconnecting();
     void EndConnect(bool connected);
     void DropConnection();
 
@@ -134,6 +163,11 @@ class CClientSession {
     bool orphaned_ = false;
     bool connecting_ = false;
     ConnectDone connectDone_;
+    IWindowTimers* timers_ = nullptr;
+    std::function<bool()> reconnectEnabled_;
+    bool reconnecting_ = false;
+    int tries_ = 0;
+    std::time_t lostAt_ = 0;
 };
 
 }  // namespace yarrow

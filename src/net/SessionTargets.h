@@ -27,8 +27,9 @@ class IChatTransport {
     // Starts connecting to address:port and returns at once. The outcome
     // comes later, from the event loop, through
     // CClientSession::ConnectFinished; no record arrives before it. The
-    // user may cancel meanwhile (ConnectStatus::Cancelled).
-    virtual void BeginConnect(const std::string& address, int port) = 0;
+    // user may cancel meanwhile (ConnectStatus::Cancelled). A `background`
+    // attempt (reconnecting) shows no busy dialog.
+    virtual void BeginConnect(const std::string& address, int port, bool background) = 0;
     // Gives up the attempt in progress without reporting an outcome.
     virtual void AbandonConnect() = 0;
     virtual bool IsOpen() const = 0;
@@ -69,6 +70,9 @@ class IFrameTarget {
     virtual void SetCaption(const std::string& text) = 0;
     // Connected: "サーバに接続(&C)" greyed, "サーバから切断(&D)" enabled; else reversed.
     virtual void SetConnectedMenu(bool connected) = 0;
+    // The connection's state in the status bar's message pane (code page
+    // 932); empty gives the pane back its usual text.
+    virtual void SetConnectionStatus(const std::string& text) = 0;
 };
 
 }  // namespace yarrow

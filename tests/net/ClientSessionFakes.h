@@ -24,8 +24,9 @@ namespace yarrow::test {
 // when none is left), unless `holding`: then they wait for Finish().
 class FakeTransport final : public IChatTransport {
   public:
-    void BeginConnect(const std::string& address, int port) override {
-        connects.push_back(address + ":" + std::to_string(port));
+    void BeginConnect(const std::string& address, int port, bool background) override {
+        connects.push_back(address + ":" + std::to_string(port) +
+                           (background ? " background" : ""));
         ConnectResult result;
         result.status = ConnectStatus::Connected;
         if (!results.empty()) {

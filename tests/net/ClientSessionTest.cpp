@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "ClientSessionFakes.h"
@@ -328,6 +330,126 @@ TEST(ClientSessionLeave, DisconnectCommandAsksThenAnnouncesLeaving) {
     ASSERT_EQ(q.transport.sent.size(), 1u);
     EXPECT_EQ(q.transport.sent[0].Close, 1);
     EXPECT_EQ(q.rec.events, std::vector<std::string>{"closelog"});
+}
+
+// Reconnecting: the tries follow 1, 2, 4, 8, 16 and then 30 seconds while
+// they still start within 10 minutes of the loss, each announced, with no
+// question asked; then the window gives up and stays orphaned.
+TEST(ClientSessionReconnect, TriesOnScheduleForTenMinutesThenGivesUp) {
+    Window w;
+    w.session.SetReconnecting(&w.timers);
+    w.Join(2, "Alice");
+    w.session.ReceiveFailed("gone");
+    EXPECT_EQ(w.session.State(), SessionState::Reconnecting);
+    EXPECT_EQ(w.rec.caption, Sjis("Yarrow - 再接続中(IP:127.0.0.1/Port:15000)"));
+    std::vector<int> periods;
+    while (w.timers.IsRunning(CClientSession::kReconnectTimer)) {
+        const int period = w.timers.Period(CClientSession::kReconnectTimer);
+        periods.push_back(period);
+        w.clock.now += period / 1000;
+        w.transport.results.push_back({Status::Failed, "refused"});
+        w.session.OnReconnectTimer();
+    }
+    std::vector<int> expected = {1000, 2000, 4000, 8000, 16000};
+    expected.resize(expected.size() + 18, 30000);  // 31 s + 18 x 30 s = 571 s
+    EXPECT_EQ(periods, expected);
+    EXPECT_EQ(w.session.ReconnectTries(), 23);
+    EXPECT_EQ(w.transport.connects.back(), "127.0.0.1:15000 background");
+    EXPECT_TRUE(w.prompter.prompts.empty());
+    const auto notices =
+        std::count_if(w.rec.events.begin(), w.rec.events.end(), [](const std::string& e) {
+            return e.rfind("notice " + Sjis("◇ 再接続しています ("), 0) == 0;
+        });
+    EXPECT_EQ(notices, 23);
+    const std::string givenUp =
+        "notice " + Sjis("◇ 再接続できませんでした。サーバに接続し直してください");
+    EXPECT_NE(std::find(w.rec.events.begin(), w.rec.events.end(), givenUp), w.rec.events.end());
+    EXPECT_EQ(w.rec.caption, Sjis("Yarrow - 接続中(IP:127.0.0.1/Port:15000)"));
+    EXPECT_EQ(w.session.State(), SessionState::Orphaned);
+    EXPECT_EQ(w.rec.connectionStatus, "");
+}
+
+TEST(ClientSessionReconnect, RejoinsUnderTheSameNameAndColour) {
+    Window w;
+    w.session.SetReconnecting(&w.timers);
+    w.Join(2, "Alice");
+    w.session.ReceiveFailed("gone");
+    w.session.OnReconnectTimer();  // connects
+    EXPECT_EQ(w.session.State(), SessionState::Reconnecting);
+    CMsg start = Record(CnctStart, 9);
+    start.Param1 = kProtocolVersion;
+    start.Param2 = kProgramVersionCode;
+    w.Receive(start);
+    EXPECT_EQ(w.session.State(), SessionState::Joined);
+    EXPECT_EQ(w.session.MyID(), 9);
+    EXPECT_EQ(w.session.MyColor(), 0x123456);
+    ASSERT_EQ(w.transport.sent.size(), 1u);
+    EXPECT_EQ(w.transport.sent[0].Type, CnctReply);
+    EXPECT_EQ(w.transport.sent[0].Text, "Alice");
+    EXPECT_EQ(w.rec.events.back(), "menu connected");
+    EXPECT_NE(
+        std::find(w.rec.events.begin(), w.rec.events.end(), "notice " + Sjis("◇ 再接続しました")),
+        w.rec.events.end());
+    EXPECT_EQ(w.rec.caption, Sjis("Yarrow - 接続中(IP:127.0.0.1/Port:15000)"));
+    EXPECT_EQ(w.rec.connectionStatus, "");
+    EXPECT_FALSE(w.timers.IsRunning(CClientSession::kReconnectTimer));
+}
+
+TEST(ClientSessionReconnect, EndingsThatAreNotTriedAgain) {
+    struct Case {
+        const char* what;
+        std::function<void(Window&)> end;
+        SessionState after;
+    };
+    const std::vector<Case> cases = {
+        {"the hub's goodbye",
+         [](Window& w) {
+             CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
+             bye.Close = 1;
+             w.Receive(bye);
+         },
+         SessionState::Orphaned},
+        {"turned off",
+         [](Window& w) {
+             w.session.SetReconnecting(&w.timers, [] { return false; });
+             w.session.ReceiveFailed("gone");
+         },
+         SessionState::Orphaned},
+        {"the user disconnects while waiting",
+         [](Window& w) {
+             w.session.ReceiveFailed("gone");
+             w.session.Disconnect(false);
+         },
+         SessionState::Idle},
+        {"a version refusal on the way back",
+         [](Window& w) {
+             w.session.ReceiveFailed("gone");
+             w.session.OnReconnectTimer();
+             CMsg start = Record(CnctStart, 3);
+             start.Param1 = 5;
+             w.Receive(start);
+         },
+         SessionState::Idle},
+        {"a goodbye on the way back",
+         [](Window& w) {
+             w.session.ReceiveFailed("gone");
+             w.session.OnReconnectTimer();
+             CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
+             bye.Close = 1;
+             w.Receive(bye);
+         },
+         SessionState::Orphaned},
+    };
+    for (const Case& c : cases) {
+        Window w;
+        w.session.SetReconnecting(&w.timers);
+        w.Join(2);
+        c.end(w);
+        EXPECT_EQ(w.session.State(), c.after) << c.what;
+        EXPECT_FALSE(w.timers.IsRunning(CClientSession::kReconnectTimer)) << c.what;
+        EXPECT_EQ(w.rec.connectionStatus, "") << c.what;
+        EXPECT_EQ(w.rec.caption.find(Sjis("再接続")), std::string::npos) << c.what;
+    }
 }
 
 }  // namespace

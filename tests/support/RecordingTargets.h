@@ -109,6 +109,10 @@ class Recorder final : public IChatLogTarget,
         menuConnected = connected;
         Add(std::string("menu ") + (connected ? "connected" : "idle"));
     }
+    void SetConnectionStatus(const std::string& text) override {
+        connectionStatus = text;
+        Add("status " + text);
+    }
 
     static std::string Names(const std::vector<CMember>& list) {
         std::string out;
@@ -125,6 +129,7 @@ class Recorder final : public IChatLogTarget,
     // What GiveRandomCard finds in the hand.
     int handCards = 1;
     bool menuConnected = false;
+    std::string connectionStatus;
 };
 
 }  // namespace yarrow::test

@@ -47,7 +47,7 @@ CChatSocket::~CChatSocket() {
     Close();
 }
 
-void CChatSocket::BeginConnect(const std::string& address, int port) {
+void CChatSocket::BeginConnect(const std::string& address, int port, bool background) {
     if (open_)
         Close();
     AbandonConnect();
@@ -71,7 +71,9 @@ void CChatSocket::BeginConnect(const std::string& address, int port) {
             [this, socket] { OnConnectFailed(SocketErrorText(*socket)); });
 
     const QString host = QString::fromStdString(Cp932ToUtf8(address).text);
-    if (dialogParent_) {
+    // Tries of their own (reconnecting) show their state in the window
+    // instead of a dialog that would take the focus every time.
+    if (dialogParent_ && !background) {
         busy_ = std::make_unique<QProgressDialog>(
             QStringLiteral("%1:%2 に接続しています…").arg(host).arg(port),
             QStringLiteral("キャンセル"), 0, 0, dialogParent_);

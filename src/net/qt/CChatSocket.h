@@ -49,7 +49,7 @@ class CChatSocket final : public QObject, public IChatTransport {
     void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
     void SetConnectTimeout(int milliseconds) { connectTimeoutMs_ = milliseconds; }
 
-    void BeginConnect(const std::string& address, int port) override;
+    void BeginConnect(const std::string& address, int port, bool background) override;
     void AbandonConnect() override;
     bool IsOpen() const override { return open_; }
     bool Send(const std::string& bytes, std::string& errorText) override;
