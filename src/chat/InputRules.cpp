@@ -128,14 +128,6 @@ std::size_t CaretAfterEmptyTagInsertion(std::size_t caret, const TagPair& tags) 
     return caret + tags.open.size() - 1;
 }
 
-std::string ApplyInsertions(std::string text, const std::vector<TextInsertion>& insertions) {
-    for (const TextInsertion& insertion : insertions) {
-        const std::size_t at = std::min(insertion.position, text.size());
-        text.insert(at, insertion.text);
-    }
-    return text;
-}
-
 std::optional<std::string> ExtractUrl(std::string_view selected) {
     const auto start = selected.find("http://");
     if (start == std::string_view::npos)

@@ -102,8 +102,6 @@ std::vector<TextInsertion> TagInsertions(std::size_t selStart, std::size_t selEn
 // Position after the caret for an empty selection: between the two tags, so
 // the user types the value at once.
 std::size_t CaretAfterEmptyTagInsertion(std::size_t caret, const TagPair& tags);
-// Applies insertions to a byte string (the model the widget mirrors).
-std::string ApplyInsertions(std::string text, const std::vector<TextInsertion>& insertions);
 
 // "URLへ移動": the address in a selected log text, from "http://" to the next
 // blank or the end, with any line break inside removed. Nothing when the

@@ -1,221 +1,292 @@
-// The chat log object: notice and chat documents byte for byte, every line
-// layout in its display and text-log form, scroll lock and the past-log feed.
+// The chat log: its RTF documents byte for byte, every line layout on screen
+// and in the text log, the past-log feed, the log files and snapshots, and
+// the colour-table fix-up of a saved log.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "chat/CChatLog.h"
+#include "chat/ChatLineText.h"
+#include "chat/LogFiles.h"
 #include "net/MsgType.h"
+#include "platform/CRtfReader.h"
+#include "platform/CRtfWriter.h"
 #include "platform/Cp932.h"
-#include "platform/ILogControl.h"
+#include "platform/TempDir.h"
+#include "support/FakeLogControl.h"
 #include "support/FixedClock.h"
 
 namespace yarrow {
 namespace {
 
-namespace fs = std::filesystem;
-
-class RecordingControl : public ILogControl {
+// Streams out what it was given, as the log widget does, so that snapshots
+// carry real content.
+class RunsControl : public ILogControl {
   public:
-    void AppendRtf(const std::string& document, bool keep) override {
-        documents.push_back(document);
-        keptScroll.push_back(keep);
+    void AppendRtf(const std::string& document, bool) override {
+        for (RtfRun& run : CRtfReader::Read(document))
+            runs.push_back(std::move(run));
     }
-    std::string StreamOutRtf() const override { return {}; }
-    std::string StreamOutText() const override { return {}; }
-    void Clear() override { documents.clear(); }
+    std::string StreamOutRtf() const override { return CRtfWriter::WriteRtf(runs); }
+    std::string StreamOutText() const override { return CRtfWriter::WriteText(runs); }
+    void Clear() override { runs.clear(); }
     void SetBackgroundColor(std::uint32_t) override {}
-
-    std::vector<std::string> documents;
-    std::vector<bool> keptScroll;
+    std::vector<RtfRun> runs;
 };
 
 const std::string kFontTable =
     R"({\rtf1\ansi\ansicpg932\deff0\deflang1033\deflangfe1041{\fonttbl{\f0\fnil\fcharset128 \'82\'6c\'82\'72 \'83\'53\'83\'56\'83\'62\'83\'4e;)";
+const std::string kBlackTable = R"({\colortbl; \red0\green0\blue0;})";
 
 std::string ChatDoc(const std::string& table, const std::string& body) {
     return kFontTable + R"( \f1\fnil Symbol;}})" + table + "\\viewkind\n\\fs24 " + body +
            "\n\\par }";
 }
 
-std::string NoticeDoc(const std::string& table, const std::string& body) {
-    return kFontTable + "}}" + table + "\\viewkind\n" + body + "\n\\par }";
-}
-
-const std::string kRedBlack = R"({\colortbl; \red255\green0\blue0; \red0\green0\blue0;})";
-
 class ChatLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        // File names carry local time; pin the zone so they are predictable.
+        setenv("TZ", "UTC", 1);
+        tzset();
+        std::filesystem::create_directory(dir.File("Log"));
+        log.SetLogFolderSource([this] { return logFolder; });
     }
-    void TearDown() override { fs::remove_all(folder); }
+    std::string Saved(const std::string& name) { return test::TempDir::Read(dir.File(name)); }
 
-    std::string TextLogContent() {
-        std::ifstream in(log.TextLogPath(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    // Set before the chat log below is built with it.
-    fs::path folder = fs::temp_directory_path() /
-                      ("yarrow_chatlog_" + std::to_string(::getpid()) + "_" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    RecordingControl control;
-    test::FixedClock clock{1700000000};
-    CChatLog log{&control, clock, folder.string() + "/"};
+    test::TempDir dir;
+    test::FakeLogControl control;
+    test::FixedClock clock{1700000000};  // 2023-11-14 22:13:20 UTC
+    CChatLog log{&control, clock, dir.Folder()};
+    std::string logFolder = "Log";
 };
 
-TEST_F(ChatLogTest, RemarkDocumentByteForByte) {
+TEST_F(ChatLogTest, RemarkDocumentByteForByteAndScrollLock) {
     log.AppendChatLine("GM", "hi", 0xFF0000, LogBox);
+    const std::string redBlack = R"({\colortbl; \red255\green0\blue0; \red0\green0\blue0;})";
     ASSERT_EQ(control.documents.size(), 1u);
     EXPECT_EQ(control.documents[0],
-              ChatDoc(kRedBlack, "\\cf1\\b GM\\cf2\\b0 " + Sjis("：") + "hi\\cf0 \n"));
+              ChatDoc(redBlack, "\\cf1\\b GM\\cf2\\b0 " + Sjis("：") + "hi\\cf0 \n"));
     EXPECT_FALSE(control.keptScroll[0]);
-
-    // The second line reuses both entries; scroll lock reaches the control.
     log.SetScrollLock(true);
     log.AppendChatLine("GM", "again", 0xFF0000, LogBox);
-    EXPECT_NE(control.documents[1].find(kRedBlack), std::string::npos);
+    EXPECT_NE(control.documents[1].find(redBlack), std::string::npos);  // entries reused
     EXPECT_TRUE(control.keptScroll[1]);
 }
 
-TEST_F(ChatLogTest, EveryLayoutInDisplayForm) {
-    // Name colour black, text colour black: both are entry 1.
+TEST_F(ChatLogTest, EveryLayoutOnScreenAndInTheTextLog) {
+    ASSERT_TRUE(log.StartTextLog().ok);
     const std::string pre = "\\cf1\\b GM\\cf1";
-    const std::string table = R"({\colortbl; \red0\green0\blue0;})";
     struct Case {
         std::int32_t type;
         const char* text;
-        std::string body;
+        std::string body;     // on screen; empty: nothing
+        const char* logLine;  // in the text log; null: none
     };
     const std::vector<Case> cases = {
-        {LogBox, "t", pre + "\\b0 " + Sjis("：") + "t\\cf0 \n"},
-        {Secret, "t", pre + "\\b0 " + Sjis("(秘話)：") + "t\n"},
-        {DiceRoll, "t", pre + "\\b0 " + Sjis("(ダイス)：") + "t\n"},
-        {ScreenDice, "t", pre + "\\b0 " + Sjis("(隠しダイス)：") + "t\n"},
+        {LogBox, "t", pre + "\\b0 " + Sjis("：") + "t\\cf0 \n", "GM：t"},
+        {Secret, "t", pre + "\\b0 " + Sjis("(秘話)：") + "t\n", "GM(秘話)：t"},
+        {DiceRoll, "t", pre + "\\b0 " + Sjis("(ダイス)：") + "t\n", "GM(ダイス)：t"},
+        {ScreenDice, "t", pre + "\\b0 " + Sjis("(隠しダイス)：") + "t\n", "GM(隠しダイス)：t"},
         {DrawCard, "K",
-         pre + "\\b0 " + Sjis("(カード)：") + "\\b K\\b0 " + Sjis("を引きました") + "\n"},
+         pre + "\\b0 " + Sjis("(カード)：") + "\\b K\\b0 " + Sjis("を引きました") + "\n",
+         "GM(カード)：Kを引きました"},
         {ScreenCard, "secret card",
-         pre + "\\b0 " + Sjis("(隠しカード)：カードを1枚引きました") + "\n"},
+         pre + "\\b0 " + Sjis("(隠しカード)：カードを1枚引きました") + "\n", nullptr},
         {MoveCard, "K\tA\tB",
          pre + "\\b0 " + Sjis("(カード)：") + "\\b K\\b0 " + Sjis("を") + "\\b A\\b0 " +
-             Sjis("から") + "\\b B\\b0 " + Sjis("に移動しました") + "\n"},
-        {StartTimer, "t", pre + " " + Sjis("(タイマ)：") + "t\\b0 \n"},
-        {PassCard, "t", pre + "\\b0 " + Sjis("(カード)：") + "t\n"},
+             Sjis("から") + "\\b B\\b0 " + Sjis("に移動しました") + "\n",
+         "GM(カード)：KをAからBに移動しました"},
+        // Extra tabs stay in the destination.
+        {MoveCard, "K\tA\tB\tC",
+         pre + "\\b0 " + Sjis("(カード)：") + "\\b K\\b0 " + Sjis("を") + "\\b A\\b0 " +
+             Sjis("から") + "\\b B\tC\\b0 " + Sjis("に移動しました") + "\n",
+         "GM(カード)：KをAからB\tCに移動しました"},
+        {StartTimer, "t", pre + " " + Sjis("(タイマ)：") + "t\\b0 \n", "GM(タイマ)：t"},
+        {PassCard, "t", pre + "\\b0 " + Sjis("(カード)：") + "t\n", "GM(カード)：t"},
+        {LogBox, "a<CR>b<cr>c", pre + "\\b0 " + Sjis("：") + "a\\par b\\par c\\cf0 \n",
+         "GM：a\r\nb\r\nc"},
+        {LogBox, "", "", nullptr},  // an empty text shows nothing
+        {Chart, "t", "", nullptr},  // nor does a type that is no chat line
     };
+    std::string expected;
     for (const Case& c : cases) {
         control.documents.clear();
         log.AppendChatLine("GM", c.text, 0x000000, c.type);
-        ASSERT_EQ(control.documents.size(), 1u) << c.type;
-        EXPECT_EQ(control.documents[0], ChatDoc(table, c.body)) << c.type;
+        EXPECT_EQ(control.documents, c.body.empty() ? std::vector<std::string>{}
+                                                    : std::vector{ChatDoc(kBlackTable, c.body)})
+            << c.type;
+        if (c.logLine)
+            expected += Sjis(c.logLine) + "\r\n";
+        EXPECT_EQ(test::TempDir::Read(log.TextLogPath()), expected) << c.type;
     }
-    // Types that are not chat lines show nothing.
-    control.documents.clear();
-    log.AppendChatLine("GM", "t", 0, Chart);
-    EXPECT_TRUE(control.documents.empty());
 }
 
-TEST_F(ChatLogTest, EveryLayoutInTextLogForm) {
-    ASSERT_TRUE(log.StartTextLog().ok);
-    log.AppendChatLine("GM", "a", 0, LogBox);
-    log.AppendChatLine("GM", "b", 0, Secret);
-    log.AppendChatLine("GM", "c", 0, DiceRoll);
-    log.AppendChatLine("GM", "d", 0, ScreenDice);
-    log.AppendChatLine("GM", "K", 0, DrawCard);
-    log.AppendChatLine("GM", "hidden", 0, ScreenCard);  // no text-log line
-    log.AppendChatLine("GM", "K\tA\tB", 0, MoveCard);
-    log.AppendChatLine("GM", "e", 0, StartTimer);
-    log.AppendChatLine("GM", "f", 0, PassCard);
-    log.AppendChatLine("GM", "", 0, LogBox);  // nothing at all
-    const std::string expected = Sjis(
-        "GM：a\r\nGM(秘話)：b\r\nGM(ダイス)：c\r\nGM(隠しダイス)：d\r\n"
-        "GM(カード)：Kを引きました\r\nGM(カード)：KをAからBに移動しました\r\n"
-        "GM(タイマ)：e\r\nGM(カード)：f\r\n");
-    EXPECT_EQ(TextLogContent(), expected);
-    EXPECT_EQ(control.documents.size(), 9u);
-}
-
-TEST_F(ChatLogTest, ContinuationLinesAndMarkupInTheTextLog) {
-    ASSERT_TRUE(log.StartTextLog().ok);
-    log.AppendChatLine("GM", "hello<CR>world", 0, LogBox);
-    log.AppendChatLine("GM", "x\r\ny <color FF0000>z</color>", 0, LogBox);
-    EXPECT_EQ(TextLogContent(),
-              Sjis("GM：hello\r\nworld\r\nGM：x\r\ny <color FF0000>z</color>\r\n"));
-    // On screen both are one entry each, broken into paragraphs.
-    ASSERT_EQ(control.documents.size(), 2u);
-    EXPECT_NE(control.documents[0].find("hello\\par world\\cf0 \n"), std::string::npos);
-    EXPECT_NE(control.documents[1].find("x\\par y \\cf2 z\\cf1 \\cf0 \n"), std::string::npos);
-}
-
-TEST_F(ChatLogTest, MoveCardWithoutTabsAndNamesThatNeedEscaping) {
-    log.AppendChatLine("{GM}", "pile", 0, MoveCard);
-    ASSERT_EQ(control.documents.size(), 1u);
-    const std::string& doc = control.documents[0];
-    EXPECT_NE(doc.find("\\b \\{GM\\}\\cf1"), std::string::npos);
-    EXPECT_NE(doc.find("\\b \\b0 " + Sjis("を") + "\\b \\b0 " + Sjis("から") + "\\b pile\\b0 "),
+TEST_F(ChatLogTest, NamesEscapedColourOffAndCharSize) {
+    log.AppendChatLine("{GM}", "pile", 0, MoveCard);  // no tabs: all of it is the destination
+    EXPECT_NE(control.documents[0].find("\\b \\{GM\\}\\cf1"), std::string::npos);
+    EXPECT_NE(control.documents[0].find("\\b \\b0 " + Sjis("を") + "\\b \\b0 " + Sjis("から") +
+                                        "\\b pile\\b0 "),
               std::string::npos);
-}
 
-TEST_F(ChatLogTest, ColourOffWritesNamesInColourZero) {
+    log.ClearLog();
+    control.documents.clear();
     log.SetColorOff(true);
     log.SetTextColor(0x0000FF);
     log.AppendChatLine("GM", "t", 0xFF0000, LogBox);
-    ASSERT_EQ(control.documents.size(), 1u);
     EXPECT_EQ(control.documents[0], ChatDoc(R"({\colortbl; \red0\green0\blue255;})",
                                             "\\cf0\\b GM\\cf1\\b0 " + Sjis("：") + "t\\cf0 \n"));
-}
 
-TEST_F(ChatLogTest, CharSizeSetsTheDefaultSize) {
     log.SetCharSize(4);
     log.AppendChatLine("GM", "<size 1>a</size>b", 0, LogBox);
-    ASSERT_EQ(control.documents.size(), 1u);
-    EXPECT_NE(control.documents[0].find("\\viewkind\n\\fs34 "), std::string::npos);
-    EXPECT_NE(control.documents[0].find("\\fs15 a\\fs34 b"), std::string::npos);
+    EXPECT_NE(control.documents[1].find("\\viewkind\n\\fs34 "), std::string::npos);
+    EXPECT_NE(control.documents[1].find("\\fs15 a\\fs34 b"), std::string::npos);
 }
 
-TEST_F(ChatLogTest, NoticesBoldAndLineBreaks) {
+TEST_F(ChatLogTest, NoticesOnScreenAndInTheTextLog) {
+    ASSERT_TRUE(log.StartTextLog().ok);
     log.AppendNoticeLine("<b>x");
-    log.AppendNoticeLine("y");
     log.AppendNoticeLine("<b>a</b>b<CR>c<cr>d");
     log.AppendNoticeLine(R"(\{})");
-    ASSERT_EQ(control.documents.size(), 4u);
-    const std::string table = R"({\colortbl; \red0\green0\blue0;})";
-    // An unclosed bold ends with the notice; the next notice is not bold.
-    EXPECT_EQ(control.documents[0], NoticeDoc(table, "\\cf1 \\b x\\b0"));
-    EXPECT_EQ(control.documents[1], NoticeDoc(table, "\\cf1 y"));
-    EXPECT_EQ(control.documents[2], NoticeDoc(table, "\\cf1 \\b a\\b0 b\\par c<cr>d"));
-    EXPECT_EQ(control.documents[3], NoticeDoc(table, R"(\cf1 \\\{\})"));
-}
-
-TEST_F(ChatLogTest, NoticesInTheTextLogAndEmptyNotices) {
-    ASSERT_TRUE(log.StartTextLog().ok);
-    log.AppendNoticeLine(Sjis("<b>◎ 接続しました</b><CR>next<cr>last"));
     log.AppendNoticeLine("");
-    EXPECT_EQ(control.documents.size(), 1u);
-    EXPECT_EQ(TextLogContent(), Sjis("◎ 接続しました\r\nnext\r\nlast\r\n"));
-
+    const auto notice = [](const std::string& body) {
+        return kFontTable + "}}" + kBlackTable + "\\viewkind\n" + body + "\n\\par }";
+    };
+    // An unclosed bold ends with its notice.
+    EXPECT_EQ(control.documents, (std::vector<std::string>{
+                                     notice("\\cf1 \\b x\\b0"),
+                                     notice("\\cf1 \\b a\\b0 b\\par c<cr>d"),
+                                     notice(R"(\cf1 \\\{\})"),
+                                 }));
+    const std::string text = "x\r\nab\r\nc\r\nd\r\n\\{}\r\n";
+    EXPECT_EQ(test::TempDir::Read(log.TextLogPath()), text);
     // Without a control a notice does nothing, not even in the text log.
     log.SetLogControl(nullptr);
     log.AppendNoticeLine("lost");
-    EXPECT_EQ(TextLogContent(), Sjis("◎ 接続しました\r\nnext\r\nlast\r\n"));
+    EXPECT_EQ(test::TempDir::Read(log.TextLogPath()), text);
 }
 
-TEST_F(ChatLogTest, TheTextLogKeepsTheRealRollAndTheWhisper) {
+// What the hub's past log keeps of a chat line; the text log (above) keeps
+// the real roll and the whisper.
+TEST(PastLogLine, MasksHiddenLinesAndDropsWhispers) {
+    EXPECT_FALSE(PastLogLine(Secret, "GM", "psst"));
+    EXPECT_FALSE(PastLogLine(LogBox, "GM", ""));
+    EXPECT_EQ(PastLogLine(ScreenDice, "GM", "2D6 = 7"), Sjis("GM(隠しダイス)：(ころころ……)\r\n"));
+    EXPECT_EQ(PastLogLine(ScreenCard, "GM", "K"),
+              Sjis("GM(隠しカード)：カードを1枚引きました\r\n"));
+    EXPECT_EQ(PastLogLine(LogBox, "GM", "hi"), Sjis("GM：hi\r\n"));
+}
+
+TEST(LogFileNames, TimeStampAndProgramFolder) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(TimeStampedName(LogFolderPrefix(""), 946684800, ".rtf"), "2000_01_01_00_00_00.rtf");
+    EXPECT_EQ(ResolveInProgramFolder("/p/", "/var/logs/a.txt"), "/var/logs/a.txt");
+    // A Windows-style folder works, and a double-byte name whose trail byte is
+    // 0x5C keeps that byte as part of its character.
+    EXPECT_EQ(ResolveInProgramFolder("/p/", "Old\\Log/a.txt"), "/p/Old/Log/a.txt");
+    EXPECT_EQ(ResolveInProgramFolder("/p/", Sjis("表") + "/a.txt"), "/p/表/a.txt");
+    EXPECT_FALSE(PlainTextLine(LogBox, "GM", ""));
+}
+
+TEST_F(ChatLogTest, TextLogReachesTheDiskAsAppendedAndSnapshotsNeverTruncateIt) {
+    const LogFileResult r = log.StartTextLog();
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.text.empty());
+    EXPECT_EQ(r.fileName, "Log/2023_11_14_22_13_20.txt");
+    log.AppendChatLine("GM", "one", 0, LogBox);
+    // Readable while the log still runs: nothing waits in a buffer.
+    EXPECT_EQ(Saved(r.fileName), Sjis("GM：one\r\n"));
+
+    // A snapshot and a second start within the same second take new names.
+    const LogFileResult snapshot = log.SaveLogText();
+    ASSERT_TRUE(snapshot.ok);
+    EXPECT_EQ(snapshot.fileName, "Log/2023_11_14_22_13_20_2.txt");
+    EXPECT_EQ(snapshot.text, Sjis("ログをLog/2023_11_14_22_13_20_2.txtに保存しました"));
+    EXPECT_EQ(snapshot.icon, PromptIcon::Information);
+    EXPECT_EQ(Saved(snapshot.fileName), control.StreamOutText());
+    log.AppendChatLine("GM", "two", 0, LogBox);
     ASSERT_TRUE(log.StartTextLog().ok);
-    log.AppendChatLine("GM", "2D6 = 7", 0, ScreenDice);
-    log.AppendChatLine("GM", "psst", 0, Secret);
-    log.AppendChatLine("GM", "hi", 0, LogBox);
-    log.AppendNoticeLine("notice");
-    EXPECT_EQ(TextLogContent(),
-              Sjis("GM(隠しダイス)：2D6 = 7\r\nGM(秘話)：psst\r\nGM：hi\r\nnotice\r\n"));
+    EXPECT_EQ(log.TextLogPath(), dir.File("Log/2023_11_14_22_13_20_3.txt"));
+    log.AppendChatLine("GM", "three", 0, LogBox);
+    log.StopTextLog();
+    log.AppendChatLine("GM", "after", 0, LogBox);
+    EXPECT_EQ(Saved(r.fileName), Sjis("GM：one\r\nGM：two\r\n"));
+    EXPECT_EQ(Saved("Log/2023_11_14_22_13_20_3.txt"), Sjis("GM：three\r\n"));
+}
+
+TEST_F(ChatLogTest, LogFilesThatCannotBeCreatedSayWhy) {
+    logFolder = "missing";
+    for (const LogFileResult& r : {log.StartTextLog(), log.SaveLogText()}) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.caption, Sjis("ファイルエラー"));
+        EXPECT_EQ(r.icon, PromptIcon::Stop);
+        const std::string head = Sjis("ファイルが開けません\r\n");
+        ASSERT_GT(r.text.size(), head.size());  // the system's reason follows
+        EXPECT_EQ(r.text.substr(0, head.size()), head);
+    }
+    EXPECT_FALSE(log.TextLogRunning());
+    // Without a log folder snapshots go to the program folder.
+    logFolder.clear();
+    EXPECT_EQ(log.SaveLogRtf().fileName, "2023_11_14_22_13_20.rtf");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("2023_11_14_22_13_20.rtf")));
+}
+
+TEST(ChatLogRtf, SnapshotCarriesTheLogColourTableAndClearingResetsIt) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    test::TempDir dir;
+    RunsControl control;
+    test::FixedClock clock{1700000000};
+    CChatLog log{&control, clock, dir.Folder()};
+    log.SetTextColor(0x00FF00);
+    log.AppendChatLine("GM", "<color 0000FF>b</color>g", 0xFF0000, LogBox);
+    ASSERT_TRUE(log.SaveLogRtf().ok);
+    std::string saved = test::TempDir::Read(dir.File("2023_11_14_22_13_20.rtf"));
+    EXPECT_NE(saved.find(log.LogColorTable() + "\r\n\\viewkind"), std::string::npos);
+    // Read back, every piece has the colour it was shown in.
+    std::vector<std::pair<std::string, std::uint32_t>> colored;
+    for (const RtfRun& run : CRtfReader::Read(saved)) {
+        if (!run.text.empty())
+            colored.emplace_back(run.text, run.format.color.value_or(1));
+    }
+    EXPECT_EQ(colored, (std::vector<std::pair<std::string, std::uint32_t>>{
+                           {"GM", 0xFF0000}, {"：", 0x00FF00}, {"b", 0x0000FF}, {"g", 0x00FF00}}));
+
+    log.ClearLog();
+    EXPECT_TRUE(control.runs.empty());
+    EXPECT_EQ(log.LogColorTable(), "{\\colortbl;}");
+    log.AppendChatLine("PL", "x", 0x123456, LogBox);
+    ASSERT_TRUE(log.SaveLogRtf().ok);
+    saved = test::TempDir::Read(dir.File("2023_11_14_22_13_20_2.rtf"));
+    EXPECT_NE(saved.find("{\\colortbl; \\red18\\green52\\blue86; \\red0\\green255\\blue0;}"),
+              std::string::npos);
+    EXPECT_EQ(saved.find("blue255"), std::string::npos);
+}
+
+TEST_F(ChatLogTest, ColourTableFixUpRenumbersAndKeepsUnknownColours) {
+    log.ColorIndex(0x0000FF);  // 1
+    log.ColorIndex(0xFF0000);  // 2
+    // A control that numbers the same colours the other way round, and a text
+    // that merely looks like a colour word.
+    EXPECT_EQ(
+        log.FixUpColorTable("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                            "\r\n\\viewkind4 \\cf1 r\\cf2 b\\cf0 a \\\\cf1 \\cf9 z}"),
+        "{\\rtf1" + log.LogColorTable() + "\r\n\\viewkind4 \\cf2 r\\cf1 b\\cf0 a \\\\cf1 \\cf0 z}");
+    // Without a table one goes before the marker; without the marker the
+    // text stays as it is.
+    EXPECT_EQ(log.FixUpColorTable("{\\rtf1 \\viewkind x}"),
+              "{\\rtf1 " + log.LogColorTable() + "\r\n\\viewkind x}");
+    EXPECT_EQ(log.FixUpColorTable("{\\rtf1 {\\colortbl;\\red1\\green1\\blue1;} x}"),
+              "{\\rtf1 {\\colortbl;\\red1\\green1\\blue1;} x}");
+    // Colours the table did not know yet are added rather than lost.
+    const std::string fixed =
+        log.FixUpColorTable("{\\colortbl;\\red1\\green2\\blue3;}\\viewkind \\cf1 q");
+    EXPECT_EQ(fixed, log.LogColorTable() + "\\viewkind \\cf3 q");
+    EXPECT_EQ(log.Colors().Colors().back(), 0x010203u);
 }
 
 }  // namespace

@@ -8,78 +8,64 @@
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/TempDir.h"
+#include "platform/qt/QtCp932.h"
 #include "settings/CSettings.h"
+#include "support/QtControls.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
-
-namespace {
-
-template <typename W>
-W* Child(QWidget& parent, const char* id) {
-    W* w = parent.findChild<W*>(QString::fromLatin1(id));
-    if (!w)
-        qFatal("no control %s", id);
-    return w;
-}
-
-}  // namespace
+using test::Child;
 
 class ConnectDialogQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void emptyFieldsAreNamedInTurnAndKeepTheDialogOpen();
+    void badEntriesAreNamedAndKeepTheDialogOpen();
     void loadsTheDefaultsAndReturnsTheEntries();
     void serverRoleFixesTheLocalAddress();
-    void cancelledCustomColourFallsBackToBlack();
     void defaultsAreWrittenBack();
 };
 
-void ConnectDialogQtTest::emptyFieldsAreNamedInTurnAndKeepTheDialogOpen() {
+void ConnectDialogQtTest::badEntriesAreNamedAndKeepTheDialogOpen() {
     test::TempDir dir;
     test::TempDir::Write(dir.File("Yarrow.ini"), "[InitialSetting]\r\nIsClient=1\r\n");
     test::ScriptedPrompter prompter;
     CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
     dialog.show();
-    Child<QLineEdit>(dialog, "1011")->clear();
-    Child<QLineEdit>(dialog, "1009")->clear();
-    dialog.accept();
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(prompter.prompts.size(), std::size_t(2));
-    QCOMPARE(prompter.prompts[0].text, Sjis("ハンドルネームが入力されていません"));
-    QCOMPARE(prompter.prompts[1].text, Sjis("サーバIPが入力されていません"));
-    for (const test::Prompt& t : prompter.prompts) {
-        QCOMPARE(t.caption, Sjis("エラー"));
-        QVERIFY(t.icon == PromptIcon::Exclamation);
+    const struct {
+        const char* name;  // handle, server, port
+        const char* server;
+        const char* port;
+        const char* told;  // "|" between messages, "*" any one message; empty: accepted
+    } cases[] = {
+        // Every empty field is named in turn.
+        {"", "", "15001", "ハンドルネームが入力されていません|サーバIPが入力されていません"},
+        {"Kei", "192.0.2.1", "", "ポート番号が入力されていません"},
+        {"Kei", "192.0.2.1", "70000", "*"},
+        {"K\u00e9i", "192.0.2.1", "15001", "*"},  // no code page 932 form
+        {"Kei", "192.0.2.1", "15001", ""},
+    };
+    for (const auto& c : cases) {
+        prompter.prompts.clear();
+        Child<QLineEdit>(dialog, "1011")->setText(QString::fromUtf8(c.name));
+        Child<QLineEdit>(dialog, "1009")->setText(QString::fromUtf8(c.server));
+        Child<QLineEdit>(dialog, "1010")->setText(QString::fromUtf8(c.port));
+        dialog.accept();
+        if (!*c.told) {
+            QVERIFY(prompter.prompts.empty());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            continue;
+        }
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QStringList told;
+        for (const test::Prompt& p : prompter.prompts) {
+            told << (std::string(c.told) == "*" ? QStringLiteral("*") : FromCp932(p.text));
+            QCOMPARE(p.caption, Sjis("エラー"));
+            QVERIFY(p.icon == PromptIcon::Exclamation);
+        }
+        QCOMPARE(told.join(QLatin1Char('|')),
+                 std::string(c.told) == "*" ? QStringLiteral("*") : FromCp932(Sjis(c.told)));
     }
-
-    prompter.prompts.clear();
-    Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("Kei"));
-    Child<QLineEdit>(dialog, "1009")->setText(QStringLiteral("192.0.2.1"));
-    Child<QLineEdit>(dialog, "1010")->clear();
-    dialog.accept();
-    QCOMPARE(prompter.prompts.size(), std::size_t(1));
-    QCOMPARE(prompter.prompts[0].text, Sjis("ポート番号が入力されていません"));
-
-    prompter.prompts.clear();
-    Child<QLineEdit>(dialog, "1010")->setText(QStringLiteral("70000"));
-    dialog.accept();
-    QCOMPARE(prompter.prompts.size(), std::size_t(1));
-    QVERIFY(dialog.isVisible());
-
-    prompter.prompts.clear();
-    Child<QLineEdit>(dialog, "1010")->setText(QStringLiteral("15001"));
-    Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("K\u00e9i"));  // no code page 932 form
-    dialog.accept();
-    QCOMPARE(prompter.prompts.size(), std::size_t(1));
-    QVERIFY(dialog.isVisible());
-
-    prompter.prompts.clear();
-    Child<QLineEdit>(dialog, "1011")->setText(QStringLiteral("Kei"));
-    dialog.accept();
-    QVERIFY(prompter.prompts.empty());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
@@ -89,24 +75,32 @@ void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
                          "PortNum=16000\r\nIsClient=1\r\nIsSaveLog=2\r\n"
                          "HandleNameColor=0x00C801\r\n");
     test::ScriptedPrompter prompter;
-    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
+    std::optional<std::uint32_t> pick;
+    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter,
+                          [&](QWidget*, std::uint32_t) { return pick; });
     QCOMPARE(Child<QLineEdit>(dialog, "1011")->text(), QStringLiteral("キイ"));
-    QVERIFY(Child<QRadioButton>(dialog, "1008")->isChecked());
-    QVERIFY(Child<QLineEdit>(dialog, "1009")->isEnabled());
     QVERIFY(!Child<QCheckBox>(dialog, "1012")->isChecked());  // only exactly 1 ticks it
-    QCOMPARE(Child<QComboBox>(dialog, "1022")->currentIndex(), 9);
-
+    auto* color = Child<QComboBox>(dialog, "1022");
+    QCOMPARE(color->currentIndex(), 9);
     ConnectRequest r = dialog.Request();
     QCOMPARE(r.handleName, std::string("\x83\x4c\x83\x43"));
     QVERIFY(r.asClient);
     QCOMPARE(r.serverAddress, std::string("10.0.0.2"));
     QCOMPARE(r.port, 16000);
     QCOMPARE(r.color, std::uint32_t(0x00C801));  // the custom colour survives
-    QVERIFY(!r.startLog);
-    QVERIFY(!r.makeDefault);
+    QVERIFY(!r.startLog && !r.makeDefault);
 
-    Child<QComboBox>(dialog, "1022")->setCurrentIndex(2);
+    color->setCurrentIndex(2);
     QCOMPARE(dialog.Request().color, std::uint32_t(0x00C800));
+    // A picked custom colour is taken; a cancelled pick falls back to black.
+    pick = 0x123456;
+    color->setCurrentIndex(9);
+    emit color->activated(9);
+    QCOMPARE(dialog.Request().color, std::uint32_t(0x123456));
+    pick.reset();
+    emit color->activated(9);
+    QCOMPARE(color->currentIndex(), 0);
+    QCOMPARE(dialog.Request().color, std::uint32_t(0));
 }
 
 void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
@@ -124,23 +118,6 @@ void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
     QVERIFY(!address->isEnabled());
     QCOMPARE(address->text(), QStringLiteral("127.0.0.1"));
     QVERIFY(!dialog.Request().asClient);
-}
-
-void ConnectDialogQtTest::cancelledCustomColourFallsBackToBlack() {
-    test::TempDir dir;
-    test::ScriptedPrompter prompter;
-    std::optional<std::uint32_t> pick;
-    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter,
-                          [&](QWidget*, std::uint32_t) { return pick; });
-    auto* combo = Child<QComboBox>(dialog, "1022");
-    pick = 0x123456;
-    combo->setCurrentIndex(9);
-    emit combo->activated(9);
-    QCOMPARE(dialog.Request().color, std::uint32_t(0x123456));
-    pick.reset();
-    emit combo->activated(9);
-    QCOMPARE(combo->currentIndex(), 0);
-    QCOMPARE(dialog.Request().color, std::uint32_t(0));
 }
 
 void ConnectDialogQtTest::defaultsAreWrittenBack() {

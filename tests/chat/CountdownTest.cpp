@@ -8,51 +8,36 @@
 namespace yarrow::test {
 namespace {
 
-// Runs the window timers as the clock would: always the one due first,
-// tracking when each was started. Returns the announcements with the
-// milliseconds since the start at which they went out.
-struct Announcement {
-    int atMs;
-    std::string text;
-};
-
 class CountdownTest : public ::testing::Test {
   protected:
-    std::vector<Announcement> RunToEnd(int limitTicks = 200) {
-        std::vector<Announcement> out;
+    // Runs the window timers as the clock would, always the one due first
+    // (the end timer wins a tie), restarted timers counting from then. The
+    // announcements as "ms:text" with the time since the start.
+    std::vector<std::string> RunToEnd() {
+        std::vector<std::string> out;
         std::map<int, int> due;  // timer id -> due time
         for (auto& [id, period] : timers.running)
             due[id] = now + period;
-        for (int i = 0; i < limitTicks && !timers.running.empty(); ++i) {
-            // The earliest due timer; the end timer wins a tie, as it was
-            // armed for exactly that moment.
+        for (int i = 0; i < 200 && !timers.running.empty(); ++i) {
             int next = -1;
             for (auto& [id, at] : due) {
-                if (next == -1 || at < due[next] || (at == due[next] && id == 2))
+                if (next == -1 || at < due[next] ||
+                    (at == due[next] && id == CCountdown::kEndTimer))
                     next = id;
             }
             now = due[next];
             const std::size_t before = view.texts.size();
             const std::map<int, int> runningBefore = timers.running;
             timers.lastStarted.clear();
-            if (next == CCountdown::kTickTimer)
-                countdown.OnTickTimer();
-            else
-                countdown.OnEndTimer();
+            next == CCountdown::kTickTimer ? countdown.OnTickTimer() : countdown.OnEndTimer();
             for (std::size_t t = before; t < view.texts.size(); ++t) {
-                out.push_back({now, view.texts[t].text});
+                EXPECT_EQ(view.texts[t].type, CountTimer);
+                out.push_back(std::to_string(now) + ":" + view.texts[t].text);
             }
-            // Re-arm: restarted timers count from now; a repeating timer that
-            // was left alone comes again one period later.
             std::map<int, int> nextDue;
             for (auto& [id, period] : timers.running) {
-                if (timers.lastStarted.count(id) || !runningBefore.count(id)) {
-                    nextDue[id] = now + period;
-                } else if (id == next) {
-                    nextDue[id] = now + period;
-                } else {
-                    nextDue[id] = due[id];
-                }
+                const bool restarted = timers.lastStarted.count(id) || !runningBefore.count(id);
+                nextDue[id] = restarted || id == next ? now + period : due[id];
             }
             due = nextDue;
         }
@@ -73,115 +58,86 @@ class CountdownTest : public ::testing::Test {
     int now = 0;
 };
 
-std::string Left(const char* duration) {
-    return Sjis("<b>あと ") + Sjis(duration) + "</b>";
-}
-
 TEST(FormatDuration, WritesZeroParts) {
-    EXPECT_EQ(FormatDuration(0), Sjis("0秒"));
-    EXPECT_EQ(FormatDuration(59), Sjis("59秒"));
-    EXPECT_EQ(FormatDuration(60), Sjis("1分0秒"));
-    EXPECT_EQ(FormatDuration(3599), Sjis("59分59秒"));
-    EXPECT_EQ(FormatDuration(3600), Sjis("1時間0分0秒"));
-    EXPECT_EQ(FormatDuration(3600 * 25 + 61), Sjis("25時間1分1秒"));
+    const std::pair<int, const char*> cases[] = {
+        {0, "0秒"},         {59, "59秒"},          {60, "1分0秒"},
+        {3599, "59分59秒"}, {3600, "1時間0分0秒"}, {3600 * 25 + 61, "25時間1分1秒"}};
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(FormatDuration(seconds), Sjis(text)) << seconds;
 }
 
-TEST_F(CountdownTest, ThreeSecondsCountsTwoOneAndTimeUp) {
-    ASSERT_TRUE(countdown.BeginCountdown(3, 1));
-    ASSERT_EQ(view.chats.size(), 1u);
-    EXPECT_EQ(view.chats[0].text, Sjis("3秒"));
-    EXPECT_EQ(view.chats[0].type, StartTimer);
-    EXPECT_EQ(view.chats[0].name, view.SpeakerName());
-
-    const auto said = RunToEnd();
-    ASSERT_EQ(said.size(), 3u);
-    EXPECT_EQ(said[0].atMs, 1000);
-    EXPECT_EQ(said[0].text, Left("2秒"));
-    EXPECT_EQ(said[1].atMs, 2000);
-    EXPECT_EQ(said[1].text, Left("1秒"));
-    EXPECT_EQ(said[2].atMs, 3000);
-    EXPECT_EQ(said[2].text, "<b>Time Up!</b>");
-    for (const auto& text : view.texts)
-        EXPECT_EQ(text.type, CountTimer);
-    EXPECT_EQ(countdown.Remaining(), 0);
-    EXPECT_TRUE(timers.running.empty());
-}
-
-TEST_F(CountdownTest, SixtyEverySixtyFirstSpeaksAtFiveSecondsLeft) {
-    ASSERT_TRUE(countdown.BeginCountdown(60, 60));
-    EXPECT_EQ(view.chats[0].text, Sjis("1分0秒(55秒間隔)"));
-    const auto said = RunToEnd();
-    ASSERT_EQ(said.size(), 6u);
-    EXPECT_EQ(said[0].atMs, 55000);
-    EXPECT_EQ(said[0].text, Left("5秒"));
-    for (int i = 1; i < 5; ++i) {
-        EXPECT_EQ(said[i].atMs, 55000 + i * 1000);
-        EXPECT_EQ(said[i].text, Left((std::to_string(5 - i) + "秒").c_str()));
+TEST_F(CountdownTest, AnnouncesAtTheIntervalThenEachOfTheLastFiveSeconds) {
+    struct Case {
+        int total, interval;
+        const char* start;
+        std::vector<std::string> said;  // "ms:remaining", the last five seconds added below
+    };
+    const Case cases[] = {
+        {3, 1, "3秒", {"1000:2秒", "2000:1秒"}},
+        // Shortened so that an announcement falls five seconds before the end.
+        {60, 60, "1分0秒(55秒間隔)", {"55000:5秒"}},
+        {600,
+         60,
+         "10分0秒(1分0秒間隔)",
+         {"60000:9分0秒", "120000:8分0秒", "180000:7分0秒", "240000:6分0秒", "300000:5分0秒",
+          "360000:4分0秒", "420000:3分0秒", "480000:2分0秒", "540000:1分0秒", "595000:5秒"}},
+    };
+    for (const Case& c : cases) {
+        view.chats.clear();
+        view.texts.clear();
+        now = 0;
+        ASSERT_TRUE(countdown.BeginCountdown(c.total, c.interval));
+        ASSERT_EQ(view.chats.size(), 1u);
+        EXPECT_EQ(view.chats[0], (SentLine{"GM", Sjis(c.start), view.myColor, StartTimer}));
+        std::vector<std::string> expected;
+        for (const std::string& s : c.said) {
+            const auto colon = s.find(':');
+            expected.push_back(s.substr(0, colon + 1) + Sjis("<b>あと ") +
+                               Sjis(s.substr(colon + 1)) + "</b>");
+        }
+        const int end = c.total * 1000;
+        for (int left = 4; left >= 1 && c.total > 5; --left)
+            expected.push_back(std::to_string(end - left * 1000) + ":" + Sjis("<b>あと ") +
+                               std::to_string(left) + Sjis("秒") + "</b>");
+        expected.push_back(std::to_string(end) + ":<b>Time Up!</b>");
+        EXPECT_EQ(RunToEnd(), expected) << c.total;
+        EXPECT_EQ(countdown.Remaining(), 0);
+        EXPECT_TRUE(timers.running.empty());
     }
-    EXPECT_EQ(said[5].atMs, 60000);
-    EXPECT_EQ(said[5].text, "<b>Time Up!</b>");
-}
-
-TEST_F(CountdownTest, TenMinutesEveryMinuteThenTheLastFiveSeconds) {
-    ASSERT_TRUE(countdown.BeginCountdown(600, 60));
-    EXPECT_EQ(view.chats[0].text, Sjis("10分0秒(1分0秒間隔)"));
-    const auto said = RunToEnd();
-    ASSERT_EQ(said.size(), 9u + 5u + 1u);
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(said[i].atMs, (i + 1) * 60000);
-        EXPECT_EQ(said[i].text, Left((std::to_string(9 - i) + "分0秒").c_str()));
-    }
-    EXPECT_EQ(said[9].atMs, 595000);
-    EXPECT_EQ(said[9].text, Left("5秒"));
-    EXPECT_EQ(said[13].atMs, 599000);
-    EXPECT_EQ(said[13].text, Left("1秒"));
-    EXPECT_EQ(said[14].atMs, 600000);
-    EXPECT_EQ(said[14].text, "<b>Time Up!</b>");
 }
 
 TEST_F(CountdownTest, InvalidTimesAreRefusedWithoutStoppingARunningCountdown) {
     ASSERT_TRUE(countdown.BeginCountdown(90, 10));
-    const std::size_t lines = view.chats.size();
-    EXPECT_FALSE(countdown.BeginCountdown(30, 60));  // interval longer than the total
-    EXPECT_FALSE(countdown.BeginCountdown(0, 1));
-    EXPECT_FALSE(countdown.BeginCountdown(10, 0));
-    EXPECT_FALSE(countdown.BeginCountdown(-5, 1));
-    // 1000 hours would overflow the milliseconds.
-    EXPECT_FALSE(countdown.BeginCountdown(3600 * 1000, 60));
-    EXPECT_EQ(view.chats.size(), lines);
-    EXPECT_TRUE(timers.IsRunning(CCountdown::kTickTimer));
+    // Interval longer than the total, zero or negative times, and 1000 hours,
+    // which would overflow the milliseconds.
+    const std::pair<int, int> bad[] = {{30, 60}, {0, 1}, {10, 0}, {-5, 1}, {3600 * 1000, 60}};
+    for (const auto& [total, interval] : bad)
+        EXPECT_FALSE(countdown.BeginCountdown(total, interval)) << total;
+    EXPECT_EQ(view.chats.size(), 1u);
+    EXPECT_EQ(timers.Period(CCountdown::kTickTimer), 10000);
     EXPECT_EQ(countdown.Remaining(), 90000);
+    // A new start replaces the old one.
+    ASSERT_TRUE(countdown.BeginCountdown(120, 30));
+    EXPECT_EQ(timers.Period(CCountdown::kTickTimer), 30000);
+    EXPECT_EQ(countdown.Remaining(), 120000);
 }
 
 TEST_F(CountdownTest, CancelStopsTimersKeepsRemainingAndCanRepeat) {
     ASSERT_TRUE(countdown.BeginCountdown(30, 10));
     countdown.OnTickTimer();
     countdown.CancelCountdown();
+    countdown.CancelCountdown();
     EXPECT_TRUE(timers.running.empty());
     EXPECT_EQ(countdown.Remaining(), 20000);
-    countdown.CancelCountdown();
     const std::string cancelled = Sjis("<b>タイマをキャンセルしました</b>");
-    ASSERT_GE(view.texts.size(), 2u);
-    EXPECT_EQ(view.texts[view.texts.size() - 1].text, cancelled);
-    EXPECT_EQ(view.texts[view.texts.size() - 2].text, cancelled);
-    EXPECT_EQ(view.texts.back().type, CountTimer);
-
-    // A stray tick after the cancel says nothing.
-    const std::size_t before = view.texts.size();
+    ASSERT_EQ(view.texts.size(), 3u);
+    EXPECT_EQ(view.texts[1], (SentLine{"", cancelled, 0, CountTimer}));
+    EXPECT_EQ(view.texts[2], view.texts[1]);
+    // A stray tick after the end says nothing.
     countdown.OnEndTimer();
     countdown.OnTickTimer();
-    EXPECT_EQ(view.texts.size(), before + 1);  // only the end's Time Up
+    EXPECT_EQ(view.texts.size(), 4u);  // only the end's Time Up
     EXPECT_EQ(countdown.Remaining(), 0);
-}
-
-TEST_F(CountdownTest, ShortTotalsCountEverySecondAndNewStartReplacesTheOld) {
-    ASSERT_TRUE(countdown.BeginCountdown(5, 5));
-    EXPECT_EQ(view.chats.back().text, Sjis("5秒"));
-    EXPECT_EQ(timers.Period(CCountdown::kTickTimer), 1000);
-    ASSERT_TRUE(countdown.BeginCountdown(120, 30));
-    EXPECT_EQ(view.chats.back().text, Sjis("2分0秒(30秒間隔)"));
-    EXPECT_EQ(timers.Period(CCountdown::kTickTimer), 30000);
-    EXPECT_EQ(countdown.Remaining(), 120000);
 }
 
 }  // namespace

@@ -122,5 +122,19 @@ TEST_F(DebugCodesTest, CommandTraceNamesCommandsAboveTheMenuRange) {
     EXPECT_EQ(Codes().CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
 }
 
+TEST(TraceLog, UncreatableFileDropsOutputAndADestroyedLogUninstallsItself) {
+    TempDir dir;
+    FixedClock clock;
+    {
+        CTraceLog trace(clock, dir.File("missing/"));
+        EXPECT_FALSE(trace.Open());
+        Trace("dropped\r\n");
+        EXPECT_TRUE(trace.IsOn());
+    }
+    EXPECT_FALSE(TraceEnabled());
+    Trace("safe\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Folder()));
+}
+
 }  // namespace
 }  // namespace yarrow::test

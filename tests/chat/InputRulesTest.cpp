@@ -1,3 +1,7 @@
+// The input rules the input line does not already show through its widget:
+// the filter's word lists, the double-byte indent, invalid debug codes, the
+// sub-handle wrap-around and URLs. InputLineQtTest drives the rest live.
+
 #include <gtest/gtest.h>
 
 #include "chat/CChatLog.h"
@@ -14,43 +18,31 @@
 namespace yarrow::test {
 namespace {
 
-TEST(InputFilter, WordsBeyondTheReplacementListTakeTheLastReplacement) {
+TEST(InputFilter, ReplacesWholeCharactersInListOrder) {
     const std::vector<std::string> persons = {Sjis("僕"), Sjis("俺"), Sjis("私")};
-    const std::vector<std::string> one = {Sjis("わし")};
-    EXPECT_EQ(ApplyFirstPersonFilter(Sjis("僕と俺と私、僕。"), persons, one),
-              Sjis("わしとわしとわし、わし。"));
-
-    const std::vector<std::string> two = {Sjis("拙者"), Sjis("我")};
-    EXPECT_EQ(ApplyFirstPersonFilter(Sjis("僕と俺と私"), persons, two), Sjis("拙者と我と我"));
+    struct Case {
+        std::string text;
+        std::vector<std::string> persons, replacements;
+        std::string out;
+    };
+    const Case cases[] = {
+        // Words beyond the replacement list take the last replacement.
+        {Sjis("僕と俺と私、僕。"), persons, {Sjis("わし")}, Sjis("わしとわしとわし、わし。")},
+        {Sjis("僕と俺と私"), persons, {Sjis("拙者"), Sjis("我")}, Sjis("拙者と我と我")},
+        {Sjis("僕です"), {Sjis("僕")}, {}, Sjis("僕です")},
+        // An empty setting yields one empty word; it must not match everywhere.
+        {"abc", {""}, {"X"}, "abc"},
+        {Sjis("僕です"), {Sjis("僕")}, {""}, Sjis("です")},
+        // "ヶ" is 83 96 and "僕" is 96 6C: in "ヶl" the bytes 96 6C straddle
+        // two characters and are not the word.
+        {Sjis("ヶl"), {Sjis("僕")}, {Sjis("私")}, Sjis("ヶl")},
+        {Sjis("ヶ僕l"), {Sjis("僕")}, {Sjis("私")}, Sjis("ヶ私l")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ApplyFirstPersonFilter(c.text, c.persons, c.replacements), c.out) << c.text;
 }
 
-TEST(InputFilter, NoReplacementsOrEmptyWordsLeaveTheTextAlone) {
-    EXPECT_EQ(ApplyFirstPersonFilter(Sjis("僕です"), {Sjis("僕")}, {}), Sjis("僕です"));
-    // An empty setting yields one empty word; it must not match everywhere.
-    EXPECT_EQ(ApplyFirstPersonFilter("abc", {""}, {"X"}), "abc");
-    // An empty replacement removes the word.
-    EXPECT_EQ(ApplyFirstPersonFilter(Sjis("僕です"), {Sjis("僕")}, {""}), Sjis("です"));
-}
-
-TEST(InputFilter, MatchesOnlyWholeCharacters) {
-    // "ヶ" is 83 96 and "僕" is 96 6C: in "ヶl" the bytes 96 6C straddle two
-    // characters and are not the word.
-    const std::string text = Sjis("ヶl");
-    ASSERT_NE(text.find(Sjis("僕")), std::string::npos);
-    EXPECT_EQ(ApplyFirstPersonFilter(text, {Sjis("僕")}, {Sjis("私")}), text);
-    EXPECT_EQ(ApplyFirstPersonFilter(Sjis("ヶ僕l"), {Sjis("僕")}, {Sjis("私")}), Sjis("ヶ私l"));
-}
-
-TEST(InputLine, TypingNoticesGoOutOnce) {
-    InputState state;
-    EXPECT_EQ(OnInputChanged(state, "a").notice, NowSaying);
-    EXPECT_FALSE(OnInputChanged(state, "a\r\nb").notice.has_value());
-    EXPECT_EQ(OnInputChanged(state, "").notice, EndSaying);
-    EXPECT_FALSE(OnInputChanged(state, "").notice.has_value());
-}
-
-class SubmitTest : public ::testing::Test {
-  protected:
+TEST(InputSubmit, DoubleByteSpeakerIndentAndInvalidDebugCode) {
     FakeSession view;
     TempDir dir;
     FixedClock clock;
@@ -59,111 +51,39 @@ class SubmitTest : public ::testing::Test {
     CTraceLog trace{clock, dir.Folder()};
     CDebugCodes debug{log, trace};
     InputState state;
-};
-
-TEST_F(SubmitTest, TwoLineRemarkIsIndentedUnderTheSpeakerName) {
     view.speaker = Sjis("太郎");  // 4 bytes: continuation lines get 6 blanks
-    state.typing = true;
-    const SubmitOutcome outcome = SubmitInput(state, "one\r\ntwo\r\nthree", view, debug);
-    EXPECT_TRUE(outcome.sent);
-    EXPECT_TRUE(outcome.clearInput);
-    EXPECT_FALSE(state.typing);
-    ASSERT_EQ(view.chats.size(), 1u);
-    EXPECT_EQ(view.chats[0].name, Sjis("太郎"));
-    EXPECT_EQ(view.chats[0].text, "one\r\n      two\r\n      three");
-    EXPECT_EQ(view.chats[0].type, LogBox);
-    EXPECT_EQ(view.chats[0].color, view.myColor);
-    // A remark needs no EndSaying.
-    EXPECT_TRUE(view.texts.empty());
-}
+    EXPECT_TRUE(SubmitInput(state, "one\r\ntwo\r\nthree", view, debug).sent);
+    EXPECT_EQ(view.chats.at(0),
+              (SentLine{Sjis("太郎"), "one\r\n      two\r\n      three", view.myColor, LogBox}));
 
-TEST_F(SubmitTest, EmptyEnterSendsNothing) {
-    state.typing = true;
-    const SubmitOutcome outcome = SubmitInput(state, "", view, debug);
-    EXPECT_FALSE(outcome.sent);
-    EXPECT_TRUE(view.chats.empty());
-    EXPECT_TRUE(view.texts.empty());
-    EXPECT_FALSE(state.typing);
-}
-
-TEST_F(SubmitTest, FilterAppliesOnlyWhileOn) {
-    state.filter.persons = {Sjis("僕")};
-    state.filter.replacements = {Sjis("私")};
-    SubmitInput(state, Sjis("僕だ"), view, debug);
-    state.filter.on = true;
-    SubmitInput(state, Sjis("僕だ"), view, debug);
-    ASSERT_EQ(view.chats.size(), 2u);
-    EXPECT_EQ(view.chats[0].text, Sjis("僕だ"));
-    EXPECT_EQ(view.chats[1].text, Sjis("私だ"));
-}
-
-TEST_F(SubmitTest, DebugInputTakesOneEnterAndKeepsAnInvalidCode) {
+    // An invalid code stays in the input line; the next Enter speaks again.
     debug.BeginDebugInput(state.debugInput);
-    SubmitOutcome outcome = SubmitInput(state, "cmd_on", view, debug);
-    EXPECT_TRUE(outcome.debugRun);
-    EXPECT_TRUE(outcome.clearInput);
-    EXPECT_TRUE(debug.IsOn(CDebugCodes::kCommandTrace));
-    EXPECT_FALSE(state.debugInput);
-    EXPECT_TRUE(view.chats.empty());
-
-    debug.BeginDebugInput(state.debugInput);
-    outcome = SubmitInput(state, "nonsense", view, debug);
+    const SubmitOutcome outcome = SubmitInput(state, "nonsense", view, debug);
     EXPECT_FALSE(outcome.clearInput);
+    EXPECT_TRUE(outcome.debugRun);
     EXPECT_EQ(control.texts.back(), "[Invalid code]");
-
-    // The flag is gone: the next Enter speaks again.
-    outcome = SubmitInput(state, "cmd_off", view, debug);
-    EXPECT_TRUE(outcome.sent);
-    EXPECT_TRUE(debug.IsOn(CDebugCodes::kCommandTrace));
+    EXPECT_TRUE(SubmitInput(state, "cmd_on", view, debug).sent);
+    EXPECT_FALSE(debug.IsOn(CDebugCodes::kCommandTrace));
 }
 
-TEST(SpeakerName, TypedSubHandleIsAddedOnceAndEmptyFallsBackToHandle) {
-    SubHandleChoice choice;
-    choice.items = {"Alice"};
-    choice.subRadio = true;
-    choice.text = "";
-    EXPECT_EQ(ResolveSpeakerName("GM", choice), "GM");
-    EXPECT_EQ(choice.items.size(), 1u);
-
-    choice.text = "Bob";
-    EXPECT_EQ(ResolveSpeakerName("GM", choice), "Bob");
-    EXPECT_EQ(choice.items, (std::vector<std::string>{"Alice", "Bob"}));
-    EXPECT_EQ(choice.selected, 1);
-    choice.selected = -1;  // typed again over the edit field
-    EXPECT_EQ(ResolveSpeakerName("GM", choice), "Bob");
-    EXPECT_EQ(choice.items.size(), 2u);
-    EXPECT_EQ(choice.selected, 1);
-
-    choice.subRadio = false;
-    EXPECT_EQ(ResolveSpeakerName("GM", choice), "GM");
-}
-
-TEST(SpeakerName, PreviousAndNextWrapAround) {
-    EXPECT_EQ(PreviousSubHandleIndex(3, -1), 2);
-    EXPECT_EQ(PreviousSubHandleIndex(3, 0), 2);
-    EXPECT_EQ(PreviousSubHandleIndex(3, 2), 1);
-    EXPECT_EQ(NextSubHandleIndex(3, 2), 0);
-    EXPECT_EQ(NextSubHandleIndex(3, -1), 0);
-    EXPECT_EQ(NextSubHandleIndex(3, 0), 1);
-    EXPECT_EQ(NextSubHandleIndex(0, -1), -1);
-    EXPECT_EQ(PreviousSubHandleIndex(0, -1), -1);
-}
-
-TEST(TagInsertion, WrapsTheSelectionOrInsertsBothTagsAtTheCaret) {
-    EXPECT_EQ(ApplyInsertions("big text", TagInsertions(0, 3, kSizeTags)),
-              "<size >big</size> text");
-    EXPECT_EQ(ApplyInsertions("red", TagInsertions(3, 0, kColorTags)), "<color >red</color>");
-    EXPECT_EQ(ApplyInsertions("ab", TagInsertions(1, 1, kSizeTags)), "a<size ></size>b");
-    // The caret lands after the blank, where the size is typed.
-    const std::string text = ApplyInsertions("ab", TagInsertions(1, 1, kSizeTags));
-    EXPECT_EQ(text.substr(0, CaretAfterEmptyTagInsertion(1, kSizeTags)), "a<size ");
-}
-
-TEST(InputTexts, UrlRunsToTheNextBlankWithoutLineBreaks) {
+TEST(InputRules, SubHandlesWrapAroundAndUrlsEndAtABlank) {
+    // {count, selected, previous, next}
+    const int wraps[][4] = {{3, -1, 2, 0}, {3, 0, 2, 1}, {3, 2, 1, 0}, {0, -1, -1, -1}};
+    for (const auto& w : wraps) {
+        EXPECT_EQ(PreviousSubHandleIndex(w[0], w[1]), w[2]) << w[0] << " " << w[1];
+        EXPECT_EQ(NextSubHandleIndex(w[0], w[1]), w[3]) << w[0] << " " << w[1];
+    }
     EXPECT_EQ(ExtractUrl("see http://example.org/a b"), "http://example.org/a");
     EXPECT_EQ(ExtractUrl("http://exam\r\nple.org"), "http://example.org");
     EXPECT_EQ(ExtractUrl("x http://a.jp/\tnext"), "http://a.jp/");
     EXPECT_FALSE(ExtractUrl("https://secure.example").has_value());
+    // A selection made backwards wraps the same text.
+    const auto backwards = TagInsertions(3, 0, kSizeTags);
+    const auto forwards = TagInsertions(0, 3, kSizeTags);
+    ASSERT_EQ(backwards.size(), forwards.size());
+    for (std::size_t i = 0; i < forwards.size(); ++i)
+        EXPECT_EQ(std::pair(backwards[i].position, backwards[i].text),
+                  std::pair(forwards[i].position, forwards[i].text));
 }
 
 }  // namespace

@@ -9,109 +9,81 @@
 namespace yarrow {
 namespace {
 
-constexpr std::uint32_t kBlack = 0x000000;
+TEST(RtfMarkup, EscapingAndTagsInOneLine) {
+    struct Case {
+        std::string in;
+        std::string out;
+        std::uint32_t textColor = 0;
+        int defaultSize = 24;
+    };
+    const Case cases[] = {
+        {R"(a\b{c})", R"(a\\b\{c\})"},
+        // A code page 932 trail byte 0x5C is escaped like any backslash.
+        {"\x95\x5C", "\x95\\\\"},
+        {"a<cr>b<CR>c\r\nd", "a\\par b\\par c\\par d"},
+        {"<b>not bold</b>", "<b>not bold</b>"},
+        // Sizes 1-5; anything else is the default size.
+        {"<size 9>big</size>", "\\fs24 big\\fs24 "},
+        {"<size 5>a<size 1>b</size>c", "\\fs45 a\\fs15 b\\fs24 c"},
+        {"<SIZE 4>a</SIZE>", "\\fs34 a\\fs18 ", 0, 18},
+        {"<size -2>a<size 99999999999999999>b", "\\fs24 a\\fs24 b"},
+        // Incomplete or mixed-case tags stay literal.
+        {"<size>x</size>", "<size>x</size>"},
+        {"x</size>", "x</size>"},
+        {"<Size 5>x", "<Size 5>x"},
+        {"<size 2", "<size 2"},
+        {"<color red>x</color>", "<color red>x</color>"},
+        {"a</color>b", "a</color>b"},
+        {"<color >x", "<color >x"},
+        {"<color FF0000", "<color FF0000"},
+        {"<Color FF0000>x", "<Color FF0000>x"},
+        // A bad colour leaves every later colour tag literal too.
+        {"<color zz>a<color FF0000>b", "<color zz>a<color FF0000>b"},
+    };
+    for (const Case& c : cases) {
+        CColorTable colors;
+        std::string text = c.in;
+        const bool escaped = EscapeRtf(text);
+        EXPECT_EQ(escaped, text != c.in) << c.in;
+        ConvertMarkup(text, colors, c.textColor, c.defaultSize);
+        EXPECT_EQ(text, c.out) << c.in;
+        EXPECT_EQ(colors.LogColorTable(), "{\\colortbl;}") << c.in;
+    }
+}
 
-std::string Convert(std::string text, CColorTable& colors, std::uint32_t textColor = kBlack,
-                    int defaultSize = 24) {
+std::string Convert(std::string text, CColorTable& colors, std::uint32_t textColor = 0) {
     EscapeRtf(text);
-    ConvertMarkup(text, colors, textColor, defaultSize);
+    ConvertMarkup(text, colors, textColor, 24);
     return text;
 }
 
-TEST(RtfEscape, BackslashesBracesAndLineBreaks) {
-    std::string text = R"(a\b{c})";
-    EXPECT_TRUE(EscapeRtf(text));
-    EXPECT_EQ(text, R"(a\\b\{c\})");
-
-    text = "one\r\ntwo";
-    EXPECT_TRUE(EscapeRtf(text));
-    EXPECT_EQ(text, "one\\par two");
-
-    text = "plain <b> text";
-    EXPECT_FALSE(EscapeRtf(text));
-    EXPECT_EQ(text, "plain <b> text");
-
-    // A Shift_JIS trail byte 0x5C is escaped like any backslash.
-    text = Sjis("表");
-    ASSERT_EQ(text, "\x95\x5C");
-    EXPECT_TRUE(EscapeRtf(text));
-    EXPECT_EQ(text, "\x95\\\\");
-}
-
-TEST(RtfMarkup, ColourTagsConvertAndGrowTheTable) {
+TEST(RtfMarkup, ColourTagsAndHeartsGrowTheTable) {
     CColorTable colors;
     EXPECT_EQ(Convert("<color FF0000>red</color> plain", colors), "\\cf1 red\\cf2  plain");
     EXPECT_EQ(colors.LogColorTable(),
               "{\\colortbl; \\red255\\green0\\blue0; \\red0\\green0\\blue0;}");
-
     // Every spelling of the same colour shares its entry.
     EXPECT_EQ(Convert("<color #FF0000>a</COLOR>", colors), "\\cf1 a\\cf2 ");
     EXPECT_EQ(Convert("<COLOR 0xff0000 >a", colors), "\\cf1 a");
     EXPECT_EQ(Convert("<color 0x00FF00>g</color>", colors), "\\cf3 g\\cf2 ");
     EXPECT_EQ(colors.Colors().size(), 3u);
-}
 
-TEST(RtfMarkup, BadOrMissingColourLeavesTagsLiteral) {
-    CColorTable colors;
-    EXPECT_EQ(Convert("<color red>x</color>", colors), "<color red>x</color>");
-    EXPECT_EQ(Convert("a</color>b", colors), "a</color>b");
-    EXPECT_EQ(Convert("<color >x", colors), "<color >x");
-    EXPECT_EQ(Convert("<color FF0000", colors), "<color FF0000");
-    // A stop leaves every later tag of that kind literal too.
-    EXPECT_EQ(Convert("<color zz>a<color FF0000>b", colors), "<color zz>a<color FF0000>b");
-    // Only the all-lower and all-upper spellings are markup.
-    EXPECT_EQ(Convert("<Color FF0000>x", colors), "<Color FF0000>x");
-    EXPECT_EQ(colors.LogColorTable(), "{\\colortbl;}");
-}
-
-TEST(RtfMarkup, ClosingColourTakesTextColourEvenWhenUnclosed) {
     // The text colour's entry comes right after the tag's colour, whether or
     // not the line closes its tag; later lines rely on these numbers.
-    CColorTable colors;
-    EXPECT_EQ(Convert("<color 0000FF>blue", colors, 0x123456), "\\cf1 blue");
-    EXPECT_EQ(colors.Colors(), (std::vector<std::uint32_t>{0x0000FF, 0x123456}));
+    CColorTable other;
+    EXPECT_EQ(Convert("<color 0000FF>blue", other, 0x123456), "\\cf1 blue");
+    EXPECT_EQ(Convert("I<h>U", other, 0x0000FF), "I\\cf3 \\f1 \xA9\\f0 \\cf1 U");
+    EXPECT_EQ(other.Colors(), (std::vector<std::uint32_t>{0x0000FF, 0x123456, 0xFF0000}));
+    // Bits above the 24 colour bits make no new colour; a reset starts over.
+    EXPECT_EQ(other.ColorIndex(0x7F123456), 2);
+    other.ResetColorTable();
+    EXPECT_EQ(other.LogColorTable(), "{\\colortbl;}");
+    EXPECT_EQ(other.ColorIndex(0xFFFFFF), 1);
 }
 
-TEST(RtfMarkup, SizeTags) {
-    CColorTable colors;
-    EXPECT_EQ(Convert("<size 9>big</size>", colors), "\\fs24 big\\fs24 ");
-    EXPECT_EQ(Convert("<size>x</size>", colors), "<size>x</size>");
-    EXPECT_EQ(Convert("<size 5>a<size 1>b</size>c", colors), "\\fs45 a\\fs15 b\\fs24 c");
-    EXPECT_EQ(Convert("<SIZE 4>a</SIZE>", colors, kBlack, 18), "\\fs34 a\\fs18 ");
-    EXPECT_EQ(Convert("<size -2>a<size 99999999999999999>b", colors), "\\fs24 a\\fs24 b");
-    EXPECT_EQ(Convert("x</size>", colors), "x</size>");
-    EXPECT_EQ(Convert("<Size 5>x", colors), "<Size 5>x");
-    EXPECT_EQ(Convert("<size 2", colors), "<size 2");
-    EXPECT_EQ(colors.LogColorTable(), "{\\colortbl;}");
-}
-
-TEST(RtfMarkup, HeartLineBreaksAndLiterals) {
-    CColorTable colors;
-    EXPECT_EQ(Convert("I<h>U", colors, 0x0000FF), "I\\cf1 \\f1 \xA9\\f0 \\cf2 U");
-    EXPECT_EQ(colors.Colors(), (std::vector<std::uint32_t>{0xFF0000, 0x0000FF}));
-    EXPECT_EQ(Convert("a<cr>b<CR>c\r\nd", colors), "a\\par b\\par c\\par d");
-    EXPECT_EQ(Convert("<b>not bold</b>", colors), "<b>not bold</b>");
-    EXPECT_EQ(Convert(R"(a\b{c})", colors), R"(a\\b\{c\})");
-}
-
-TEST(RtfColorTable, GrowthResetAndWideValues) {
-    CColorTable colors;
-    EXPECT_EQ(colors.ColorIndex(0x102030), 1);
-    EXPECT_EQ(colors.ColorIndex(0xFFFFFF), 2);
-    EXPECT_EQ(colors.ColorIndex(0x102030), 1);
-    EXPECT_EQ(colors.LogColorTable(),
-              "{\\colortbl; \\red16\\green32\\blue48; \\red255\\green255\\blue255;}");
-    // Bits above the 24 colour bits do not make a new colour or a bad entry.
-    EXPECT_EQ(colors.ColorIndex(0x7F102030), 1);
-
-    colors.ResetColorTable();
-    EXPECT_EQ(colors.LogColorTable(), "{\\colortbl;}");
-    EXPECT_EQ(colors.ColorIndex(0xFFFFFF), 1);
-}
-
-TEST(RtfMarkup, LongHostileTextsStayFastAndBounded) {
-    // A peer may send megabytes of tags; conversion must stay linear and the
-    // colour table, which every later line carries, small.
+TEST(RtfMarkup, LongHostileTextsStayBounded) {
+    // A peer may send megabytes of tags; the colour table, which every later
+    // line carries, must stay small.
     CColorTable colors;
     std::string text;
     for (int i = 0; i < 50000; ++i)
@@ -124,23 +96,15 @@ TEST(RtfMarkup, LongHostileTextsStayFastAndBounded) {
     EXPECT_EQ(colors.ColorIndex(0x000001), 2);                // known colours keep theirs
 }
 
-TEST(RtfMarkup, ColourParsing) {
-    EXPECT_EQ(ParseMarkupColor("FF8040"), 0xFF8040u);
+TEST(RtfMarkup, ColourParsingAndCharSize) {
     EXPECT_EQ(ParseMarkupColor("0Xff8040"), 0xFF8040u);
     EXPECT_EQ(ParseMarkupColor("0"), 0u);
-    EXPECT_FALSE(ParseMarkupColor(""));
-    EXPECT_FALSE(ParseMarkupColor("0x"));
-    EXPECT_FALSE(ParseMarkupColor("12 34"));
-    EXPECT_FALSE(ParseMarkupColor("red"));
-}
-
-}  // namespace
-TEST(ChatSize, CharSizeSettingPicksTheFontSize) {
-    // CharSize 1-5 in half points; anything past the table is the default.
-    const std::pair<int, int> cases[] = {{1, 15}, {2, 18}, {3, 24}, {4, 34},
-                                         {5, 45}, {0, 24}, {6, 24}, {-1, 24}};
-    for (const auto& [size, halfPoints] : cases)
+    for (const char* bad : {"", "0x", "12 34", "red"})
+        EXPECT_FALSE(ParseMarkupColor(bad)) << bad;
+    const std::pair<int, int> sizes[] = {{1, 15}, {3, 24}, {5, 45}, {0, 24}, {6, 24}};
+    for (const auto& [size, halfPoints] : sizes)
         EXPECT_EQ(ChatSizeFromCharSize(size), halfPoints) << size;
 }
 
+}  // namespace
 }  // namespace yarrow
