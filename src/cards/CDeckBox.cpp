@@ -187,15 +187,21 @@ void CDeckBox::RemoveHolder(std::int32_t member) {
     holders_.erase(member);
 }
 
-void CDeckBox::TransferHolder(std::int32_t from, std::int32_t to) {
+std::vector<std::uint16_t> CDeckBox::TransferHolder(std::int32_t from, std::int32_t to) {
+    std::vector<std::uint16_t> moved;
     auto source = holders_.find(from);
     if (source == holders_.end() || from == to)
-        return;
+        return moved;
     CCardHolder cards = std::move(source->second);
     holders_.erase(source);
-    CCardHolder& target = holders_[to];
-    for (int code : {kHandPile, kFaceUpPile, kFaceDownPile})
-        target.Pile(code).merge(cards.Pile(code));
+    auto& hand = holders_[to].Pile(kHandPile);
+    for (int code : {kHandPile, kFaceUpPile, kFaceDownPile}) {
+        for (std::uint16_t number : cards.Pile(code)) {
+            moved.push_back(number);
+            hand.insert(number);
+        }
+    }
+    return moved;
 }
 
 const CCardHolder* CDeckBox::Holder(std::int32_t member) const {

@@ -95,10 +95,11 @@ class CDeckBox {
     void RemoveHolder(std::int32_t member);
     const CCardHolder* Holder(std::int32_t member) const;
     std::size_t HolderCount() const { return holders_.size(); }
-    // Every card of `from` goes into the same pile of `to` (which gets a
-    // holder when it has none), and `from`'s holder goes. Nothing when `from`
-    // has no holder.
-    void TransferHolder(std::int32_t from, std::int32_t to);
+    // Every card of `from` goes into the hand of `to` (which gets a holder
+    // when it has none), and `from`'s holder goes. Returns the cards that
+    // came, hand first, then face-up, then face-down, each ascending; none
+    // when `from` has no holder.
+    std::vector<std::uint16_t> TransferHolder(std::int32_t from, std::int32_t to);
     // Every card of the member goes to the bottom of the draw pile: hand,
     // then face-up, then face-down, each in ascending number order.
     void ReleaseHolder(std::int32_t member);

@@ -45,8 +45,8 @@ void CHubCardState::RemoveHolder(std::int32_t memberId) {
     box_.RemoveHolder(memberId);
 }
 
-void CHubCardState::TransferHolder(std::int32_t from, std::int32_t to) {
-    box_.TransferHolder(from, to);
+std::vector<std::string> CHubCardState::TransferHolder(std::int32_t from, std::int32_t to) {
+    return Entries(box_.TransferHolder(from, to));
 }
 
 CMsg CHubCardState::SwitchDeck(int index) {

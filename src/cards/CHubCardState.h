@@ -36,7 +36,7 @@ class CHubCardState final : public IHubCardState {
     void AddHolder(std::int32_t memberId) override;
     void ReleaseHolder(std::int32_t memberId) override;
     void RemoveHolder(std::int32_t memberId) override;
-    void TransferHolder(std::int32_t from, std::int32_t to) override;
+    std::vector<std::string> TransferHolder(std::int32_t from, std::int32_t to) override;
     void ApplyCardOperation(const CMsg& record, CMsg& working) override;
 
   private:

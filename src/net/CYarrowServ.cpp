@@ -527,8 +527,22 @@ void CYarrowServ::ReturnHeldCards(std::int32_t id) {
         return;
     Trace(" CYarrowServ::ReturnHeldCards(ID:%d->ID:%d %s)\r\n", it->second.holder, id,
           it->first.c_str());
-    cards_->TransferHolder(it->second.holder, id);
+    const std::int32_t holder = it->second.holder;
     heldCards_.erase(it);
+    // The window of a member that joins starts with empty lists: the cards
+    // come back into its hand as a pass from its old self, to it alone.
+    CMsg pass;
+    pass.Type = PassCard;
+    pass.ID = holder;
+    pass.Name = connection->second.name;
+    pass.Param1 = id;
+    pass.Strings = cards_->TransferHolder(holder, id);
+    if (pass.Strings.empty())
+        return;
+    const auto label = std::make_shared<const RecordLabel>(LabelOf(pass));
+    std::string errorText;
+    if (!SendMsg(connection->second, pass.Encode(), label, errorText))
+        DropAndReport({{id, label, std::move(errorText)}});
 }
 
 void CYarrowServ::ReleaseExpiredCards(std::time_t now) {

@@ -24,8 +24,9 @@ class IHubCardState {
     // goes, so nothing can be passed to it any more.
     virtual void RemoveHolder(std::int32_t memberId) = 0;
     // A member came back under a new connection: every card `from` holds
-    // goes into the same pile of `to`, and `from`'s holder goes.
-    virtual void TransferHolder(std::int32_t from, std::int32_t to) = 0;
+    // goes into the hand of `to`, and `from`'s holder goes. Returns the card
+    // entries ("%05d%s") of the cards that came.
+    virtual std::vector<std::string> TransferHolder(std::int32_t from, std::int32_t to) = 0;
     // The deck sets offered, in file order (for the operator's deck switch).
     virtual std::vector<std::string> DeckSetNames() const = 0;
     // The operator switches to deck set `index` (when there is one): every

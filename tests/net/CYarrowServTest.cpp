@@ -493,8 +493,9 @@ class FakeCards : public IHubCardState {
     void AddHolder(std::int32_t id) override { log.push_back("add " + std::to_string(id)); }
     void ReleaseHolder(std::int32_t id) override { log.push_back("release " + std::to_string(id)); }
     void RemoveHolder(std::int32_t id) override { log.push_back("remove " + std::to_string(id)); }
-    void TransferHolder(std::int32_t from, std::int32_t to) override {
+    std::vector<std::string> TransferHolder(std::int32_t from, std::int32_t to) override {
         log.push_back("transfer " + std::to_string(from) + " " + std::to_string(to));
+        return {};
     }
     std::vector<std::string> DeckSetNames() const override { return {"Standard"}; }
     CMsg SwitchDeck(int) override { return CMsg(); }

@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <vector>
 
 #include "net/CMsgDecoder.h"
@@ -25,8 +26,8 @@ const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
 using RawClient = test::RawHubClient;
 
 // Starts the hub on a free port and returns that port (0 on failure).
-int StartHub(QProcess& hub, const QString& home) {
-    hub.start(kHub, {"--port", "0", "--home", home});
+int StartHub(QProcess& hub, const QString& home, const QStringList& more = {}) {
+    hub.start(kHub, QStringList{"--port", "0", "--home", home} + more);
     if (!hub.waitForStarted(10000))
         return 0;
     QString line;
@@ -45,7 +46,41 @@ class YarrowHubProcessQtTest : public QObject {
   private slots:
     void badArgumentsPrintUsage();
     void servesAndShutsDownOnSigterm();
+    void latecomersGetTheChartUnlessTableMemoryIsOff();
 };
+
+void YarrowHubProcessQtTest::latecomersGetTheChartUnlessTableMemoryIsOff() {
+    for (const bool memory : {true, false}) {
+        QTemporaryDir home;
+        QProcess hub;
+        const int port =
+            StartHub(hub, home.path(), memory ? QStringList{} : QStringList{"--no-table-memory"});
+        QVERIFY(port > 0);
+        RawClient gm(port);
+        QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(1), 10000);
+        gm.Send(CnctReply, 0, "", "GM");
+        CMsg chart;
+        chart.Type = Chart;
+        chart.ChartRows = 1;
+        chart.ChartColumns = 1;
+        chart.Strings = {"HP"};
+        gm.Send(chart);
+        QTRY_COMPARE(gm.records.size(), size_t(3));
+
+        RawClient late(port);
+        QTRY_COMPARE_WITH_TIMEOUT(late.records.size(), size_t(1), 10000);
+        late.Send(CnctReply, 0, "", "PL");
+        QTRY_COMPARE(gm.records.size(), size_t(4));
+        gm.Send(LogBox, 1, "GM", "after");
+        QTRY_COMPARE(gm.records.size(), size_t(5));
+        QTRY_VERIFY(late.records.back().Type == LogBox);
+        const bool gotChart = std::any_of(late.records.begin(), late.records.end(),
+                                          [](const CMsg& m) { return m.Type == Chart; });
+        QCOMPARE(gotChart, memory);
+        hub.terminate();
+        QVERIFY(hub.waitForFinished(10000));
+    }
+}
 
 void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
     for (const QStringList& args : {QStringList{"--port"}, QStringList{"--port", "70000"},
