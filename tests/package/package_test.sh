@@ -23,6 +23,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Whether a child is still running (an ended one stays a zombie until waited for).
+running() {
+    [ -r "/proc/$1/status" ] && ! grep -q "^State:.*Z" "/proc/$1/status"
+}
 failed=0
 fail() {
     echo "FAIL: $*"
@@ -127,6 +131,25 @@ for program in yarrow yarrow-hub; do
     [ -s "$work/bad" ] && fail "$program: the usage of a bad option went to stdout"
 done
 
+# --- The unpacked hub as the service runs it: an empty --home folder ---------------
+# Its Deck.ini comes from the installed data then. The deck line is written
+# before the listening line, so once that is there the deck line is too.
+mkdir -p "$work/hubhome"
+"$root/usr/bin/yarrow-hub" --port 0 --home "$work/hubhome" >"$work/hub.out" 2>"$work/hub.err" &
+pid=$!
+for _ in $(seq 600); do
+    grep -q "listening on port" "$work/hub.out" && break
+    running "$pid" || break
+    sleep 0.1
+done
+grep -q "listening on port" "$work/hub.out" || fail "yarrow-hub did not listen: $(cat "$work/hub.err")"
+grep -q "^deck .* with [1-9][0-9]* cards" "$work/hub.err" ||
+    fail "yarrow-hub did not read the installed Deck.ini: $(cat "$work/hub.err")"
+kill "$pid"
+wait "$pid"
+[ $? = 0 ] || fail "yarrow-hub did not end cleanly on SIGTERM"
+pid=
+
 # --- The unpacked yarrow's first start in a fresh home -----------------------------
 home="$work/home"
 user="$home/.local/share/yarrow"
@@ -145,10 +168,10 @@ for _ in $(seq 600); do
         "/proc/$pid/maps" 2>/dev/null; then
         break
     fi
-    kill -0 "$pid" 2>/dev/null || break
+    running "$pid" || break
     sleep 0.1
 done
-kill -0 "$pid" 2>/dev/null || fail "yarrow ended at start-up: $(cat "$work/yarrow.out")"
+running "$pid" || fail "yarrow ended at start-up: $(cat "$work/yarrow.out")"
 grep -q "$root/usr/lib/yarrow/Plugin/Kestrel.so" "/proc/$pid/maps" 2>/dev/null ||
     fail "the installed plug-ins were not loaded"
 kill "$pid"
