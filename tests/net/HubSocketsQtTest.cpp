@@ -1,13 +1,18 @@
 // The hub on real sockets on 127.0.0.1: handshake, relay order, peers that
 // send garbage, vanish or stop reading, a sender faster than its readers, the
-// table a latecomer receives, and the shutdown notice.
+// table a latecomer receives, and the shutdown notice. Every case runs over
+// both network adapters: the Qt one a hosting window uses and the epoll one
+// of the windowless hub.
 
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <vector>
 
+#include "net/posix/CEpollHubNetwork.h"
 #include "net/qt/CQtHubNetwork.h"
 #include "platform/Cp932.h"
 #include "support/FixedClock.h"
@@ -57,6 +62,50 @@ CMsg ChartRecord(std::int32_t id, const std::string& cell) {
     return m;
 }
 
+// One hub on one adapter, as the cases see it.
+class HubUnderTest {
+  public:
+    virtual ~HubUnderTest() = default;
+    virtual CYarrowServ& Hub() = 0;
+    virtual int Port() const = 0;
+    virtual int LiveConnections() const = 0;
+};
+
+class QtHub : public HubUnderTest {
+  public:
+    explicit QtHub(const IClock* clock) : network_(nullptr, nullptr, nullptr, clock) {}
+    CYarrowServ& Hub() override { return network_.Hub(); }
+    int Port() const override { return network_.Port(); }
+    int LiveConnections() const override { return network_.LiveConnections(); }
+
+  private:
+    CQtHubNetwork network_;
+};
+
+// The epoll loop turns whenever its descriptor reports something, and on a
+// short timer for its own timers and for what the test asked the hub directly.
+class EpollHub : public HubUnderTest {
+  public:
+    explicit EpollHub(const IClock* clock)
+        : network_(loop_, nullptr, nullptr, clock),
+          notifier_(loop_.Descriptor(), QSocketNotifier::Read) {
+        QObject::connect(&notifier_, &QSocketNotifier::activated,
+                         [this] { loop_.RunOnce(std::chrono::milliseconds(0)); });
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { loop_.RunOnce(std::chrono::milliseconds(0)); });
+        timer_.start(20);
+    }
+    CYarrowServ& Hub() override { return network_.Hub(); }
+    int Port() const override { return network_.Port(); }
+    int LiveConnections() const override { return network_.LiveConnections(); }
+
+  private:
+    CEpollLoop loop_;
+    CEpollHubNetwork network_;
+    QSocketNotifier notifier_;
+    QTimer timer_;
+};
+
 }  // namespace
 
 class HubSocketsQtTest : public QObject {
@@ -64,16 +113,27 @@ class HubSocketsQtTest : public QObject {
 
     RecordingOwner owner;
     test::FixedClock clock{1000};
-    std::unique_ptr<CQtHubNetwork> network;
+    std::unique_ptr<HubUnderTest> network;
 
     int StartHub() {
+        QFETCH_GLOBAL(QString, adapter);
         owner.notices.clear();
-        network = std::make_unique<CQtHubNetwork>(nullptr, nullptr, nullptr, &clock);
+        network.reset();
+        if (adapter == "epoll") {
+            network = std::make_unique<EpollHub>(&clock);
+        } else {
+            network = std::make_unique<QtHub>(&clock);
+        }
         network->Hub().SetOwner(&owner);
         return network->Hub().ConnectSocket(0) ? network->Port() : 0;
     }
 
   private slots:
+    void initTestCase_data() {
+        QTest::addColumn<QString>("adapter");
+        QTest::newRow("qt") << QString("qt");
+        QTest::newRow("epoll") << QString("epoll");
+    }
     void cleanup() { network.reset(); }
 
     void relaysInOrderAndSurvivesBadPeers() {

@@ -12,22 +12,21 @@
 // and on SIGINT or SIGTERM sends every participant the shutdown notice and
 // exits 0.
 
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
-#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "cards/CHubCardState.h"
 #include "chat/CHubPastLogFeeder.h"
 #include "dice/CMersenneTwister.h"
-#include "net/qt/CQtHubNetwork.h"
+#include "net/posix/CEpollHubNetwork.h"
 #include "platform/Cp932.h"
 #include "platform/IClock.h"
 #include "platform/ProgramFolder.h"
@@ -113,10 +112,10 @@ void PrintError(const std::string& cp932) {
 // participant re-announces and a vanished one drops out of the list.
 class CConsoleOwner : public IHubOwner {
   public:
-    explicit CConsoleOwner(CYarrowServ& hub) : hub_(hub) {}
+    CConsoleOwner(CYarrowServ& hub, CEpollLoop& loop) : hub_(hub), loop_(loop) {}
     void AppendNoticeLine(const std::string& text) override { PrintError(text); }
     void RunMemberListCommand() override {
-        QTimer::singleShot(0, [this] {
+        loop_.Post([this] {
             if (!hub_.Serving())
                 return;
             CMsg reset;
@@ -127,6 +126,17 @@ class CConsoleOwner : public IHubOwner {
 
   private:
     CYarrowServ& hub_;
+    CEpollLoop& loop_;
+};
+
+// Calls `handler` when `fd` becomes readable.
+class CReadWatcher : public CEpollLoop::IHandler {
+  public:
+    explicit CReadWatcher(std::function<void()> handler) : handler_(std::move(handler)) {}
+    void OnEvents(std::uint32_t) override { handler_(); }
+
+  private:
+    std::function<void()> handler_;
 };
 
 // The prompter of a program without windows: the text goes to standard error.
@@ -158,7 +168,11 @@ int main(int argc, char** argv) {
     if (options->home)
         ::setenv("YARROW_HOME", options->home->c_str(), 1);
 
-    QCoreApplication app(argc, argv);
+    CEpollLoop loop;
+    if (std::string error; !loop.Ok(&error)) {
+        std::fprintf(stderr, "yarrow-hub: %s\n", error.c_str());
+        return 1;
+    }
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
         std::perror("yarrow-hub: socketpair");
         return 1;
@@ -186,9 +200,9 @@ int main(int argc, char** argv) {
     std::fflush(stderr);
 
     CConsolePrompter prompter;
-    CQtHubNetwork network(&prompter, nullptr);
+    CEpollHubNetwork network(loop, &prompter, nullptr);
     CYarrowServ& hub = network.Hub();
-    CConsoleOwner owner(hub);
+    CConsoleOwner owner(hub, loop);
     hub.SetOwner(&owner);
     hub.SetCardState(&cards);
     hub.SetTableMemory(options->tableMemory);
@@ -201,8 +215,8 @@ int main(int argc, char** argv) {
             std::fflush(stderr);
         }
     });
-    QObject::connect(&network, &CQtHubNetwork::accepted, [](int id, const QString& peer) {
-        std::fprintf(stderr, "accepted %s as member %d\n", peer.toUtf8().constData(), id);
+    network.OnAccepted([](int id, const std::string& peer) {
+        std::fprintf(stderr, "accepted %s as member %d\n", peer.c_str(), id);
         std::fflush(stderr);
     });
 
@@ -211,23 +225,23 @@ int main(int argc, char** argv) {
     std::printf("yarrow-hub listening on port %d\n", network.Port());
     std::fflush(stdout);
 
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+    CReadWatcher signalWatcher([&] {
         char byte;
         [[maybe_unused]] auto n = ::read(g_signalPipe[0], &byte, 1);
-        notifier.setEnabled(false);
+        loop.Unwatch(g_signalPipe[0], &signalWatcher);
         std::fprintf(stderr, "shutting down\n");
         std::fflush(stderr);
         hub.Disconnection();
         if (network.LiveConnections() == 0) {
-            app.quit();
+            loop.Quit();
             return;
         }
         // Give the participants a moment to take the shutdown notice.
-        QObject::connect(&network, &CQtHubNetwork::drained, &app, &QCoreApplication::quit);
-        QTimer::singleShot(3000, &app, &QCoreApplication::quit);
+        network.OnDrained([&loop] { loop.Quit(); });
+        loop.AddTimer(std::chrono::milliseconds(3000), [&loop] { loop.Quit(); });
     });
+    loop.Watch(g_signalPipe[0], EPOLLIN, &signalWatcher);
 
-    app.exec();
+    loop.Run();
     return 0;
 }

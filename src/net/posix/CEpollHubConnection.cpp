@@ -1,0 +1,238 @@
+#include "net/posix/CEpollHubConnection.h"
+
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "net/CYarrowServ.h"
+#include "net/posix/CEpollHubNetwork.h"
+#include "platform/Cp932.h"
+
+namespace yarrow {
+
+namespace {
+// How long a closing connection may take to deliver its last bytes.
+constexpr std::chrono::milliseconds kLinger{5000};
+// A buffer that grew this large for a burst is given back once it is empty.
+constexpr std::size_t kKeptCapacity = 1024u * 1024u;
+
+std::string SystemText(int error) {
+    return Utf8ToCp932(std::strerror(error)).text;
+}
+}  // namespace
+
+CEpollHubConnection::CEpollHubConnection(int fd, CEpollHubNetwork& network)
+    : fd_(fd), network_(network), hub_(&network.Hub()), interest_(EPOLLIN) {}
+
+CEpollHubConnection::~CEpollHubConnection() {
+    if (fd_ >= 0) {
+        network_.Loop().Unwatch(fd_, this);
+        ::close(fd_);
+    }
+    if (lingerTimer_ != 0)
+        network_.Loop().CancelTimer(lingerTimer_);
+}
+
+void CEpollHubConnection::Attach(std::int32_t id) {
+    id_ = id;
+}
+
+bool CEpollHubConnection::Write(std::string_view bytes, std::string&) {
+    if (state_ != State::Open)
+        return true;
+    out_.append(bytes);
+    if (!dirty_) {
+        dirty_ = true;
+        network_.MarkDirty(this);
+    }
+    return true;
+}
+
+void CEpollHubConnection::SetReadingPaused(bool paused) {
+    if (paused_ == paused || state_ != State::Open)
+        return;
+    paused_ = paused;
+    network_.PausedChanged(paused);
+    // Level-triggered: what waits in the socket is reported again on resume.
+    UpdateInterest();
+}
+
+void CEpollHubConnection::CloseGracefully() {
+    if (state_ != State::Open)
+        return;
+    id_ = -1;
+    if (paused_) {
+        paused_ = false;
+        network_.PausedChanged(false);
+    }
+    state_ = State::Closing;
+    lingerTimer_ = network_.Loop().AddTimer(kLinger, [this] {
+        lingerTimer_ = 0;
+        Finish();
+    });
+    // What is queued leaves at the end of the turn, then the sending side
+    // is shut down; until the peer closes, what it sends is read and dropped.
+    if (!dirty_) {
+        dirty_ = true;
+        network_.MarkDirty(this);
+    }
+    UpdateInterest();
+}
+
+void CEpollHubConnection::Abort() {
+    id_ = -1;
+    Finish();
+}
+
+void CEpollHubConnection::Finish() {
+    if (state_ == State::Finished)
+        return;
+    if (paused_) {
+        paused_ = false;
+        network_.PausedChanged(false);
+    }
+    state_ = State::Finished;
+    id_ = -1;
+    if (lingerTimer_ != 0) {
+        network_.Loop().CancelTimer(lingerTimer_);
+        lingerTimer_ = 0;
+    }
+    network_.Loop().Unwatch(fd_, this);
+    ::close(fd_);
+    fd_ = -1;
+    out_ = std::string();
+    sent_ = 0;
+}
+
+void CEpollHubConnection::OnEvents(std::uint32_t events) {
+    if (state_ == State::Finished)
+        return;
+    if ((events & (EPOLLERR | EPOLLHUP)) != 0) {
+        // The connection is gone: what the peer said before is read and
+        // relayed, paused or not.
+        Read(true);
+        return;
+    }
+    if ((events & EPOLLIN) != 0 && (!paused_ || state_ == State::Closing))
+        Read(false);
+    if (state_ != State::Finished && (events & EPOLLOUT) != 0)
+        Flush();
+}
+
+void CEpollHubConnection::Read(bool all) {
+    char* buffer = network_.ReadBuffer();
+    const std::size_t size = network_.ReadBufferSize();
+    for (;;) {
+        const ssize_t n = ::recv(fd_, buffer, size, 0);
+        if (n > 0) {
+            if (state_ == State::Open) {
+                hub_->ProcessPendingRead(id_,
+                                         std::string_view(buffer, static_cast<std::size_t>(n)));
+                if (state_ != State::Open)
+                    return;  // the hub let go of us
+            }
+            // One slice per turn while the connection lives, so one fast
+            // sender cannot hold the others up.
+            if (!all && state_ == State::Open)
+                return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (all && state_ == State::Open)
+                Lost(Utf8ToCp932("the connection broke").text);
+            return;
+        }
+        if (state_ == State::Closing) {
+            Finish();
+            return;
+        }
+        if (n == 0) {
+            Lost(Utf8ToCp932("the participant closed the connection").text);
+        } else if (UnsentBytes() > 0) {
+            // Bytes were still on their way to the peer: that send failed.
+            Failed(SystemText(errno));
+        } else {
+            Lost(SystemText(errno));
+        }
+        return;
+    }
+}
+
+void CEpollHubConnection::Lost(const std::string& errorText) {
+    if (id_ > 0) {
+        hub_->ConnectionLost(id_, errorText);
+        return;
+    }
+    Finish();
+}
+
+void CEpollHubConnection::Failed(const std::string& errorText) {
+    if (id_ > 0) {
+        hub_->SendFailed(id_, errorText);
+        return;
+    }
+    Finish();
+}
+
+void CEpollHubConnection::Flush() {
+    dirty_ = false;
+    if (state_ == State::Finished)
+        return;
+    const std::size_t before = sent_;
+    while (sent_ < out_.size()) {
+        const ssize_t n = ::send(fd_, out_.data() + sent_, out_.size() - sent_, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent_ += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        Failed(SystemText(errno));
+        return;
+    }
+    const bool progressed = sent_ != before;
+    if (sent_ == out_.size()) {
+        if (out_.capacity() > kKeptCapacity)
+            out_ = std::string();
+        out_.clear();
+        sent_ = 0;
+        wantWrite_ = false;
+        if (state_ == State::Closing && !shut_) {
+            shut_ = true;
+            ::shutdown(fd_, SHUT_WR);
+        }
+    } else {
+        if (sent_ > out_.size() / 2) {
+            out_.erase(0, sent_);
+            sent_ = 0;
+        }
+        wantWrite_ = true;
+    }
+    UpdateInterest();
+    // The hub waits for progress only while it has paused some reading.
+    if (progressed && id_ > 0 && network_.AnyPaused())
+        hub_->SendProgress(id_);
+}
+
+void CEpollHubConnection::UpdateInterest() {
+    if (state_ == State::Finished)
+        return;
+    std::uint32_t want = 0;
+    if (!paused_ || state_ == State::Closing)
+        want |= EPOLLIN;
+    if (wantWrite_)
+        want |= EPOLLOUT;
+    if (want != interest_) {
+        interest_ = want;
+        network_.Loop().Modify(fd_, want, this);
+    }
+}
+
+}  // namespace yarrow

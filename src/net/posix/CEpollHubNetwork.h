@@ -1,0 +1,83 @@
+#pragma once
+// The hub on plain sockets and the epoll loop, without Qt: a listening socket
+// on all local addresses, one CEpollHubConnection per participant, and the
+// CYarrowServ they feed, all on one thread. It owns the hub and destroys it
+// first, so the hub's shutdown still reaches every connection.
+//
+// Every connection's writes of one loop turn leave in one send at the end of
+// the turn; the hub is told about send progress only while some connection
+// is paused, which is the only time it waits for it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/CYarrowServ.h"
+#include "net/IHubListener.h"
+#include "net/posix/CEpollLoop.h"
+
+namespace yarrow {
+
+class CEpollHubConnection;
+
+class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler {
+  public:
+    // `clock` (null: the system clock) is the hub's, for telling stalled
+    // peers.
+    explicit CEpollHubNetwork(CEpollLoop& loop, IPrompter* prompter = nullptr,
+                              ISound* sound = nullptr, const IClock* clock = nullptr);
+    ~CEpollHubNetwork() override;
+    CEpollHubNetwork(const CEpollHubNetwork&) = delete;
+    CEpollHubNetwork& operator=(const CEpollHubNetwork&) = delete;
+
+    CYarrowServ& Hub() { return *hub_; }
+    CEpollLoop& Loop() { return loop_; }
+
+    bool Listen(int port, std::string& errorText, int& errorCode) override;
+    void StopListening() override;
+    int Port() const override { return port_; }
+
+    // Accepted connections that have not finished yet, including those still
+    // delivering their last bytes after the hub let go of them.
+    int LiveConnections() const;
+
+    // Called with the member ID and the peer's address:port of each accepted
+    // participant.
+    void OnAccepted(std::function<void(int id, const std::string& peer)> handler) {
+        onAccepted_ = std::move(handler);
+    }
+    // Called when the last live connection has finished.
+    void OnDrained(std::function<void()> handler) { onDrained_ = std::move(handler); }
+
+    void OnEvents(std::uint32_t events) override;
+
+    // For the connections.
+    void MarkDirty(CEpollHubConnection* connection) { dirty_.push_back(connection); }
+    void PausedChanged(bool paused) { paused_ += paused ? 1 : -1; }
+    bool AnyPaused() const { return paused_ > 0; }
+    // One read's worth of space, shared by all connections.
+    char* ReadBuffer() { return readBuffer_.data(); }
+    std::size_t ReadBufferSize() const { return readBuffer_.size(); }
+
+  private:
+    void Accept();
+    void EndOfTurn();
+
+    CEpollLoop& loop_;
+    std::unique_ptr<CYarrowServ> hub_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::uint64_t stallTimer_ = 0;
+    std::uint64_t backoffTimer_ = 0;
+    int paused_ = 0;
+    std::vector<std::unique_ptr<CEpollHubConnection>> connections_;
+    std::vector<CEpollHubConnection*> dirty_;
+    std::vector<char> readBuffer_;
+    std::function<void(int, const std::string&)> onAccepted_;
+    std::function<void()> onDrained_;
+    std::shared_ptr<bool> alive_;
+};
+
+}  // namespace yarrow
