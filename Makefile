@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEPS_STAMP := $(BUILD)/.deps-installed
 
-.PHONY: all deps configure build run test package bench fuzz format clean
+.PHONY: all deps configure build run test package bench bench-anchors fuzz format clean
 
 all: build
 
@@ -46,6 +46,12 @@ package: $(DEPS_STAMP)
 bench: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
 	@bash scripts/bench.sh $(BUILD)
+
+# yarrow-hub beside Redis, NATS, mosquitto and InspIRCd (installed when
+# missing), with the ratios; see scripts/bench-anchors.sh.
+bench-anchors: $(DEPS_STAMP) $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target yarrow-hub hub_host_qt
+	@bash scripts/bench-anchors.sh $(BUILD)
 
 fuzz: $(DEPS_STAMP)
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \

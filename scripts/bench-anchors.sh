@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The hub beside well-known relays, measured side by side in one run with
+# bench/anchors/relaybench (one sender, the other clients receive; 64-byte
+# messages): Redis pub/sub, NATS, mosquitto (MQTT), InspIRCd (IRC), yarrow-hub
+# and the hub as a hosting window runs it (Qt adapter, idle window).
+# Throughput with 64 messages in flight, latency (send to last delivery) with
+# one in flight, for 16 and for 64 clients. Installs the relays from Debian
+# when missing. Figures on a shared machine move from run to run: compare the
+# ratios within one run.
+#
+#   scripts/bench-anchors.sh [BUILD] [MESSAGES] [CLIENT COUNTS...]
+#
+# BASELINE_HUB=path adds another yarrow-hub build to the table (to compare a
+# change with the build before it).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+messages=${2:-20000}
+shift 2 2>/dev/null || shift $#
+counts=("$@")
+[ ${#counts[@]} -eq 0 ] && counts=(16 64)
+
+need=()
+for pair in mosquitto:mosquitto inspircd:inspircd redis-server:redis-server nats-server:nats-server; do
+    command -v "${pair%%:*}" >/dev/null 2>&1 || need+=("${pair#*:}")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    echo "Installing: ${need[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+bench=$build/bench/relaybench
+if [ ! -x "$bench" ] || [ "$bench" -ot "$root/bench/anchors/relaybench.cpp" ]; then
+    mkdir -p "$build/bench"
+    g++ -O2 -std=c++20 -o "$bench" "$root/bench/anchors/relaybench.cpp" || exit 2
+fi
+hub=$build/bin/yarrow-hub
+host=$build/bench/hub_host_qt
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# start LABEL PORT COMMAND...: starts one relay and waits until it listens.
+start() {
+    local label=$1 port=$2
+    shift 2
+    "$@" >"$tmp/$label.out" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
+        sleep 0.05
+    done
+    echo "$label did not start listening on $port" >&2
+    return 1
+}
+stop() {
+    local last=${pids[-1]}
+    kill "$last" 2>/dev/null
+    wait "$last" 2>/dev/null
+    unset 'pids[-1]'
+}
+
+# measure LABEL PORT PROTO CLIENTS: fills tput/p50/p99 for LABEL at CLIENTS;
+# up to three tries (InspIRCd now and then drops a client while registering).
+declare -A tput p50 p99
+measure() {
+    local label=$1 port=$2 proto=$3 n=$4 out w try
+    for w in 64 1; do
+        out=
+        for try in 1 2 3; do
+            out=$("$bench" --proto "$proto" --port "$port" --clients "$n" --messages "$messages" \
+                --size 64 --window $w 2>/dev/null) && break
+            out=
+        done
+        if [ -z "$out" ]; then
+            [ $w = 64 ] && tput[$label,$n]=fails || { p50[$label,$n]=fails; p99[$label,$n]=fails; }
+            continue
+        fi
+        if [ $w = 64 ]; then
+            tput[$label,$n]=$(sed -n 's/.*deliveries\/s=\([0-9]*\).*/\1/p' <<<"$out")
+        else
+            p50[$label,$n]=$(sed -n 's/.*p50_us=\([0-9]*\).*/\1/p' <<<"$out")
+            p99[$label,$n]=$(sed -n 's/.*p99_us=\([0-9]*\).*/\1/p' <<<"$out")
+        fi
+    done
+}
+
+cat >"$tmp/mosq.conf" <<CONF
+listener 18830 127.0.0.1
+allow_anonymous true
+max_queued_messages 100000
+CONF
+sed "s|/tmp/insp|$tmp/insp|g" "$root/bench/anchors/inspircd.conf" >"$tmp/insp.conf"
+mkdir -p "$tmp/home"
+labels=()
+run() { # LABEL PORT PROTO COMMAND...
+    local label=$1 port=$2 proto=$3
+    shift 3
+    labels+=("$label")
+    start "$label" "$port" "$@" || return
+    for n in "${counts[@]}"; do measure "$label" "$port" "$proto" "$n"; done
+    stop
+}
+run redis 16379 redis redis-server --port 16379 --bind 127.0.0.1 --save '' --appendonly no
+run nats 14222 nats nats-server -p 14222 -a 127.0.0.1
+run mosquitto 18830 mqtt mosquitto -c "$tmp/mosq.conf"
+run inspircd 16667 irc inspircd --config="$tmp/insp.conf" --runasroot --nofork
+[ -n "${BASELINE_HUB:-}" ] && run baseline-hub 15997 yarrow "$BASELINE_HUB" --port 15997 --home "$tmp/home"
+[ -x "$hub" ] && run yarrow-hub 15999 yarrow "$hub" --port 15999 --home "$tmp/home"
+[ -x "$host" ] && QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run hosting-window 15998 yarrow "$host" --port 15998
+
+ratio() { # A B: A/B with two decimals, or "-"
+    [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^[0-9]+$ && "$2" -gt 0 ]] || { echo -; return; }
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+for n in "${counts[@]}"; do
+    echo
+    echo "$n clients, $messages messages of 64 bytes"
+    printf '| %-14s | %27s | %28s |\n' relay "deliveries/s, 64 in flight" "p50 / p99 µs, one in flight"
+    printf '|%s|%s|%s|\n' "----------------" "-----------------------------:" "-----------------------------:"
+    for l in "${labels[@]}"; do
+        printf '| %-14s | %27s | %28s |\n' "$l" "${tput[$l,$n]:--}" "${p50[$l,$n]:--} / ${p99[$l,$n]:--}"
+    done
+    best=${tput[redis,$n]:-0}
+    [[ "${tput[nats,$n]:-}" =~ ^[0-9]+$ && ( ! "$best" =~ ^[0-9]+$ || ${tput[nats,$n]} -gt $best ) ]] && best=${tput[nats,$n]}
+    echo "yarrow-hub throughput / best of Redis and NATS: $(ratio "${tput[yarrow-hub,$n]:-}" "$best") (goal >= 1.5)"
+    echo "yarrow-hub p50 / Redis p50: $(ratio "${p50[yarrow-hub,$n]:-}" "${p50[redis,$n]:-}"), p99 / Redis p99: $(ratio "${p99[yarrow-hub,$n]:-}" "${p99[redis,$n]:-}") (goal <= 1)"
+    echo "hosting window p50 / yarrow-hub p50: $(ratio "${p50[hosting-window,$n]:-}" "${p50[yarrow-hub,$n]:-}"), p99: $(ratio "${p99[hosting-window,$n]:-}" "${p99[yarrow-hub,$n]:-}") (goal <= 1.5)"
+done
