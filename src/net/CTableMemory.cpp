@@ -22,13 +22,14 @@ void CTableMemory::Clear() {
 void CTableMemory::Note(const CMsg& record, const Bytes& bytes) {
     if (!enabled_ || !bytes)
         return;
-    Kept kept{record.Type, record.ID, bytes};
+    Kept kept{record.Type, record.ID, bytes, {}};
     switch (record.Type) {
         case Chart:
             chart_ = std::move(kept);
             lock_.reset();
             break;
         case ChartLock:
+            kept.text = record.Text;
             lock_ = std::move(kept);
             break;
         case UpdateMap:

@@ -29,6 +29,7 @@ class CTableMemory {
         std::int32_t type = 0;
         std::int32_t id = 0;
         Bytes bytes;
+        std::string text;  // a lock's editor name
     };
 
     // The windows keep at most this many map pages.

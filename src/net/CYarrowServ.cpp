@@ -430,6 +430,10 @@ void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
         return;
     Trace(" CYarrowServ::WelcomeNewcomer(ID:%d, %zu records)\r\n", id, records.size());
     for (const CTableMemory::Kept& record : records) {
+        // A window ignores its own lock; one that comes back under a new ID
+        // would take its own old lock for somebody else's.
+        if (record.type == ChartLock && record.text == it->second.name)
+            continue;
         const auto label =
             std::make_shared<const RecordLabel>(RecordLabel{record.type, {}, record.id});
         std::string errorText;

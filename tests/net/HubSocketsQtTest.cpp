@@ -266,6 +266,10 @@ class HubSocketsQtTest : public QObject {
               MapRecord(1, 2, "new"), MapRecord(1, -1, "refused"), Make(LogBox, 1, "chat")},
              {4, 5, 2, 6}},
             {"a lock without a chart", true, {Make(ChartLock, 2, "Bob")}, {0}},
+            {"its own lock is not given back to the editor",
+             true,
+             {ChartRecord(1, "x"), Make(ChartLock, 2, "Cat")},
+             {0}},
             {"a chart lifts the lock", true, {Make(ChartLock, 2, "Bob"), ChartRecord(1, "x")}, {1}},
             {"memory off", false, {ChartRecord(1, "x"), MapRecord(1, 0, "m")}, {}},
         };
