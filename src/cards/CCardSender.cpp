@@ -20,10 +20,6 @@ CMsg CardRecord(const ISessionPort& port, std::int32_t type) {
 
 }  // namespace
 
-bool CCardSender::IsConnected() const {
-    return port_.IsConnected();
-}
-
 bool CCardSender::NeedConnection() {
     if (port_.IsConnected())
         return true;

@@ -33,8 +33,6 @@ class CCardSender {
     void ShuffleDeck();
     void ResetGrave();
 
-    bool IsConnected() const;
-
   private:
     bool NeedConnection();
 

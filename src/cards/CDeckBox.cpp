@@ -66,11 +66,6 @@ bool CDeckBox::Load(const std::string& path) {
     return SelectDeck(deckSetNames_.front(), true);
 }
 
-bool CDeckBox::GetDeckSetNames(std::vector<std::string>& out) const {
-    out = deckSetNames_;
-    return !out.empty();
-}
-
 std::unique_ptr<CDeck> CDeckBox::ReadDeck(const std::string& name) const {
     const CProfileFile file(deckFile_);
     const int cardNum = file.GetInt(name, "CardNum", 0);
@@ -125,11 +120,6 @@ bool CDeckBox::Shuffle() {
     return deck != nullptr && deck->Shuffle(random_);
 }
 
-std::optional<std::uint16_t> CDeckBox::Draw() {
-    CDeck* deck = Current();
-    return deck != nullptr ? deck->Draw() : std::nullopt;
-}
-
 int CDeckBox::Remaining() const {
     const CDeck* deck = Current();
     return deck != nullptr ? deck->Remaining() : -1;
@@ -140,29 +130,9 @@ int CDeckBox::DiscardCount() const {
     return deck != nullptr ? deck->DiscardCount() : -1;
 }
 
-bool CDeckBox::AddToDiscard(int number) {
-    CDeck* deck = Current();
-    return deck != nullptr && deck->AddToDiscard(number);
-}
-
-bool CDeckBox::RemoveFromDiscard(int number) {
-    CDeck* deck = Current();
-    return deck != nullptr && deck->RemoveFromDiscard(number);
-}
-
-bool CDeckBox::ReturnToDeck(int number) {
-    CDeck* deck = Current();
-    return deck != nullptr && deck->ReturnToDeck(number);
-}
-
 bool CDeckBox::ResetGrave() {
     CDeck* deck = Current();
     return deck != nullptr && deck->ResetGrave(random_);
-}
-
-std::optional<std::string> CDeckBox::AttributeName(int index) const {
-    const CDeck* deck = Current();
-    return deck != nullptr ? deck->AttributeName(index) : std::nullopt;
 }
 
 std::string CDeckBox::DisplayText(int number) const {

@@ -57,8 +57,7 @@ class CDeckBox {
     // `path` and selects set 0 with shuffling. False when the file lists no
     // set or that set cannot be selected; the box then has no deck.
     bool Load(const std::string& path);
-    // The sets offered, in file order; false when there are none.
-    bool GetDeckSetNames(std::vector<std::string>& out) const;
+    // The sets offered, in file order.
     const std::vector<std::string>& DeckSetNames() const { return deckSetNames_; }
     // The name of the set in use (possibly one that could not be read).
     const std::string& CurrentDeckName() const { return currentDeck_; }
@@ -78,14 +77,9 @@ class CDeckBox {
     // The deck operations on the deck in use; with none they do nothing,
     // Remaining and DiscardCount give -1 and the booleans false.
     bool Shuffle();
-    std::optional<std::uint16_t> Draw();
     int Remaining() const;
     int DiscardCount() const;
-    bool AddToDiscard(int number);
-    bool RemoveFromDiscard(int number);
-    bool ReturnToDeck(int number);
     bool ResetGrave();
-    std::optional<std::string> AttributeName(int index) const;
     // The card's display text in the deck in use ("" when unknown).
     std::string DisplayText(int number) const;
 
@@ -94,7 +88,6 @@ class CDeckBox {
     void AddHolder(std::int32_t member);
     void RemoveHolder(std::int32_t member);
     const CCardHolder* Holder(std::int32_t member) const;
-    std::size_t HolderCount() const { return holders_.size(); }
     // Every card of `from` goes into the hand of `to` (which gets a holder
     // when it has none), and `from`'s holder goes. Returns the cards that
     // came, hand first, then face-up, then face-down, each ascending; none
