@@ -18,8 +18,8 @@
 #include "app/CStatusPanes.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
-#include "app/Version.h"
 #include "app/CommandLine.h"
+#include "app/Version.h"
 #include "cards/CCardSender.h"
 #include "cards/CHubCardState.h"
 #include "cards/qt/CCardDialog.h"
@@ -194,8 +194,8 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     socket_->SetSession(session_.get());
     // A connection lost without the hub's goodbye is tried again, unless the
     // settings say not to.
-    session_->SetReconnecting(
-        this, [this] { return CSettings(app_.SettingsPath()).IsAutoReconnect(); });
+    session_->SetReconnecting(this,
+                              [this] { return CSettings(app_.SettingsPath()).IsAutoReconnect(); });
 
     CYarrowView* view = frame.ChatView();
     // The handle field is the one name this member has; the session's leave
@@ -541,9 +541,8 @@ void CChatController::SetCaption(const std::string& text) {
 }
 
 void CChatController::SetConnectionStatus(const std::string& text) {
-    frame_->StatusPanes().SetText(StatusPane::Message, text.empty()
-                                                           ? QString::fromUtf8(kStatusIdleText)
-                                                           : FromCp932(text));
+    frame_->StatusPanes().SetText(
+        StatusPane::Message, text.empty() ? QString::fromUtf8(kStatusIdleText) : FromCp932(text));
 }
 
 void CChatController::SetConnectedMenu(bool connected) {
