@@ -42,42 +42,44 @@ class DiceTableTest : public ::testing::Test {
     CDiceTable table;
 };
 
-TEST_F(DiceTableTest, WorkedExamples) {
-    std::int32_t total = 0;
-    EXPECT_EQ(Roll(Sjis("#命中表"), {3, 4}, &total), Sjis("(命中表:7)命中"));
-    EXPECT_EQ(total, 7);
-    EXPECT_EQ(Roll(Sjis("#命中表,+5"), {6, 6}, &total), Sjis("(命中表:12+5)自動成功"));
-    EXPECT_EQ(total, 12) << "the modifier is not part of the total";
-    EXPECT_EQ(Roll(Sjis("#命中表,3"), {2, 2}), Sjis("(命中表:4+3)命中"));
-    EXPECT_EQ(Roll(Sjis("#命中表"), {1, 2}),
-              Sjis("エラー：[命中表]に出目\"3\"に対する結果がありません"));
-}
-
-TEST_F(DiceTableTest, OperandsOfUseDiceAreAddedAndModifierWithoutDigitsShowsAsZero) {
-    std::int32_t total = 0;
-    EXPECT_EQ(Roll("#Ops", {3, 3}, &total), "(Ops:9)nine");  // 6 + 3, "*" adds
-    EXPECT_EQ(total, 9);
-    EXPECT_EQ(Roll("#Minus", {2, 2}), "(Minus:3)three");
-    EXPECT_EQ(Roll("#Ops,x", {3, 3}), "(Ops:9+0)nine");
-    // 9 - 8 = 1 has no entry: the error names the value with the modifier.
-    EXPECT_EQ(Roll("#Ops,-8", {3, 3}), Sjis("エラー：[Ops]に出目\"1\"に対する結果がありません"));
-}
-
-TEST_F(DiceTableTest, MinAndMaxRules) {
-    // Min and Max present but empty: neither result is used.
-    EXPECT_EQ(Roll("#Open", {4}), Sjis("エラー：[Open]に出目\"4\"に対する結果がありません"));
-    // Without Max, values above 0 take MaxResult.
-    EXPECT_EQ(Roll("#NoMax", {5}), "(NoMax:5)above");
-    EXPECT_EQ(Roll("#NoMax", {1}), "(NoMax:1)one");
-    EXPECT_EQ(Roll("#NoMax,-5", {1}), Sjis("エラー：[NoMax]に出目\"-4\"に対する結果がありません"));
-    // Below Min takes MinResult; above the default Max of 0 without MaxResult is an error.
-    EXPECT_EQ(Roll("#Below", {2}), "(Below:2)below");
-    EXPECT_EQ(Roll("#Below", {5}), "(Below:5)five");
-    EXPECT_EQ(Roll("#Below", {4}), Sjis("エラー：[Below]に出目\"4\"に対する結果がありません"));
-}
-
-TEST_F(DiceTableTest, SectionNamesMatchWithoutCaseButShowAsTyped) {
-    EXPECT_EQ(Roll("#nomax", {1}), "(nomax:1)one");
+TEST_F(DiceTableTest, WorkedExamplesOperandsAndMinMaxRules) {
+    const auto noResult = [](const char* name, const char* value) {
+        return Sjis("エラー：[") + Sjis(name) + Sjis("]に出目\"") + value +
+               Sjis("\"に対する結果がありません");
+    };
+    const struct {
+        std::string expression;
+        std::initializer_list<std::uint32_t> dice;
+        std::string result;
+        std::int32_t total;
+    } cases[] = {
+        {Sjis("#命中表"), {3, 4}, Sjis("(命中表:7)命中"), 7},
+        // The modifier shows but is not part of the total.
+        {Sjis("#命中表,+5"), {6, 6}, Sjis("(命中表:12+5)自動成功"), 12},
+        {Sjis("#命中表,3"), {2, 2}, Sjis("(命中表:4+3)命中"), 4},
+        {Sjis("#命中表"), {1, 2}, noResult("命中表", "3"), 3},
+        // Operands of UseDice are added ("*" too); a modifier without digits is 0.
+        {"#Ops", {3, 3}, "(Ops:9)nine", 9},
+        {"#Minus", {2, 2}, "(Minus:3)three", 3},
+        {"#Ops,x", {3, 3}, "(Ops:9+0)nine", 9},
+        {"#Ops,-8", {3, 3}, noResult("Ops", "1"), 9},  // named with the modifier
+        // Min and Max present but empty: neither result is used.
+        {"#Open", {4}, noResult("Open", "4"), 4},
+        // Without Max, values above 0 take MaxResult.
+        {"#NoMax", {5}, "(NoMax:5)above", 5},
+        {"#nomax", {1}, "(nomax:1)one", 1},  // names match without case, show as typed
+        {"#NoMax,-5", {1}, noResult("NoMax", "-4"), 1},
+        // Below Min takes MinResult; above the default Max of 0 without
+        // MaxResult is an error.
+        {"#Below", {2}, "(Below:2)below", 2},
+        {"#Below", {5}, "(Below:5)five", 5},
+        {"#Below", {4}, noResult("Below", "4"), 4},
+    };
+    for (const auto& c : cases) {
+        std::int32_t total = 0;
+        EXPECT_EQ(Roll(c.expression, c.dice, &total), c.result) << c.expression;
+        EXPECT_EQ(total, c.total) << c.expression;
+    }
 }
 
 TEST_F(DiceTableTest, TablesThatCannotBeRolled) {

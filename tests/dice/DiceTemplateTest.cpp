@@ -11,37 +11,40 @@ namespace {
 using test::TempDir;
 using C = TemplateCriterion;
 
-TEST(ParseTemplateEntry, FourAndTwoFieldLines) {
-    EXPECT_EQ(ParseTemplateEntry(" Dodge , 2D6 ,10, lo "),
-              (TemplateEntry{"Dodge", "2D6", 10, C::RollUnder}));
-    EXPECT_EQ(ParseTemplateEntry("Hit,2D6,8,HI"), (TemplateEntry{"Hit", "2D6", 8, C::RollOver}));
-    EXPECT_EQ(ParseTemplateEntry("Pool,$BM,5,8,pl").value_or(TemplateEntry{}).criterion, C::Other)
-        << "an unescaped comma in the formula shifts the fields";
-    EXPECT_EQ(ParseTemplateEntry("Pool,$BM%2C5%2C8,0,PL"),
-              (TemplateEntry{"Pool", "$BM,5,8", 0, C::Plugin}));
-    EXPECT_EQ(ParseTemplateEntry("Odd,1D6,3,xx"), (TemplateEntry{"Odd", "1D6", 3, C::Other}));
-    // Two fields: the formula is the whole rest, untrimmed.
-    EXPECT_EQ(ParseTemplateEntry("Dmg, 2D6+3 "), (TemplateEntry{"Dmg", " 2D6+3 ", 0, C::Other}));
-    // A comma right after the first one also makes a two-field line.
-    EXPECT_EQ(ParseTemplateEntry("A,,x"), (TemplateEntry{"A", ",x", 0, C::Other}));
-    EXPECT_EQ(ParseTemplateEntry("a%2Cb,1D6,-2,lo"),
-              (TemplateEntry{"a,b", "1D6", -2, C::RollUnder}));
-}
-
-TEST(ParseTemplateEntry, InvalidLines) {
+TEST(TemplateEntryText, ParsedDisplayedAndStored) {
+    const struct {
+        const char* line;
+        TemplateEntry entry;
+        const char* display;  // UTF-8
+        const char* stored;
+    } cases[] = {
+        {" Dodge , 2D6 ,10, lo ",
+         {"Dodge", "2D6", 10, C::RollUnder},
+         "Dodge(10↓)",
+         "Dodge,2D6,10,lo"},
+        {"Hit,2D6,8,HI", {"Hit", "2D6", 8, C::RollOver}, "Hit(8↑)", "Hit,2D6,8,hi"},
+        {"Pool,$BM%2C5%2C8,0,PL",
+         {"Pool", "$BM,5,8", 0, C::Plugin},
+         "Pool($BM,5,8)",
+         "Pool,$BM%2C5%2C8,0,pl"},
+        // An unescaped comma in the formula shifts the fields.
+        {"Pool,$BM,5,8,pl", {"Pool", "$BM", 5, C::Other}, "Pool($BM)", "Pool,$BM"},
+        {"Odd,1D6,3,xx", {"Odd", "1D6", 3, C::Other}, "Odd(1D6)", "Odd,1D6"},
+        // Two fields: the formula is the whole rest, untrimmed.
+        {"Dmg, 2D6+3 ", {"Dmg", " 2D6+3 ", 0, C::Other}, "Dmg( 2D6+3 )", "Dmg, 2D6+3 "},
+        {"A,,x", {"A", ",x", 0, C::Other}, "A(,x)", "A,%2Cx"},
+        {"a%2Cb,1D6,-2,lo", {"a,b", "1D6", -2, C::RollUnder}, "a,b(-2↓)", "a%2Cb,1D6,-2,lo"},
+    };
+    for (const auto& c : cases) {
+        const auto entry = ParseTemplateEntry(c.line);
+        ASSERT_TRUE(entry) << c.line;
+        EXPECT_EQ(*entry, c.entry) << c.line;
+        EXPECT_EQ(TemplateDisplayText(*entry), Sjis(c.display)) << c.line;
+        EXPECT_EQ(FormatTemplateEntry(*entry), c.stored) << c.line;
+    }
     for (const char* bad :
          {"", "name only", ",2D6,3,lo", "n,2D6,3", "n,2D6,,lo", "n,2D6,3,", "n,2D6,3,  "})
         EXPECT_FALSE(ParseTemplateEntry(bad)) << bad;
-}
-
-TEST(TemplateText, DisplayAndStoredForms) {
-    EXPECT_EQ(TemplateDisplayText({"a", "2D6", 10, C::RollUnder}), "a(10" + Sjis("↓)"));
-    EXPECT_EQ(TemplateDisplayText({"a", "2D6", 8, C::RollOver}), "a(8" + Sjis("↑)"));
-    EXPECT_EQ(TemplateDisplayText({"a", "$BM,5,8", 0, C::Plugin}), "a($BM,5,8)");
-    EXPECT_EQ(TemplateDisplayText({"a", "2D6+3", 0, C::Other}), "a(2D6+3)");
-    EXPECT_EQ(FormatTemplateEntry({"a,b", "$BM,5", 3, C::Plugin}), "a%2Cb,$BM%2C5,3,pl");
-    EXPECT_EQ(FormatTemplateEntry({"x", "1D6", 7, C::Other}), "x,1D6");
-    EXPECT_EQ(FormatTemplateEntry(*ParseTemplateEntry("Odd,1D6,3,xx")), "Odd,1D6");
 }
 
 TEST(TemplateStore, GroupsRoundTripWithCommasAndSkipInvalidLines) {
