@@ -1,41 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "chart/CChartFile.h"
 #include "chart/ChartPayload.h"
 #include "platform/Cp932.h"
+#include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
 
-namespace fs = std::filesystem;
-
 class CChartFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("yarrow_chart_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string PathOf(const char* name) const { return (dir_ / name).string(); }
-    static std::string ReadAll(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string PathOf(const char* name) const { return dir_.File(name); }
+    static std::string ReadAll(const std::string& path) { return test::TempDir::Read(path); }
     static void WriteAll(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
+        test::TempDir::Write(path, bytes);
     }
-
-    fs::path dir_;
+    test::TempDir dir_;
 };
 
 TEST_F(CChartFileTest, ThreeColumnsTwoRowsSaveAsThreeLinesOfTwoCommas) {
@@ -111,7 +94,7 @@ TEST_F(CChartFileTest, OpenAndCreateFailuresCarryTheSystemText) {
     EXPECT_GT(missing.message.size(), Sjis("Chartファイルを開けません\r\n").size());
     EXPECT_EQ(chart.ColumnCount(), 1);
 
-    CChartResult dir = CChartFile::Load(dir_.string(), chart);
+    CChartResult dir = CChartFile::Load(dir_.Folder(), chart);
     EXPECT_EQ(dir.message.rfind(Sjis("Chartファイルを開けません\r\n"), 0), 0u);
 
     CChartResult save = CChartFile::Save(PathOf("no/such/dir.cht"), chart);
@@ -120,7 +103,7 @@ TEST_F(CChartFileTest, OpenAndCreateFailuresCarryTheSystemText) {
 }
 
 TEST_F(CChartFileTest, WriteFailureIsNotReportedAsSuccess) {
-    if (!fs::exists("/dev/full"))
+    if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     CChartModel chart;
     chart.SetCell(0, 0, std::string(200000, 'x'));  // more than stdio buffers

@@ -44,6 +44,15 @@ struct Participant : ChartPeer {
     }
 };
 
+CMsg ChartMsg(int rows, int columns, std::vector<std::string> strings) {
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = rows;
+    msg.ChartColumns = columns;
+    msg.Strings = std::move(strings);
+    return msg;
+}
+
 std::string ReadAll(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -67,7 +76,7 @@ class CChartWindowQtTest : public QObject {
     void resetThenAddRowDoesNothing();
     void deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone();
     void deleteColumnsDialogAsksWithTheCount();
-    void inPlaceEditWritesTheCellAndAnnounces();
+    void inPlaceEditWritesTheCellOnEnterAndEscape();
     void lockArrivingDuringAQuestionCancelsTheEdit();
     void saveAndOpenFilesWithTheirMessages();
     void fitColumnsMeasuresCellsAndTraces();
@@ -76,7 +85,6 @@ class CChartWindowQtTest : public QObject {
     void maximumChartAppliesWhole();
     void unrepresentableHeaderIsReplacedAndTold();
     void chartArrivingDuringADeleteQuestionCancelsTheDelete();
-    void cellEditorKeepsTypedTextOnEscapeAndSitsShifted();
     void currentRowGetsTheFocusFrame();
 };
 
@@ -200,11 +208,7 @@ void CChartWindowQtTest::autoShowOffKeepsWindowHiddenAndNotesEachUpdate() {
 
 void CChartWindowQtTest::autoShowOnShowsWindowWithoutNotice() {
     Participant p(1, "A");
-    CMsg msg;
-    msg.Type = Chart;
-    msg.ChartRows = 2;
-    msg.ChartColumns = 1;
-    msg.Strings = {"x", "y"};
+    const CMsg msg = ChartMsg(2, 1, {"x", "y"});
     p.Receive(msg);
     QVERIFY(p.window->isVisible());
     QVERIFY(p.session.notices.empty());
@@ -388,7 +392,7 @@ void CChartWindowQtTest::deleteColumnsDialogAsksWithTheCount() {
     }
 }
 
-void CChartWindowQtTest::inPlaceEditWritesTheCellAndAnnounces() {
+void CChartWindowQtTest::inPlaceEditWritesTheCellOnEnterAndEscape() {
     Participant p(1, "A");
     p.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
@@ -397,21 +401,27 @@ void CChartWindowQtTest::inPlaceEditWritesTheCellAndAnnounces() {
     auto* editor = p.window->Grid()->findChild<QLineEdit*>();
     QVERIFY(editor);
     QTRY_VERIFY(editor->isVisible());
+    const QRect cell = p.window->Grid()->visualRect(p.window->Grid()->model()->index(0, 0));
+    QCOMPARE(editor->geometry(), cell.translated(2, 2));
     editor->selectAll();
     editor->insert(QStringLiteral("戦士"));   // typed through the input method
     QTest::keyClick(editor, Qt::Key_Return);  // commits through a queued call
     QTRY_COMPARE(p.window->Model().Cell(0, 0), Sjis("戦士"));
+    // Escape keeps what was typed too.
+    p.window->EditCell(0, 0);
+    editor = p.window->Grid()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("kept"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_COMPARE(p.window->Model().Cell(0, 0), std::string("kept"));
 
     // A received chart closes an open editor without taking its text.
     p.window->EditCell(0, 0);
     editor = p.window->Grid()->findChild<QLineEdit*>();
     QVERIFY(editor);
     QTest::keyClicks(editor, QStringLiteral("lost"));
-    CMsg msg;
-    msg.Type = Chart;
-    msg.ChartRows = 2;
-    msg.ChartColumns = 1;
-    msg.Strings = {"h", "sent"};
+    const CMsg msg = ChartMsg(2, 1, {"h", "sent"});
     p.window->ApplyChart(msg);
     QApplication::processEvents();
     QCOMPARE(p.window->Model().Cell(0, 0), std::string("sent"));
@@ -447,11 +457,7 @@ void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
     QCOMPARE(window.Model().RowCount(), 2);
 
     // A cell longer than a single-line field holds is not opened for editing.
-    CMsg msg;
-    msg.Type = Chart;
-    msg.ChartRows = 2;
-    msg.ChartColumns = 1;
-    msg.Strings = {"h", std::string(40000, 'x')};
+    const CMsg msg = ChartMsg(2, 1, {"h", std::string(40000, 'x')});
     p.window->ApplyChart(msg);
     const int locks = p.LocksSent();
     p.window->EditCell(0, 0);
@@ -461,11 +467,8 @@ void CChartWindowQtTest::lockArrivingDuringAQuestionCancelsTheEdit() {
 }
 
 void CChartWindowQtTest::chartArrivingDuringADeleteQuestionCancelsTheDelete() {
-    CMsg chart;
-    chart.Type = Chart;
-    chart.ChartRows = 4;
-    chart.ChartColumns = 3;
-    chart.Strings = {"h0", "h1", "h2", "a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    const CMsg chart =
+        ChartMsg(4, 3, {"h0", "h1", "h2", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
     // Row: the question is answered Yes after another chart came in.
     struct ApplyingPrompter final : IPrompter {
         std::function<void()> onAsk;
@@ -498,29 +501,9 @@ void CChartWindowQtTest::chartArrivingDuringADeleteQuestionCancelsTheDelete() {
     QCOMPARE(p.window->Model().ColumnCount(), 2);
 }
 
-void CChartWindowQtTest::cellEditorKeepsTypedTextOnEscapeAndSitsShifted() {
-    Participant p(1, "A");
-    p.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
-    p.window->EditCell(0, 0);
-    auto* editor = p.window->Grid()->findChild<QLineEdit*>();
-    QVERIFY(editor);
-    QTRY_VERIFY(editor->isVisible());
-    const QRect cell = p.window->Grid()->visualRect(p.window->Grid()->model()->index(0, 0));
-    QCOMPARE(editor->geometry(), cell.translated(2, 2));
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("kept"));
-    QTest::keyClick(editor, Qt::Key_Escape);
-    QTRY_COMPARE(p.window->Model().Cell(0, 0), std::string("kept"));
-}
-
 void CChartWindowQtTest::currentRowGetsTheFocusFrame() {
     Participant p(1, "A");
-    CMsg chart;
-    chart.Type = Chart;
-    chart.ChartRows = 3;
-    chart.ChartColumns = 2;
-    chart.Strings = {"h0", "h1", "", "", "", ""};
+    const CMsg chart = ChartMsg(3, 2, {"h0", "h1", "", "", "", ""});
     p.window->ApplyChart(chart);
     p.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));

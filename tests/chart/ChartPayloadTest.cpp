@@ -30,14 +30,11 @@ TEST(ChartPayload, RecordCountsTheHeaderRowAndListsHeadersThenRows) {
     EXPECT_EQ(BuildChartMsg(other, 12).Strings, msg.Strings);
     EXPECT_EQ(other.Spin(), 3);
     EXPECT_TRUE(other.Locked());  // the lock belongs to the window's rules
-}
 
-TEST(ChartPayload, ResetChartTravelsAsNoColumnsAndNoCells) {
-    CChartModel chart;
+    // A reset chart travels as no columns and no cells.
     chart.Reset();
-    CMsg msg = BuildChartMsg(chart, 1);
-    EXPECT_EQ(msg.ChartRows, 2);
-    EXPECT_EQ(msg.ChartColumns, 0);
+    msg = BuildChartMsg(chart, 1);
+    EXPECT_EQ(std::pair(msg.ChartRows, msg.ChartColumns), std::pair(2, 0));
     EXPECT_TRUE(msg.Strings.empty());
 }
 
