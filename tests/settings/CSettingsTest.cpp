@@ -16,20 +16,18 @@ class Settings : public ::testing::Test {
     CSettings settings_{path_};
 };
 
-TEST_F(Settings, MissingFileGivesEveryReaderDefault) {
-    EXPECT_FALSE(settings_.Exists());
+TEST_F(Settings, MissingFileGivesEveryReaderDefaultAndReadingNeverCreatesIt) {
     EXPECT_EQ(settings_.HandleName(), "GM");
     EXPECT_EQ(settings_.ServerIP(), "127.0.0.1");
     EXPECT_EQ(settings_.PortNum(), 15000);
     EXPECT_EQ(settings_.HandleNameColor(), 0x000000u);
     EXPECT_EQ(settings_.CharSize(), 3);
     EXPECT_FALSE(settings_.IsClient());
-    EXPECT_TRUE(settings_.IsSaveLog());
-    EXPECT_TRUE(settings_.IsSaveLogExactlyOne());
+    EXPECT_TRUE(settings_.IsSaveLog() && settings_.IsSaveLogExactlyOne());
     EXPECT_FALSE(settings_.IsUseSquareMap());
     EXPECT_EQ(settings_.HexDirection(), 0);
-    EXPECT_TRUE(settings_.IsAutoMapShow());
-    EXPECT_TRUE(settings_.IsAutoChartShow());
+    EXPECT_TRUE(settings_.IsAutoMapShow() && settings_.IsAutoChartShow());
+    EXPECT_TRUE(settings_.IsTableMemory() && settings_.IsAutoReconnect());
     EXPECT_EQ(settings_.ForeGroundColor(), 0x000000u);
     EXPECT_EQ(settings_.BackGroundColor(), 0xFFFFFFu);
     EXPECT_EQ(settings_.DiceHoy(), "\x82\xb1\x82\xeb\x82\xb1\x82\xeb\x81\x63\x81\x63");
@@ -38,10 +36,8 @@ TEST_F(Settings, MissingFileGivesEveryReaderDefault) {
     EXPECT_EQ(settings_.Filter(), Strings{""});
     EXPECT_EQ(settings_.PleaseWait(), "<size 5>\x91\xd2\x82\xc1\x82\xbd\x81\x49</size>");
     EXPECT_EQ(settings_.LogFolder(), "");
-    EXPECT_TRUE(settings_.DiceList().empty());
-    EXPECT_TRUE(settings_.SubHandleNames().empty());
-    EXPECT_TRUE(settings_.RandomDiceHoys().empty());
-    EXPECT_FALSE(settings_.Exists());  // reading never creates the file
+    EXPECT_TRUE(settings_.DiceList().empty() && settings_.SubHandleNames().empty());
+    EXPECT_FALSE(settings_.Exists());
 }
 
 TEST_F(Settings, BooleansAndColoursFollowTheirOwnRules) {
@@ -97,15 +93,8 @@ TEST_F(Settings, NumberedListsWriteInTheirOwnOrder) {
     EXPECT_TRUE(settings_.SubHandleNames().empty());
 }
 
-TEST_F(Settings, LongValuesAreCutTo255Bytes) {
-    std::string name(300, 'n');
-    ASSERT_TRUE(settings_.WriteString(kInitialSetting, "HandleName", name));
-    EXPECT_EQ(settings_.HandleName(), std::string(255, 'n'));
-}
-
-TEST_F(Settings, TypedWritersUseTheFileFormats) {
+TEST_F(Settings, TypedWritersUseTheFileFormatsAndCutLongValues) {
     ASSERT_TRUE(settings_.CreateIfMissing());
-    EXPECT_TRUE(settings_.Exists());
     EXPECT_EQ(TempDir::Read(path_), "");
     ASSERT_TRUE(settings_.WriteColor(kInitialSetting, "HandleNameColor", 0xff8040));
     ASSERT_TRUE(settings_.WriteBool(kInitialSetting, "IsClient", true));
@@ -115,6 +104,8 @@ TEST_F(Settings, TypedWritersUseTheFileFormats) {
     EXPECT_EQ(settings_.HandleNameColor(), 0xFF8040u);
     EXPECT_TRUE(settings_.CreateIfMissing());  // an existing file is left as it is
     EXPECT_NE(TempDir::Read(path_), "");
+    ASSERT_TRUE(settings_.WriteString(kInitialSetting, "HandleName", std::string(300, 'n')));
+    EXPECT_EQ(settings_.HandleName(), std::string(255, 'n'));
 }
 
 }  // namespace
