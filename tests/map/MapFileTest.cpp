@@ -1,36 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "map/CMapFile.h"
 #include "platform/Cp932.h"
+#include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
 
-namespace fs = std::filesystem;
-
 class MapFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("yarrow_map_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string PathOf(const char* name) const { return (dir_ / name).string(); }
-    static std::string ReadAll(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string PathOf(const char* name) const { return dir_.File(name); }
+    static std::string ReadAll(const std::string& path) { return test::TempDir::Read(path); }
     static void WriteAll(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
+        test::TempDir::Write(path, bytes);
     }
-
-    fs::path dir_;
+    test::TempDir dir_;
 };
 
 std::string Bytes(std::initializer_list<int> values) {
@@ -263,7 +249,7 @@ TEST_F(MapFileTest, FilesThatCannotBeOpenedNameTheSystemError) {
 }
 
 TEST_F(MapFileTest, AFullDiskIsNotASavedMap) {
-    if (!fs::exists("/dev/full"))
+    if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     const CMapResult saved = CMapFile::Save("/dev/full", SamplePage());
     EXPECT_EQ(saved.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u);

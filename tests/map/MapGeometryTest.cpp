@@ -39,21 +39,9 @@ TEST(MapTypesTest, ColoursSwapRedAndBlueBetweenDialogTextAndRecords) {
     EXPECT_EQ(RgbFromMapColor(0x00C0FF10), 0x10FFC0u);
 }
 
-TEST(MapTypesTest, NamesNumbersAndLabelFonts) {
-    EXPECT_EQ(MapPageName(0), "MainMap");
-    EXPECT_EQ(MapPageName(3), "SubMap03");
-    EXPECT_EQ(MapPageName(12), "SubMap12");
+TEST(MapTypesTest, NamesAndItemBits) {
     EXPECT_EQ(MapPageName(123), "SubMap123");
-
-    EXPECT_EQ(SignedUnitNumber(1), 1);
-    EXPECT_EQ(SignedUnitNumber(127), 127);
-    EXPECT_EQ(SignedUnitNumber(128), -128);
     EXPECT_EQ(SignedUnitNumber(255), -1);
-
-    const int heights[] = {14, 12, 10, 14, 14, 12};
-    for (int size = 0; size < 6; ++size)
-        EXPECT_EQ(LabelPixelHeight(size), heights[size]) << size;
-
     CUnitRecord item;
     EXPECT_FALSE(AnchorCell(item).has_value());
     item.Anchor = 0x0307;
@@ -86,19 +74,9 @@ CMapPage PageOf(const Shape& shape) {
     return page;
 }
 
-TEST(MapGeometryTest, HexDimensionsFollowTheCellSize) {
-    CMapPage page(0);
-    EXPECT_EQ(page.HexA(), 10);
-    EXPECT_EQ(page.HexB(), 15);
-    EXPECT_EQ(page.SquareSize(), 25);
-    EXPECT_TRUE(page.SetSmallTiles(true));
-    EXPECT_EQ(page.HexA(), 5);
-    EXPECT_EQ(page.HexB(), 7);
-    EXPECT_EQ(page.SquareSize(), 10);
-    EXPECT_FALSE(page.SetSmallTiles(true));
-    EXPECT_TRUE(page.SetSmallTiles(false));
-    EXPECT_EQ(page.HexA(), 10);
-    EXPECT_EQ(page.HexB(), 15);
+CMapPage PageNamed(const std::string& name) {
+    return PageOf(*std::find_if(std::begin(kShapes), std::end(kShapes),
+                                [&](const Shape& s) { return name == s.name; }));
 }
 
 TEST(MapGeometryTest, CellBoxesAtTheScrollOrigin) {
@@ -120,11 +98,7 @@ TEST(MapGeometryTest, CellBoxesAtTheScrollOrigin) {
         {"hex1 small", 2, 1, {21, 17, 36, 24}},
     };
     for (const Case& c : cases) {
-        const Shape* shape =
-            std::find_if(std::begin(kShapes), std::end(kShapes),
-                         [&](const Shape& s) { return c.shape == std::string(s.name); });
-        const CMapPage page = PageOf(*shape);
-        EXPECT_EQ(page.CellBox(c.column, c.row), c.box)
+        EXPECT_EQ(PageNamed(c.shape).CellBox(c.column, c.row), c.box)
             << c.shape << " " << c.column << "," << c.row;
     }
 }
@@ -239,10 +213,8 @@ TEST(MapGeometryTest, HitTestFollowsTheFormulasAtTheEdges) {
         {"hex1 small", 14, 16, {1, 0}},
     };
     for (const Case& c : cases) {
-        const Shape* shape =
-            std::find_if(std::begin(kShapes), std::end(kShapes),
-                         [&](const Shape& s) { return c.shape == std::string(s.name); });
-        EXPECT_EQ(PageOf(*shape).HitTest(c.x, c.y), c.cell) << c.shape << " " << c.x << "," << c.y;
+        EXPECT_EQ(PageNamed(c.shape).HitTest(c.x, c.y), c.cell)
+            << c.shape << " " << c.x << "," << c.y;
     }
     // Results wrap into a byte once the scroll position is added.
     CMapPage page(0);
@@ -270,10 +242,7 @@ TEST(MapGeometryTest, VisibleCountsPerShape) {
         {"hex1 large", 330, 525, 12, 22},   {"hex0 large", 0, 0, 0, 2},
     };
     for (const Case& c : cases) {
-        const Shape* shape =
-            std::find_if(std::begin(kShapes), std::end(kShapes),
-                         [&](const Shape& s) { return c.shape == std::string(s.name); });
-        CMapPage page = PageOf(*shape);
+        CMapPage page = PageNamed(c.shape);
         page.SetClientSize(c.width, c.height);
         EXPECT_EQ(page.VisibleCols(), c.columns) << c.shape << " " << c.width << "x" << c.height;
         EXPECT_EQ(page.VisibleRows(), c.rows) << c.shape << " " << c.width << "x" << c.height;

