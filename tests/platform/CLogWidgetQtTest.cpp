@@ -47,8 +47,6 @@ class CLogWidgetQtTest : public QObject {
     Q_OBJECT
   private slots:
     void chatLineCarriesItsColoursSizesAndBold();
-    void noticeBoldEndsWithTheLine();
-    void heartAndLineBreaks();
     void addressesBecomeLinks();
     void clickingALinkOpensIt();
     void findUrlsStopsWhereAnAddressEnds();
@@ -74,23 +72,17 @@ void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBold() {
     QCOMPARE(FormatOf(f.log, QStringLiteral("普通")).foreground().color(), QColor(0, 0, 0));
     QCOMPARE(FormatOf(f.log, QStringLiteral("大")).fontPointSize(), 22.5);
     QCOMPARE(f.log.document()->toPlainText(), QStringLiteral("GM：赤い普通大\n"));
-}
 
-void CLogWidgetQtTest::noticeBoldEndsWithTheLine() {
-    Fixture f;
+    // A heart in red; one entry in two paragraphs, braces and backslashes as typed.
+    f.chat.AppendChatLine(Sjis("GM"), Sjis("a<h>b\r\nc\\{d}"), 0, kLogBox);
+    const QString heart = QString(QChar(0x2665));
+    QCOMPARE(FormatOf(f.log, heart).foreground().color(), QColor(255, 0, 0));
+    QVERIFY(f.log.document()->toPlainText().endsWith("GM：a" + heart + "b\nc\\{d}\n"));
+    // A notice's bold ends with its line.
     f.chat.AppendNoticeLine(Sjis("<b>x"));
     f.chat.AppendNoticeLine(Sjis("y"));
     QVERIFY(FormatOf(f.log, QStringLiteral("x")).fontWeight() >= QFont::Bold);
     QVERIFY(FormatOf(f.log, QStringLiteral("y")).fontWeight() < QFont::Bold);
-}
-
-void CLogWidgetQtTest::heartAndLineBreaks() {
-    Fixture f;
-    f.chat.AppendChatLine(Sjis("GM"), Sjis("a<h>b\r\nc\\{d}"), 0, kLogBox);
-    const QString heart = QString(QChar(0x2665));
-    QCOMPARE(FormatOf(f.log, heart).foreground().color(), QColor(255, 0, 0));
-    // One entry, two paragraphs, and braces and backslashes shown as typed.
-    QCOMPARE(f.log.document()->toPlainText(), "GM：a" + heart + "b\nc\\{d}\n");
 }
 
 void CLogWidgetQtTest::addressesBecomeLinks() {
