@@ -113,10 +113,13 @@ TEST(MapLayout, LeaderLinesEndOnTheAnchorsBorderFacingTheItem) {
         // Hex 0 anchor (2,2): box 60..75 x 60..90, centre (67, 75).
         {"hex0 right", Hex(0), {4, 2}, {2, 2}, {79, 75}},
         {"hex0 left below", Hex(0), {0, 4}, {2, 2}, {56, 83}},
+        {"hex0 straight below", Hex(0), {2, 5}, {2, 2}, {67, 90}},
         {"hex0 straight above", Hex(0), {2, 0}, {2, 2}, {67, 61}},
         // Hex 1 anchor (2,2): box 60..91 x 60..75, centre (75, 67).
         {"hex1 below", Hex(1), {2, 4}, {2, 2}, {75, 79}},
         {"hex1 straight left", Hex(1), {0, 2}, {2, 2}, {61, 67}},
+        {"hex1 straight right", Hex(1), {4, 2}, {2, 2}, {91, 67}},
+        {"hex1 up-left", Hex(1), {1, 1}, {2, 2}, {67, 56}},
         // Small cells: the anchor's centre.
         {"small square", Square(true), {5, 5}, {3, 3}, {35, 35}},
         {"small hex", Hex(0, true), {4, 2}, {2, 2}, {32, 35}},

@@ -1,0 +1,225 @@
+// Maps between two whole chat windows over TCP: one hosts, the other joins;
+// a page sent by one lands in the other's book, with the window hook told
+// what to show, the "updated" notice in the log when nothing is shown, and
+// the keyboard focus left in the input line.
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "app/CChatController.h"
+#include "app/CMainFrame.h"
+#include "app/CYarrowApp.h"
+#include "app/CYarrowView.h"
+#include "app/CommandLine.h"
+#include "map/CMapBook.h"
+#include "map/IMapView.h"
+#include "net/CClientSession.h"
+#include "platform/Cp932.h"
+#include "platform/IPrompter.h"
+#include "platform/qt/CLogWidget.h"
+
+namespace yarrow {
+namespace {
+
+class SilentPrompter final : public IPrompter {
+  public:
+    PromptAnswer Ask(const std::string&, const std::string&, PromptIcon, PromptButtons) override {
+        return PromptAnswer::Ok;
+    }
+};
+
+// Stands in for the map window: records what it was told and, like a careless
+// window, grabs the keyboard focus while it works.
+class FakeMapView final : public IMapView {
+  public:
+    bool IsMapWindowShown() const override { return shown; }
+    void OnMapReceived(const MapReceiveReport& report) override {
+        reports.push_back(report);
+        if (report.showWindow)
+            shown = true;
+        if (thief != nullptr)
+            thief->setFocus(Qt::OtherFocusReason);
+    }
+    bool shown = false;
+    QWidget* thief = nullptr;
+    std::vector<MapReceiveReport> reports;
+};
+
+struct Player {
+    QTemporaryDir folder;
+    std::unique_ptr<CYarrowApp> app;
+    std::unique_ptr<CChatController> chat;
+    SilentPrompter prompter;
+
+    explicit Player(const char* settings = nullptr) {
+        if (settings != nullptr) {
+            std::ofstream(folder.path().toStdString() + "/Yarrow.ini", std::ios::binary)
+                << settings;
+        }
+        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
+        chat = std::make_unique<CChatController>(*app);
+        app->Start(false);
+        app->Frame().SetPrompter(&prompter);
+    }
+    ~Player() {
+        chat.reset();
+        app.reset();
+    }
+    CYarrowView& View() const { return *app->Frame().ChatView(); }
+    bool LogHas(const std::string& utf8) const {
+        return View().LogControl()->StreamOutText().find(Sjis(utf8)) != std::string::npos;
+    }
+    CMapBook& Book() const { return chat->MapBook(); }
+};
+
+}  // namespace
+
+class MapSyncQtTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+    void aSentPageReachesBothBooksAndNotesItWithoutAWindow();
+    void aShownWindowIsToldAndTheFocusStaysInTheInputLine();
+    void whileTypingTheActivePageStaysAndAnotherPageIsNoted();
+    void theSettingsShapeNewPagesAndAutoShowCanBeOff();
+
+  private:
+    void JoinBoth();
+    std::unique_ptr<Player> host_;
+    std::unique_ptr<Player> guest_;
+};
+
+void MapSyncQtTest::init() {
+    host_ = std::make_unique<Player>();
+    guest_ = std::make_unique<Player>();
+}
+
+void MapSyncQtTest::cleanup() {
+    guest_.reset();
+    host_.reset();
+}
+
+void MapSyncQtTest::JoinBoth() {
+    auto request = [](CommandLineRequest::Mode mode, int port, const char* name) {
+        CommandLineRequest r;
+        r.mode = mode;
+        r.host = "127.0.0.1";
+        r.port = port;
+        r.name = name;
+        return r;
+    };
+    QVERIFY(host_->chat->ConnectFromCommandLine(request(CommandLineRequest::Mode::Host, 0, "GM")));
+    const int port = host_->chat->Session().PortNum();
+    QVERIFY(
+        guest_->chat->ConnectFromCommandLine(request(CommandLineRequest::Mode::Join, port, "PL")));
+    QTRY_COMPARE(host_->chat->Session().MyID(), 1);
+    QTRY_COMPARE(guest_->chat->Session().MyID(), 2);
+}
+
+void MapSyncQtTest::aSentPageReachesBothBooksAndNotesItWithoutAWindow() {
+    // Without a map window a received map only updates the book.
+    host_->chat->SetMapView(nullptr);
+    guest_->chat->SetMapView(nullptr);
+    // Not connected: nothing goes out, the edit stays local.
+    CMapPage& page = host_->Book().MainPage();
+    page.AddUnit(3, 4, false, 0x0000FF, "GM");
+    QVERIFY(!CMapBook::SendMap(page, host_->chat->MapHost()));
+
+    JoinBoth();
+    page.PaintTile(5, 5);
+    QVERIFY(CMapBook::SendMap(page, host_->chat->MapHost()));
+    QTRY_COMPARE(guest_->Book().MainPage().Units().size(), std::size_t{1});
+    QCOMPARE(guest_->Book().MainPage().ItemAt(3, 4)->Symbol, std::string("GM"));
+    QVERIFY(guest_->Book().MainPage().HasTile(5, 5));
+    // Without a map window the notice is all a player gets, the sender too.
+    QTRY_VERIFY(guest_->LogHas("◇ MainMapに更新がありました"));
+    QTRY_VERIFY(host_->LogHas("◇ MainMapに更新がありました"));
+
+    // A record for a map the guest has never seen creates it.
+    CMapPage* three = host_->Book().GetOrCreate(3);
+    three->AddUnit(0, 0, true, 0, "label");
+    QVERIFY(CMapBook::SendMap(*three, host_->chat->MapHost()));
+    QTRY_VERIFY(guest_->Book().Find(3) != nullptr);
+    QCOMPARE(guest_->Book().ActiveNumber(), 3);
+    QTRY_VERIFY(guest_->LogHas("◇ SubMap03に更新がありました"));
+}
+
+void MapSyncQtTest::aShownWindowIsToldAndTheFocusStaysInTheInputLine() {
+    JoinBoth();
+    // Both players share one process: the host's own window, shown by its
+    // echo, would take the one keyboard focus there is.
+    host_->chat->SetMapView(nullptr);
+    QWidget& frame = guest_->app->Frame();
+    FakeMapView view;
+    QLineEdit thief(&frame);
+    view.thief = &thief;
+    guest_->chat->SetMapView(&view);
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTextEdit* input = guest_->View().InputLine();
+    input->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(input));
+
+    CMapPage& page = host_->Book().MainPage();
+    page.AddUnit(1, 1, false, 0, "u");
+    QVERIFY(CMapBook::SendMap(page, host_->chat->MapHost()));
+    QTRY_COMPARE(view.reports.size(), std::size_t{1});
+    // The hidden window is shown (auto-show defaults to on) instead of noted.
+    QVERIFY(view.reports[0].showWindow);
+    QCOMPARE(view.reports[0].mapNumber, 0);
+    QVERIFY(view.reports[0].notice.empty());
+    QVERIFY(!guest_->LogHas("◇ MainMapに更新がありました"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(input));
+    guest_->chat->SetMapView(nullptr);
+}
+
+void MapSyncQtTest::whileTypingTheActivePageStaysAndAnotherPageIsNoted() {
+    JoinBoth();
+    FakeMapView view;
+    view.shown = true;
+    guest_->chat->SetMapView(&view);
+    // The first character typed announces typing.
+    QTest::keyClicks(guest_->View().InputLine(), "a");
+
+    CMapPage* two = host_->Book().GetOrCreate(2);
+    two->PaintTile(0, 0);
+    QVERIFY(CMapBook::SendMap(*two, host_->chat->MapHost()));
+    QTRY_COMPARE(view.reports.size(), std::size_t{1});
+    QVERIFY(view.reports[0].pageCreated);
+    QVERIFY(!view.reports[0].activatePage);
+    QCOMPARE(guest_->Book().ActiveNumber(), 0);
+    QVERIFY(guest_->Book().Find(2)->HasTile(0, 0));
+    QTRY_VERIFY(guest_->LogHas("◇ SubMap02に更新がありました"));
+    guest_->chat->SetMapView(nullptr);
+}
+
+void MapSyncQtTest::theSettingsShapeNewPagesAndAutoShowCanBeOff() {
+    guest_ = std::make_unique<Player>(
+        "[InitialSetting]\r\nIsUseSquareMap=1\r\nHexDirection=1\r\nIsAutoMapShow=0\r\n");
+    QVERIFY(!guest_->Book().MainPage().HexShape());
+    QCOMPARE(guest_->Book().GetOrCreate(-1)->HexDirection(), 1);
+
+    JoinBoth();
+    FakeMapView view;
+    guest_->chat->SetMapView(&view);
+    QVERIFY(CMapBook::SendMap(host_->Book().MainPage(), host_->chat->MapHost()));
+    QTRY_COMPARE(view.reports.size(), std::size_t{1});
+    QVERIFY(!view.reports[0].showWindow);
+    QVERIFY(!view.shown);
+    QTRY_VERIFY(guest_->LogHas("◇ MainMapに更新がありました"));
+    // The received flags replace the shape from the settings.
+    QVERIFY(guest_->Book().MainPage().HexShape());
+    guest_->chat->SetMapView(nullptr);
+}
+
+}  // namespace yarrow
+
+QTEST_MAIN(yarrow::MapSyncQtTest)
+#include "MapSyncQtTest.moc"
