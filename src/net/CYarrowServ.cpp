@@ -342,7 +342,8 @@ void CYarrowServ::DropAndReport(const std::vector<Failure>& failures) {
 }
 
 void CYarrowServ::StoreMsgItem(const CMsg& record) {
-    Trace(" CYarrowServ::StoreMsgItem(%s)\r\n", CMsg::TypeName(record.Type).c_str());
+    if (TraceEnabled())
+        Trace(" CYarrowServ::StoreMsgItem(%s)\r\n", CMsg::TypeName(record.Type).c_str());
     // The whole record becomes the working record, so whatever a type carries
     // is relayed without a list of fields to keep up to date. Close is the
     // sender's own business and never relayed.
@@ -393,7 +394,8 @@ void CYarrowServ::StoreMsgItem(const CMsg& record) {
 }
 
 CMsg& CYarrowServ::AssembleMsg() {
-    Trace(" CYarrowServ::AssembleMsg(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
+    if (TraceEnabled())
+        Trace(" CYarrowServ::AssembleMsg(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
     sendMsg_ = working_;
     // A member record always carries the hub's whole list.
     if (PayloadOf(sendMsg_.Type) == PayloadKind::Members)
@@ -403,19 +405,27 @@ CMsg& CYarrowServ::AssembleMsg() {
 
 void CYarrowServ::UpdateClients() {
     Trace(" CYarrowServ::UpdateClients\r\n");
-    const CMsg& out = AssembleMsg();
+    // Only a member record adds anything to the working record; any other is
+    // encoded as it is, without a copy (the trace shows the same steps).
+    const bool members = PayloadOf(working_.Type) == PayloadKind::Members;
+    if (!members && TraceEnabled())
+        Trace(" CYarrowServ::AssembleMsg(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
+    const CMsg& out = members ? AssembleMsg() : working_;
     // One encoding for everybody: every connection gets the same bytes.
     const auto encoded = std::make_shared<const std::string>(out.Encode());
     const std::string& bytes = *encoded;
-    const auto label = std::make_shared<const RecordLabel>(LabelOf(out));
+    const auto label = RelayLabel(out);
     std::vector<Failure> failures;
+    const bool tracing = TraceEnabled();
     for (auto& [id, connection] : connections_) {
-        Trace("  ID:%d->", id);
+        if (tracing)
+            Trace("  ID:%d->", id);
         std::string errorText;
         if (!SendMsg(connection, bytes, label, errorText))
             failures.push_back({id, label, std::move(errorText)});
     }
-    DropAndReport(failures);
+    if (!failures.empty())
+        DropAndReport(failures);
     table_.Note(out, encoded);
     if (relayObserver_)
         relayObserver_(out);
@@ -451,7 +461,8 @@ bool CYarrowServ::SendMsg(Connection& connection, const std::string& bytes,
     // A queue that was empty starts its stall clock now, not at the last look.
     if (connection.socket->UnsentBytes() == 0)
         NoteProgress(connection, clock_.Now());
-    connection.lastRecord = record;
+    if (connection.lastRecord != record)
+        connection.lastRecord = record;
     if (!connection.socket->Write(bytes, errorText))
         return false;
     connection.queued += bytes.size();
@@ -481,6 +492,15 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     } else {
         socket->Abort();
     }
+}
+
+std::shared_ptr<const CYarrowServ::RecordLabel> CYarrowServ::RelayLabel(const CMsg& record) {
+    // A sender's remarks one after another share one label.
+    const RecordLabel* last = relayLabel_.get();
+    if (last == nullptr || last->type != record.Type || last->id != record.ID ||
+        record.Name.size() > kMaxMemberNameBytes || last->name != record.Name)
+        relayLabel_ = std::make_shared<const RecordLabel>(LabelOf(record));
+    return relayLabel_;
 }
 
 CYarrowServ::RecordLabel CYarrowServ::LabelOf(const CMsg& record) {

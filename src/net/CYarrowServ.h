@@ -191,6 +191,7 @@ class CYarrowServ {
     void ReportError(const std::string& operation, const RecordLabel& record,
                      const std::string& errorText);
     static RecordLabel LabelOf(const CMsg& record);
+    std::shared_ptr<const RecordLabel> RelayLabel(const CMsg& record);
     std::string PastLogBlock() const;
     std::string DeckSummary() const;
 
@@ -214,6 +215,7 @@ class CYarrowServ {
     CMsg working_;
     CMsg readMsg_;
     CMsg sendMsg_;
+    std::shared_ptr<const RecordLabel> relayLabel_;  // the last relay's, shared while it repeats
 };
 
 }  // namespace yarrow

@@ -1,6 +1,7 @@
 #include "net/qt/CQtHubConnection.h"
 
 #include "net/CYarrowServ.h"
+#include "net/qt/CQtHubNetwork.h"
 #include "net/qt/GracefulClose.h"
 #include "platform/Cp932.h"
 
@@ -14,8 +15,8 @@ constexpr qint64 kReadSlice = 256 * 1024;
 constexpr int kLingerMs = 5000;
 }  // namespace
 
-CQtHubConnection::CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, QObject* parent)
-    : QObject(parent), socket_(socket), hub_(hub) {
+CQtHubConnection::CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, CQtHubNetwork* network)
+    : QObject(network), socket_(socket), hub_(hub), network_(network) {
     socket_->setParent(this);
     socket_->setReadBufferSize(kReadSlice);
 }
@@ -44,13 +45,24 @@ bool CQtHubConnection::Write(std::string_view bytes, std::string& errorText) {
         errorText = Utf8ToCp932(socket_->errorString().toStdString()).text;
         return false;
     }
+    if (!written_) {
+        written_ = true;
+        network_->Written(this);
+    }
     return true;
+}
+
+void CQtHubConnection::SetPaused(bool paused) {
+    if (paused_ == paused)
+        return;
+    paused_ = paused;
+    network_->PausedChanged(paused);
 }
 
 void CQtHubConnection::SetReadingPaused(bool paused) {
     if (paused_ == paused)
         return;
-    paused_ = paused;
+    SetPaused(paused);
     // What arrived meanwhile waits in the socket's buffer; readyRead will not
     // say so again.
     if (!paused_ && socket_->bytesAvailable() > 0)
@@ -66,6 +78,12 @@ void CQtHubConnection::FlushNow() {
         socket_->flush();
 }
 
+void CQtHubConnection::FlushWritten() {
+    written_ = false;
+    if (!finishing_)
+        FlushNow();
+}
+
 void CQtHubConnection::CloseGracefully() {
     Detach();
     CloseAfterSending(*socket_, kLingerMs, [this] { Finish(); });
@@ -79,6 +97,7 @@ void CQtHubConnection::Abort() {
 
 void CQtHubConnection::Detach() {
     id_ = -1;
+    SetPaused(false);
     disconnect(socket_, &QTcpSocket::readyRead, this, nullptr);
     disconnect(socket_, &QTcpSocket::bytesWritten, this, nullptr);
     disconnect(socket_, &QTcpSocket::errorOccurred, this, nullptr);
@@ -89,6 +108,9 @@ void CQtHubConnection::Finish() {
     if (finishing_)
         return;
     finishing_ = true;
+    if (written_)
+        network_->Forget(this);
+    written_ = false;
     emit finished();
     // Deferred: the hub may let go of us from inside one of our own slots.
     deleteLater();
@@ -101,19 +123,24 @@ void CQtHubConnection::OnReadyRead() {
 
 void CQtHubConnection::HandOver() {
     // Slice by slice, so the hub can pause us between two of them.
+    char* buffer = network_->ReadBuffer(kReadSlice);
     while (id_ > 0 && socket_->bytesAvailable() > 0) {
-        const QByteArray data = socket_->read(kReadSlice);
-        if (data.isEmpty())
+        const qint64 n = socket_->read(buffer, kReadSlice);
+        if (n <= 0)
             break;
-        hub_->ProcessPendingRead(id_, std::string_view(data.constData(), data.size()));
+        hub_->ProcessPendingRead(id_, std::string_view(buffer, static_cast<std::size_t>(n)));
         if (paused_)
             break;
     }
+    network_->FlushWritten();
 }
 
 void CQtHubConnection::OnBytesWritten() {
-    if (id_ > 0)
+    // The hub waits for send progress only while it has paused some reading.
+    if (id_ > 0 && network_->AnyPaused()) {
         hub_->SendProgress(id_);
+        network_->FlushWritten();
+    }
 }
 
 void CQtHubConnection::OnDisconnected() {
@@ -140,7 +167,11 @@ void CQtHubConnection::Lost(const std::string& errorText) {
     const bool paused = paused_;
     paused_ = false;
     HandOver();
-    paused_ = paused;
+    if (id_ > 0) {
+        paused_ = paused;
+    } else if (paused) {
+        network_->PausedChanged(false);  // let go while its pause was lifted
+    }
     if (id_ > 0)
         hub_->ConnectionLost(id_, errorText);
 }

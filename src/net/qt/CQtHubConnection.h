@@ -1,8 +1,11 @@
 #pragma once
 // One accepted participant on a QTcpSocket, as the hub's IHubConnection.
 // Reads are handed to the hub as they arrive, unless the hub has paused the
-// connection; writes go into the socket's own buffer and leave when the
-// network takes them, so the hub never waits.
+// connection; writes go into the socket's own buffer, and once the hub has
+// handled a read the network flushes every buffer written meanwhile, so each
+// peer gets what it is owed in one send without waiting for another turn of
+// the event loop. What the network does not take leaves when it can; the hub
+// never waits.
 // The object frees itself (deleteLater) once the hub lets go of it.
 
 #include <QObject>
@@ -13,13 +16,14 @@
 
 namespace yarrow {
 
+class CQtHubNetwork;
 class CYarrowServ;
 
 class CQtHubConnection : public QObject, public IHubConnection {
     Q_OBJECT
   public:
-    // Takes ownership of `socket`.
-    CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, QObject* parent);
+    // Takes ownership of `socket`; `network` is the parent.
+    CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, CQtHubNetwork* network);
     ~CQtHubConnection() override;
 
     // Called once the hub has registered the connection under `id`.
@@ -34,6 +38,9 @@ class CQtHubConnection : public QObject, public IHubConnection {
     // Flushes what the kernel takes now, without waiting; used before the
     // process or the network object goes away.
     void FlushNow();
+    // Sends what was written since the last flush, as far as the network
+    // takes it now.
+    void FlushWritten();
 
   signals:
     // Emitted once when the object is about to go away.
@@ -51,11 +58,15 @@ class CQtHubConnection : public QObject, public IHubConnection {
     void Detach();
     void Finish();
 
+    void SetPaused(bool paused);
+
     QTcpSocket* socket_;
     CYarrowServ* hub_;
+    CQtHubNetwork* network_;
     std::int32_t id_ = -1;
     bool finishing_ = false;
     bool paused_ = false;
+    bool written_ = false;  // on the network's list of sockets to flush
 };
 
 }  // namespace yarrow

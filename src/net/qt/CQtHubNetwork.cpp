@@ -1,6 +1,7 @@
 #include "net/qt/CQtHubNetwork.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 
 #include "net/qt/CQtHubConnection.h"
 #include "platform/Cp932.h"
@@ -11,13 +12,17 @@ CQtHubNetwork::CQtHubNetwork(IPrompter* prompter, ISound* sound, QObject* parent
                              const IClock* clock)
     : QObject(parent), hub_(std::make_unique<CYarrowServ>(this, prompter, sound, clock)) {
     stallTimer_.setInterval(1000);
-    connect(&stallTimer_, &QTimer::timeout, this, [this] { hub_->CheckStalledPeers(); });
+    connect(&stallTimer_, &QTimer::timeout, this, [this] {
+        hub_->CheckStalledPeers();
+        FlushWritten();
+    });
 }
 
 CQtHubNetwork::~CQtHubNetwork() {
     // The hub's own shutdown writes to the connections, so it goes first;
     // then whatever they still hold is pushed out before they are destroyed.
     hub_.reset();
+    written_.clear();
     for (CQtHubConnection* c : findChildren<CQtHubConnection*>(Qt::FindDirectChildrenOnly)) {
         c->FlushNow();
     }
@@ -47,6 +52,28 @@ void CQtHubNetwork::StopListening() {
     server_.reset();
 }
 
+void CQtHubNetwork::Forget(CQtHubConnection* connection) {
+    // Cleared rather than erased: FlushWritten may be walking the list.
+    std::replace(written_.begin(), written_.end(), connection,
+                 static_cast<CQtHubConnection*>(nullptr));
+}
+
+void CQtHubNetwork::FlushWritten() {
+    // A failed flush makes the hub drop that peer and perhaps relay to
+    // others: the list may grow while it is walked.
+    for (std::size_t i = 0; i < written_.size(); ++i) {
+        if (CQtHubConnection* c = written_[i])
+            c->FlushWritten();
+    }
+    written_.clear();
+}
+
+char* CQtHubNetwork::ReadBuffer(std::size_t size) {
+    if (readBuffer_.size() < size)
+        readBuffer_.resize(size);
+    return readBuffer_.data();
+}
+
 int CQtHubNetwork::Port() const {
     return server_ ? server_->serverPort() : 0;
 }
@@ -67,6 +94,7 @@ void CQtHubNetwork::OnNewConnection() {
                 id, socket->peerAddress().toString() + ":" + QString::number(socket->peerPort()));
         }
     }
+    FlushWritten();
 }
 
 }  // namespace yarrow
