@@ -18,8 +18,12 @@ namespace {
 
 class NullConnection : public IHubConnection {
   public:
-    void Write(std::string_view bytes) override { written += bytes.size(); }
-    std::size_t UnsentBytes() const override { return written; }
+    bool Write(std::string_view bytes, std::string&) override {
+        written += bytes.size();
+        return true;
+    }
+    std::size_t UnsentBytes() const override { return 0; }
+    void SetReadingPaused(bool) override {}
     void CloseGracefully() override {}
     void Abort() override {}
     std::size_t written = 0;
