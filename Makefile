@@ -6,8 +6,23 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEPS_STAMP := $(BUILD)/.deps-installed
+# Seconds each fuzz target runs for under `make fuzz-run`.
+SECONDS ?= 600
+# ccache, when installed, for every build this file configures. Paths are
+# hashed relative to the checkout, so a fresh clone elsewhere (as CI makes)
+# reuses what an earlier build of the same sources compiled.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+LAUNCHER := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
+# The sanitizer run stops at the first error of either sanitizer. Leaks are
+# reported too, less the ones the system libraries under Qt keep for the
+# process's lifetime (scripts/lsan.supp).
+SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=0 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build run test package bench bench-anchors fuzz format clean
+.PHONY: all deps configure build run test sanitize package bench bench-anchors fuzz fuzz-run format clean
 
 all: build
 
@@ -19,12 +34,12 @@ $(DEPS_STAMP):
 	@$(MAKE) --no-print-directory deps
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja $(LAUNCHER) $(CMAKE_FLAGS)
 
 # Reconfigures on request (new CMAKE_FLAGS); the build reconfigures by itself
 # when a CMakeLists.txt changes.
 configure:
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja $(LAUNCHER) $(CMAKE_FLAGS)
 
 build: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -43,6 +58,17 @@ package: $(DEPS_STAMP)
 	cd $(BUILD) && cpack -G DEB
 	@ls $(BUILD)/yarrow_*.deb
 
+# Every test once more in a Debug build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-sanitize/). The soak tests measure the
+# hub's memory, which the sanitizer's quarantine would swamp; `make test`
+# runs them.
+sanitize: $(DEPS_STAMP)
+	cmake -S . -B $(BUILD)-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DYARROW_SANITIZE=ON \
+	    -DYARROW_BUILD_BENCH=OFF $(LAUNCHER) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && QT_QPA_PLATFORM=offscreen $(SANITIZE_ENV) \
+	    ctest --output-on-failure -j $(JOBS) -LE soak
+
 bench: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
 	@bash scripts/bench.sh $(BUILD)
@@ -55,8 +81,12 @@ bench-anchors: $(DEPS_STAMP) $(BUILD)/build.ninja
 
 fuzz: $(DEPS_STAMP)
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-	    -DYARROW_BUILD_FUZZ=ON -DYARROW_BUILD_TESTS=OFF -DYARROW_BUILD_BENCH=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_msg_decoder fuzz_general_dice fuzz_map_file
+	    -DYARROW_BUILD_FUZZ=ON -DYARROW_BUILD_TESTS=OFF -DYARROW_BUILD_BENCH=OFF $(LAUNCHER)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_all
+
+# Runs every fuzz target for SECONDS seconds, one after the other.
+fuzz-run: fuzz
+	bash scripts/fuzz-run.sh $(BUILD)-fuzz $(SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
