@@ -22,7 +22,10 @@ namespace {
 class Controls final : public IDiceControls {
   public:
     bool IsShiftDown() const override { return false; }
-    bool BeginCountdown(std::int32_t, std::int32_t) override { return true; }
+    // What the countdown accepts.
+    bool BeginCountdown(std::int32_t total, std::int32_t interval) override {
+        return total > 0 && interval > 0 && interval <= total;
+    }
     void CancelCountdown() override {}
     std::int32_t CountdownRemainingMs() const override { return 0; }
     void DrawCard(bool) override {}
