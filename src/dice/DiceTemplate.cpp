@@ -15,9 +15,21 @@ constexpr std::string_view kSection = "DiceTemplate";
 constexpr std::string_view kCountKey = "TemplateNum";
 constexpr std::string_view kEscapedComma = "%2C";
 
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    ReplaceAllSjis(text, from, to);
-    return text;
+// Byte by byte, as the line is split at its commas: neither "," nor "%" can
+// be the second byte of a double-byte character, so valid text is never cut,
+// and a stray lead byte before a comma cannot hide the comma from the
+// escaping while the split still sees it.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0;;) {
+        const std::size_t found = text.find(from, at);
+        out.append(text.substr(at, found - at));
+        if (found == std::string_view::npos)
+            return out;
+        out.append(to);
+        at = found + from.size();
+    }
 }
 
 std::string Lower(std::string_view s) {

@@ -47,6 +47,13 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
         EXPECT_FALSE(ParseTemplateEntry(bad)) << bad;
 }
 
+TEST(TemplateEntryText, StrayLeadByteBeforeACommaStillHasItEscaped) {
+    // Not code page 932, but the stored line must read back as the same entry.
+    const TemplateEntry stray{"n", "\x8e,x\x81,", 0, C::Other};
+    EXPECT_EQ(FormatTemplateEntry(stray), "n,\x8e%2Cx\x81%2C");
+    EXPECT_EQ(ParseTemplateEntry(FormatTemplateEntry(stray)), stray);
+}
+
 TEST(TemplateStore, GroupsRoundTripWithCommasAndSkipInvalidLines) {
     TempDir dir;
     const std::string path = dir.File("Yarrow.ini");
