@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         box.ReleaseHolder(member);
         CheckEveryCardOnce(box, member);
         for (int index = -1; index <= deck->AttributeCount() && index < 16; ++index)
-            box.AttributeName(index);
+            deck->AttributeName(index);
     }
     return 0;
 }
