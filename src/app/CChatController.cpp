@@ -50,6 +50,7 @@
 #include "net/CDispatcher.h"
 #include "net/qt/CChatSocket.h"
 #include "net/qt/COwnedHub.h"
+#include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/ISound.h"
@@ -174,7 +175,12 @@ void CChatController::BuildObjects(CMainFrame& frame) {
         *this, prompter_, app_.Sound(),
         [this, folder]() -> std::unique_ptr<IHubCardState> {
             auto cards = std::make_unique<CHubCardState>(CMersenneTwister::Process(), clock_);
-            cards->Load(folder + "Deck.ini");
+            const std::string deckFile = folder + "Deck.ini";
+            if (!cards->Load(deckFile) && CProfileFile(deckFile).Exists()) {
+                // A missing file simply means no cards; a broken one is worth a word.
+                log_->AppendNoticeLine(
+                    Sjis("Deck.ini に使えるデッキがないため、カードなしで始めます"));
+            }
             return cards;
         },
         &CHubPastLogFeeder::LineFor);

@@ -89,10 +89,14 @@ void CChipDlg::ShowSelection() {
     }
     symbol_->setText(FromCp932(chips_.ChipName(chip)));
     const QPixmap bitmap(QFile::decodeName(QByteArray::fromStdString(chips_.BitmapPath(chip))));
-    preview_->setPixmap(bitmap.isNull()
-                            ? QPixmap()
-                            : bitmap.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio,
-                                            Qt::FastTransformation));
+    if (bitmap.isNull()) {
+        // A file that is not a bitmap (or is cut short) shows no picture;
+        // the box says so rather than staying empty.
+        preview_->setText(QStringLiteral("画像を\n読めません"));
+        return;
+    }
+    preview_->setPixmap(
+        bitmap.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio, Qt::FastTransformation));
 }
 
 void CChipDlg::accept() {
