@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "net/CMsgDecoder.h"
@@ -47,6 +48,7 @@ class YarrowHubProcessQtTest : public QObject {
     void badArgumentsPrintUsage();
     void servesAndShutsDownOnSigterm();
     void latecomersGetTheChartUnlessTableMemoryIsOff();
+    void limitsCloseConnectionsBeyondThem();
 };
 
 void YarrowHubProcessQtTest::latecomersGetTheChartUnlessTableMemoryIsOff() {
@@ -83,8 +85,10 @@ void YarrowHubProcessQtTest::latecomersGetTheChartUnlessTableMemoryIsOff() {
 }
 
 void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
-    for (const QStringList& args : {QStringList{"--port"}, QStringList{"--port", "70000"},
-                                    QStringList{"--port", "12x"}, QStringList{"--bogus"}}) {
+    for (const QStringList& args :
+         {QStringList{"--port"}, QStringList{"--port", "70000"}, QStringList{"--port", "12x"},
+          QStringList{"--bogus"}, QStringList{"--max-peers"}, QStringList{"--max-peers", "-1"},
+          QStringList{"--max-per-address", "2x"}}) {
         QProcess hub;
         hub.start(kHub, args);
         if (hub.state() != QProcess::NotRunning)
@@ -183,6 +187,69 @@ void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
     QVERIFY(events.contains("as member 1"));
     QVERIFY(events.contains("with 8 cards"));
     QVERIFY(events.contains("shutting down"));
+}
+
+// A connection beyond --max-peers, or beyond --max-per-address from one
+// address, is closed at once without a greeting and named on standard error;
+// a connection from another address, or once a place is free, is served.
+void YarrowHubProcessQtTest::limitsCloseConnectionsBeyondThem() {
+    struct Case {
+        QStringList args;
+        int served;  // from 127.0.0.1 before the next is refused
+        bool otherAddressServed;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{{"--max-peers", "3"}, 3, false, "--max-peers 3"},
+          Case{{"--max-per-address", "2"}, 2, true, "--max-per-address 2"},
+          Case{{"--max-peers", "4", "--max-per-address", "2"}, 2, true, "--max-per-address 2"}}) {
+        QTemporaryDir home;
+        QProcess hub;
+        const int port = StartHub(hub, home.path(), c.args);
+        QVERIFY(port > 0);
+        std::vector<std::unique_ptr<RawClient>> served;
+        for (int i = 0; i < c.served; ++i) {
+            served.push_back(std::make_unique<RawClient>(port));
+            QTRY_COMPARE_WITH_TIMEOUT(served.back()->records.size(), size_t(1), 10000);
+        }
+        RawClient refused(port);
+        QTRY_COMPARE_WITH_TIMEOUT(refused.socket.state(), QAbstractSocket::UnconnectedState, 10000);
+        QVERIFY(refused.records.empty());
+        QByteArray events;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (events += hub.readAllStandardError()).contains("refused 127.0.0.1:"), 10000);
+        QVERIFY2(events.contains(c.reason), events.constData());
+
+        // From another loopback address.
+        RawClient other(port, QHostAddress("127.0.0.2"));
+        if (c.otherAddressServed) {
+            QTRY_COMPARE_WITH_TIMEOUT(other.records.size(), size_t(1), 10000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(other.socket.state(), QAbstractSocket::UnconnectedState,
+                                      10000);
+            QVERIFY(other.records.empty());
+        }
+
+        // A place freed is taken again, once the hub has seen it freed.
+        served.front()->socket.abort();
+        served.erase(served.begin());
+        bool again = false;
+        for (int attempt = 0; attempt < 50 && !again; ++attempt) {
+            RawClient next(port);
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    return !next.records.empty() ||
+                           next.socket.state() == QAbstractSocket::UnconnectedState;
+                },
+                10000));
+            again = !next.records.empty();
+            if (!again)
+                QTest::qWait(100);
+        }
+        QVERIFY(again);
+        hub.kill();
+        hub.waitForFinished();
+    }
 }
 
 QTEST_MAIN(YarrowHubProcessQtTest)

@@ -1,6 +1,7 @@
 // yarrow-hub: the hub without a window, for hosting on a server and for tests.
 //
 //   yarrow-hub [--port N] [--home DIR] [--no-table-memory]
+//              [--max-peers N] [--max-per-address N]
 //   yarrow-hub --help | --version
 //
 // Reads the deck sets from Deck.ini in the program folder (DIR with --home),
@@ -49,10 +50,14 @@ struct Options {
     bool help = false;
     bool version = false;
     bool tableMemory = true;
+    // Connections kept at once, in all and from one address (0: no limit).
+    int maxPeers = 0;
+    int maxPerAddress = 0;
 };
 
 constexpr const char* kUsage =
     "usage: yarrow-hub [--port N] [--home DIR] [--no-table-memory]\n"
+    "                  [--max-peers N] [--max-per-address N]\n"
     "       yarrow-hub --help | --version\n";
 
 constexpr const char* kHelp =
@@ -62,6 +67,9 @@ constexpr const char* kHelp =
     "  --home DIR   read Deck.ini from DIR (as YARROW_HOME=DIR does)\n"
     "  --no-table-memory\n"
     "               do not send newcomers the chart and maps already on the table\n"
+    "  --max-peers N, --max-per-address N\n"
+    "               close at once a connection beyond N in all, or from one\n"
+    "               address (default 0: no limit)\n"
     "  --help       show this text and exit\n"
     "  --version    show the version and exit\n\n"
     "Without Deck.ini in its folder the hub uses the installed one. It prints one\n"
@@ -95,6 +103,14 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
             options.home = attached ? *attached : argv[++i];
         } else if (arg == "--no-table-memory" && !attached) {
             options.tableMemory = false;
+        } else if ((arg == "--max-peers" || arg == "--max-per-address") && hasValue) {
+            const std::string value = attached ? *attached : argv[++i];
+            char* end = nullptr;
+            const long limit = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || limit < 0 || limit > 1000000)
+                return std::nullopt;
+            (arg == "--max-peers" ? options.maxPeers : options.maxPerAddress) =
+                static_cast<int>(limit);
         } else {
             return std::nullopt;
         }
@@ -215,6 +231,11 @@ int main(int argc, char** argv) {
             std::fflush(stderr);
         }
     });
+    network.SetPeerLimits(options->maxPeers, options->maxPerAddress,
+                          [](const std::string& peer, const std::string& why) {
+                              std::fprintf(stderr, "refused %s: %s\n", peer.c_str(), why.c_str());
+                              std::fflush(stderr);
+                          });
     network.OnAccepted([](int id, const std::string& peer) {
         std::fprintf(stderr, "accepted %s as member %d\n", peer.c_str(), id);
         std::fflush(stderr);

@@ -196,6 +196,14 @@ void CEpollHubNetwork::Accept() {
             }
             return;
         }
+        const std::string peer = PeerText(address);
+        const std::string host = peer.substr(0, peer.rfind(':'));
+        if (auto why = limits_.Admit(host)) {
+            ::close(fd);
+            if (onRefused_)
+                onRefused_(peer, *why);
+            continue;
+        }
         // Writes are gathered per turn already; Nagle would only add delay.
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -203,15 +211,17 @@ void CEpollHubNetwork::Accept() {
         std::string errorText;
         if (!loop_.Watch(fd, EPOLLIN, owned.get(), &errorText)) {
             hub_->AcceptFailed(Utf8ToCp932(errorText).text);
+            limits_.Release(host);
             continue;  // the connection closes its descriptor
         }
         CEpollHubConnection* connection = owned.get();
+        limitAddress_[connection] = host;
         connections_.push_back(std::move(owned));
         const std::int32_t id = hub_->ProcessPendingAccept(connection);
         if (id > 0) {
             connection->Attach(id);
             if (onAccepted_)
-                onAccepted_(id, PeerText(address));
+                onAccepted_(id, peer);
         }
     }
 }
@@ -222,7 +232,15 @@ void CEpollHubNetwork::EndOfTurn() {
     for (std::size_t i = 0; i < dirty_.size(); ++i)
         dirty_[i]->Flush();
     dirty_.clear();
-    const auto finished = std::erase_if(connections_, [](const auto& c) { return c->Finished(); });
+    const auto finished = std::erase_if(connections_, [this](const auto& c) {
+        if (!c->Finished())
+            return false;
+        if (auto it = limitAddress_.find(c.get()); it != limitAddress_.end()) {
+            limits_.Release(it->second);
+            limitAddress_.erase(it);
+        }
+        return true;
+    });
     if (finished > 0 && connections_.empty() && onDrained_)
         onDrained_();
 }

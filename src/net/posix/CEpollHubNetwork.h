@@ -12,8 +12,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "net/CPeerLimits.h"
 #include "net/CYarrowServ.h"
 #include "net/IHubListener.h"
 #include "net/posix/CEpollLoop.h"
@@ -50,6 +52,15 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     }
     // Called when the last live connection has finished.
     void OnDrained(std::function<void()> handler) { onDrained_ = std::move(handler); }
+    // Connections beyond these limits (0: none) are closed as soon as they
+    // are accepted, before the hub greets them, and reported to `refused`
+    // with the peer's address:port and the limit; see CPeerLimits.
+    void SetPeerLimits(
+        int maxPeers, int maxPerAddress,
+        std::function<void(const std::string& peer, const std::string& why)> refused) {
+        limits_ = CPeerLimits(maxPeers, maxPerAddress);
+        onRefused_ = std::move(refused);
+    }
 
     void OnEvents(std::uint32_t events) override;
 
@@ -77,6 +88,9 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     std::vector<char> readBuffer_;
     std::function<void(int, const std::string&)> onAccepted_;
     std::function<void()> onDrained_;
+    CPeerLimits limits_;
+    std::unordered_map<const CEpollHubConnection*, std::string> limitAddress_;
+    std::function<void(const std::string&, const std::string&)> onRefused_;
     std::shared_ptr<bool> alive_;
 };
 
