@@ -23,6 +23,7 @@ class RawHubClient {
     explicit RawHubClient(int port, const QHostAddress& from = QHostAddress()) {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
             const QByteArray data = socket.readAll();
+            received.append(data.constData(), static_cast<std::size_t>(data.size()));
             decoder.Feed(std::string_view(data.constData(), data.size()));
             CMsg msg;
             while (decoder.Next(msg) == CMsgDecoder::Status::Record)
@@ -52,9 +53,19 @@ class RawHubClient {
         socket.setReadBufferSize(1);
     }
 
+    // The bytes of record `index` as they arrived (the codec writes back
+    // exactly what it read, so the lengths of the records before it place it).
+    std::string RawRecord(std::size_t index) const {
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < index; ++i)
+            offset += records[i].Encode().size();
+        return received.substr(offset, records[index].Encode().size());
+    }
+
     QTcpSocket socket;
     CMsgDecoder decoder;
     std::vector<CMsg> records;
+    std::string received;
 };
 
 }  // namespace yarrow::test
