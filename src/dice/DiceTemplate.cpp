@@ -122,6 +122,10 @@ std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
         entry.criterion = TemplateCriterion::Other;
     } else {
         formula = std::string(TrimBlanks(rest.substr(0, second)));
+        // A judged entry needs something to roll; stored, a blank formula
+        // would read back as a template without judgement.
+        if (formula.empty())
+            return std::nullopt;
         const std::string_view rest2 = rest.substr(second + 1);
         const std::size_t third = rest2.find(',');
         if (third == std::string_view::npos || third == 0)

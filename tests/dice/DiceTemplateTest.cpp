@@ -42,8 +42,8 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
         EXPECT_EQ(TemplateDisplayText(*entry), Sjis(c.display)) << c.line;
         EXPECT_EQ(FormatTemplateEntry(*entry), c.stored) << c.line;
     }
-    for (const char* bad :
-         {"", "name only", ",2D6,3,lo", "n,2D6,3", "n,2D6,,lo", "n,2D6,3,", "n,2D6,3,  "})
+    for (const char* bad : {"", "name only", ",2D6,3,lo", "n,2D6,3", "n,2D6,,lo", "n,2D6,3,",
+                            "n,2D6,3,  ", "n, ,3,lo"})
         EXPECT_FALSE(ParseTemplateEntry(bad)) << bad;
 }
 
