@@ -30,6 +30,7 @@
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
+#include "support/ChatPlayer.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
@@ -40,39 +41,18 @@ const char kDeckIni[] =
     "[DeckSet]\r\n0=Twenty\r\n1=Three\r\n[Three]\r\nCardNum=3\r\n0=X\r\n1=Y\r\n2=Z\r\n"
     "[Twenty]\r\nCardNum=20\r\n";
 
-struct Player {
-    QTemporaryDir folder;
-    std::unique_ptr<CYarrowApp> app;
-    std::unique_ptr<CChatController> chat;
-    test::ScriptedPrompter prompter;
+std::map<std::string, std::string> DeckFiles(bool withDeck) {
+    if (!withDeck)
+        return {};
+    std::string bytes(kDeckIni);
+    for (int i = 0; i < 20; ++i)
+        bytes += std::to_string(i) + "=Card" + std::to_string(i) + "\r\n";
+    return {{"Deck.ini", bytes}};
+}
 
-    explicit Player(bool withDeck = false) {
-        if (withDeck) {
-            QFile deck(folder.filePath(QStringLiteral("Deck.ini")));
-            QByteArray bytes(kDeckIni);
-            for (int i = 0; i < 20; ++i)
-                bytes += QByteArray::number(i) + "=Card" + QByteArray::number(i) + "\r\n";
-            if (deck.open(QIODevice::WriteOnly))
-                deck.write(bytes);
-        }
-        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
-        chat = std::make_unique<CChatController>(*app);
-        app->Start(false);
-        app->Frame().SetPrompter(&prompter);
-    }
-    ~Player() {
-        chat.reset();
-        app.reset();
-    }
+struct Player : test::ChatPlayer<test::ScriptedPrompter> {
+    explicit Player(bool withDeck = false) : ChatPlayer(DeckFiles(withDeck)) {}
 
-    bool Connect(CommandLineRequest::Mode mode, int port, const char* name) {
-        CommandLineRequest request;
-        request.mode = mode;
-        request.host = "127.0.0.1";
-        request.port = port;
-        request.name = Sjis(name);
-        return chat->ConnectFromCommandLine(request);
-    }
     CCardDialog& Cards() const { return *chat->CardWindow(); }
     CCardPileList* Pile(int pile) const { return Cards().List(pile); }
     int Count(int pile) const { return Pile(pile)->topLevelItemCount(); }

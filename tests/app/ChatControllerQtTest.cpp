@@ -43,6 +43,7 @@
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
+#include "support/ChatPlayer.h"
 #include "support/FixedClock.h"
 #include "support/ScriptedPrompter.h"
 
@@ -50,36 +51,7 @@ namespace yarrow {
 namespace {
 
 // One player's program: its own folder, frame, chat view and controller.
-struct Player {
-    QTemporaryDir folder;
-    std::unique_ptr<CYarrowApp> app;
-    std::unique_ptr<CChatController> chat;
-    test::ScriptedPrompter prompter;
-
-    Player() {
-        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
-        chat = std::make_unique<CChatController>(*app);
-        app->Start(false);
-        app->Frame().SetPrompter(&prompter);
-    }
-    ~Player() {
-        chat.reset();
-        app.reset();
-    }
-
-    CYarrowView& View() const { return *app->Frame().ChatView(); }
-    std::string LogText() const { return View().LogControl()->StreamOutText(); }
-    bool LogHas(const std::string& utf8) const {
-        return LogText().find(Sjis(utf8)) != std::string::npos;
-    }
-    bool Connect(CommandLineRequest::Mode mode, int port, const char* name) {
-        CommandLineRequest request;
-        request.mode = mode;
-        request.host = "127.0.0.1";
-        request.port = port;
-        request.name = Sjis(name);
-        return chat->ConnectFromCommandLine(request);
-    }
+struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     void Say(const QString& text) {
         View().InputLine()->setPlainText(text);
         QTest::keyClick(View().InputLine(), Qt::Key_Return);

@@ -25,51 +25,22 @@
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
 #include "settings/CSettings.h"
+#include "support/ChatPlayer.h"
+#include "support/HubProcess.h"
 #include "support/RawHubClient.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
 
-const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
 constexpr int kTimer = CClientSession::kReconnectTimer;
 
-// Starts yarrow-hub on `port` (0: a free one) and returns the port it
-// listens on (0 on failure).
 int StartHub(QProcess& hub, const QString& home, int port) {
-    hub.start(kHub, {"--port", QString::number(port), "--home", home});
-    if (!hub.waitForStarted(10000))
-        return 0;
-    QString line;
-    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-        hub.waitForReadyRead(100);
-        line += QString::fromUtf8(hub.readAllStandardOutput());
-    }
-    const auto match = QRegularExpression("port (\\d+)").match(line);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    return test::StartHubProcess(hub, home, {}, port);
 }
 
-struct Player {
-    QTemporaryDir folder;
-    std::unique_ptr<CYarrowApp> app;
-    std::unique_ptr<CChatController> chat;
-    test::ScriptedPrompter prompter;
-
-    Player() {
-        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
-        chat = std::make_unique<CChatController>(*app);
-        app->Start(false);
-        app->Frame().SetPrompter(&prompter);
-    }
-    ~Player() {
-        chat.reset();
-        app.reset();
-    }
+struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     CClientSession& Session() const { return chat->Session(); }
-    bool LogHas(const std::string& utf8) const {
-        return app->Frame().ChatView()->LogControl()->StreamOutText().find(Sjis(utf8)) !=
-               std::string::npos;
-    }
     QString Caption() const { return app->Frame().windowTitle(); }
     QString Status() const { return app->Frame().StatusPanes().Text(StatusPane::Message); }
     bool Join(int port) {

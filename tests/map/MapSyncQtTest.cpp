@@ -21,6 +21,7 @@
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
 #include "platform/qt/CLogWidget.h"
+#include "support/ChatPlayer.h"
 
 namespace yarrow {
 namespace {
@@ -49,30 +50,11 @@ class FakeMapView final : public IMapView {
     std::vector<MapReceiveReport> reports;
 };
 
-struct Player {
-    QTemporaryDir folder;
-    std::unique_ptr<CYarrowApp> app;
-    std::unique_ptr<CChatController> chat;
-    SilentPrompter prompter;
-
-    explicit Player(const char* settings = nullptr) {
-        if (settings != nullptr) {
-            std::ofstream(folder.path().toStdString() + "/Yarrow.ini", std::ios::binary)
-                << settings;
-        }
-        app = std::make_unique<CYarrowApp>(folder.path().toStdString() + "/");
-        chat = std::make_unique<CChatController>(*app);
-        app->Start(false);
-        app->Frame().SetPrompter(&prompter);
-    }
-    ~Player() {
-        chat.reset();
-        app.reset();
-    }
-    CYarrowView& View() const { return *app->Frame().ChatView(); }
-    bool LogHas(const std::string& utf8) const {
-        return View().LogControl()->StreamOutText().find(Sjis(utf8)) != std::string::npos;
-    }
+struct Player : test::ChatPlayer<SilentPrompter> {
+    explicit Player(const char* settings = nullptr)
+        : ChatPlayer(settings != nullptr
+                         ? std::map<std::string, std::string>{{"Yarrow.ini", settings}}
+                         : std::map<std::string, std::string>{}) {}
     CMapBook& Book() const { return chat->MapBook(); }
 };
 

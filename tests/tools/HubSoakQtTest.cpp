@@ -19,14 +19,13 @@
 
 #include "net/CMsg.h"
 #include "net/MsgType.h"
+#include "support/HubProcess.h"
 #include "support/RawHubClient.h"
 
 using namespace yarrow;
 using test::RawHubClient;
 
 namespace {
-
-const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
 
 // Starts the hub on a free port with `args`, its descriptors limited to
 // `fdLimit` when that is above 0. Returns the port (0 on failure).
@@ -37,16 +36,7 @@ int StartHub(QProcess& hub, const QString& home, const QStringList& args = {}, r
             ::setrlimit(RLIMIT_NOFILE, &limit);
         });
     }
-    hub.start(kHub, QStringList{"--port", "0", "--home", home} + args);
-    if (!hub.waitForStarted(10000))
-        return 0;
-    QString line;
-    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-        hub.waitForReadyRead(100);
-        line += QString::fromUtf8(hub.readAllStandardOutput());
-    }
-    const auto match = QRegularExpression("port (\\d+)").match(line);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    return test::StartHubProcess(hub, home, args);
 }
 
 // Resident memory of a process in kB, from /proc.

@@ -16,28 +16,17 @@
 
 #include "net/CMsgDecoder.h"
 #include "platform/Cp932.h"
+#include "support/HubProcess.h"
 #include "support/RawHubClient.h"
 
 using namespace yarrow;
 
 namespace {
 
-const QString kHub = QStringLiteral(YARROW_BIN_DIR "/yarrow-hub");
-
 using RawClient = test::RawHubClient;
 
-// Starts the hub on a free port and returns that port (0 on failure).
 int StartHub(QProcess& hub, const QString& home, const QStringList& more = {}) {
-    hub.start(kHub, QStringList{"--port", "0", "--home", home} + more);
-    if (!hub.waitForStarted(10000))
-        return 0;
-    QString line;
-    for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-        hub.waitForReadyRead(100);
-        line += QString::fromUtf8(hub.readAllStandardOutput());
-    }
-    const auto match = QRegularExpression("port (\\d+)").match(line);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    return test::StartHubProcess(hub, home, more);
 }
 
 }  // namespace
@@ -90,7 +79,7 @@ void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
           QStringList{"--bogus"}, QStringList{"--max-peers"}, QStringList{"--max-peers", "-1"},
           QStringList{"--max-per-address", "2x"}}) {
         QProcess hub;
-        hub.start(kHub, args);
+        hub.start(test::kHubProgram, args);
         if (hub.state() != QProcess::NotRunning)
             QVERIFY(hub.waitForFinished(10000));
         QVERIFY2(hub.exitCode() != 0, qPrintable(args.join(' ')));

@@ -1,0 +1,62 @@
+#pragma once
+// One whole chat window for a widget test: its own program folder (a fresh
+// temporary folder, with the given files written there first),
+// started as the program starts, its questions answered by `Prompter`.
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/CChatController.h"
+#include "app/CMainFrame.h"
+#include "app/CYarrowApp.h"
+#include "app/CYarrowView.h"
+#include "app/CommandLine.h"
+#include "platform/Cp932.h"
+#include "platform/qt/CLogWidget.h"
+
+namespace yarrow::test {
+
+template <typename Prompter>
+struct ChatPlayer {
+    QTemporaryDir folder;
+    std::unique_ptr<CYarrowApp> app;
+    std::unique_ptr<CChatController> chat;
+    Prompter prompter;
+
+    // `files`: file name → bytes, e.g. {"Yarrow.ini", settings}.
+    explicit ChatPlayer(const std::map<std::string, std::string>& files = {}) {
+        for (const auto& [name, bytes] : files)
+            std::ofstream(Folder() + name, std::ios::binary) << bytes;
+        app = std::make_unique<CYarrowApp>(Folder());
+        chat = std::make_unique<CChatController>(*app);
+        app->Start(false);
+        app->Frame().SetPrompter(&prompter);
+    }
+    ~ChatPlayer() {
+        chat.reset();
+        app.reset();
+    }
+    ChatPlayer(const ChatPlayer&) = delete;
+    ChatPlayer& operator=(const ChatPlayer&) = delete;
+
+    std::string Folder() const { return folder.path().toStdString() + "/"; }
+    CYarrowView& View() const { return *app->Frame().ChatView(); }
+    std::string LogText() const { return View().LogControl()->StreamOutText(); }
+    bool LogHas(const std::string& utf8) const {
+        return LogText().find(Sjis(utf8)) != std::string::npos;
+    }
+    // Hosts (port 0: a free one) or joins at 127.0.0.1 as `utf8Name`.
+    bool Connect(CommandLineRequest::Mode mode, int port, const char* utf8Name) {
+        CommandLineRequest request;
+        request.mode = mode;
+        request.host = "127.0.0.1";
+        request.port = port;
+        request.name = Sjis(utf8Name);
+        return chat->ConnectFromCommandLine(request);
+    }
+};
+
+}  // namespace yarrow::test
