@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/Cp932.h"
+#include "platform/SjisText.h"
 
 namespace yarrow {
 
@@ -73,16 +74,6 @@ bool LowerEquals(std::string_view text, std::string_view lower) {
     return true;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Percent-decoding with "+" as a space; nullopt for a broken escape.
 std::optional<std::string> FormDecode(std::string_view text) {
     std::string out;
@@ -94,8 +85,8 @@ std::optional<std::string> FormDecode(std::string_view text) {
         } else {
             if (i + 2 >= text.size())
                 return std::nullopt;
-            const int high = HexValue(text[i + 1]);
-            const int low = HexValue(text[i + 2]);
+            const int high = HexDigitValue(text[i + 1]);
+            const int low = HexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             out += static_cast<char>(high * 16 + low);

@@ -44,16 +44,6 @@ const char* SymbolCharacter(unsigned char byte) {
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool IsDestinationToSkip(std::string_view word) {
     static constexpr std::string_view kSkipped[] = {"stylesheet",
                                                     "info",
@@ -170,8 +160,8 @@ class Parser {
                 TextByte(static_cast<unsigned char>(c));
                 break;
             case '\'': {
-                const int hi = pos_ < in_.size() ? HexValue(in_[pos_]) : -1;
-                const int lo = pos_ + 1 < in_.size() ? HexValue(in_[pos_ + 1]) : -1;
+                const int hi = pos_ < in_.size() ? HexDigitValue(in_[pos_]) : -1;
+                const int lo = pos_ + 1 < in_.size() ? HexDigitValue(in_[pos_ + 1]) : -1;
                 if (hi < 0 || lo < 0)
                     break;  // truncated escape: dropped
                 pos_ += 2;

@@ -27,6 +27,17 @@ std::string SjisCut(std::string_view text, std::size_t maxBytes);
 // character, or npos: a trail byte equal to `c` is not a match.
 std::size_t SjisFind(std::string_view text, char c);
 
+// The value of an ASCII hexadecimal digit, or -1.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Blanks as the readers of typed and file text understand them.
 inline constexpr std::string_view kAsciiBlanks = " \t\r\n\v\f";
 

@@ -22,16 +22,10 @@
 #include "platform/IPrompter.h"
 #include "platform/qt/CLogWidget.h"
 #include "support/ChatPlayer.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
-
-class SilentPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string&, const std::string&, PromptIcon, PromptButtons) override {
-        return PromptAnswer::Ok;
-    }
-};
 
 // Stands in for the map window: records what it was told and, like a careless
 // window, grabs the keyboard focus while it works.
@@ -50,7 +44,7 @@ class FakeMapView final : public IMapView {
     std::vector<MapReceiveReport> reports;
 };
 
-struct Player : test::ChatPlayer<SilentPrompter> {
+struct Player : test::ChatPlayer<test::SilentPrompter> {
     explicit Player(const char* settings = nullptr)
         : ChatPlayer(settings != nullptr
                          ? std::map<std::string, std::string>{{"Yarrow.ini", settings}}

@@ -27,18 +27,12 @@
 #include "platform/IPrompter.h"
 #include "platform/qt/CLogWidget.h"
 #include "support/ChatPlayer.h"
+#include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
 
-class SilentPrompter final : public IPrompter {
-  public:
-    PromptAnswer Ask(const std::string&, const std::string&, PromptIcon, PromptButtons) override {
-        return PromptAnswer::Ok;
-    }
-};
-
-struct Player : test::ChatPlayer<SilentPrompter> {
+struct Player : test::ChatPlayer<test::SilentPrompter> {
     explicit Player(const char* settings = nullptr)
         : ChatPlayer(settings != nullptr
                          ? std::map<std::string, std::string>{{"Yarrow.ini", settings}}

@@ -37,4 +37,12 @@ class ScriptedPrompter final : public IPrompter {
     std::vector<Prompt> prompts;
 };
 
+// Answers every question with OK and records nothing.
+class SilentPrompter final : public IPrompter {
+  public:
+    PromptAnswer Ask(const std::string&, const std::string&, PromptIcon, PromptButtons) override {
+        return PromptAnswer::Ok;
+    }
+};
+
 }  // namespace yarrow::test
