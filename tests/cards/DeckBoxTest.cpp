@@ -8,8 +8,8 @@
 #include "CardTestSupport.h"
 #include "cards/CDeckBox.h"
 #include "dice/CMersenneTwister.h"
-#include "dice/DiceFakes.h"
 #include "support/FixedClock.h"
+#include "support/ScriptedRandom.h"
 
 namespace yarrow {
 namespace {

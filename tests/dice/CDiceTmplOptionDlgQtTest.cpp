@@ -8,7 +8,6 @@
 #include "dice/qt/CDiceTmplOptionDlg.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
-#include "platform/IPrompter.h"
 #include "platform/TempDir.h"
 #include "platform/qt/QtCp932.h"
 #include "support/ScriptedPrompter.h"
@@ -41,6 +40,11 @@ QStringList Items(QListWidget* list) {
     return out;
 }
 
+void Fill(CDiceTmplOptionDlg& page, const char* name, const char* formula) {
+    page.NameEdit()->setText(QString::fromUtf8(name));
+    page.FormulaBox()->setEditText(QString::fromUtf8(formula));
+}
+
 const char* kSettings =
     "[Dice]\r\nFormNum=6\r\n1=3D6\r\n2=!2D6\r\n3=-1,2D6\r\n4=$CARD\r\n5=1D100\r\n6=#T\r\n"
     "[DiceTemplate]\r\nTemplateNum=2\r\n1=Main\r\n2=Side\r\n"
@@ -52,52 +56,38 @@ const char* kSettings =
 class CDiceTmplOptionDlgQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void loadsFormulasAndGroups() {
-        test::TempDir dir;
-        test::TempDir::Write(dir.File("Yarrow.ini"), kSettings);
+    void addRefusesMissingNameBadFormulaAndGroupNames() {
         test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
-        page.LoadTemplates(dir.File("Yarrow.ini"));
-        QCOMPARE(page.FormulaBox()->count(), 2);
-        QCOMPARE(page.FormulaBox()->currentText(), QStringLiteral("3D6"));
-        QCOMPARE(page.FormulaBox()->itemText(1), QStringLiteral("1D100"));
-        QCOMPARE(page.CurrentGroup(), 0);
-        QCOMPARE(Items(page.TemplateList()),
-                 QStringList({QStringLiteral("A(7↓)"), QStringLiteral("B(1D6)")}));
-        emit page.GroupBox()->activated(1);
-        QCOMPARE(page.CurrentGroup(), 1);
-        QCOMPARE(Items(page.TemplateList()), QStringList({QStringLiteral("C(12↑)")}));
-    }
-
-    void addRefusesMissingNameBadFormulaAndMissingGroup() {
-        test::ScriptedPrompter prompter;
-        CDiceTmplOptionDlg page(prompter, Check);
-        page.FormulaBox()->setEditText("2D6");
-        page.AddTemplate();
-        page.NameEdit()->setText("X");
-        page.FormulaBox()->setEditText("2D6x");
-        page.AddTemplate();
-        page.FormulaBox()->setEditText("+1,2D6");  // keep rolls are no templates
-        page.AddTemplate();
-        page.FormulaBox()->setEditText("2D6");
-        page.AddTemplate();  // no group typed
-        QCOMPARE(
-            Messages(prompter),
-            QStringList({QStringLiteral("テンプレート名を入力してください|エラー"),
-                         QStringLiteral("ダイスフォーマットが不正です|エラー"),
-                         QStringLiteral("ダイスフォーマットが不正です|エラー"),
-                         QStringLiteral("テンプレートグループ名が入力されていません|エラー")}));
-        QVERIFY(std::all_of(prompter.prompts.begin(), prompter.prompts.end(),
-                            [](const test::Prompt& p) { return p.icon == PromptIcon::Stop; }));
-        // Groups named like the settings file's own sections are refused.
-        for (const char* name : {"dice", "DICETEMPLATE", "InitialSetting", "subhandlename",
-                                 "RandomDiceHoy", " Dice "}) {
-            page.GroupBox()->setEditText(QString::fromLatin1(name));
+        const QString bad = QStringLiteral("ダイスフォーマットが不正です|エラー");
+        const struct {
+            const char* name;
+            const char* formula;
+            const char* group;
+            QString message;
+        } cases[] = {
+            {"", "2D6", "G", QStringLiteral("テンプレート名を入力してください|エラー")},
+            {"X", "2D6x", "G", bad},
+            {"X", "+1,2D6", "G", bad},  // keep rolls are no templates
+            {"X", "2D6", "", QStringLiteral("テンプレートグループ名が入力されていません|エラー")},
+            // Groups named like the settings file's own sections, any case.
+            {"X", "2D6", "dice",
+             QStringLiteral("この名前は設定ファイルで使われているため、テンプレートグループ名にでき"
+                            "ません|エラー")},
+            {"X", "2D6", "DICETEMPLATE", {}},
+            {"X", "2D6", "InitialSetting", {}},
+            {"X", "2D6", "subhandlename", {}},
+            {"X", "2D6", "RandomDiceHoy", {}},
+            {"X", "2D6", " Dice ", {}},
+        };
+        QString last;
+        for (const auto& c : cases) {
+            Fill(page, c.name, c.formula);
+            page.GroupBox()->setEditText(QString::fromLatin1(c.group));
             page.AddTemplate();
-            QCOMPARE(
-                Messages(prompter).last(),
-                QStringLiteral("この名前は設定ファイルで使われているため、テンプレートグループ名に"
-                               "できません|エラー"));
+            last = c.message.isEmpty() ? last : c.message;
+            QCOMPARE(Messages(prompter).last(), last);
+            QCOMPARE(prompter.prompts.back().icon, PromptIcon::Stop);
         }
         QVERIFY(page.Groups().empty());
         page.GroupBox()->setEditText(QStringLiteral("Dices"));  // only the exact section names
@@ -106,11 +96,10 @@ class CDiceTmplOptionDlgQtTest : public QObject {
 
         // Without a chat view there is no check: every formula is refused.
         CDiceTmplOptionDlg orphan(prompter, {});
-        orphan.NameEdit()->setText("X");
-        orphan.FormulaBox()->setEditText("2D6");
+        Fill(orphan, "X", "2D6");
         orphan.GroupBox()->setEditText("G");
         orphan.AddTemplate();
-        QCOMPARE(Messages(prompter).last(), QStringLiteral("ダイスフォーマットが不正です|エラー"));
+        QCOMPARE(Messages(prompter).last(), bad);
     }
 
     void hugeListCountsReadOnlyTheKeysThatExist() {
@@ -127,83 +116,73 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(page.Groups()[0].entries.size(), std::size_t{1});
     }
 
-    void addCreatesGroupsInsertsBeforeSelectionAndResetsTheForm() {
-        test::TempDir dir;
-        test::TempDir::Write(dir.File("Yarrow.ini"), kSettings);
-        test::ScriptedPrompter prompter;
-        CDiceTmplOptionDlg page(prompter, Check);
-        page.LoadTemplates(dir.File("Yarrow.ini"));
-
-        // Before the selected row of the shown group.
-        page.TemplateList()->item(1)->setSelected(true);
-        page.NameEdit()->setText("N");
-        page.FormulaBox()->setEditText("2D6+1");
-        page.TargetBox()->setValue(9);
-        page.SetCriterion(TemplateCriterion::RollOver);
-        page.AddTemplate();
-        QCOMPARE(Items(page.TemplateList()),
-                 QStringList(
-                     {QStringLiteral("A(7↓)"), QStringLiteral("N(9↑)"), QStringLiteral("B(1D6)")}));
-        QCOMPARE(page.Groups()[0].entries[1],
-                 (TemplateEntry{"N", "2D6+1", 9, TemplateCriterion::RollOver}));
-        // The form is reset, the formula kept.
-        QVERIFY(page.NameEdit()->text().isEmpty());
-        QCOMPARE(page.TargetBox()->value(), 0);
-        QCOMPARE(page.Criterion(), TemplateCriterion::RollUnder);
-
-        // Typing a new group name starts a new group.
-        // (Key clicks carry Latin-1 only; a typed Japanese name arrives as
-        // an edit of the whole text.)
-        page.GroupBox()->lineEdit()->setText(QStringLiteral("新規"));
-        emit page.GroupBox()->lineEdit()->textEdited(QStringLiteral("新規"));
-        QCOMPARE(page.CurrentGroup(), -1);
-        QCOMPARE(page.TemplateList()->count(), 0);
-        page.NameEdit()->setText("P");
-        page.FormulaBox()->setEditText("$BM,5,8");
-        page.SetCriterion(TemplateCriterion::Plugin);
-        page.AddTemplate();
-        QCOMPARE(page.Groups().size(), std::size_t(3));
-        QCOMPARE(page.CurrentGroup(), 2);
-        QCOMPARE(page.GroupBox()->itemText(2), QStringLiteral("新規"));
-        QCOMPARE(Items(page.TemplateList()), QStringList({QStringLiteral("P($BM,5,8)")}));
-
-        // Typing an existing group's name adds to that group.
-        page.GroupBox()->lineEdit()->setText(QString());
-        QTest::keyClicks(page.GroupBox()->lineEdit(), "Side");
-        page.NameEdit()->setText("Q");
-        page.FormulaBox()->setEditText("1D6");
-        page.AddTemplate();
-        QCOMPARE(page.GroupBox()->count(), 3);
-        QCOMPARE(page.Groups()[1].entries.size(), std::size_t(2));
-    }
-
-    void deleteKeyRemovesSelectedRowsAndSaveRoundTrips() {
+    // Loading shows sum formulas only; adding inserts before the selection,
+    // resets the form and starts or finds groups by typed name; Delete
+    // removes the selected rows; saving reads back the same.
+    void editsAGroupAndSavesWhatReadsBack() {
         test::TempDir dir;
         const std::string path = dir.File("Yarrow.ini");
         test::TempDir::Write(path, kSettings);
         test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         page.LoadTemplates(path);
-        page.TemplateList()->item(0)->setSelected(true);
-        page.TemplateList()->item(1)->setSelected(true);
-        QTest::keyClick(page.TemplateList(), Qt::Key_Delete);
-        QCOMPARE(page.TemplateList()->count(), 0);
-        QVERIFY(page.Groups()[0].entries.empty());
+        QCOMPARE(page.FormulaBox()->count(), 2);
+        QCOMPARE(page.FormulaBox()->currentText(), QStringLiteral("3D6"));
+        QCOMPARE(page.FormulaBox()->itemText(1), QStringLiteral("1D100"));
+        emit page.GroupBox()->activated(1);
+        QCOMPARE(Items(page.TemplateList()), QStringList({QStringLiteral("C(12↑)")}));
+        emit page.GroupBox()->activated(0);
+        QCOMPARE(page.CurrentGroup(), 0);
 
-        page.NameEdit()->setText(QStringLiteral("回避,受け"));
-        page.FormulaBox()->setEditText("2D6");
+        page.TemplateList()->item(1)->setSelected(true);
+        Fill(page, "N", "2D6+1");
+        page.TargetBox()->setValue(9);
+        page.SetCriterion(TemplateCriterion::RollOver);
+        page.AddTemplate();
+        QCOMPARE(Items(page.TemplateList()),
+                 QStringList(
+                     {QStringLiteral("A(7↓)"), QStringLiteral("N(9↑)"), QStringLiteral("B(1D6)")}));
+        QVERIFY(page.NameEdit()->text().isEmpty());
+        QCOMPARE(page.TargetBox()->value(), 0);
+        QCOMPARE(page.Criterion(), TemplateCriterion::RollUnder);
+
+        // A typed new name starts a group (key clicks carry Latin-1 only; a
+        // typed Japanese name arrives as an edit of the whole text).
+        page.GroupBox()->lineEdit()->setText(QStringLiteral("新規"));
+        emit page.GroupBox()->lineEdit()->textEdited(QStringLiteral("新規"));
+        QCOMPARE(page.CurrentGroup(), -1);
+        Fill(page, "P", "$BM,5,8");
+        page.SetCriterion(TemplateCriterion::Plugin);
+        page.AddTemplate();
+        QCOMPARE(page.CurrentGroup(), 2);
+        QCOMPARE(page.GroupBox()->itemText(2), QStringLiteral("新規"));
+        QCOMPARE(Items(page.TemplateList()), QStringList({QStringLiteral("P($BM,5,8)")}));
+        // A typed existing name adds to that group.
+        page.GroupBox()->lineEdit()->setText(QString());
+        QTest::keyClicks(page.GroupBox()->lineEdit(), "Side");
+        Fill(page, "Q", "1D6");
+        page.AddTemplate();
+        QCOMPARE(page.GroupBox()->count(), 3);
+        QCOMPARE(page.Groups()[1].entries.size(), std::size_t(2));
+
+        emit page.GroupBox()->activated(0);
+        for (int row = 0; row < 3; ++row)
+            page.TemplateList()->item(row)->setSelected(true);
+        QTest::keyClick(page.TemplateList(), Qt::Key_Delete);
+        QVERIFY(page.Groups()[0].entries.empty());
+        Fill(page, "回避,受け", "2D6");
         page.TargetBox()->setValue(8);
         QTest::keyClick(page.TargetBox(), Qt::Key_Return);  // Enter adds, too
-        QCOMPARE(page.TemplateList()->count(), 1);
         QVERIFY(page.SaveTemplates(path));
 
         CDiceTmplOptionDlg again(prompter, Check);
         again.LoadTemplates(path);
-        QCOMPARE(again.Groups().size(), std::size_t(2));
+        QCOMPARE(again.Groups().size(), std::size_t(3));
+        for (std::size_t g = 0; g < 3; ++g)
+            QCOMPARE(again.Groups()[g].entries, page.Groups()[g].entries);
         QCOMPARE(again.Groups()[0].entries,
                  (std::vector<TemplateEntry>{
                      {Sjis("回避,受け"), "2D6", 8, TemplateCriterion::RollUnder}}));
-        QCOMPARE(again.Groups()[1].entries.size(), std::size_t(1));
         QCOMPARE(CProfileFile(path).GetString("Main", "1"), Sjis("回避%2C受け") + ",2D6,8,lo");
         QVERIFY(Messages(prompter).isEmpty());
     }

@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
-#include "dice/CDiceRoller.h"
-#include "dice/CMersenneTwister.h"
 #include "dice/CPluginRegistry.h"
-#include "dice/DiceFakes.h"
 #include "platform/TempDir.h"
-#include "support/FakeSession.h"
+#include "support/ScriptedRandom.h"
 
 namespace yarrow {
 namespace {
@@ -77,93 +73,66 @@ TEST_F(DeliveredPlugins, KestrelAndBrightmoorResultsAndRefusals) {
     }
 }
 
-// Whatever is typed into the expression box, the roller answers with a text
-// and never crashes, hangs or leaves the bounds.
-TEST_F(DeliveredPlugins, ArbitraryExpressionsAlwaysGiveAText) {
-    test::FakeSession session;
-    test::FakeDiceControls host;
-    CMersenneTwister rng;
-    rng.RandomSeed(20261206);
-    CDiceRoller roller(session, session, host, rng, YARROW_FIXTURES "/dice/none.ini", registry);
-    const std::string alphabet = "0123456789dD+-*/!@#$,. KSBMCARDTIMERh\x82\xa0";
-    std::mt19937 pick(7);
-    for (int i = 0; i < 3000; ++i) {
-        std::string text;
-        const int length = static_cast<int>(pick() % 16);
-        for (int k = 0; k < length; ++k)
-            text += alphabet[pick() % alphabet.size()];
-        if (pick() % 4 == 0)
-            text = (pick() % 2 ? "$KS," : "$BM,") + text;
-        host.Type(text);
-        session.chats.clear();
-        roller.OnRollDice();
-        for (const auto& line : session.chats)
-            ASSERT_LT(line.text.size(), 64u * 1024) << text;
-    }
-}
-
-class PluginFolder : public ::testing::Test {
-  protected:
-    void Put(const std::string& from, const std::string& relative) {
-        const std::filesystem::path to = std::filesystem::path(dir.Folder()) / relative;
-        std::filesystem::create_directories(to.parent_path());
-        std::filesystem::copy_file(from, to);
-    }
-    std::string RollKs(CPluginRegistry& registry) {
+// Which libraries a folder (or folders, in order) makes plug-ins of: files
+// ending in exactly .so or .SO at any depth that export a tag; a tag found
+// later in path order replaces the earlier, and the user's folder, listed
+// first, wins over the installed one.
+TEST(PluginFolder, LoadsLibrariesInOrderAndSkipsWhatIsNotAPlugin) {
+    const std::string kestrel = kPluginFolder + "/Kestrel.so";
+    const std::string brightmoor = kPluginFolder + "/Brightmoor.so";
+    const std::string sameTag = kFixturePlugins + "/SameTagPlugin.so";
+    const struct {
+        std::vector<std::pair<std::string, std::string>> files;  // from, to
+        std::vector<std::string> folders;                        // empty: the whole folder
+        std::vector<std::string> tags;
+        std::size_t libraries;
+        std::string ks;  // how "$KS,1" rolled ("" refused)
+    } cases[] = {
+        {{{kestrel, "a/Kestrel.so"}, {sameTag, "b/Same.so"}}, {}, {"$KS,"}, 2, "same-tag"},
+        {{{sameTag, "a.so"}, {kestrel, "b/Kestrel.so"}}, {}, {"$KS,"}, 2, "($KS,1) = 1"},
+        {{{sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}},
+         {"user", "installed"},
+         {"$BM,", "$KS,"},
+         3,
+         "same-tag"},
+        {{{sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}},
+         {"installed", "user"},
+         {"$BM,", "$KS,"},
+         3,
+         "($KS,1) = 1"},
+        {{{kestrel, "Kestrel.So"},
+          {kFixturePlugins + "/TagOnlyPlugin.so", "deep/er/TagOnly.so"},
+          {brightmoor, "Brightmoor.SO"}},
+         {},
+         {"$BM,"},
+         1,
+         ""},
+        {{}, {"NoSuchFolder"}, {}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        TempDir::Write(dir.File("notes.so"), "not a library");
+        TempDir::Write(dir.File("readme.txt"), "hello");
+        for (const auto& [from, to] : c.files) {
+            std::filesystem::create_directories(std::filesystem::path(dir.File(to)).parent_path());
+            std::filesystem::copy_file(from, dir.File(to));
+        }
+        std::vector<std::string> folders;
+        for (const std::string& f : c.folders)
+            folders.push_back(dir.File(f));
+        CPluginRegistry registry =
+            folders.empty() ? CPluginRegistry(dir.Folder()) : CPluginRegistry(folders);
+        EXPECT_EQ(registry.Tags(), c.tags) << c.files.size();
+        EXPECT_EQ(registry.LibraryCount(), c.libraries) << c.files.size();
         ScriptedRandom rng;
         rng.Draw(0).Draw(0);
         std::string result;
-        EXPECT_TRUE(registry.RollPlugin("$KS,1", result, rng));
-        return result;
+        EXPECT_EQ(registry.RollPlugin("$KS,1", result, rng), !c.ks.empty());
+        EXPECT_EQ(result.substr(0, c.ks.size()), c.ks);
+        registry.UnloadPlugins();
+        EXPECT_FALSE(registry.RollPlugin("$BM,0,8", result, rng));
+        EXPECT_TRUE(registry.Tags().empty());
     }
-    TempDir dir;
-    const std::string kestrel = kPluginFolder + "/Kestrel.so";
-    const std::string sameTag = kFixturePlugins + "/SameTagPlugin.so";
-};
-
-TEST_F(PluginFolder, LaterTagInPathOrderReplacesTheEarlier) {
-    Put(kestrel, "a/Kestrel.so");
-    Put(sameTag, "b/Same.so");
-    CPluginRegistry later(dir.Folder());
-    EXPECT_EQ(RollKs(later).rfind("same-tag $KS,1 ", 0), 0u);
-    EXPECT_EQ(later.LibraryCount(), 2u);
-
-    TempDir other;
-    std::filesystem::copy_file(sameTag, other.File("a.so"));
-    std::filesystem::create_directory(other.File("b"));
-    std::filesystem::copy_file(kestrel, other.File("b/Kestrel.so"));
-    CPluginRegistry earlier(other.Folder());
-    EXPECT_EQ(RollKs(earlier).substr(0, 11), "($KS,1) = 1");
-}
-
-TEST_F(PluginFolder, TheUsersFolderWinsOverTheInstalledOne) {
-    // Each order of the two folders: the first one's $KS, is used, and a tag
-    // only the later folder has is still there.
-    Put(sameTag, "user/Same.so");
-    Put(kestrel, "installed/Kestrel.so");
-    Put(kPluginFolder + "/Brightmoor.so", "installed/Brightmoor.so");
-    CPluginRegistry userFirst({dir.File("user"), dir.File("installed")});
-    EXPECT_EQ(RollKs(userFirst).rfind("same-tag $KS,1 ", 0), 0u);
-    EXPECT_EQ(userFirst.Tags(), (std::vector<std::string>{"$BM,", "$KS,"}));
-    CPluginRegistry installedFirst({dir.File("installed"), dir.File("user")});
-    EXPECT_EQ(RollKs(installedFirst).substr(0, 11), "($KS,1) = 1");
-}
-
-TEST_F(PluginFolder, SkipsWhatIsNotAPluginAndUnloads) {
-    TempDir::Write(dir.File("notes.so"), "not a library");
-    TempDir::Write(dir.File("readme.txt"), "hello");
-    Put(kestrel, "Kestrel.So");  // only the exact letter cases .so and .SO
-    Put(kFixturePlugins + "/TagOnlyPlugin.so", "deep/er/TagOnly.so");
-    Put(kPluginFolder + "/Brightmoor.so", "Brightmoor.SO");
-    CPluginRegistry registry(dir.Folder());
-    EXPECT_EQ(registry.Tags(), (std::vector<std::string>{"$BM,"}));
-    EXPECT_EQ(registry.LibraryCount(), 1u);
-    registry.UnloadPlugins();
-    ScriptedRandom rng;
-    std::string result;
-    EXPECT_FALSE(registry.RollPlugin("$BM,0,8", result, rng));
-    EXPECT_TRUE(registry.Tags().empty());
-    EXPECT_EQ(CPluginRegistry(dir.File("NoSuchFolder")).LibraryCount(), 0u);
 }
 
 }  // namespace
