@@ -40,6 +40,11 @@ class CTableMemory {
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
 
+    // Whether Note keeps records of this type (the relay hands over the
+    // bytes of only these).
+    bool Keeps(std::int32_t type) const {
+        return enabled_ && (type == Chart || type == ChartLock || type == UpdateMap);
+    }
     // `record` was relayed to everybody as `bytes`.
     void Note(const CMsg& record, const Bytes& bytes);
     // What a newcomer receives, in order: the chart, the lock, then the maps

@@ -45,6 +45,22 @@ bool ActsForSender(std::int32_t type) {
     }
 }
 
+// Records the deck and piles act on (see IHubCardState).
+bool IsCardOperation(std::int32_t type) {
+    switch (type) {
+        case DrawCard:
+        case ScreenCard:
+        case MoveCard:
+        case ShuffleDeck:
+        case PassCard:
+        case GetCardStat:
+        case ResetGrave:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Error texts are cut as the system's error texts always were.
 constexpr std::size_t kMaxErrorTextBytes = 256;
 
@@ -98,10 +114,12 @@ void CYarrowServ::Disconnection() {
     serving_ = false;
     if (listener_ != nullptr)
         listener_->StopListening();
+    FlushRelayed();
     // Taken out of the table first, so nothing said to one connection can
     // reach the table while it is being emptied.
     auto connections = std::move(connections_);
     connections_.clear();
+    fanOut_.clear();
     working_.Type = Disconnect;
     working_.Text = ShutdownNotice();
     CMsg& out = AssembleMsg();
@@ -123,6 +141,8 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
     Trace(" CYarrowServ::ProcessPendingAccept\r\n");
     if (connection == nullptr)
         return -1;
+    // What was relayed before the newcomer arrived is not for it.
+    FlushRelayed();
     if (!serving_ || nextMemberID_ == std::numeric_limits<std::int32_t>::max()) {
         // IDs are never reused, so once they run out nobody else can join.
         connection->Abort();
@@ -132,7 +152,9 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
     }
     const std::int32_t id = nextMemberID_++;
     Connection& entry = connections_[id];
+    entry.id = id;
     entry.socket = connection;
+    RebuildFanOut();
     entry.lastProgress = clock_.Now();
     if (cards_ != nullptr)
         cards_->AddHolder(id);
@@ -172,6 +194,11 @@ void CYarrowServ::ProcessPendingRead(std::int32_t id, std::string_view bytes) {
 }
 
 void CYarrowServ::DrainConnection(std::int32_t id) {
+    DrainRecords(id);
+    FlushRelayed();
+}
+
+void CYarrowServ::DrainRecords(std::int32_t id) {
     for (;;) {
         // Looked up afresh each time: a relay may have dropped this very
         // connection.
@@ -181,6 +208,11 @@ void CYarrowServ::DrainConnection(std::int32_t id) {
         Connection& connection = it->second;
         if (!connection.decoder.HasBufferedBytes())
             return;
+        // The records not written yet count towards every queue.
+        if (!relayed_.empty() && maxUnsent_ + relayed_.size() > kSoftUnsentBytes) {
+            FlushRelayed();
+            continue;
+        }
         if (!connection.leaving && Backlogged()) {
             if (!connection.paused) {
                 connection.paused = true;
@@ -191,12 +223,14 @@ void CYarrowServ::DrainConnection(std::int32_t id) {
         if (ReadMsg(id, connection) != ReadResult::Record)
             return;
         // The first CnctReply of a connection is its join.
-        const bool joining = readMsg_.Type == CnctReply && !connection.joined;
+        const bool joining = working_.Type == CnctReply && !connection.joined;
         if (joining) {
             connection.joined = true;
-            connection.name = SjisCut(readMsg_.Text, kMaxMemberNameBytes);
+            connection.name = SjisCut(working_.Text, kMaxMemberNameBytes);
         }
-        if (readMsg_.Close != 0) {
+        const bool closing = working_.Close != 0;
+        StoreReceived();
+        if (closing) {
             CloseSocket(id, true);
             UpdateClients();
             return;
@@ -210,9 +244,13 @@ void CYarrowServ::DrainConnection(std::int32_t id) {
 }
 
 bool CYarrowServ::Backlogged() const {
-    return std::any_of(connections_.begin(), connections_.end(), [](const auto& entry) {
-        return entry.second.socket->UnsentBytes() > kSoftUnsentBytes;
-    });
+    if (maxUnsent_ <= kSoftUnsentBytes)
+        return false;
+    std::size_t longest = 0;
+    for (const Connection* c : fanOut_)
+        longest = std::max(longest, c->socket->UnsentBytes());
+    maxUnsent_ = longest;
+    return longest > kSoftUnsentBytes;
 }
 
 void CYarrowServ::SendProgress(std::int32_t id) {
@@ -224,7 +262,10 @@ void CYarrowServ::SendProgress(std::int32_t id) {
 }
 
 void CYarrowServ::NoteProgress(Connection& connection, std::time_t now) {
-    const std::size_t unsent = connection.socket->UnsentBytes();
+    NoteProgress(connection, connection.socket->UnsentBytes(), now);
+}
+
+void CYarrowServ::NoteProgress(Connection& connection, std::size_t unsent, std::time_t now) {
     const std::uint64_t taken =
         connection.queued - std::min<std::uint64_t>(unsent, connection.queued);
     if (taken != connection.lastTaken || unsent == 0) {
@@ -278,8 +319,9 @@ void CYarrowServ::CheckStalledPeers() {
 
 CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connection) {
     Trace(" CYarrowServ::ReadMsg\r\n");
-    readMsg_.Reset();
-    switch (connection.decoder.Next(readMsg_)) {
+    // A received record is decoded straight into the working record (Next
+    // replaces it whole), so relaying it takes no copy.
+    switch (connection.decoder.Next(working_)) {
         case CMsgDecoder::Status::NeedMore:
             return ReadResult::NeedMore;
         case CMsgDecoder::Status::Record:
@@ -287,9 +329,8 @@ CYarrowServ::ReadResult CYarrowServ::ReadMsg(std::int32_t id, Connection& connec
             // sender itself, so they carry the ID this connection was given:
             // a peer must not announce or remove somebody else, nor draw,
             // move or give away somebody else's cards.
-            if (ActsForSender(readMsg_.Type))
-                readMsg_.ID = id;
-            StoreMsgItem(readMsg_);
+            if (ActsForSender(working_.Type))
+                working_.ID = id;
             return ReadResult::Record;
         case CMsgDecoder::Status::Bad:
             break;
@@ -345,23 +386,43 @@ void CYarrowServ::StoreMsgItem(const CMsg& record) {
     if (TraceEnabled())
         Trace(" CYarrowServ::StoreMsgItem(%s)\r\n", CMsg::TypeName(record.Type).c_str());
     // The whole record becomes the working record, so whatever a type carries
-    // is relayed without a list of fields to keep up to date. Close is the
-    // sender's own business and never relayed.
+    // is relayed without a list of fields to keep up to date.
     working_ = record;
+    ApplyWorking(record);
+}
+
+void CYarrowServ::StoreReceived() {
+    if (TraceEnabled())
+        Trace(" CYarrowServ::StoreMsgItem(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
+    // A card operation reads the record as it came while it fills in the
+    // working record, so it needs both.
+    if (cards_ != nullptr && IsCardOperation(working_.Type)) {
+        const CMsg received = working_;
+        ApplyWorking(received);
+        return;
+    }
+    ApplyWorking(working_);
+}
+
+void CYarrowServ::ApplyWorking(const CMsg& record) {
+    // Close is the sender's own business and never relayed.
     working_.Close = 0;
 
     switch (record.Type) {
         case CnctReply:
         case UpdateMbr: {
-            working_.Text.clear();
             const bool listed =
                 std::any_of(members_.begin(), members_.end(),
                             [&](const CMember& m) { return m.MemberID == record.ID; });
-            if (listed || members_.size() >= kMaxMembers)
+            if (listed || members_.size() >= kMaxMembers) {
+                working_.Text.clear();
                 break;
-            const std::string name = SjisCut(record.Text, kMaxMemberNameBytes);
+            }
+            // Cut before the working record's text is replaced: `record` may
+            // be the working record.
+            std::string name = SjisCut(record.Text, kMaxMemberNameBytes);
             working_.Text = JoinNoticeHead() + name + JoinNoticeTail();
-            members_.push_back(CMember{name, record.ID});
+            members_.push_back(CMember{std::move(name), record.ID});
             break;
         }
         case DrawCard:
@@ -412,31 +473,55 @@ void CYarrowServ::UpdateClients() {
         Trace(" CYarrowServ::AssembleMsg(%s)\r\n", CMsg::TypeName(working_.Type).c_str());
     const CMsg& out = members ? AssembleMsg() : working_;
     // One encoding for everybody: every connection gets the same bytes.
-    const auto encoded = std::make_shared<const std::string>(out.Encode());
-    const std::string& bytes = *encoded;
-    const auto label = RelayLabel(out);
-    std::vector<Failure> failures;
-    const bool tracing = TraceEnabled();
-    for (auto& [id, connection] : connections_) {
-        if (tracing)
-            Trace("  ID:%d->", id);
-        std::string errorText;
-        if (!SendMsg(connection, bytes, label, errorText))
-            failures.push_back({id, label, std::move(errorText)});
+    if (table_.Keeps(out.Type)) {
+        const auto encoded = std::make_shared<const std::string>(out.Encode());
+        relayed_ += *encoded;
+        table_.Note(out, encoded);
+    } else {
+        out.Encode(relayed_);
     }
-    if (!failures.empty())
-        DropAndReport(failures);
-    table_.Note(out, encoded);
+    relayedLabel_ = RelayLabel(out);
+    // Traced, every relay is written at once, so the trace follows it step
+    // by step.
+    if (TraceEnabled())
+        FlushRelayed();
     if (relayObserver_)
         relayObserver_(out);
 }
 
-void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
-    auto it = connections_.find(id);
-    if (it == connections_.end())
+void CYarrowServ::FlushRelayed() {
+    if (relayed_.empty())
         return;
+    const auto label = std::move(relayedLabel_);
+    relayedLabel_.reset();
+    std::vector<Failure> failures;
+    const bool tracing = TraceEnabled();
+    // Writing never calls back into the hub, so the list stays as it is
+    // while it is walked; failed connections are dropped afterwards.
+    for (Connection* connection : fanOut_) {
+        if (tracing)
+            Trace("  ID:%d-> CYarrowServ::SendMsg\r\n", connection->id);
+        std::string errorText;
+        if (!Queue(*connection, relayed_, label, errorText))
+            failures.push_back({connection->id, label, std::move(errorText)});
+    }
+    // A burst's buffer is given back; an ordinary one is kept for the next.
+    if (relayed_.capacity() > kSoftUnsentBytes)
+        relayed_ = std::string();
+    relayed_.clear();
+    if (!failures.empty())
+        DropAndReport(failures);
+}
+
+void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
     const std::vector<CTableMemory::Kept> records = table_.Replay();
     if (records.empty())
+        return;
+    // Its join notice goes first; writing it may drop connections, so
+    // before the look-up.
+    FlushRelayed();
+    auto it = connections_.find(id);
+    if (it == connections_.end())
         return;
     Trace(" CYarrowServ::WelcomeNewcomer(ID:%d, %zu records)\r\n", id, records.size());
     for (const CTableMemory::Kept& record : records) {
@@ -457,20 +542,30 @@ void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
 bool CYarrowServ::SendMsg(Connection& connection, const std::string& bytes,
                           const std::shared_ptr<const RecordLabel>& record,
                           std::string& errorText) {
+    FlushRelayed();
     Trace(" CYarrowServ::SendMsg\r\n");
+    return Queue(connection, bytes, record, errorText);
+}
+
+bool CYarrowServ::Queue(Connection& connection, const std::string& bytes,
+                        const std::shared_ptr<const RecordLabel>& record, std::string& errorText) {
+    const std::size_t unsent = connection.socket->UnsentBytes();
     // A queue that was empty starts its stall clock now, not at the last look.
-    if (connection.socket->UnsentBytes() == 0)
-        NoteProgress(connection, clock_.Now());
+    if (unsent == 0)
+        NoteProgress(connection, 0, clock_.Now());
     if (connection.lastRecord != record)
         connection.lastRecord = record;
     if (!connection.socket->Write(bytes, errorText))
         return false;
     connection.queued += bytes.size();
+    maxUnsent_ = std::max(maxUnsent_, unsent + bytes.size());
     return true;
 }
 
 void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     Trace(" CYarrowServ::CloseSocket\r\n");
+    // What was relayed before still reaches the connection that closes.
+    FlushRelayed();
     auto it = connections_.find(id);
     if (it == connections_.end())
         return;
@@ -478,6 +573,7 @@ void CYarrowServ::CloseSocket(std::int32_t id, bool gracefully) {
     const bool vanished = !gracefully && it->second.joined;
     const std::string name = std::move(it->second.name);
     connections_.erase(it);
+    RebuildFanOut();
     // The purge only reaches connections still in the table: a closed one
     // gives its cards back now, unless it vanished without a goodbye and
     // may come back.
@@ -542,6 +638,7 @@ void CYarrowServ::HoldCards(std::int32_t id, const std::string& name) {
 void CYarrowServ::ReturnHeldCards(std::int32_t id) {
     if (cards_ == nullptr || heldCards_.empty())
         return;
+    FlushRelayed();
     ReleaseExpiredCards(clock_.Now());
     const auto connection = connections_.find(id);
     if (connection == connections_.end())
@@ -634,6 +731,13 @@ void CYarrowServ::PurgeCardHolders(const std::vector<std::int32_t>& listedIds) {
 void CYarrowServ::RelayGenerated(const CMsg& record) {
     StoreMsgItem(record);
     UpdateClients();
+    FlushRelayed();
+}
+
+void CYarrowServ::RebuildFanOut() {
+    fanOut_.clear();
+    for (auto& [id, connection] : connections_)
+        fanOut_.push_back(&connection);
 }
 
 std::vector<std::int32_t> CYarrowServ::ConnectionIds() const {

@@ -142,6 +142,7 @@ class CYarrowServ {
         std::int32_t id = 0;
     };
     struct Connection {
+        std::int32_t id = 0;
         IHubConnection* socket = nullptr;
         CMsgDecoder decoder;
         bool paused = false;          // told to stop reading; resumed when queues drain
@@ -161,12 +162,22 @@ class CYarrowServ {
 
     enum class ReadResult { Record, NeedMore, Failed };
     // Decodes and relays what connection `id` has buffered, as far as flow
-    // control allows.
+    // control allows, and writes what was relayed.
     void DrainConnection(std::int32_t id);
+    void DrainRecords(std::int32_t id);
+    // Writes the relayed records not written yet to every connection, in one
+    // write each; a failed write drops that connection.
+    void FlushRelayed();
+    // Decodes the next record of connection `id` into the working record.
     ReadResult ReadMsg(std::int32_t id, Connection& connection);
     // The relay: apply a record to the hub's state, build the outgoing record
     // from it, and send that to every connection.
     void StoreMsgItem(const CMsg& record);
+    // The same for a record ReadMsg has just decoded into the working record.
+    void StoreReceived();
+    // Applies the working record, which came from `record`, to the hub's
+    // state; `record` may be the working record itself.
+    void ApplyWorking(const CMsg& record);
     CMsg& AssembleMsg();
     void UpdateClients();
     // A newcomer's join was relayed: it alone receives what lies on the table.
@@ -180,11 +191,20 @@ class CYarrowServ {
     void HoldCards(std::int32_t id, const std::string& name);
     void ReturnHeldCards(std::int32_t id);
     void ReleaseExpiredCards(std::time_t now);
-    // Queues one encoded record; false (with the reason) when the connection
-    // refused it.
+    // Queues one encoded record for one connection, after whatever was
+    // relayed to everybody before it; false (with the reason) when the
+    // connection refused it.
     bool SendMsg(Connection& connection, const std::string& bytes,
                  const std::shared_ptr<const RecordLabel>& record, std::string& errorText);
+    // SendMsg without the trace and the flush, for the relay's loop over
+    // every connection.
+    bool Queue(Connection& connection, const std::string& bytes,
+               const std::shared_ptr<const RecordLabel>& record, std::string& errorText);
     void NoteProgress(Connection& connection, std::time_t now);
+    void NoteProgress(Connection& connection, std::size_t unsent, std::time_t now);
+    // The connections in joining order, for the relay: rebuilt whenever one
+    // joins or goes, so relaying walks a flat list instead of the table.
+    void RebuildFanOut();
     void ResumeIfClear();
     void DropAndReport(const std::vector<Failure>& failures);
     void CloseSocket(std::int32_t id, bool gracefully);
@@ -208,12 +228,23 @@ class CYarrowServ {
     bool resuming_ = false;
     std::int32_t nextMemberID_ = 1;
     std::map<std::int32_t, Connection> connections_;  // iterated in joining order
+    std::vector<Connection*> fanOut_;                 // the same, as a flat list
+    // At least as large as the longest queue: a queue grows only by the
+    // hub's own writes, which raise this, so the queues are looked at only
+    // when this is above the soft mark.
+    mutable std::size_t maxUnsent_ = 0;
+    // The records relayed to everybody while one connection's bytes are
+    // decoded, written to each connection in one go when they are done (or
+    // before anything else is said to a single connection, or when the
+    // queues would pass the soft mark), so a read of many records costs each
+    // connection one write.
+    std::string relayed_;
+    std::shared_ptr<const RecordLabel> relayedLabel_;  // the last of them
     std::vector<CMember> members_;
     std::deque<std::string> pastLog_;
     CTableMemory table_;
     std::map<std::string, HeldCards> heldCards_;  // by handle name
     CMsg working_;
-    CMsg readMsg_;
     CMsg sendMsg_;
     std::shared_ptr<const RecordLabel> relayLabel_;  // the last relay's, shared while it repeats
 };

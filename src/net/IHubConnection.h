@@ -11,11 +11,14 @@ namespace yarrow {
 class IHubConnection {
   public:
     virtual ~IHubConnection() = default;
-    // Queues bytes for the peer. Never blocks: what the network does not take
-    // at once waits in the connection's own buffer. False, with the system's
-    // reason, when the connection can take nothing any more.
+    // Queues bytes for the peer. Never blocks and never calls back into the
+    // hub: what the network does not take at once waits in the connection's
+    // own buffer. False, with the system's reason, when the connection can
+    // take nothing any more.
     virtual bool Write(std::string_view bytes, std::string& errorText) = 0;
-    // Bytes queued by Write that the network has not taken yet.
+    // Bytes queued by Write that the network has not taken yet. Only Write
+    // makes it grow (the hub counts on that to look at the queues only after
+    // a write that may have taken one above its mark).
     virtual std::size_t UnsentBytes() const = 0;
     // Paused, the connection hands the hub no more bytes and leaves what
     // arrives to the network's buffers, so the peer's sending slows down;

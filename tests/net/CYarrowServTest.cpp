@@ -125,6 +125,33 @@ TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
     hub.ProcessPendingRead(1, twoAndAHalf.substr(twoAndAHalf.size() - 3));
     ASSERT_EQ(b.Records().size(), 4u);
     EXPECT_EQ(b.Records()[3].Text, "third");
+
+    // One read's records reach each connection in one write; one that leaves
+    // within a read gets what came before its leaving (the others then get
+    // the rest in a second write) and nothing after. A newcomer gets its
+    // greeting before anything relayed after it arrived.
+    FakeConnection& c = NewConn();
+    Join(c);
+    CMsg leave;
+    leave.Type = Disconnect;
+    leave.ID = 3;
+    leave.Close = 1;
+    const int writesBefore = a.writes;
+    hub.ProcessPendingRead(1, Chat(1, "fourth") + Chat(1, "fifth"));
+    hub.ProcessPendingRead(3, Reply(3, "M3") + Chat(3, "hello") + leave.Encode() + Chat(3, "gone"));
+    EXPECT_EQ(a.writes, writesBefore + 3);
+    std::vector<std::string> seen;
+    for (const CMsg& m : c.Records())
+        seen.push_back(CMsg::TypeName(m.Type) + ":" + m.Text);
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{
+                  "CnctStart:", "LogBox:fourth", "LogBox:fifth",
+                  "CnctReply:<CR><b>" + Sjis("◎ M3 が接続しました") + "</b><CR>", "LogBox:hello"}));
+    EXPECT_EQ(c.state, "graceful");
+    auto records = a.Records();
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(records[records.size() - 2].Text, "hello");
+    EXPECT_EQ(records.back().Type, Disconnect);
 }
 
 TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {

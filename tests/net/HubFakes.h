@@ -26,6 +26,7 @@ class FakeConnection : public IHubConnection {
             return false;
         }
         written.append(bytes);
+        ++writes;
         if (!draining)
             unsent += bytes.size();
         return true;
@@ -40,6 +41,7 @@ class FakeConnection : public IHubConnection {
     std::vector<CMsg> Records() const { return DecodeAll(written).records; }
 
     std::string written;
+    int writes = 0;
     std::size_t unsent = 0;
     bool draining = true;
     bool paused = false;
