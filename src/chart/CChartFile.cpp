@@ -30,18 +30,17 @@ std::string EncodeText(const std::string& text) {
         if (ch == '\n')
             ch = ' ';
     }
-    return out;
+    // Blanks at either end go as reading drops them, so a written text reads
+    // back as exactly what was written and writes out the same bytes again;
+    // a header cut to its byte limit may well end in one.
+    return std::string(TrimBlanks(out, kWhiteSpace));
 }
 
 // Code page 932 trail bytes start at 0x40, so neither "," nor white space can
 // be the second half of a double-byte character: byte-wise work is safe here.
 std::string DecodeText(std::string_view piece) {
-    std::string text = ReplaceAll(piece, kEscapedComma, kComma);
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(kWhiteSpace);
-    return text.substr(first, last - first + 1);
+    const std::string text = ReplaceAll(piece, kEscapedComma, kComma);
+    return std::string(TrimBlanks(text, kWhiteSpace));
 }
 
 // Splits at every ","; at most `limit` pieces are kept, `cut` tells whether

@@ -20,7 +20,8 @@ class CChartFile {
 
     // The file's bytes for `chart`. Headers are cut to 255 bytes as on the
     // wire; a line break inside a text (only a received chart can hold one)
-    // is written as a space so that it cannot split the row.
+    // is written as a space so that it cannot split the row, and blanks at
+    // either end of a text are left out as reading would drop them.
     static std::string Format(const CChartModel& chart);
 
     // Rebuilds `chart` from file bytes (the lock state is left alone). Bytes
