@@ -10,7 +10,7 @@
 
 #include "FuzzSupport.h"
 #include "net/CMsgDecoder.h"
-#include "net/ClientSessionFakes.h"
+#include "support/ClientSessionFakes.h"
 
 using namespace yarrow;
 using fuzz::Check;

@@ -14,8 +14,8 @@
 #include "dice/CMersenneTwister.h"
 #include "net/CYarrowServ.h"
 #include "net/CardLineText.h"
-#include "net/HubFakes.h"
 #include "support/FixedClock.h"
+#include "support/HubFakes.h"
 
 namespace yarrow {
 namespace {

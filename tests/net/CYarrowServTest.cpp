@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "HubFakes.h"
+#include "NetTestUtil.h"
 #include "net/CYarrowServ.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
 #include "support/FixedClock.h"
+#include "support/HubFakes.h"
+
+// Records name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace yarrow {
 namespace {
@@ -30,19 +34,11 @@ class HubTest : public ::testing::Test {
 
     // A participant's reply to the handshake.
     static std::string Reply(std::int32_t id, const std::string& handle) {
-        CMsg m;
-        m.Type = CnctReply;
-        m.ID = id;
-        m.Text = handle;
-        return m.Encode();
+        return CMsg{.Text = handle, .Type = CnctReply, .ID = id}.Encode();
     }
     static std::string Chat(std::int32_t id, const std::string& text, std::int32_t type = LogBox) {
-        CMsg m;
-        m.Type = type;
-        m.ID = id;
-        m.Name = "N" + std::to_string(id);
-        m.Text = text;
-        return m.Encode();
+        return CMsg{.Text = text, .Name = "N" + std::to_string(id), .Type = type, .ID = id}
+            .Encode();
     }
 
     // A fresh connection that outlives the hub (the hub's shutdown still
@@ -63,21 +59,15 @@ TEST_F(HubTest, HandshakeGreetsAndIdsAreNeverReused) {
     FakeConnection& b = NewConn();
     FakeConnection& c = NewConn();
     ASSERT_EQ(Join(a), 1);
-    CMsg expected;
-    expected.Type = CnctStart;
-    expected.ID = 1;
-    expected.Name = "-0001";  // no deck
-    expected.Param1 = 6;
-    expected.Param2 = 0x050414;
+    // No deck: "-0001".
+    const CMsg expected{
+        .Name = "-0001", .Type = CnctStart, .ID = 1, .Param1 = 6, .Param2 = 0x050414};
     EXPECT_EQ(a.Records(), std::vector<CMsg>{expected});
     // Not a member until the reply arrives.
     EXPECT_TRUE(hub.Members().empty());
 
     EXPECT_EQ(Join(b), 2);
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.Close = 1;
-    hub.ProcessPendingRead(2, leave.Encode());
+    hub.ProcessPendingRead(2, CMsg{.Close = 1, .Type = Disconnect}.Encode());
     EXPECT_EQ(b.state, "graceful");
     EXPECT_EQ(Join(c), 3);
     EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1, 3}));
@@ -132,10 +122,7 @@ TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
     // greeting before anything relayed after it arrived.
     FakeConnection& c = NewConn();
     Join(c);
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.ID = 3;
-    leave.Close = 1;
+    const CMsg leave{.Close = 1, .Type = Disconnect, .ID = 3};
     const int writesBefore = a.writes;
     hub.ProcessPendingRead(1, Chat(1, "fourth") + Chat(1, "fifth"));
     hub.ProcessPendingRead(3, Reply(3, "M3") + Chat(3, "hello") + leave.Encode() + Chat(3, "gone"));
@@ -193,12 +180,8 @@ TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
     for (int id = 1; id <= 3; ++id)
         hub.ProcessPendingRead(id, Reply(id, "M" + std::to_string(id)));
 
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.ID = 2;
-    leave.Close = 1;
-    leave.Text = "bye";
-    hub.ProcessPendingRead(2, leave.Encode());
+    hub.ProcessPendingRead(2,
+                           CMsg{.Close = 1, .Text = "bye", .Type = Disconnect, .ID = 2}.Encode());
     EXPECT_EQ(b.state, "graceful");
     auto relayed = a.Records().back();
     EXPECT_EQ(relayed.Type, Disconnect);
@@ -372,10 +355,7 @@ TEST_F(HubFlowTest, FailedWriteIsReportedAsSendMsgWithItsRecord) {
 }
 
 TEST_F(HubFlowTest, APeerThatLeavesWhilePausedStillHasItsLastWordsRelayed) {
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.Close = 1;
-    leave.Text = "bye";
+    const CMsg leave{.Close = 1, .Text = "bye", .Type = Disconnect};
     hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3) + leave.Encode());
     ASSERT_TRUE(fast.paused);
     hub.ConnectionLost(1, "closed");
@@ -407,31 +387,21 @@ TEST_F(HubTest, EveryRecordIsRelayedWithAllItCarries) {
     // byte, whatever payload it carries and whatever came before it.
     FakeConnection& a = NewConn();
     Join(a);
-    CMsg chart;
-    chart.Type = Chart;
-    chart.ChartRows = 1;
-    chart.ChartColumns = 2;
-    chart.ChartSpin = 9;
-    chart.Strings = {"a", "b"};
-    CMsg secret;
-    secret.Type = Secret;
-    secret.Recipients = {{0, 1}};
-    CMsg map;
-    map.Type = UpdateMap;
-    map.Param2 = 3;
-    map.Units[7].Symbol = "S";
-    map.Tiles[8].TileLabel = "T";
-    CMsg chat;
-    chat.Type = LogBox;
-    chat.ID = 1;
-    chat.Text = "x";
-    CMsg move;
-    move.Type = MoveCard;
-    move.ID = 1;
-    move.Strings = {"00001A"};
-    CMsg stat = move;
-    stat.Type = GetCardStat;
-    const std::vector<CMsg> sent = {chart, secret, map, chat, move, stat, chat};
+    const CMsg chat{.Text = "x", .Type = LogBox, .ID = 1};
+    const std::vector<CMsg> sent = {CMsg{.Type = Chart,
+                                         .Strings = {"a", "b"},
+                                         .ChartRows = 1,
+                                         .ChartColumns = 2,
+                                         .ChartSpin = 9},
+                                    CMsg{.Type = Secret, .Recipients = {{0, 1}}},
+                                    CMsg{.Type = UpdateMap,
+                                         .Param2 = 3,
+                                         .Units = {{7, {.Symbol = "S"}}},
+                                         .Tiles = {{8, {.TileLabel = "T"}}}},
+                                    chat,
+                                    CMsg{.Type = MoveCard, .ID = 1, .Strings = {"00001A"}},
+                                    CMsg{.Type = GetCardStat, .ID = 1, .Strings = {"00001A"}},
+                                    chat};
     std::string bytes;
     for (const CMsg& m : sent)
         m.Encode(bytes);
@@ -441,9 +411,7 @@ TEST_F(HubTest, EveryRecordIsRelayedWithAllItCarries) {
     EXPECT_EQ(relayed, sent);
 
     hub.ProcessPendingRead(1, Reply(1, "GM"));
-    CMsg reset;
-    reset.Type = ResetMembers;
-    hub.ProcessPendingRead(1, reset.Encode());
+    hub.ProcessPendingRead(1, CMsg{.Type = ResetMembers}.Encode());
     EXPECT_TRUE(hub.Members().empty());
 }
 
@@ -462,16 +430,11 @@ TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
 
     // Nor can it make another member leave: its Disconnect speaks for itself.
     hub.ProcessPendingRead(2, Reply(2, "m"));
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.ID = 2;
-    hub.ProcessPendingRead(1, leave.Encode());
+    hub.ProcessPendingRead(1, CMsg{.Type = Disconnect, .ID = 2}.Encode());
     EXPECT_EQ(hub.Members(), (std::vector<CMember>{{"m", 2}}));
     EXPECT_EQ(b.Records().back().ID, 1);
 
-    CMsg reset;
-    reset.Type = ResetMembers;
-    hub.ProcessPendingRead(1, reset.Encode());
+    hub.ProcessPendingRead(1, CMsg{.Type = ResetMembers}.Encode());
     hub.ProcessPendingRead(1, Reply(1, std::string(300, 'n')));
     // Two-byte characters are never cut in half: 127 of them fit in 255 bytes.
     hub.ProcessPendingRead(2, Reply(2, std::string(300, '\x82')));
@@ -545,18 +508,12 @@ TEST_F(HubTest, CardHooksSeeHoldersOperationsAndThePurge) {
     Join(b);
     EXPECT_EQ(a.Records()[0].Name, "00052Standard");
     hub.ProcessPendingRead(1, Reply(1, "GM"));
-    CMsg draw;
-    draw.Type = DrawCard;
-    draw.ID = 1;
-    hub.ProcessPendingRead(1, draw.Encode());
+    hub.ProcessPendingRead(1, CMsg{.Type = DrawCard, .ID = 1}.Encode());
     EXPECT_EQ(b.Records().back().Text, "Ace");
     EXPECT_EQ(b.Records().back().Param2, 51);
 
     hub.PurgeCardHolders({1});
-    CMsg leave;
-    leave.Type = Disconnect;
-    leave.ID = 1;
-    hub.ProcessPendingRead(1, leave.Encode());
+    hub.ProcessPendingRead(1, CMsg{.Type = Disconnect, .ID = 1}.Encode());
     // A connection that is gone takes its holder with it.
     hub.ConnectionLost(2, "reset by peer");
     EXPECT_EQ(cards.log, (std::vector<std::string>{"add 1", "add 2", "op 14", "release 2",

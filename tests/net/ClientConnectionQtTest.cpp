@@ -14,34 +14,25 @@
 #include <QtTest>
 #include <memory>
 
-#include "net/ClientSessionFakes.h"
-#include "net/IHubOwner.h"
 #include "net/NetTestUtil.h"
 #include "net/qt/CChatSocket.h"
 #include "net/qt/COwnedHub.h"
-#include "platform/ISound.h"
+#include "support/ClientSessionFakes.h"
+#include "support/HubFakes.h"
 
 using namespace yarrow;
 using namespace yarrow::test;
 
 namespace {
 
-class QuietOwner final : public IHubOwner, public ISound {
-  public:
-    void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
-    void RunMemberListCommand() override {}
-    void Tone(int, int) override {}
-    void ErrorBeep() override {}
-    std::vector<std::string> notices;
-};
-
 // One chat window's core on a real socket; as server it runs the program's
 // own hub.
 struct QtWindow : IRecordHandler {
     CChatSocket socket;
     ScriptedPrompter prompter;
-    QuietOwner owner;
-    COwnedHubFactory hubs{owner, prompter, owner};
+    FakeOwner owner;
+    FakeSound sound;
+    COwnedHubFactory hubs{owner, prompter, sound};
     Recorder rec;
     FixedClock clock{1700000000};
     CClientSession session{{socket, hubs, prompter, rec, rec, rec, rec, clock, nullptr}};
@@ -350,20 +341,47 @@ class ClientConnectionQtTest : public QObject {
         QCOMPARE(hub.Received()[0].ID, -1);
     }
 
-    void hubClosingAfterABurstShowsEveryLineThenItsNotice() {
-        constexpr int kLines = 20000;
-        FakeHubServer hub(Greeting() + Lines(0, kLines) + Goodbye(), true);
-        QtWindow w("W");
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
-        QTRY_COMPARE_WITH_TIMEOUT(w.session.State(), SessionState::Orphaned, 60000);
-        qInfo("%d lines and the notice shown in %lld ms", kLines,
-              static_cast<long long>(timer.elapsed()));
-        QVERIFY(ShowedInOrder(w, kLines));
-        QCOMPARE(w.rec.events.back(),
-                 "notice " + Sjis("<CR><b>◎ サーバとの接続が切断されました</b><CR>"));
-        QCOMPARE(w.Count("notice " + Sjis("<b>※ ")), 0);
+    // How the hub's end shows: every record before its close in order, then
+    // its goodbye; a hub that vanishes or sends garbage is reported.
+    void eachEndOfTheHubShowsEverythingBeforeItThenTheReason() {
+        const std::string lost =
+            "notice " + Sjis("<b>※ ReceiveMsg() : サーバとの接続が切れました。</b><CR>");
+        const struct {
+            const char* what;
+            std::string bytes;
+            bool closeAfterwards, dropWhenJoined;
+            int lines;
+            std::string lastNotice;  // "": a ReceiveMsg report
+        } cases[] = {
+            {"goodbye after a burst", Greeting() + Lines(0, 20000) + Goodbye(), true, false, 20000,
+             "notice " + Sjis("<CR><b>◎ サーバとの接続が切断されました</b><CR>")},
+            {"vanishing", Greeting(), false, true, 0, lost},
+            // ID 1, Close 0, Type 99: no such record.
+            {"garbage", QByteArray::fromHex("01000000000000006300000000").toStdString(), false,
+             false, 0, ""},
+        };
+        for (const auto& end : cases) {
+            FakeHubServer hub(end.bytes, end.closeAfterwards);
+            QtWindow w("W");
+            QElapsedTimer timer;
+            timer.start();
+            QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
+            if (end.dropWhenJoined) {
+                QTRY_COMPARE(w.session.State(), SessionState::Joined);
+                hub.DropAll();
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(w.session.State(), SessionState::Orphaned, 60000);
+            qInfo("%s: %d lines and the end shown in %lld ms", end.what, end.lines,
+                  static_cast<long long>(timer.elapsed()));
+            QVERIFY(ShowedInOrder(w, end.lines));
+            if (end.lastNotice.empty())
+                QVERIFY(w.rec.events.back().rfind("notice " + Sjis("<b>※ ReceiveMsg() : "), 0) ==
+                        0);
+            else
+                QCOMPARE(w.rec.events.back(), end.lastNotice);
+            QCOMPARE(w.Count("notice " + Sjis("<b>※ ")),
+                     end.lastNotice.empty() || end.lastNotice == lost ? 1 : 0);
+        }
     }
 
     void dialogOpenWhileRecordsAndTheCloseArrive() {
@@ -394,26 +412,6 @@ class ClientConnectionQtTest : public QObject {
         QVERIFY(ShowedInOrder(w, 601));
         QCOMPARE(w.rec.events.back(),
                  "notice " + Sjis("<b>※ ReceiveMsg() : サーバとの接続が切れました。</b><CR>"));
-    }
-
-    void hubVanishingWithoutGoodbyeIsReported() {
-        FakeHubServer hub(Greeting());
-        QtWindow w("W");
-        QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
-        QTRY_COMPARE(w.session.State(), SessionState::Joined);
-        hub.DropAll();
-        QTRY_COMPARE(w.session.State(), SessionState::Orphaned);
-        QVERIFY(
-            w.Has("notice " + Sjis("<b>※ ReceiveMsg() : サーバとの接続が切れました。</b><CR>")));
-    }
-
-    void garbageFromHubIsReportedAndDropsTheConnection() {
-        // ID 1, Close 0, Type 99: no such record.
-        FakeHubServer hub(QByteArray::fromHex("01000000000000006300000000").toStdString());
-        QtWindow w("W");
-        QVERIFY(w.session.Connect("W", true, "127.0.0.1", hub.Port()));
-        QTRY_COMPARE(w.session.State(), SessionState::Orphaned);
-        QCOMPARE(w.Count("notice " + Sjis("<b>※ ReceiveMsg() : ")), 1);
     }
 
     void refusedConnectionAsksToRetry() {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "ClientSessionFakes.h"
+#include "support/ClientSessionFakes.h"
 
 namespace yarrow::test {
 namespace {
@@ -147,67 +147,68 @@ CMsg Greeting(std::int32_t id, const std::string& deck, std::int32_t protocol = 
     return start;
 }
 
-TEST(ClientSessionHandshake, JoinsRepliesAndShowsDeckOnce) {
-    Window w;
-    w.session.Connect("Alice", true, "127.0.0.1", 15000);
-    w.Receive(Greeting(3, "00052Trump"));
-    EXPECT_EQ(w.session.State(), SessionState::Joined);
-    EXPECT_EQ(w.session.MyID(), 3);
-    EXPECT_TRUE(w.prompter.prompts.empty());
-    const std::vector<std::string> expected = {
-        "notice " + Sjis("<b>◎ サーバとの接続が確立しました</b>"),
-        "notice \r\n== past ==", "deckline Trump 52"};
-    EXPECT_EQ(w.rec.events, expected);
-    ASSERT_EQ(w.transport.sent.size(), 1u);
-    EXPECT_EQ(w.transport.sent[0].Type, CnctReply);
-    EXPECT_EQ(w.transport.sent[0].Text, "Alice");
-    EXPECT_EQ(w.transport.sent[0].ID, 3);
-
-    // A second greeting changes nothing.
-    w.Receive(Greeting(9, "00052Trump"));
-    EXPECT_EQ(w.session.MyID(), 3);
-    EXPECT_EQ(w.transport.sent.size(), 1u);
-}
-
-TEST(ClientSessionHandshake, DeckSummaryReadsTheCountAsHubsWriteIt) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"00052Trump", "deckline Trump 52"},
-        {"-0001", "deckline  -1"},  // a hub without a deck
-        {"12", "deckline  12"},
-        {"x1234Odd", "deckline Odd 0"},
+// The greeting joins: a reply under the handle name, the past log and the
+// deck line (its count read as hubs write it); another protocol refuses
+// with an error and sends no reply, another program version only warns.
+TEST(ClientSessionHandshake, EachGreetingJoinsWarnsOrRefuses) {
+    const std::string joined = "notice " + Sjis("<b>◎ サーバとの接続が確立しました</b>");
+    const struct {
+        CMsg greeting;
+        SessionState state;
+        std::vector<std::string> events;
+        const char* prompt;  // UTF-8, "" for none
+    } cases[] = {
+        {Greeting(3, "00052Trump"),
+         SessionState::Joined,
+         {joined, "notice \r\n== past ==", "deckline Trump 52"},
+         ""},
+        {Greeting(3, "-0001"),
+         SessionState::Joined,
+         {joined, "notice \r\n== past ==", "deckline  -1"},
+         ""},  // a hub without a deck
+        {Greeting(3, "12"),
+         SessionState::Joined,
+         {joined, "notice \r\n== past ==", "deckline  12"},
+         ""},
+        {Greeting(3, "x1234Odd"),
+         SessionState::Joined,
+         {joined, "notice \r\n== past ==", "deckline Odd 0"},
+         ""},
+        {Greeting(3, "-0001", kProtocolVersion, 0x050300),
+         SessionState::Joined,
+         {joined, "notice \r\n== past ==", "deckline  -1"},
+         "サーバとクライアントのバージョンが違うため、\r\n正常に動作しない可能性があります"},
+        {Greeting(3, "-0001", 5),
+         SessionState::Idle,
+         {"clearmembers", "players ",
+          "notice " + Sjis("<CR><b>◎ Alice の接続が切断されました</b><CR>"), "closelog",
+          "caption " + CClientSession::IdleCaption(), "menu idle"},
+         "サーバとクライアントの通信プロトコルの\r\nバージョンが違うため、接続を切断します"},
     };
-    for (const auto& [summary, line] : cases) {
+    for (const auto& c : cases) {
         Window w;
         w.session.Connect("Alice", true, "127.0.0.1", 15000);
-        w.Receive(Greeting(1, summary));
-        EXPECT_EQ(w.rec.events.back(), line) << summary;
-        EXPECT_EQ(w.session.State(), SessionState::Joined);
+        w.rec.events.clear();
+        w.Receive(c.greeting);
+        EXPECT_EQ(w.session.State(), c.state) << c.greeting.Name;
+        EXPECT_EQ(w.rec.events, c.events) << c.greeting.Name;
+        std::vector<std::string> prompts;
+        for (const Prompt& p : w.prompter.prompts)
+            prompts.push_back(p.text);
+        EXPECT_EQ(prompts, *c.prompt ? std::vector<std::string>{Sjis(c.prompt)}
+                                     : std::vector<std::string>{});
+        const bool replied = std::any_of(w.transport.sent.begin(), w.transport.sent.end(),
+                                         [](const CMsg& m) { return m.Type == CnctReply; });
+        EXPECT_EQ(replied, c.state == SessionState::Joined);
+        if (replied) {
+            EXPECT_EQ(w.transport.sent[0], Record(CnctReply, 3, {}, "Alice"));
+            EXPECT_EQ(w.session.MyID(), 3);
+            // A second greeting changes nothing.
+            w.Receive(Greeting(9, "00052Trump"));
+            EXPECT_EQ(w.session.MyID(), 3);
+            EXPECT_EQ(w.transport.sent.size(), 1u);
+        }
     }
-}
-
-TEST(ClientSessionHandshake, OtherProtocolDisconnectsOtherVersionWarns) {
-    Window w;
-    w.session.ConnectAndShow("Alice", true, "127.0.0.1", 15000, 0);
-    w.Receive(Greeting(1, "-0001", 5));
-    ASSERT_EQ(w.prompter.prompts.size(), 1u);
-    EXPECT_EQ(
-        w.prompter.prompts[0].text,
-        Sjis("サーバとクライアントの通信プロトコルの\r\nバージョンが違うため、接続を切断します"));
-    EXPECT_EQ(w.prompter.prompts[0].caption, Sjis("エラー"));
-    for (const CMsg& sent : w.transport.sent)
-        EXPECT_NE(sent.Type, CnctReply);
-    EXPECT_EQ(w.session.State(), SessionState::Idle);
-    EXPECT_EQ(w.rec.caption, CClientSession::IdleCaption());
-
-    Window v;
-    v.session.Connect("Alice", true, "127.0.0.1", 15000);
-    v.Receive(Greeting(2, "-0001", kProtocolVersion, 0x050300));
-    ASSERT_EQ(v.prompter.prompts.size(), 1u);
-    EXPECT_EQ(
-        v.prompter.prompts[0].text,
-        Sjis("サーバとクライアントのバージョンが違うため、\r\n正常に動作しない可能性があります"));
-    EXPECT_EQ(v.prompter.prompts[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(v.session.State(), SessionState::Joined);
 }
 
 TEST(ClientSessionSend, OnlineSendsCarryOwnIdentityOfflineOnlyShowsLocally) {
@@ -396,55 +397,46 @@ TEST(ClientSessionReconnect, RejoinsUnderTheSameNameAndColour) {
 }
 
 TEST(ClientSessionReconnect, EndingsThatAreNotTriedAgain) {
-    struct Case {
-        const char* what;
-        std::function<void(Window&)> end;
-        SessionState after;
+    CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
+    bye.Close = 1;
+    CMsg otherProtocol = Record(CnctStart, 3);
+    otherProtocol.Param1 = 5;
+    const auto loseAndTry = [](Window& w) {
+        w.session.ReceiveFailed("gone");
+        w.session.OnReconnectTimer();
     };
-    const std::vector<Case> cases = {
-        {"the hub's goodbye",
-         [](Window& w) {
-             CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
-             bye.Close = 1;
-             w.Receive(bye);
-         },
-         SessionState::Orphaned},
+    const auto none = [](Window&) {};
+    const struct {
+        const char* what;
+        std::function<void(Window&)> before;
+        std::optional<CMsg> record;
+        SessionState after;
+    } cases[] = {
+        {"the hub's goodbye", none, bye, SessionState::Orphaned},
         {"turned off",
          [](Window& w) {
              w.session.SetReconnecting(&w.timers, [] { return false; });
              w.session.ReceiveFailed("gone");
          },
+         {},
          SessionState::Orphaned},
         {"the user disconnects while waiting",
          [](Window& w) {
              w.session.ReceiveFailed("gone");
              w.session.Disconnect(false);
          },
+         {},
          SessionState::Idle},
-        {"a version refusal on the way back",
-         [](Window& w) {
-             w.session.ReceiveFailed("gone");
-             w.session.OnReconnectTimer();
-             CMsg start = Record(CnctStart, 3);
-             start.Param1 = 5;
-             w.Receive(start);
-         },
-         SessionState::Idle},
-        {"a goodbye on the way back",
-         [](Window& w) {
-             w.session.ReceiveFailed("gone");
-             w.session.OnReconnectTimer();
-             CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
-             bye.Close = 1;
-             w.Receive(bye);
-         },
-         SessionState::Orphaned},
+        {"a version refusal on the way back", loseAndTry, otherProtocol, SessionState::Idle},
+        {"a goodbye on the way back", loseAndTry, bye, SessionState::Orphaned},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Window w;
         w.session.SetReconnecting(&w.timers);
         w.Join(2);
-        c.end(w);
+        c.before(w);
+        if (c.record)
+            w.Receive(*c.record);
         EXPECT_EQ(w.session.State(), c.after) << c.what;
         EXPECT_FALSE(w.timers.IsRunning(CClientSession::kReconnectTimer)) << c.what;
         EXPECT_EQ(w.rec.connectionStatus, "") << c.what;

@@ -1,5 +1,6 @@
 #pragma once
-// Recording fakes for the chat window's connection and dispatcher tests.
+// Recording fakes for the chat window's connection and dispatcher: the net
+// tests and the dispatch fuzz target drive one window's core over them.
 
 #include <deque>
 #include <functional>
@@ -73,46 +74,45 @@ class FakeTransport final : public IChatTransport {
     int abandons = 0;
 };
 
-struct HubRecord {
-    std::vector<int> listenedOn;
-    int disconnections = 0;
-    int destroyed = 0;
-    std::vector<std::vector<std::int32_t>> purges;
-};
-
-class FakeHub final : public IOwnedHub {
-  public:
-    FakeHub(HubRecord& record, bool canListen) : record_(record), canListen_(canListen) {}
-    ~FakeHub() override { ++record_.destroyed; }
-    bool ConnectSocket(int port) override {
-        record_.listenedOn.push_back(port);
-        serving_ = canListen_;
-        return canListen_;
-    }
-    bool IsServing() const override { return serving_; }
-    int ListeningPort() const override { return serving_ ? 40123 : 0; }
-    void Disconnection() override {
-        serving_ = false;
-        ++record_.disconnections;
-    }
-    std::vector<std::string> DeckSetNames() const override { return {"Trump", "Tarot"}; }
-    void PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) override {
-        record_.purges.push_back(liveIDs);
-    }
-
-  private:
-    HubRecord& record_;
-    bool canListen_;
-    bool serving_ = false;
-};
-
+// Makes hubs that listen on port 40123 (unless `canListen` is false) and
+// records what was asked of them.
 class FakeHubFactory final : public IHubFactory {
   public:
+    struct Record {
+        std::vector<int> listenedOn;
+        int disconnections = 0;
+        int destroyed = 0;
+        std::vector<std::vector<std::int32_t>> purges;
+    };
+    class Hub final : public IOwnedHub {
+      public:
+        Hub(Record& record, bool canListen) : record_(record), canListen_(canListen) {}
+        ~Hub() override { ++record_.destroyed; }
+        bool ConnectSocket(int port) override {
+            record_.listenedOn.push_back(port);
+            return serving_ = canListen_;
+        }
+        bool IsServing() const override { return serving_; }
+        int ListeningPort() const override { return serving_ ? 40123 : 0; }
+        void Disconnection() override {
+            serving_ = false;
+            ++record_.disconnections;
+        }
+        std::vector<std::string> DeckSetNames() const override { return {"Trump", "Tarot"}; }
+        void PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) override {
+            record_.purges.push_back(liveIDs);
+        }
+
+      private:
+        Record& record_;
+        bool canListen_;
+        bool serving_ = false;
+    };
     std::unique_ptr<IOwnedHub> CreateHub() override {
         ++created;
-        return std::make_unique<FakeHub>(record, canListen);
+        return std::make_unique<Hub>(record, canListen);
     }
-    HubRecord record;
+    Record record;
     bool canListen = true;
     int created = 0;
 };

@@ -1,12 +1,13 @@
 #pragma once
-// Fakes for driving CYarrowServ without sockets.
+// Fakes for driving CYarrowServ without sockets, and the hub's owner and
+// sound as the net and card tests see them.
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "NetTestUtil.h"
+#include "net/CMsgDecoder.h"
 #include "net/IHubCardState.h"
 #include "net/IHubConnection.h"
 #include "net/IHubListener.h"
@@ -38,7 +39,14 @@ class FakeConnection : public IHubConnection {
 
     // The network takes `bytes` of the queue.
     void Take(std::size_t bytes) { unsent -= std::min(bytes, unsent); }
-    std::vector<CMsg> Records() const { return DecodeAll(written).records; }
+    std::vector<CMsg> Records() const {
+        CMsgDecoder decoder;
+        decoder.Feed(written);
+        std::vector<CMsg> records;
+        for (CMsg msg; decoder.Next(msg) == CMsgDecoder::Status::Record;)
+            records.push_back(msg);
+        return records;
+    }
 
     std::string written;
     int writes = 0;
