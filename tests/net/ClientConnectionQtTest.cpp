@@ -163,11 +163,11 @@ class JammedListener {
     QList<QTcpSocket*> fillers_;
 };
 
-std::string Greeting(std::int32_t protocol = kProtocolVersion) {
+std::string Greeting() {
     CMsg msg;
     msg.Type = CnctStart;
     msg.ID = 1;
-    msg.Param1 = protocol;
+    msg.Param1 = kProtocolVersion;
     msg.Param2 = kProgramVersionCode;
     msg.Name = "-0001";
     return msg.Encode();
@@ -297,52 +297,6 @@ class ClientConnectionQtTest : public QObject {
         QCOMPARE(a->Count("alert") + b->Count("alert"), 0);
     }
 
-    void hubShutdownOrphansThenOfflineLineAndQuietIdle() {
-        StartTrio();
-        a->session.Disconnect(false);
-        QCOMPARE(a->session.State(), SessionState::Idle);
-        QTRY_COMPARE(b->session.State(), SessionState::Orphaned);
-        QVERIFY(b->Has("notice " + Sjis("<CR><b>◎ サーバとの接続が切断されました</b><CR>")));
-        QCOMPARE(b->Count("notice " + Sjis("<b>※ ")), 0);
-
-        b->rec.events.clear();
-        QVERIFY(!b->session.SendChat("Bs", "alone", 0, LogBox));
-        QCOMPARE(b->rec.events, std::vector<std::string>{"chat 3 Bs|alone|0"});
-        b->rec.events.clear();
-        b->session.Disconnect(false);
-        QCOMPARE(b->session.State(), SessionState::Idle);
-        QCOMPARE(b->Count("notice"), 0);  // nothing was sent, so nothing announced
-    }
-
-    void leavingTellsTheOthers() {
-        StartTrio();
-        b.reset();  // the window closes: its session leaves quietly
-        const std::string bye = "notice " + Sjis("<CR><b>◎ B の接続が切断されました</b><CR>");
-        QTRY_VERIFY(a->Has(bye));
-        QTRY_VERIFY(c->Has(bye));
-        QVERIFY(a->Has("remove 2"));
-        c->rec.events.clear();
-        c->session.Disconnect(true);
-        QCOMPARE(c->rec.events, std::vector<std::string>{"closelog"});
-        QTRY_VERIFY(a->Has("remove 3"));
-    }
-
-    void otherProtocolLeavesClientIdleWithoutReply() {
-        FakeHubServer hub(Greeting(5));
-        QtWindow w("W");
-        QVERIFY(w.session.ConnectAndShow("W", true, "127.0.0.1", hub.Port(), 0));
-        QTRY_COMPARE(w.prompter.prompts.size(), 1u);
-        QCOMPARE(w.prompter.prompts[0].caption, Sjis("エラー"));
-        QCOMPARE(w.session.State(), SessionState::Idle);
-        QCOMPARE(w.rec.caption, CClientSession::IdleCaption());
-        // The hub hears the leaving record (ID -1) and nothing else.
-        QTRY_COMPARE(hub.Received().size(), 1u);
-        QCOMPARE(hub.Received()[0].Type, static_cast<std::int32_t>(MsgType::Disconnect));
-        QCOMPARE(hub.Received()[0].ID, -1);
-    }
-
-    // How the hub's end shows: every record before its close in order, then
-    // its goodbye; a hub that vanishes or sends garbage is reported.
     void eachEndOfTheHubShowsEverythingBeforeItThenTheReason() {
         const std::string lost =
             "notice " + Sjis("<b>※ ReceiveMsg() : サーバとの接続が切れました。</b><CR>");

@@ -200,6 +200,11 @@ TEST(ClientSessionHandshake, EachGreetingJoinsWarnsOrRefuses) {
         const bool replied = std::any_of(w.transport.sent.begin(), w.transport.sent.end(),
                                          [](const CMsg& m) { return m.Type == CnctReply; });
         EXPECT_EQ(replied, c.state == SessionState::Joined);
+        if (!replied) {  // the hub hears only the leaving record, from ID -1
+            ASSERT_EQ(w.transport.sent.size(), 1u);
+            EXPECT_EQ(w.transport.sent[0].Type, MsgType::Disconnect);
+            EXPECT_EQ(w.transport.sent[0].ID, -1);
+        }
         if (replied) {
             EXPECT_EQ(w.transport.sent[0], Record(CnctReply, 3, {}, "Alice"));
             EXPECT_EQ(w.session.MyID(), 3);
