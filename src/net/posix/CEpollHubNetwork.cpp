@@ -1,6 +1,7 @@
 #include "net/posix/CEpollHubNetwork.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "net/posix/CEpollHubConnection.h"
 #include "platform/Cp932.h"
@@ -23,6 +25,10 @@ constexpr std::size_t kReadSlice = 256 * 1024;
 // Accepting pauses this long when the process is out of descriptors, instead
 // of being told the same again on every turn.
 constexpr std::chrono::milliseconds kAcceptBackoff{1000};
+// Connections the system queues until they are accepted: room for a crowd
+// arriving at once, which would otherwise wait for its peers' connection
+// retries, seconds apart.
+constexpr int kListenQueue = 1024;
 
 std::string SystemText(int error) {
     return Utf8ToCp932(std::strerror(error)).text;
@@ -61,7 +67,7 @@ int OpenListener(int port) {
         a.sin6_addr = in6addr_any;
         a.sin6_port = htons(static_cast<std::uint16_t>(port));
         if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            ::listen(fd, SOMAXCONN) == 0)
+            ::listen(fd, kListenQueue) == 0)
             return fd;
         const int error = errno;
         ::close(fd);
@@ -80,12 +86,42 @@ int OpenListener(int port) {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_ANY);
     a.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd, SOMAXCONN) == 0)
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::listen(fd, kListenQueue) == 0)
         return fd;
     const int error = errno;
     ::close(fd);
     errno = error;
     return -1;
+}
+
+int OpenSpare() {
+    return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+// Out of descriptors, the spare one makes room for the connection waiting
+// longest: it is accepted and closed at once, so that its peer is refused
+// rather than left waiting for an answer that cannot come. Returns the peer's
+// address:port, or nothing with errno set when no connection was taken.
+std::optional<std::string> AcceptAndClose(int listener, int& spare, int limitError) {
+    if (spare < 0) {
+        errno = limitError;
+        return std::nullopt;
+    }
+    ::close(spare);
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    const int fd =
+        ::accept4(listener, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC);
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    spare = OpenSpare();
+    if (fd < 0) {
+        errno = error;
+        return std::nullopt;
+    }
+    return PeerText(address);
 }
 
 }  // namespace
@@ -136,6 +172,7 @@ bool CEpollHubNetwork::Listen(int port, std::string& errorText, int& errorCode) 
         listener_ = -1;
         return false;
     }
+    spare_ = OpenSpare();
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
@@ -158,6 +195,9 @@ void CEpollHubNetwork::StopListening() {
         ::close(listener_);
     }
     listener_ = -1;
+    if (spare_ >= 0)
+        ::close(spare_);
+    spare_ = -1;
     port_ = 0;
 }
 
@@ -179,7 +219,16 @@ void CEpollHubNetwork::Accept() {
         const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &length,
                                  SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            const int error = errno;
+            int error = errno;
+            if (error == EMFILE || error == ENFILE) {
+                if (auto peer = AcceptAndClose(listener_, spare_, error)) {
+                    if (onRefused_)
+                        onRefused_(*peer, SystemText(error));
+                    continue;
+                }
+                if (errno != EMFILE && errno != ENFILE)
+                    error = errno;
+            }
             if (error == EAGAIN || error == EWOULDBLOCK)
                 return;
             if (error == EINTR || error == ECONNABORTED || error == EPROTO)

@@ -79,6 +79,9 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     CEpollLoop& loop_;
     std::unique_ptr<CYarrowServ> hub_;
     int listener_ = -1;
+    // Held open while listening and given up for a moment at the descriptor
+    // limit, so a connection waiting there can be accepted and refused.
+    int spare_ = -1;
     int port_ = 0;
     std::uint64_t stallTimer_ = 0;
     std::uint64_t backoffTimer_ = 0;
