@@ -11,30 +11,13 @@
 
 #include "FuzzSupport.h"
 #include "dice/CDiceRoller.h"
+#include "support/FakeDiceControls.h"
 #include "support/FakeSession.h"
 
 using namespace yarrow;
 using fuzz::Check;
 
 namespace {
-
-// The expression box and the keys, as a roll sees them; nothing is held.
-class Controls final : public IDiceControls {
-  public:
-    bool IsShiftDown() const override { return false; }
-    // What the countdown accepts.
-    bool BeginCountdown(std::int32_t total, std::int32_t interval) override {
-        return total > 0 && interval > 0 && interval <= total;
-    }
-    void CancelCountdown() override {}
-    std::int32_t CountdownRemainingMs() const override { return 0; }
-    void DrawCard(bool) override {}
-    std::string ExpressionText() const override { return {}; }
-    bool IsExpressionPicked() const override { return false; }
-    std::vector<std::string> ExpressionEntries() const override { return {}; }
-    void AddExpressionEntry(const std::string&) override {}
-    void SelectExpressionEntry(int) override {}
-};
 
 // A roll draws at most this many numbers: the dice of the largest table or
 // keep roll, with room to spare.
@@ -50,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::BytesRandom rng(rest);
 
     test::FakeSession session;
-    Controls controls;
+    test::FakeDiceControls controls;
     CDiceRoller roller(session, session, controls, rng, chartFile.Path(), nullptr);
 
     std::string result, sound;
