@@ -22,7 +22,7 @@ void CTableMemory::Clear() {
 void CTableMemory::Note(const CMsg& record, const Bytes& bytes) {
     if (!enabled_ || !bytes)
         return;
-    Kept kept{record.Type, record.ID, bytes, {}};
+    Kept kept{record.Type, record.ID, bytes, {}, ++notes_};
     switch (record.Type) {
         case Chart:
             chart_ = std::move(kept);
@@ -59,12 +59,12 @@ void CTableMemory::NoteMap(std::int32_t number, Kept record) {
     }
     mapBytes_ += record.bytes->size();
     it->second.record = std::move(record);
-    it->second.updated = ++notes_;
 
     while (mapBytes_ > kMaxMapBytes && maps_.size() > 1) {
-        auto oldest = std::min_element(
-            maps_.begin(), maps_.end(),
-            [](const auto& a, const auto& b) { return a.second.updated < b.second.updated; });
+        auto oldest =
+            std::min_element(maps_.begin(), maps_.end(), [](const auto& a, const auto& b) {
+                return a.second.record.noted < b.second.record.noted;
+            });
         Trace(" CTableMemory: map %d forgotten (%zu bytes of maps kept, at most %zu)\r\n",
               oldest->first, mapBytes_, kMaxMapBytes);
         mapBytes_ -= oldest->second.record.bytes->size();
@@ -72,17 +72,20 @@ void CTableMemory::NoteMap(std::int32_t number, Kept record) {
     }
 }
 
-std::vector<CTableMemory::Kept> CTableMemory::Replay() const {
+std::vector<CTableMemory::Kept> CTableMemory::Replay(std::uint64_t relayedAfter) const {
     std::vector<Kept> records;
     if (!enabled_)
         return records;
     records.reserve(2 + maps_.size());
-    if (chart_)
+    const bool chart = chart_ && chart_->noted <= relayedAfter;
+    if (chart)
         records.push_back(*chart_);
-    if (lock_)
+    if (lock_ && (chart || lock_->noted <= relayedAfter))
         records.push_back(*lock_);
-    for (const auto& [number, map] : maps_)
-        records.push_back(map.record);
+    for (const auto& [number, map] : maps_) {
+        if (map.record.noted <= relayedAfter)
+            records.push_back(map.record);
+    }
     return records;
 }
 

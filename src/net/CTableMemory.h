@@ -29,7 +29,8 @@ class CTableMemory {
         std::int32_t type = 0;
         std::int32_t id = 0;
         Bytes bytes;
-        std::string text;  // a lock's editor name
+        std::string text;         // a lock's editor name
+        std::uint64_t noted = 0;  // when it was noted, in notes
     };
 
     // The windows keep at most this many map pages.
@@ -47,9 +48,14 @@ class CTableMemory {
     }
     // `record` was relayed to everybody as `bytes`.
     void Note(const CMsg& record, const Bytes& bytes);
+    // Notes so far: a connection accepted now receives every later record by
+    // relay, before it has even joined.
+    std::uint64_t Notes() const { return notes_; }
     // What a newcomer receives, in order: the chart, the lock, then the maps
-    // by ascending map number.
-    std::vector<Kept> Replay() const;
+    // by ascending map number. A record noted after `relayedAfter` already
+    // reached it by relay and is left out, except a lock that must follow the
+    // chart it receives (a chart lifts every lock).
+    std::vector<Kept> Replay(std::uint64_t relayedAfter = UINT64_MAX) const;
     void Clear();
 
     std::size_t MapCount() const { return maps_.size(); }
@@ -59,7 +65,6 @@ class CTableMemory {
   private:
     struct Map {
         Kept record;
-        std::uint64_t updated = 0;  // when it was noted, in notes
     };
     void NoteMap(std::int32_t number, Kept record);
 

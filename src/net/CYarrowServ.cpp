@@ -156,6 +156,7 @@ std::int32_t CYarrowServ::ProcessPendingAccept(IHubConnection* connection) {
     entry.socket = connection;
     RebuildFanOut();
     entry.lastProgress = clock_.Now();
+    entry.tableAtAccept = table_.Notes();
     if (cards_ != nullptr)
         cards_->AddHolder(id);
 
@@ -514,7 +515,11 @@ void CYarrowServ::FlushRelayed() {
 }
 
 void CYarrowServ::WelcomeNewcomer(std::int32_t id) {
-    const std::vector<CTableMemory::Kept> records = table_.Replay();
+    const auto joined = connections_.find(id);
+    if (joined == connections_.end())
+        return;
+    // What was relayed since it was accepted reaches it by relay.
+    const std::vector<CTableMemory::Kept> records = table_.Replay(joined->second.tableAtAccept);
     if (records.empty())
         return;
     // Its join notice goes first; writing it may drop connections, so

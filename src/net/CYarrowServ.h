@@ -153,6 +153,8 @@ class CYarrowServ {
         std::uint64_t lastTaken = 0;  // bytes the network had taken at the last look
         std::time_t lastProgress = 0;
         std::shared_ptr<const RecordLabel> lastRecord;  // the last record queued
+        // Table notes after this one were relayed to it, joined or not.
+        std::uint64_t tableAtAccept = 0;
     };
     struct Failure {
         std::int32_t id;

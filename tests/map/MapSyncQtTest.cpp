@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -15,6 +16,7 @@
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
+#include "chart/qt/CChartWindow.h"
 #include "map/CMapBook.h"
 #include "map/IMapView.h"
 #include "net/CClientSession.h"
@@ -22,6 +24,7 @@
 #include "platform/IPrompter.h"
 #include "platform/qt/CLogWidget.h"
 #include "support/ChatPlayer.h"
+#include "support/RawHubClient.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
@@ -64,6 +67,7 @@ class MapSyncQtTest : public QObject {
     void aShownWindowIsToldAndTheFocusStaysInTheInputLine();
     void whileTypingTheActivePageStaysAndAnotherPageIsNoted();
     void theSettingsShapeNewPagesAndAutoShowCanBeOff();
+    void aNewcomerGetsWhatLiesOnTheTableOnce();
 
   private:
     void JoinBoth();
@@ -193,6 +197,47 @@ void MapSyncQtTest::theSettingsShapeNewPagesAndAutoShowCanBeOff() {
     // The received flags replace the shape from the settings.
     QVERIFY(guest_->Book().MainPage().HexShape());
     guest_->chat->SetMapView(nullptr);
+}
+
+void MapSyncQtTest::aNewcomerGetsWhatLiesOnTheTableOnce() {
+    // The table as the newcomer arrives: a chart and two maps.
+    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
+    QTRY_COMPARE(host_->chat->Session().MyID(), 1);
+    host_->chat->SetMapView(nullptr);
+    host_->chat->ChartWindow()->SendChart();
+    QVERIFY(CMapBook::SendMap(host_->Book().MainPage(), host_->chat->MapHost()));
+    CMapPage* two = host_->Book().GetOrCreate(2);
+    QVERIFY(CMapBook::SendMap(*two, host_->chat->MapHost()));
+    QTRY_VERIFY(host_->LogHas("◇ SubMap02に更新がありました"));
+
+    // Between its connection and its join it is relayed a lock and a new
+    // version of map 2 like everybody else.
+    test::RawHubClient late(host_->chat->Session().PortNum());
+    QTRY_VERIFY(!late.records.empty());
+    const std::int32_t id = late.records[0].ID;
+    host_->chat->ChartWindow()->AnnounceChartLock();
+    two->PaintTile(1, 1);
+    QVERIFY(CMapBook::SendMap(*two, host_->chat->MapHost()));
+    auto count = [&late](std::int32_t type, std::int32_t map = -1) {
+        return std::count_if(late.records.begin(), late.records.end(), [&](const CMsg& m) {
+            return m.Type == type && (map < 0 || m.Param2 == map);
+        });
+    };
+    QTRY_COMPARE(count(UpdateMap, 2), 1);
+    // Its join is answered with the table, which comes before its next record.
+    late.Send(CnctReply, id, "", "late");
+    late.Send(LogBox, id, "late", "marker");
+    QTRY_VERIFY(!late.records.empty() && late.records.back().Text == "marker");
+    QCOMPARE(count(UpdateMap, 2), 1);  // not again
+    QCOMPARE(count(UpdateMap, 0), 1);
+    QCOMPARE(count(Chart), 1);
+    // The chart lifts every lock, so the lock comes again after it.
+    auto last = [&late](std::int32_t type) {
+        return std::find_if(late.records.rbegin(), late.records.rend(),
+                            [type](const CMsg& m) { return m.Type == type; }) -
+               late.records.rbegin();
+    };
+    QVERIFY(last(ChartLock) < last(Chart));
 }
 
 }  // namespace yarrow
