@@ -126,9 +126,6 @@ class MapDialogsQtTest : public QObject {
         QVERIFY(!label.findChild<QCheckBox*>(QStringLiteral("1074"))->isVisible());
         auto* size = label.findChild<QComboBox*>(QStringLiteral("1109"));
         QVERIFY(size->isVisible());
-        QCOMPARE(size->itemText(1), QStringLiteral("サイズ：中"));
-        label.SetLabelSize(2);
-        QCOMPARE(label.LabelSize(), 2);
         label.SetLabelSize(7);  // out of the list: large
         QCOMPARE(label.LabelSize(), 0);
         label.accept();
@@ -139,9 +136,6 @@ class MapDialogsQtTest : public QObject {
         unit.show();
         QVERIFY(unit.findChild<QCheckBox*>(QStringLiteral("1074"))->isVisible());
         QVERIFY(!unit.findChild<QComboBox*>(QStringLiteral("1109"))->isVisible());
-        unit.SetAsLabel(true);
-        QVERIFY(unit.AsLabel());
-        QVERIFY(!label.AsLabel());
     }
 
     void symbolTakesAtMostFiftyCharacters() {

@@ -39,18 +39,6 @@ TEST(MapTypesTest, ColoursSwapRedAndBlueBetweenDialogTextAndRecords) {
     EXPECT_EQ(RgbFromMapColor(0x00C0FF10), 0x10FFC0u);
 }
 
-TEST(MapTypesTest, NamesAndItemBits) {
-    EXPECT_EQ(MapPageName(123), "SubMap123");
-    EXPECT_EQ(SignedUnitNumber(255), -1);
-    CUnitRecord item;
-    EXPECT_FALSE(AnchorCell(item).has_value());
-    item.Anchor = 0x0307;
-    EXPECT_EQ(AnchorCell(item), (MapCell{3, 7}));
-    item.Flags = 0x95;  // bit 7, chip, facing 5
-    EXPECT_TRUE(IsChip(item));
-    EXPECT_EQ(FacingOf(item), 5);
-}
-
 // --- The three geometries ----------------------------------------------------
 
 struct Shape {
