@@ -89,17 +89,14 @@ TEST_F(CChartFileTest, EmptyFileIsAFormatErrorAndLeavesTheChart) {
 
 TEST_F(CChartFileTest, OpenAndCreateFailuresCarryTheSystemText) {
     CChartModel chart;
-    CChartResult missing = CChartFile::Load(PathOf("missing.cht"), chart);
-    EXPECT_EQ(missing.message.rfind(Sjis("Chartファイルを開けません\r\n"), 0), 0u);
-    EXPECT_GT(missing.message.size(), Sjis("Chartファイルを開けません\r\n").size());
+    const std::string head = Sjis("Chartファイルを開けません\r\n");
+    for (const CChartResult& failed :
+         {CChartFile::Load(PathOf("missing.cht"), chart), CChartFile::Load(dir_.Folder(), chart),
+          CChartFile::Save(PathOf("no/such/dir.cht"), chart)}) {
+        EXPECT_EQ(failed.message.rfind(head, 0), 0u);
+        EXPECT_GT(failed.message.size(), head.size());  // the system's reason follows
+    }
     EXPECT_EQ(chart.ColumnCount(), 1);
-
-    CChartResult dir = CChartFile::Load(dir_.Folder(), chart);
-    EXPECT_EQ(dir.message.rfind(Sjis("Chartファイルを開けません\r\n"), 0), 0u);
-
-    CChartResult save = CChartFile::Save(PathOf("no/such/dir.cht"), chart);
-    EXPECT_EQ(save.message.rfind(Sjis("Chartファイルを開けません\r\n"), 0), 0u);
-    EXPECT_EQ(save.caption, Sjis("エラー"));
 }
 
 TEST_F(CChartFileTest, WriteFailureIsNotReportedAsSuccess) {

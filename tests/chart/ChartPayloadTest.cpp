@@ -58,29 +58,24 @@ TEST(ChartPayload, HeadersAreCutTo255BytesWithoutSplittingACharacter) {
 }
 
 TEST(ChartPayload, FewRowsOrColumnsGiveAnEmptyChart) {
-    CMsg msg;
-    msg.Type = Chart;
-    msg.ChartRows = 1;
-    msg.ChartColumns = 2;
-    msg.Strings = {"a", "b"};
-    CChartModel chart;
-    ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.ColumnCount(), 2);
-    EXPECT_EQ(chart.RowCount(), 0);
-    EXPECT_EQ(chart.Header(1), "b");
-
-    msg.ChartRows = -1;
-    msg.ChartColumns = -1;
-    msg.Strings.clear();
-    ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.ColumnCount(), 0);
-    EXPECT_EQ(chart.RowCount(), 0);
-
-    msg.ChartRows = 3;
-    msg.ChartColumns = 0;
-    ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.ColumnCount(), 0);
-    EXPECT_EQ(chart.RowCount(), 2);
+    struct Case {
+        int rows, columns;
+        std::vector<std::string> strings;
+        int columnCount, rowCount;
+    };
+    for (const Case& c :
+         {Case{1, 2, {"a", "b"}, 2, 0}, Case{-1, -1, {}, 0, 0}, Case{3, 0, {}, 0, 2}}) {
+        CMsg msg;
+        msg.Type = Chart;
+        msg.ChartRows = c.rows;
+        msg.ChartColumns = c.columns;
+        msg.Strings = c.strings;
+        CChartModel chart;
+        ApplyChartMsg(chart, msg);
+        EXPECT_EQ(std::pair(chart.ColumnCount(), chart.RowCount()),
+                  std::pair(c.columnCount, c.rowCount))
+            << c.rows << "x" << c.columns;
+    }
 }
 
 TEST(ChartPayload, HostileCountsAreBoundedAndMissingStringsLeaveCellsEmpty) {

@@ -4,6 +4,7 @@
 // the code down either branch.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,15 @@ struct Prompt {
 };
 
 // A plain message (Ok only) is always answered Ok and leaves the script alone;
-// a question nobody scripted is declined with No.
+// a question nobody scripted is declined with No. `whileOpen` runs while the
+// box is up, before it is answered (records that arrive meanwhile).
 class ScriptedPrompter final : public IPrompter {
   public:
     PromptAnswer Ask(const std::string& text, const std::string& caption, PromptIcon icon,
                      PromptButtons buttons) override {
         prompts.push_back({text, caption, icon, buttons});
+        if (whileOpen)
+            whileOpen();
         if (buttons == PromptButtons::Ok)
             return PromptAnswer::Ok;
         if (answers.empty())
@@ -35,6 +39,7 @@ class ScriptedPrompter final : public IPrompter {
     }
     std::deque<PromptAnswer> answers;
     std::vector<Prompt> prompts;
+    std::function<void()> whileOpen;
 };
 
 // Answers every question with OK and records nothing.
