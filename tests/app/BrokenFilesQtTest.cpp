@@ -21,6 +21,7 @@
 #include "map/qt/CChipDlg.h"
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
+#include "support/ChatPlayer.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
@@ -35,22 +36,14 @@ std::string Garbage(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-// The program folder with every file the windows read, each broken.
-struct BrokenFolder {
-    QTemporaryDir dir;
-    std::map<std::string, std::string> written;  // name -> bytes
-
-    std::string Path(const std::string& name) const {
-        return dir.path().toStdString() + "/" + name;
-    }
-    void Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        written[name] = bytes;
-    }
+// A whole chat window over a program folder holding the given broken files.
+struct Window : test::ChatPlayer<test::ScriptedPrompter> {
+    explicit Window(const std::map<std::string, std::string>& files)
+        : ChatPlayer(files), written(files) {}
     // Every file still holds exactly what was written.
     bool Unchanged() const {
         for (const auto& [name, bytes] : written) {
-            std::ifstream in(Path(name), std::ios::binary);
+            std::ifstream in(Folder() + name, std::ios::binary);
             const std::string now((std::istreambuf_iterator<char>(in)), {});
             if (now != bytes) {
                 qWarning("%s changed on disk", name.c_str());
@@ -59,32 +52,7 @@ struct BrokenFolder {
         }
         return true;
     }
-};
-
-struct Window {
-    std::unique_ptr<CYarrowApp> app;
-    std::unique_ptr<CChatController> chat;
-    test::ScriptedPrompter prompter;
-
-    explicit Window(const std::string& folder) {
-        app = std::make_unique<CYarrowApp>(folder + "/");
-        chat = std::make_unique<CChatController>(*app);
-        app->Start(false);
-        app->Frame().SetPrompter(&prompter);
-    }
-    ~Window() {
-        chat.reset();
-        app.reset();
-    }
-    std::string Log() const { return app->Frame().ChatView()->LogControl()->StreamOutText(); }
-    // The texts of the message boxes shown since the last call.
-    std::string TakePrompts() {
-        std::string texts;
-        for (const auto& p : prompter.prompts)
-            texts += p.text + "\n";
-        prompter.prompts.clear();
-        return texts;
-    }
+    std::map<std::string, std::string> written;
 };
 
 }  // namespace
@@ -107,28 +75,23 @@ void BrokenFilesQtTest::settingsFileOfGarbageStartsWithDefaults() {
                       "HandleNameColor=0xZZ\r\nForeGroundColor=-1\r\nFilter=") +
               std::string(70000, ',') + "\r\n[Dice]\r\nFormNum=2147483647\r\n",
           std::string("[InitialSetting]\r\nHandleName=") + std::string(300, '\x82') + "\r\n"}) {
-        BrokenFolder folder;
-        folder.Write("Yarrow.ini", settings);
-        Window window(folder.dir.path().toStdString());
+        Window window({{"Yarrow.ini", settings}});
         QVERIFY(window.app->Frame().ChatView() != nullptr);
-        QVERIFY(folder.Unchanged());
+        QVERIFY(window.Unchanged());
     }
 }
 
 void BrokenFilesQtTest::brokenChipsAreShownAsMissing() {
-    BrokenFolder folder;
-    folder.Write("ChipFile.ini",
-                 "[ChipFile]\r\nChipNum=99999\r\n0=bad.bmp\r\n1=short.bmp\r\n"
-                 "2=../../../../etc/passwd\r\n3=" +
-                     std::string(400, 'a') + ".bmp\r\n[ChipName]\r\n0=" + Garbage(300, 3) +
-                     "\r\n[ChipColor]\r\n0=0xQQ\r\n");
-    folder.Write("bad.bmp", Garbage(2000, 4));
-    folder.Write("short.bmp", std::string("BM\x36\x00\x00\x00", 6));
-    Window window(folder.dir.path().toStdString());
-    const CChipFile chips(folder.dir.path().toStdString() + "/");
-    QCOMPARE(chips.ChipNum(), CChipFile::kMaxChips);
+    Window window({{"ChipFile.ini",
+                    "[ChipFile]\r\nChipNum=99999\r\n0=bad.bmp\r\n1=short.bmp\r\n"
+                    "2=../../../../etc/passwd\r\n3=" +
+                        std::string(400, 'a') + ".bmp\r\n[ChipName]\r\n0=" + Garbage(300, 3) +
+                        "\r\n[ChipColor]\r\n0=0xQQ\r\n"},
+                   {"bad.bmp", Garbage(2000, 4)},
+                   {"short.bmp", std::string("BM\x36\x00\x00\x00", 6)}});
+    QCOMPARE(CChipFile(window.Folder()).ChipNum(), CChipFile::kMaxChips);
     test::ScriptedPrompter prompter;
-    CChipDlg dialog(folder.dir.path().toStdString() + "/", prompter);
+    CChipDlg dialog(window.Folder(), prompter);
     auto* list = dialog.findChild<QComboBox*>(QStringLiteral("1058"));
     auto* preview = dialog.findChild<QLabel*>(QStringLiteral("1059"));
     QVERIFY(list != nullptr && preview != nullptr);
@@ -139,7 +102,7 @@ void BrokenFilesQtTest::brokenChipsAreShownAsMissing() {
         QVERIFY(preview->pixmap().isNull());
         QVERIFY2(!preview->text().isEmpty(), qPrintable(list->itemText(i)));
     }
-    QVERIFY(folder.Unchanged());
+    QVERIFY(window.Unchanged());
 }
 
 void BrokenFilesQtTest::brokenDeckFileHostsWithoutCards() {
@@ -147,16 +110,10 @@ void BrokenFilesQtTest::brokenDeckFileHostsWithoutCards() {
          {Garbage(3000, 5),
           std::string("[DeckSet]\r\n0=A\r\n[A]\r\nCardNum=999999\r\nDeckNum=9\r\n"),
           std::string("[DeckSet]\r\n0=A\r\n[A]\r\nCardNum=-3\r\n")}) {
-        BrokenFolder folder;
-        folder.Write("Deck.ini", deck);
-        Window window(folder.dir.path().toStdString());
-        CommandLineRequest request;
-        request.mode = CommandLineRequest::Mode::Host;
-        request.port = 0;
-        request.name = "GM";
-        window.chat->ConnectFromCommandLine(request);
-        QTRY_VERIFY_WITH_TIMEOUT(window.Log().find(Sjis("Deck.ini")) != std::string::npos, 10000);
-        QVERIFY(folder.Unchanged());
+        Window window({{"Deck.ini", deck}});
+        window.Connect(CommandLineRequest::Mode::Host, 0, "GM");
+        QTRY_VERIFY_WITH_TIMEOUT(window.LogHas("Deck.ini"), 10000);
+        QVERIFY(window.Unchanged());
     }
 }
 

@@ -146,8 +146,6 @@ void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {
     QCOMPARE(s.prompter.prompts.size(), std::size_t{1});
     QCOMPARE(FromCp932(s.prompter.prompts[0].text),
              QStringLiteral("ログをLog/2026_12_06_12_34_56.txtに保存しました"));
-    QCOMPARE(FromCp932(s.prompter.prompts[0].caption), QStringLiteral("確認"));
-    QCOMPARE(s.prompter.prompts[0].icon, PromptIcon::Information);
 
     QVERIFY(frame.RunCommand(cmd::kSaveLogRtf));
     const QByteArray rtf = ReadAll(dir.filePath("Log/2026_12_06_12_34_56.rtf"));

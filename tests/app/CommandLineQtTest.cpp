@@ -17,51 +17,62 @@ class CommandLineQtTest : public QObject {
     }
 
   private slots:
-    void noOptionsStartsAsUsual() { QCOMPARE(Parse({}).mode, Mode::Interactive); }
-
-    void connectWithAndWithoutPort() {
-        auto r = Parse({"--connect", "example.org:16000", "--name", "Alice"});
-        QCOMPARE(r.mode, Mode::Join);
-        QCOMPARE(r.host, std::string("example.org"));
-        QCOMPARE(r.port, std::optional<int>(16000));
-        QCOMPARE(r.name, std::string("Alice"));
-
-        r = Parse({"--name=Bob", "--connect=10.0.0.2"});
-        QCOMPARE(r.mode, Mode::Join);
-        QCOMPARE(r.host, std::string("10.0.0.2"));
-        QVERIFY(!r.port.has_value());  // the settings file's port
-
-        r = Parse({"--connect", "[::1]:15001", "--name", "A"});
-        QCOMPARE(r.host, std::string("::1"));
-        QCOMPARE(r.port, std::optional<int>(15001));
-        r = Parse({"--connect", "fe80::1", "--name", "A"});
-        QCOMPARE(r.host, std::string("fe80::1"));
-        QVERIFY(!r.port.has_value());
+    static std::vector<std::string> Argv(const QStringList& args) {
+        std::vector<std::string> argv;
+        for (const QString& a : args)
+            argv.push_back(a.toStdString());
+        return argv;
     }
 
-    void serveWithOptionalPort() {
-        auto r = Parse({"--serve", "--name", "GM"});
-        QCOMPARE(r.mode, Mode::Host);
-        QVERIFY(!r.port.has_value());
-        r = Parse({"--serve", "15002", "--name", "GM"});
-        QCOMPARE(r.port, std::optional<int>(15002));
+    void accepted_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("host");  // checked when joining
+        QTest::addColumn<int>("port");      // 0: the settings file's port
+        QTest::addColumn<QString>("name");
+        const int join = int(Mode::Join), host = int(Mode::Host);
+        QTest::newRow("nothing") << QStringList{} << int(Mode::Interactive) << "" << 0 << "";
+        QTest::newRow("connect with port")
+            << QStringList{"--connect", "example.org:16000", "--name", "Alice"} << join
+            << "example.org" << 16000 << "Alice";
+        QTest::newRow("equals, no port")
+            << QStringList{"--name=Bob", "--connect=10.0.0.2"} << join << "10.0.0.2" << 0 << "Bob";
+        QTest::newRow("IPv6 with port") << QStringList{"--connect", "[::1]:15001", "--name", "A"}
+                                        << join << "::1" << 15001 << "A";
+        QTest::newRow("IPv6 without port")
+            << QStringList{"--connect", "fe80::1", "--name", "A"} << join << "fe80::1" << 0 << "A";
+        QTest::newRow("serve") << QStringList{"--serve", "--name", "GM"} << host << "" << 0 << "GM";
+        QTest::newRow("serve on a port")
+            << QStringList{"--serve", "15002", "--name", "GM"} << host << "" << 15002 << "GM";
+        // Qt's own options are left to Qt ("offscreen" is no port).
+        QTest::newRow("Qt options")
+            << QStringList{"-platform", "offscreen", "--serve", "--style=fusion",
+                           "--name",    "GM",        "-reverse"}
+            << host << "" << 0 << "GM";
+        QTest::newRow("Qt options only")
+            << QStringList{"-platform", "offscreen"} << int(Mode::Interactive) << "" << 0 << "";
+        QTest::newRow("Japanese name, sent as code page 932")
+            << QStringList{"--serve", "--name", "ゆうき"} << host << "" << 0 << "ゆうき";
+        QTest::newRow("link and name") << QStringList{"yarrow://h:15000/", "--name", "Carol"}
+                                       << join << "h" << 15000 << "Carol";
+        QTest::newRow("Qt options and link") << QStringList{"-platform", "offscreen", "yarrow://h/"}
+                                             << int(Mode::JoinDialog) << "h" << 0 << "";
+        QTest::newRow("version") << QStringList{"--serve", "--version"} << int(Mode::Version) << ""
+                                 << 0 << "";
+        QTest::newRow("help") << QStringList{"--help"} << int(Mode::Help) << "" << 0 << "";
     }
-
-    void qtOwnOptionsAreLeftToQt() {
-        auto r = Parse(
-            {"-platform", "offscreen", "--serve", "--style=fusion", "--name", "GM", "-reverse"});
-        QCOMPARE(r.mode, Mode::Host);
-        QCOMPARE(r.name, std::string("GM"));
-        QVERIFY(!r.port.has_value());  // "offscreen" was not taken for a port
-        QCOMPARE(Parse({"-platform", "offscreen"}).mode, Mode::Interactive);
-        QCOMPARE(Parse({"--serve", "-reverse", "--name", "GM"}).mode, Mode::Host);
-        QCOMPARE(Parse({"-platforms"}).mode, Mode::Error);
-    }
-
-    void nameIsSentAsCodePage932() {
-        const auto r = Parse({"--serve", "--name", "ゆうき"});
-        QCOMPARE(r.mode, Mode::Host);
-        QCOMPARE(r.name, Sjis("ゆうき"));
+    void accepted() {
+        QFETCH(QStringList, args);
+        QFETCH(int, mode);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, name);
+        const auto r = ParseCommandLine(Argv(args));
+        QCOMPARE(int(r.mode), mode);
+        if (r.mode == Mode::Join || r.mode == Mode::JoinDialog)
+            QCOMPARE(r.host, host.toStdString());
+        QCOMPARE(r.port.value_or(0), port);
+        QCOMPARE(r.name, Sjis(name.toStdString()));
     }
 
     void badArgumentsAreRefused_data() {
@@ -84,13 +95,17 @@ class CommandLineQtTest : public QObject {
         QTest::newRow("stray word") << QStringList{"hello"};
         QTest::newRow("not sendable") << QStringList{"--serve", "--name", "A😀"};
         QTest::newRow("too long") << QStringList{"--serve", "--name", QString(256, 'n')};
+        QTest::newRow("Qt-like unknown") << QStringList{"-platforms"};
+        QTest::newRow("link and its name twice")
+            << QStringList{"yarrow://h/?name=A", "--name", "B"};
+        QTest::newRow("link and connect")
+            << QStringList{"yarrow://h/", "--connect", "i", "--name", "B"};
+        QTest::newRow("two links") << QStringList{"yarrow://h/", "yarrow://i/"};
+        QTest::newRow("other scheme") << QStringList{"http://h/"};
     }
     void badArgumentsAreRefused() {
         QFETCH(QStringList, args);
-        std::vector<std::string> argv;
-        for (const QString& a : args)
-            argv.push_back(a.toStdString());
-        const auto r = ParseCommandLine(argv);
+        const auto r = ParseCommandLine(Argv(args));
         QCOMPARE(r.mode, Mode::Error);
         QVERIFY(!r.error.empty());
     }
@@ -153,26 +168,9 @@ class CommandLineQtTest : public QObject {
         QCOMPARE(r.name, Sjis(name.toStdString()));
     }
 
-    void joinLinksWithOtherOptions() {
-        auto r = Parse({"yarrow://h:15000/", "--name", "Carol"});
-        QCOMPARE(r.mode, Mode::Join);
-        QCOMPARE(r.name, std::string("Carol"));
-        QCOMPARE(r.port, std::optional<int>(15000));
-        QCOMPARE(Parse({"-platform", "offscreen", "yarrow://h/"}).mode, Mode::JoinDialog);
-        QCOMPARE(Parse({"yarrow://h/?name=A", "--name", "B"}).mode, Mode::Error);
-        QCOMPARE(Parse({"yarrow://h/", "--connect", "i", "--name", "B"}).mode, Mode::Error);
-        QCOMPARE(Parse({"yarrow://h/", "yarrow://i/"}).mode, Mode::Error);
-        QCOMPARE(Parse({"http://h/"}).mode, Mode::Error);
-    }
-
-    void helpVersionAndUsage() {
-        QCOMPARE(Parse({"--version"}).mode, Mode::Version);
-        QCOMPARE(Parse({"--serve", "--version"}).mode, Mode::Version);
+    void helpStartsWithTheUsage() {
         QVERIFY(CommandLineHelp().rfind(CommandLineUsage(), 0) == 0);
         QVERIFY(CommandLineHelp().find("yarrow://HOST[:PORT]/?name=NAME") != std::string::npos);
-        QCOMPARE(Parse({"--help"}).mode, Mode::Help);
-        QVERIFY(CommandLineUsage().find("--connect HOST[:PORT]") != std::string::npos);
-        QVERIFY(CommandLineUsage().find("--serve [PORT]") != std::string::npos);
     }
 };
 

@@ -35,22 +35,11 @@ namespace {
 
 constexpr int kTimer = CClientSession::kReconnectTimer;
 
-int StartHub(QProcess& hub, const QString& home, int port) {
-    return test::StartHubProcess(hub, home, {}, port);
-}
-
 struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     CClientSession& Session() const { return chat->Session(); }
     QString Caption() const { return app->Frame().windowTitle(); }
     QString Status() const { return app->Frame().StatusPanes().Text(StatusPane::Message); }
-    bool Join(int port) {
-        CommandLineRequest request;
-        request.mode = CommandLineRequest::Mode::Join;
-        request.host = "127.0.0.1";
-        request.port = port;
-        request.name = Sjis("PL");
-        return chat->ConnectFromCommandLine(request);
-    }
+    bool Join(int port) { return Connect(CommandLineRequest::Mode::Join, port, "PL"); }
     bool TimerRunning() const {
         QTimer* timer = chat->Timer(kTimer);
         return timer != nullptr && timer->isActive();
@@ -76,7 +65,7 @@ class ReconnectQtTest : public QObject {
     void windowComesBackToAHubThatVanishedAndReturned() {
         QTemporaryDir home;
         QProcess first;
-        const int port = StartHub(first, home.path(), 0);
+        const int port = test::StartHubProcess(first, home.path(), {}, 0);
         QVERIFY(port > 0);
         Player player;
         QVERIFY(player.Join(port));
@@ -101,7 +90,7 @@ class ReconnectQtTest : public QObject {
         QCOMPARE(player.Session().State(), SessionState::Reconnecting);
 
         QProcess second;
-        QCOMPARE(StartHub(second, home.path(), port), port);
+        QCOMPARE(test::StartHubProcess(second, home.path(), {}, port), port);
         test::RawHubClient other(port);
         QTRY_COMPARE_WITH_TIMEOUT(other.records.size(), size_t(1), 10000);
         other.Send(CnctReply, 0, "", "OB");
@@ -146,7 +135,7 @@ class ReconnectQtTest : public QObject {
             qInfo("%s", c.name);
             QTemporaryDir home;
             QProcess hub;
-            const int port = StartHub(hub, home.path(), 0);
+            const int port = test::StartHubProcess(hub, home.path(), {}, 0);
             QVERIFY(port > 0);
             Player player;
             if (c.turnedOff) {
