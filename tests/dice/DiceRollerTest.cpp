@@ -43,6 +43,8 @@ class DiceRollerTest : public ::testing::Test {
                             "MaxResult=high\r\n"
                             "[NoMax]\r\nUseDice=1D6\r\n1=one\r\nMaxResult=above\r\n"
                             "[Below]\r\nUseDice=1D6\r\nMin=3\r\nMinResult=below\r\n5=five\r\n"
+                            "[Bound]\r\nUseDice=1D6\r\nMin=3\r\nMinResult=below\r\nMax=4\r\n"
+                            "MaxResult=above\r\n"
                             "[Bad]\r\nUseDice=2D0\r\n[Huge]\r\nUseDice=5000D6\r\n"
                             "[Empty]\r\nUseDice=\r\n"));
     }
@@ -111,6 +113,8 @@ TEST_F(DiceRollerTest, EachExpressionSendsItsResultOrAFormatError) {
         {"#Below", {2}, sent("(Below:2)below")},
         {"#Below", {5}, sent("(Below:5)five")},
         {"#Below", {4}, noResult("Below", "4")},
+        {"#Bound", {3}, noResult("Bound", "3")},  // Min and Max themselves are no bounds
+        {"#Bound", {4}, noResult("Bound", "4")},
         // Plug-ins go without the sound; "ァ" (83 40) is not the sound mark.
         {"$EC,x", {1}, "echo x"},
         {"$EC,\x83\x40", {1}, "echo \x83\x40"},
