@@ -497,6 +497,9 @@ void CYarrowServ::FlushRelayed() {
     relayedLabel_.reset();
     std::vector<Failure> failures;
     const bool tracing = TraceEnabled();
+    // Every connection is written to, and each write raises the bound to
+    // that queue's length, so the bound is exact again afterwards.
+    maxUnsent_ = 0;
     // Writing never calls back into the hub, so the list stays as it is
     // while it is walked; failed connections are dropped afterwards.
     for (Connection* connection : fanOut_) {

@@ -180,24 +180,33 @@ void CEpollHubConnection::Failed(const std::string& errorText) {
 }
 
 void CEpollHubConnection::Flush() {
+    CParallelSender::Job job;
+    if (!PrepareFlush(job))
+        return;
+    CParallelSender::Send(job);
+    Sent(job);
+}
+
+bool CEpollHubConnection::PrepareFlush(CParallelSender::Job& job) {
     dirty_ = false;
     if (state_ == State::Finished)
+        return false;
+    job = {};
+    job.fd = fd_;
+    job.data = out_.data() + sent_;
+    job.size = out_.size() - sent_;
+    return true;
+}
+
+void CEpollHubConnection::Sent(const CParallelSender::Job& job) {
+    if (state_ == State::Finished)
         return;
-    const std::size_t before = sent_;
-    while (sent_ < out_.size()) {
-        const ssize_t n = ::send(fd_, out_.data() + sent_, out_.size() - sent_, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent_ += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        Failed(SystemText(errno));
+    sent_ += job.sent;
+    if (job.error != 0) {
+        Failed(SystemText(job.error));
         return;
     }
-    const bool progressed = sent_ != before;
+    const bool progressed = job.sent != 0;
     if (sent_ == out_.size()) {
         if (out_.capacity() > kKeptCapacity)
             out_ = std::string();

@@ -20,6 +20,7 @@
 
 #include "net/IHubConnection.h"
 #include "net/posix/CEpollLoop.h"
+#include "net/posix/CParallelSender.h"
 
 namespace yarrow {
 
@@ -45,6 +46,11 @@ class CEpollHubConnection final : public IHubConnection, public CEpollLoop::IHan
     // Sends what the buffer holds, as far as the network takes it now.
     // Reports a failed send to the hub.
     void Flush();
+    // Flush in two halves, so that the sending itself can run elsewhere:
+    // Prepare fills in what to send (false: nothing to do, the connection
+    // is finished), Sent takes in how it went.
+    bool PrepareFlush(CParallelSender::Job& job);
+    void Sent(const CParallelSender::Job& job);
     // The object is done: the network may free it.
     bool Finished() const { return state_ == State::Finished; }
     int Descriptor() const { return fd_; }

@@ -276,11 +276,27 @@ void CEpollHubNetwork::Accept() {
 }
 
 void CEpollHubNetwork::EndOfTurn() {
-    // Sending may fail and make the hub relay to others: the list grows while
-    // it is walked.
-    for (std::size_t i = 0; i < dirty_.size(); ++i)
-        dirty_[i]->Flush();
-    dirty_.clear();
+    // The sends of a turn run side by side; what they mean for each
+    // connection is taken in afterwards, one by one. That may fail a
+    // connection and make the hub relay to others, who are then sent to in
+    // another round.
+    while (!dirty_.empty()) {
+        flushing_.swap(dirty_);
+        dirty_.clear();
+        jobs_.clear();
+        std::size_t kept = 0;
+        for (CEpollHubConnection* connection : flushing_) {
+            CParallelSender::Job job;
+            if (connection->PrepareFlush(job)) {
+                flushing_[kept++] = connection;
+                jobs_.push_back(job);
+            }
+        }
+        flushing_.resize(kept);
+        sender_.Run(jobs_);
+        for (std::size_t i = 0; i < flushing_.size(); ++i)
+            flushing_[i]->Sent(jobs_[i]);
+    }
     const auto finished = std::erase_if(connections_, [this](const auto& c) {
         if (!c->Finished())
             return false;

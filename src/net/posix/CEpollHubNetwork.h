@@ -19,6 +19,7 @@
 #include "net/CYarrowServ.h"
 #include "net/IHubListener.h"
 #include "net/posix/CEpollLoop.h"
+#include "net/posix/CParallelSender.h"
 
 namespace yarrow {
 
@@ -88,6 +89,9 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     int paused_ = 0;
     std::vector<std::unique_ptr<CEpollHubConnection>> connections_;
     std::vector<CEpollHubConnection*> dirty_;
+    std::vector<CEpollHubConnection*> flushing_;
+    std::vector<CParallelSender::Job> jobs_;
+    CParallelSender sender_;
     std::vector<char> readBuffer_;
     std::function<void(int, const std::string&)> onAccepted_;
     std::function<void()> onDrained_;

@@ -1,0 +1,73 @@
+#pragma once
+// Sends to many sockets at once from two threads: the caller's and one
+// helper. Sending to a peer on the same machine spends most of its time in
+// the system's network stack, so a hub that owes many peers their bytes
+// finishes sooner when two threads share the sends.
+//
+// The caller never waits for the helper to wake up: both take the next
+// unsent job in turn, and the caller, once none is left, waits only for the
+// jobs the helper has already taken (one send each). A helper that is slow
+// to be scheduled simply gets nothing to do.
+//
+// Only raw sends run on the helper; everything else about a job (what it
+// means for the connection) is for the caller once Run has returned.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace yarrow {
+
+class CParallelSender {
+  public:
+    struct Job {
+        int fd = -1;
+        const char* data = nullptr;
+        std::size_t size = 0;
+        // Filled in: bytes the network took, and the error that stopped the
+        // sending (0 when all was taken or the socket was full).
+        std::size_t sent = 0;
+        int error = 0;
+    };
+
+    // Fewer jobs or bytes than this are sent on the caller's thread alone:
+    // waking the helper would cost more than it saves (a single record to
+    // everybody goes out at once).
+    static constexpr std::size_t kMinSharedJobs = 4;
+    static constexpr std::size_t kMinSharedBytes = 16 * 1024;
+
+    CParallelSender();
+    ~CParallelSender();
+    CParallelSender(const CParallelSender&) = delete;
+    CParallelSender& operator=(const CParallelSender&) = delete;
+
+    // Sends every job as far as its socket takes it now (non-blocking
+    // sockets); returns once all are done.
+    void Run(std::vector<Job>& jobs);
+    // One job on the calling thread.
+    static void Send(Job& job);
+
+  private:
+    void Helper();
+    // Takes and sends jobs of generation `generation` until none is left.
+    void TakeJobs(std::uint32_t generation, Job* jobs, std::uint32_t count, bool helper);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    bool posted_ = false;
+    Job* jobs_ = nullptr;
+    std::uint32_t count_ = 0;
+    std::uint32_t generation_ = 0;
+    // The generation in the upper half, the next job to take in the lower:
+    // a helper still holding an older generation's jobs cannot take one.
+    std::atomic<std::uint64_t> next_{0};
+    std::atomic<std::uint32_t> done_{0};
+    std::thread helper_;
+};
+
+}  // namespace yarrow

@@ -1,0 +1,88 @@
+// The hub's sends shared between two threads: every job goes out whole and
+// exactly once whichever thread takes it, a failing socket's error stays its
+// own, and a full socket takes what it can without an error.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "net/posix/CParallelSender.h"
+
+using namespace yarrow;
+
+namespace {
+
+std::string ReadAll(int fd) {
+    std::string got;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0)
+            return got;
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+TEST(ParallelSender, EveryJobGoesOutOnceWhicheverThreadTakesIt) {
+    struct Case {
+        int jobs;
+        std::size_t bytes;  // each
+        int closedPeer;     // -1: none
+        int fullSocket;     // -1: none; this one is sent far more than it holds
+    };
+    const Case cases[] = {
+        {3, 100, -1, -1},   // the caller alone
+        {16, 100, 5, -1},   // too little to share
+        {16, 4096, 7, 11},  // shared
+        {64, 2048, 0, 63},  // shared, the ends of the list
+    };
+    CParallelSender sender;
+    for (const Case& c : cases) {
+        for (int round = 0; round < 20; ++round) {
+            SCOPED_TRACE(std::to_string(c.jobs) + " jobs, round " + std::to_string(round));
+            std::vector<int> ours(c.jobs), theirs(c.jobs);
+            std::vector<std::string> payloads(c.jobs);
+            std::vector<CParallelSender::Job> jobs(c.jobs);
+            for (int i = 0; i < c.jobs; ++i) {
+                int pair[2];
+                ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+                ours[i] = pair[0];
+                theirs[i] = pair[1];
+                const std::size_t size = i == c.fullSocket ? 8u * 1024u * 1024u : c.bytes;
+                payloads[i].assign(size, static_cast<char>('A' + i % 26));
+                payloads[i][0] = static_cast<char>(round);
+                if (i == c.closedPeer) {
+                    ::close(theirs[i]);
+                    theirs[i] = -1;
+                }
+                jobs[i].fd = ours[i];
+                jobs[i].data = payloads[i].data();
+                jobs[i].size = size;
+            }
+            sender.Run(jobs);
+            for (int i = 0; i < c.jobs; ++i) {
+                if (i == c.closedPeer) {
+                    EXPECT_EQ(jobs[i].error, EPIPE) << i;
+                } else if (i == c.fullSocket) {
+                    EXPECT_EQ(jobs[i].error, 0) << i;
+                    EXPECT_GT(jobs[i].sent, 0u) << i;
+                    EXPECT_LT(jobs[i].sent, jobs[i].size) << i;
+                    EXPECT_EQ(ReadAll(theirs[i]), payloads[i].substr(0, jobs[i].sent)) << i;
+                } else {
+                    EXPECT_EQ(jobs[i].error, 0) << i;
+                    EXPECT_EQ(jobs[i].sent, jobs[i].size) << i;
+                    EXPECT_EQ(ReadAll(theirs[i]), payloads[i]) << i;
+                }
+                ::close(ours[i]);
+                if (theirs[i] >= 0)
+                    ::close(theirs[i]);
+            }
+        }
+    }
+}
