@@ -21,7 +21,11 @@ CQtHubConnection::CQtHubConnection(QTcpSocket* socket, CYarrowServ* hub, CQtHubN
     socket_->setReadBufferSize(kReadSlice);
 }
 
-CQtHubConnection::~CQtHubConnection() = default;
+CQtHubConnection::~CQtHubConnection() {
+    // The socket, our child, outlives this destructor, and one still closing
+    // says "disconnected" from its own: what it would call of ours is gone.
+    socket_->disconnect();
+}
 
 void CQtHubConnection::Attach(std::int32_t id) {
     id_ = id;
