@@ -47,9 +47,9 @@ void Fill(CDiceTmplOptionDlg& page, const char* name, const char* formula) {
 
 const char* kSettings =
     "[Dice]\r\nFormNum=6\r\n1=3D6\r\n2=!2D6\r\n3=-1,2D6\r\n4=$CARD\r\n5=1D100\r\n6=#T\r\n"
-    "[DiceTemplate]\r\nTemplateNum=2\r\n1=Main\r\n2=Side\r\n"
-    "[Main]\r\nTemplateNum=2\r\n1=A,2D6,7,lo\r\n2=B,1D6\r\n"
-    "[Side]\r\nTemplateNum=1\r\n1=C,3D6,12,hi\r\n";
+    "[DiceTemplate]\r\nTemplateNum=3\r\n1=Main\r\n2=\r\n3=Side\r\n"
+    "[Main]\r\nTemplateNum=3\r\n1=A,2D6,7,lo\r\n2=broken\r\n3=B,1D6\r\n"
+    "[Side]\r\nTemplateNum=2\r\n1=C,3D6,12,hi\r\n2=P,$BM%2C5%2C8,0,pl\r\n";
 
 }  // namespace
 
@@ -116,9 +116,10 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(page.Groups()[0].entries.size(), std::size_t{1});
     }
 
-    // Loading shows sum formulas only; adding inserts before the selection,
-    // resets the form and starts or finds groups by typed name; Delete
-    // removes the selected rows; saving reads back the same.
+    // Loading shows sum formulas only and skips nameless groups and broken
+    // lines; adding inserts before the selection, resets the form and starts
+    // or finds groups by typed name; Delete removes the selected rows;
+    // saving reads back the same, commas escaped.
     void editsAGroupAndSavesWhatReadsBack() {
         test::TempDir dir;
         const std::string path = dir.File("Yarrow.ini");
@@ -130,7 +131,8 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(page.FormulaBox()->currentText(), QStringLiteral("3D6"));
         QCOMPARE(page.FormulaBox()->itemText(1), QStringLiteral("1D100"));
         emit page.GroupBox()->activated(1);
-        QCOMPARE(Items(page.TemplateList()), QStringList({QStringLiteral("C(12↑)")}));
+        QCOMPARE(Items(page.TemplateList()),
+                 QStringList({QStringLiteral("C(12↑)"), QStringLiteral("P($BM,5,8)")}));
         emit page.GroupBox()->activated(0);
         QCOMPARE(page.CurrentGroup(), 0);
 
@@ -163,7 +165,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         Fill(page, "Q", "1D6");
         page.AddTemplate();
         QCOMPARE(page.GroupBox()->count(), 3);
-        QCOMPARE(page.Groups()[1].entries.size(), std::size_t(2));
+        QCOMPARE(page.Groups()[1].entries.size(), std::size_t(3));
 
         emit page.GroupBox()->activated(0);
         for (int row = 0; row < 3; ++row)
@@ -184,6 +186,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
                  (std::vector<TemplateEntry>{
                      {Sjis("回避,受け"), "2D6", 8, TemplateCriterion::RollUnder}}));
         QCOMPARE(CProfileFile(path).GetString("Main", "1"), Sjis("回避%2C受け") + ",2D6,8,lo");
+        QCOMPARE(CProfileFile(path).GetString("Side", "2"), std::string("P,$BM%2C5%2C8,0,pl"));
         QVERIFY(Messages(prompter).isEmpty());
     }
 };

@@ -54,40 +54,6 @@ TEST(TemplateEntryText, StrayLeadByteBeforeACommaStillHasItEscaped) {
     EXPECT_EQ(ParseTemplateEntry(FormatTemplateEntry(stray)), stray);
 }
 
-TEST(TemplateStore, GroupsRoundTripWithCommasAndSkipInvalidLines) {
-    TempDir dir;
-    const std::string path = dir.File("Yarrow.ini");
-    TempDir::Write(path,
-                   "[DiceTemplate]\r\nTemplateNum=3\r\n1=Main\r\n2=\r\n3=Empty\r\n"
-                   "[Main]\r\nTemplateNum=3\r\n1=Dodge,2D6,10,lo\r\n2=broken\r\n"
-                   "3=Dmg,2D6+3\r\n4=Beyond,1D6\r\n");
-    CProfileFile file(path);
-    auto groups = ReadTemplateGroups(file);
-    ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].name, "Main");
-    EXPECT_EQ(groups[0].entries, (std::vector<TemplateEntry>{{"Dodge", "2D6", 10, C::RollUnder},
-                                                             {"Dmg", "2D6+3", 0, C::Other}}));
-    EXPECT_TRUE(groups[1].entries.empty());
-
-    const std::string name = Sjis("技能,判定");
-    groups.push_back(
-        {name, {{Sjis("回避,受け"), "$BM,5,8", 2, C::Plugin}, {"Over", "3D6", 12, C::RollOver}}});
-    groups[0].entries.pop_back();
-    ASSERT_TRUE(WriteTemplateGroups(file, groups));
-
-    CProfileFile reread(path);
-    const auto back = ReadTemplateGroups(reread);
-    ASSERT_EQ(back.size(), 3u);
-    for (std::size_t i = 0; i < back.size(); ++i) {
-        EXPECT_EQ(back[i].name, groups[i].name);
-        EXPECT_EQ(back[i].entries, groups[i].entries);
-    }
-    EXPECT_EQ(reread.GetString(name, "1"), Sjis("回避%2C受け") + ",$BM%2C5%2C8,2,pl");
-    // Keys beyond the new count stay but are never read.
-    EXPECT_EQ(reread.GetString("Main", "3"), "Dmg,2D6+3");
-    EXPECT_EQ(reread.GetInt("Main", "TemplateNum", -1), 1);
-}
-
 TEST(TemplateStore, HugeCountsReadOnlyTheKeysThatAreThere) {
     // Counts far beyond the keys written, as a damaged or hand-edited file
     // may hold: the keys that exist are read in number order, and asking for
