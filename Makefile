@@ -52,11 +52,12 @@ test: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The Debian package yarrow_<version>_amd64.deb, in $(BUILD)/.
+# The Debian packages yarrow_<version>_amd64.deb (the program) and
+# yarrow-hub_<version>_amd64.deb (the hub alone, no GUI libraries), in $(BUILD)/.
 package: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && cpack -G DEB
-	@ls $(BUILD)/yarrow_*.deb
+	@ls $(BUILD)/yarrow_*.deb $(BUILD)/yarrow-hub_*.deb
 
 # Every test once more in a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer (build-sanitize/). The soak tests measure the

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package of this build: made with CPack, its contents and control
-# data, the validators that are installed (desktop-file-validate,
+# The Debian packages of this build (yarrow and yarrow-hub): made with CPack,
+# their contents and control data, the validators that are installed (desktop-file-validate,
 # appstreamcli, lintian; each is skipped with a note when missing), the
-# command lines of the unpacked programs, and the unpacked yarrow started
+# command lines of the unpacked programs, the unpacked hub started as the
+# service starts it, and the unpacked yarrow started
 # headless with a fresh home, which must make and fill the per-user folder
 # and load the plug-ins from the unpacked tree.
 # Usage: package_test.sh BUILD_DIR DESKTOP_ID VERSION. Exit 77: skipped.
@@ -39,22 +40,43 @@ if ! cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log"
     exit 1
 fi
 deb="$work/out/yarrow_${version}_amd64.deb"
-[ -f "$deb" ] || { ls "$work/out"; echo "FAIL: no $deb"; exit 1; }
+hubdeb="$work/out/yarrow-hub_${version}_amd64.deb"
+for file in "$deb" "$hubdeb"; do
+    [ -f "$file" ] || { ls "$work/out"; echo "FAIL: no $file"; exit 1; }
+done
 
 # --- Control data -----------------------------------------------------------
 [ "$(dpkg-deb -f "$deb" Package)" = yarrow ] || fail "package name"
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version"
+[ "$(dpkg-deb -f "$hubdeb" Package)" = yarrow-hub ] || fail "hub package name"
+for file in "$deb" "$hubdeb"; do
+    [ "$(dpkg-deb -f "$file" Version)" = "$version" ] || fail "version of $file"
+done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libqt6widgets6 libqt6network6; do
+for lib in libc6 libqt6widgets6 libqt6network6 "yarrow-hub (= $version)"; do
     [[ "$depends" == *"$lib"* ]] || fail "Depends lacks $lib (dpkg-shlibdeps): $depends"
 done
-dpkg-deb -e "$deb" "$work/control"
+# A server installs the hub without any GUI library.
+hubdepends=$(dpkg-deb -f "$hubdeb" Depends)
+[[ "$hubdepends" == *libc6* ]] || fail "the hub's Depends lacks libc6: $hubdepends"
+[[ "$hubdepends" == *qt* || "$hubdepends" == *libx11* ]] && fail "the hub depends on Qt or X: $hubdepends"
+dpkg-deb -e "$hubdeb" "$work/control"
 if [ -f "$work/control/postinst" ] && grep -q "enable" "$work/control/postinst"; then
     fail "the hub service must not be enabled on installation"
 fi
 
 # --- Contents -----------------------------------------------------------------
-dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
+# Each file in one package only (dpkg refuses to install two packages that
+# share a file); together they hold what the program needs.
+contents() { dpkg-deb -c "$1" | awk '$6 !~ /\/$/ {print $6}' | sed 's|^\./|/|'; }
+contents "$hubdeb" >"$work/hub.contents"
+contents "$deb" >"$work/gui.contents"
+shared=$(sort "$work/hub.contents" "$work/gui.contents" | uniq -d)
+[ -z "$shared" ] || fail "files in both packages: $shared"
+cat "$work/hub.contents" "$work/gui.contents" >"$work/contents"
+for path in /usr/bin/yarrow-hub /usr/share/yarrow/Deck.ini /usr/lib/systemd/system/yarrow-hub.service \
+    /usr/share/man/man1/yarrow-hub.1.gz /usr/share/doc/yarrow-hub/copyright; do
+    grep -qxF "$path" "$work/hub.contents" || fail "$path is not in the hub package"
+done
 expected=(
     /usr/bin/yarrow /usr/bin/yarrow-hub
     /usr/share/yarrow/Deck.ini /usr/share/yarrow/Chart.ini /usr/share/yarrow/ChipFile.ini
@@ -66,6 +88,7 @@ expected=(
     /usr/share/man/man1/yarrow.1.gz /usr/share/man/man1/yarrow-hub.1.gz
     /usr/lib/systemd/system/yarrow-hub.service
     /usr/share/doc/yarrow/copyright /usr/share/doc/yarrow/changelog.gz
+    /usr/share/doc/yarrow-hub/changelog.gz
 )
 for size in 16 24 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -79,6 +102,7 @@ if grep -E 'SameTag|TagOnly|/tests?/|CMake|\.a$' "$work/contents"; then
 fi
 
 root="$work/root"
+dpkg-deb -x "$hubdeb" "$root"
 dpkg-deb -x "$deb" "$root"
 unit="$root/usr/lib/systemd/system/yarrow-hub.service"
 for key in "ExecStart=/usr/bin/yarrow-hub " "DynamicUser=yes" "StateDirectory=yarrow-hub" \
@@ -106,7 +130,7 @@ else
 fi
 if command -v lintian >/dev/null; then
     # Errors fail; warnings are shown.
-    lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+    lintian --fail-on error --no-tag-display-limit "$deb" "$hubdeb" || fail "lintian reports errors"
 else
     echo "NOTE: lintian not installed, not run"
 fi
@@ -188,5 +212,5 @@ if [ -n "$(find "$root" -newer "$deb" -type f)" ]; then
     fail "yarrow wrote into its installed tree: $(find "$root" -newer "$deb" -type f)"
 fi
 
-[ "$failed" = 0 ] && echo "package $(basename "$deb") passed"
+[ "$failed" = 0 ] && echo "packages $(basename "$deb") and $(basename "$hubdeb") passed"
 exit "$failed"
