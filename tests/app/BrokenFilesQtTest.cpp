@@ -1,27 +1,41 @@
-// Broken files the windows open by themselves, in a whole chat window: the
-// settings file, Deck.ini, ChipFile.ini and the chip bitmaps. Whatever is in them, nothing crashes,
-// the user is told what went wrong, and opening a file never changes it on disk.
+// Broken files the windows open by themselves, in a whole chat window (the
+// settings file, Deck.ini, ChipFile.ini and the chip bitmaps), and the .cht
+// and .map files the chart and map windows are told to open. Whatever is in
+// them, nothing crashes, the user is told what went wrong, and opening a file
+// never changes it on disk.
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/CChatController.h"
 #include "app/CMainFrame.h"
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
+#include "chart/CChartFile.h"
+#include "chart/ChartPayload.h"
+#include "chart/qt/CChartWindow.h"
 #include "map/CChipFile.h"
+#include "map/CMapBook.h"
+#include "map/CMapFile.h"
 #include "map/qt/CChipDlg.h"
+#include "map/qt/CMapPageView.h"
+#include "map/qt/CMapPropSheet.h"
+#include "map/qt/MapCommandIds.h"
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
 #include "support/ChatPlayer.h"
+#include "support/FakeSession.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
@@ -55,6 +69,86 @@ struct Window : test::ChatPlayer<test::ScriptedPrompter> {
     std::map<std::string, std::string> written;
 };
 
+// Every broken kind of file a window's "open" can be given, in `folder`: an
+// empty one, one of NUL bytes, the `extra` contents, one a byte beyond the
+// reader's `limit` (sparse, so nothing is written), a folder and a name that
+// does not exist.
+struct BrokenSet {
+    struct Entry {
+        std::string path;
+        std::optional<std::string> bytes;  // what a file holds; none: see `size`
+        std::uintmax_t size = 0;
+    };
+    std::vector<Entry> entries;
+
+    BrokenSet(const std::string& folder, const std::string& extension, std::uintmax_t limit,
+              const std::vector<std::string>& extra) {
+        namespace fs = std::filesystem;
+        std::vector<std::string> contents{"", std::string(64, '\0')};
+        contents.insert(contents.end(), extra.begin(), extra.end());
+        for (std::size_t i = 0; i < contents.size(); ++i) {
+            const std::string path = folder + "broken" + std::to_string(i) + extension;
+            std::ofstream(path, std::ios::binary) << contents[i];
+            entries.push_back({path, contents[i]});
+        }
+        const std::string huge = folder + "huge" + extension;
+        std::ofstream(huge, std::ios::binary).flush();
+        fs::resize_file(huge, limit + 1);
+        entries.push_back({huge, std::nullopt, limit + 1});
+        fs::create_directory(folder + "folder" + extension);
+        entries.push_back({folder + "folder" + extension, std::nullopt});
+        entries.push_back({folder + "missing" + extension, std::nullopt});
+    }
+    // Each file holds what it held, the folder is a folder and the missing
+    // name is still missing.
+    bool Unchanged() const {
+        namespace fs = std::filesystem;
+        for (const Entry& e : entries) {
+            bool same = false;
+            if (e.bytes) {
+                std::ifstream in(e.path, std::ios::binary);
+                same = std::string((std::istreambuf_iterator<char>(in)), {}) == *e.bytes;
+            } else if (e.size > 0) {
+                same = fs::file_size(e.path) == e.size;
+            } else {
+                same = e.path.find("folder") != std::string::npos ? fs::is_directory(e.path)
+                                                                  : !fs::exists(e.path);
+            }
+            if (!same) {
+                qWarning("%s changed on disk", e.path.c_str());
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+// File choosers that answer with `path` and ask nothing else.
+struct ChartChooser final : IChartDialogs {
+    std::optional<std::string> OpenFileName(QWidget*) override { return path; }
+    std::optional<std::string> SaveFileName(QWidget*) override { return std::nullopt; }
+    std::optional<QString> AskColumnHeader(QWidget*) override { return std::nullopt; }
+    std::optional<std::vector<int>> ChooseColumnsToDelete(const QStringList&, IPrompter&,
+                                                          QWidget*) override {
+        return std::nullopt;
+    }
+    std::string path;
+};
+
+struct MapChooser final : IMapDialogs {
+    std::optional<std::int32_t> PickColor(std::int32_t, QWidget*) override { return std::nullopt; }
+    std::optional<std::string> OpenMapFileName(QWidget*) override { return path; }
+    std::optional<std::string> SaveMapFileName(const std::string& initialName, QWidget*) override {
+        offeredName = initialName;
+        return std::nullopt;
+    }
+    std::optional<std::string> SnapshotFileName(QWidget*) override { return std::nullopt; }
+    bool Run(QDialog&) override { return false; }
+    QAction* RunMenu(QMenu&, const QPoint&) override { return nullptr; }
+    std::string path;
+    std::string offeredName;
+};
+
 }  // namespace
 }  // namespace yarrow
 
@@ -66,6 +160,7 @@ class BrokenFilesQtTest : public QObject {
     void settingsFileOfGarbageStartsWithDefaults();
     void brokenChipsAreShownAsMissing();
     void brokenDeckFileHostsWithoutCards();
+    void brokenChartAndMapFilesOpenedInTheirWindows();
 };
 
 void BrokenFilesQtTest::settingsFileOfGarbageStartsWithDefaults() {
@@ -115,6 +210,68 @@ void BrokenFilesQtTest::brokenDeckFileHostsWithoutCards() {
         QTRY_VERIFY_WITH_TIMEOUT(window.LogHas("Deck.ini"), 10000);
         QVERIFY(window.Unchanged());
     }
+}
+
+void BrokenFilesQtTest::brokenChartAndMapFilesOpenedInTheirWindows() {
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    test::ScriptedPrompter prompter;
+
+    // The chart window says why and keeps the chart it shows. Any bytes with
+    // a line in them are a chart, so only files without one are broken.
+    test::FakeSession session;
+    auto chartChooser = std::make_unique<ChartChooser>();
+    ChartChooser& chooseChart = *chartChooser;
+    CChartWindow chart(session, prompter, nullptr, std::move(chartChooser));
+    CChartModel shown;
+    shown.Assign({Sjis("名前"), "HP"}, {{"A", "3"}}, 0);
+    chart.ApplyChart(BuildChartMsg(shown, 2));
+    const std::string chartBefore = CChartFile::Format(chart.Model());
+    const BrokenSet charts(folder, ".cht", CChartFile::kMaxFileBytes, {});
+    for (const auto& entry : charts.entries) {
+        chooseChart.path = entry.path;
+        const std::size_t told = prompter.prompts.size();
+        chart.OpenChartFile();
+        QVERIFY2(prompter.prompts.size() == told + 1, entry.path.c_str());
+        QCOMPARE(prompter.prompts.back().caption, Sjis("エラー"));
+        QCOMPARE(CChartFile::Format(chart.Model()), chartBefore);
+    }
+    QVERIFY(session.records.empty());
+    QVERIFY(charts.Unchanged());
+
+    // The map window says why, keeps the page, sends nothing, and its next
+    // save offers the name of the last file that did load.
+    CMapBook book([&] { return CMapPropSheet::InitialSettings(folder + "Yarrow.ini", folder); });
+    auto mapChooser = std::make_unique<MapChooser>();
+    MapChooser& chooseMap = *mapChooser;
+    CMapPropSheet maps(book, prompter, folder, folder + "Yarrow.ini", nullptr,
+                       std::move(mapChooser));
+    int sent = 0;
+    maps.SetSendHook([&](const CMapPage&) { return ++sent > 0; });
+    const std::string sample = YARROW_FIXTURES "/../../fuzz/corpus/fuzz_map_file/sample.map";
+    chooseMap.path = sample;
+    QVERIFY(maps.RunCommand(mapcmd::kOpenMap));
+    QCOMPARE(sent, 1);
+    const CMapPage& page = maps.ActiveView()->Page();
+    const std::string mapBefore = CMapFile::Format(page);
+    QVERIFY(!page.Tiles().empty());
+    std::ifstream in(sample, std::ios::binary);
+    const std::string good((std::istreambuf_iterator<char>(in)), {});
+    const BrokenSet mapFiles(folder, ".map", CMapFile::kMaxFileBytes,
+                             {Garbage(3000, 7), good.substr(0, good.size() / 2),
+                              std::string("\x03\x00\x00\xff\xff\xff\x7f", 7)});
+    for (const auto& entry : mapFiles.entries) {
+        chooseMap.path = entry.path;
+        const std::size_t told = prompter.prompts.size();
+        QVERIFY(maps.RunCommand(mapcmd::kOpenMap));
+        QVERIFY2(prompter.prompts.size() == told + 1, entry.path.c_str());
+        QCOMPARE(prompter.prompts.back().caption, Sjis("エラー"));
+        QCOMPARE(CMapFile::Format(page), mapBefore);
+    }
+    QCOMPARE(sent, 1);
+    QVERIFY(maps.RunCommand(mapcmd::kSaveMap));
+    QCOMPARE(chooseMap.offeredName, std::string("sample.map"));
+    QVERIFY(mapFiles.Unchanged());
 }
 
 QTEST_MAIN(BrokenFilesQtTest)

@@ -328,12 +328,14 @@ void CMapPropSheet::OpenMapFile(CMapPageView& view) {
         return;
     }
     CMapPage& page = view.Page();
-    page.SetLastFileName(FileNameOf(*path));
     const CMapResult result = CMapFile::Load(*path, page);
     if (result.HasMessage()) {
         prompter_.Tell(result.message, result.caption, result.icon);
     }
     if (result.changed) {
+        // Only a file that loaded names what the page shows: the next save
+        // must not offer to overwrite one that did not.
+        page.SetLastFileName(FileNameOf(*path));
         // A loaded map is shared like any other edit.
         SendMap(view);
         view.Refresh();
