@@ -10,27 +10,13 @@
 #include "FuzzSupport.h"
 #include "dice/CDiceRoller.h"
 #include "dice/DiceTemplate.h"
+#include "support/FakeDiceControls.h"
 #include "support/FakeSession.h"
 
 using namespace yarrow;
 using fuzz::Check;
 
 namespace {
-
-class Controls final : public IDiceControls {
-  public:
-    bool IsShiftDown() const override { return shift; }
-    bool BeginCountdown(std::int32_t, std::int32_t) override { return true; }
-    void CancelCountdown() override {}
-    std::int32_t CountdownRemainingMs() const override { return 0; }
-    void DrawCard(bool) override {}
-    std::string ExpressionText() const override { return {}; }
-    bool IsExpressionPicked() const override { return false; }
-    std::vector<std::string> ExpressionEntries() const override { return {}; }
-    void AddExpressionEntry(const std::string&) override {}
-    void SelectExpressionEntry(int) override {}
-    bool shift = false;
-};
 
 // Stands for a plug-in that rolls anything beginning with its tag.
 class EchoPlugin final : public IPluginRoller {
@@ -63,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::BytesRandom rng(rest);
     test::FakeSession session;
-    Controls controls;
+    test::FakeDiceControls controls;
     controls.shift = !rest.empty() && (rest[0] & 1) != 0;
     EchoPlugin plugin;
     CDiceRoller roller(session, session, controls, rng, "/nonexistent/Chart.ini", &plugin);

@@ -65,12 +65,7 @@ CMapPageView::CMapPageView(CMapPage& page, CMapRenderer& renderer, IPrompter& pr
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setMouseTracking(true);
-    const struct {
-        QScrollBar* bar;
-        ScrollAxis axis;
-    } bars[] = {{horizontalScrollBar(), ScrollAxis::Horizontal},
-                {verticalScrollBar(), ScrollAxis::Vertical}};
-    for (const auto& b : bars) {
+    for (const AxisBar& b : AxisBars()) {
         connect(b.bar, &QScrollBar::actionTriggered, this,
                 [this, b](int action) { OnScrollAction(b.axis, b.bar, action); });
         connect(b.bar, &QScrollBar::valueChanged, this,
@@ -184,14 +179,14 @@ QRect CMapPageView::RubberBandRect() const {
 // ---------------------------------------------------------------------------
 // Scrolling
 
+std::array<CMapPageView::AxisBar, 2> CMapPageView::AxisBars() const {
+    return {{{horizontalScrollBar(), ScrollAxis::Horizontal},
+             {verticalScrollBar(), ScrollAxis::Vertical}}};
+}
+
 void CMapPageView::SyncScrollBars() {
     syncingBars_ = true;
-    const struct {
-        QScrollBar* bar;
-        ScrollAxis axis;
-    } bars[] = {{horizontalScrollBar(), ScrollAxis::Horizontal},
-                {verticalScrollBar(), ScrollAxis::Vertical}};
-    for (const auto& b : bars) {
+    for (const AxisBar& b : AxisBars()) {
         b.bar->setRange(0, page_.ScrollMax(b.axis));
         b.bar->setSingleStep(page_.LineStep(b.axis));
         b.bar->setPageStep(page_.PageStep(b.axis));

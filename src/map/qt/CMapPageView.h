@@ -10,6 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QRegion>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -82,6 +83,12 @@ class CMapPageView : public QAbstractScrollArea {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    // Each scroll bar with the page axis it moves.
+    struct AxisBar {
+        QScrollBar* bar;
+        ScrollAxis axis;
+    };
+    std::array<AxisBar, 2> AxisBars() const;
     void InvalidateAll();
     void InvalidateCell(int column, int row);
     void Invalidate(const QRect& rect);

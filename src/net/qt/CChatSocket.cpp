@@ -51,17 +51,10 @@ void CChatSocket::BeginConnect(const std::string& address, int port, bool backgr
     if (open_)
         Close();
     AbandonConnect();
-    const unsigned attempt = attempt_;
     if (port < 1 || port > 65535) {
         ConnectResult result;
         result.errorText = Sjis("ポート番号が正しくありません。");
-        QMetaObject::invokeMethod(
-            this,
-            [this, attempt, result] {
-                if (attempt == attempt_)
-                    Report(result);
-            },
-            Qt::QueuedConnection);
+        ReportLater(result);
         return;
     }
     auto* socket = new QTcpSocket(this);
@@ -118,6 +111,20 @@ void CChatSocket::Report(const ConnectResult& result) {
         session_->ConnectFinished(result);
 }
 
+void CChatSocket::ReportLater(const ConnectResult& result) {
+    // Reported from a fresh turn of the event loop, so the session may start
+    // another attempt from inside the report; a report for an attempt that has
+    // ended meanwhile is dropped.
+    const unsigned attempt = attempt_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt, result] {
+            if (attempt == attempt_)
+                Report(result);
+        },
+        Qt::QueuedConnection);
+}
+
 void CChatSocket::OnConnected() {
     QTcpSocket* socket = connecting_.data();
     if (!socket)
@@ -170,14 +177,7 @@ void CChatSocket::OnConnectFailed(const std::string& errorText) {
     // session may ask whether to try again.
     ConnectResult result;
     result.errorText = errorText;
-    const unsigned attempt = attempt_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, attempt, result] {
-            if (attempt == attempt_)
-                Report(result);
-        },
-        Qt::QueuedConnection);
+    ReportLater(result);
 }
 
 void CChatSocket::CancelConnect() {
@@ -186,14 +186,7 @@ void CChatSocket::CancelConnect() {
     EndAttempt();
     ConnectResult result;
     result.status = ConnectStatus::Cancelled;
-    const unsigned attempt = attempt_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, attempt, result] {
-            if (attempt == attempt_)
-                Report(result);
-        },
-        Qt::QueuedConnection);
+    ReportLater(result);
 }
 
 bool CChatSocket::Send(const std::string& bytes, std::string& errorText) {

@@ -67,6 +67,7 @@ class CChatSocket final : public QObject, public IChatTransport {
     void OnConnectFailed(const std::string& errorText);
     void EndAttempt();
     void Report(const ConnectResult& result);
+    void ReportLater(const ConnectResult& result);
     void OnReadyRead();
     void ProcessPendingRead();
     void OnPeerClosed(QTcpSocket* socket);
