@@ -114,6 +114,10 @@ std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
         return std::nullopt;
     TemplateEntry entry;
     std::string name(TrimBlanks(line.substr(0, first)));
+    // A template always has a name; stored, a blank one would read back as
+    // nothing at all.
+    if (name.empty())
+        return std::nullopt;
     const std::string_view rest = line.substr(first + 1);
     const std::size_t second = rest.find(',');
     std::string formula;

@@ -43,7 +43,7 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
         EXPECT_EQ(FormatTemplateEntry(*entry), c.stored) << c.line;
     }
     for (const char* bad : {"", "name only", ",2D6,3,lo", "n,2D6,3", "n,2D6,,lo", "n,2D6,3,",
-                            "n,2D6,3,  ", "n, ,3,lo"})
+                            "n,2D6,3,  ", "n, ,3,lo", " ,2D6"})
         EXPECT_FALSE(ParseTemplateEntry(bad)) << bad;
 }
 
