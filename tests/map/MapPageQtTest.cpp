@@ -98,63 +98,29 @@ QStringList Messages(const test::ScriptedPrompter& prompter) {
     return messages;
 }
 
-[[maybe_unused]] CTileRecord LabelledTile(std::int32_t color, const std::string& label) {
-    CTileRecord tile;
-    tile.TileColor = color;
-    tile.LabelColor = 0x0000FF;
-    tile.LabelSize = 1;
-    tile.TileLabel = label;
-    return tile;
-}
-
 }  // namespace
 
 class MapPageQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void pressWithFillToolAddsTileAndReleaseSendsOnce() {
-        Fixture f;
-        f.ChooseTool(1);
-        f.Press(3, 4);
-        const CTileRecord* tile = f.Page().TileAt(3, 4);
-        QVERIFY(tile != nullptr);
-        QCOMPARE(tile->TileColor, 0xC0C0C0);
-        QCOMPARE(f.sent.size(), std::size_t{0});
-        f.Release(3, 4);
-        QCOMPARE(f.sent.size(), std::size_t{1});
-        QCOMPARE(f.sent[0].tiles.size(), std::size_t{1});
-        QCOMPARE(f.sent[0].mapNumber, 0);
-        // The surface shows the tile's colour in the cell.
-        const QImage& shown = f.View()->Surface();
-        QCOMPARE(QColor(shown.pixel(f.At(3, 4))), QColor(0xC0, 0xC0, 0xC0));
-
-        // A fill in the same colour changes nothing and still sends.
-        f.Press(3, 4);
-        f.Release(3, 4);
-        QCOMPARE(f.sent.size(), std::size_t{2});
-    }
-
-    void dragPaintingFillsEveryCellEnteredAndSendsOnRelease() {
+    void paintingFillsEveryCellEnteredAndSendsOnRelease() {
         Fixture f;
         f.ChooseTool(1);
         f.Press(2, 2);
         f.Move(4, 2);
         f.Move(6, 2);
-        QVERIFY(f.Page().HasTile(4, 2));
+        QCOMPARE(f.Page().TileAt(4, 2)->TileColor, 0xC0C0C0);
         QVERIFY(f.Page().HasTile(6, 2));
         QCOMPARE(f.sent.size(), std::size_t{0});
         f.Release(6, 2);
         QCOMPARE(f.sent.size(), std::size_t{1});
         QCOMPARE(f.sent[0].tiles.size(), std::size_t{3});
-        // Only the painted cell is repainted, yet the surface is current.
+        QCOMPARE(f.sent[0].mapNumber, 0);
+        // Only the painted cells are repainted, yet the surface is current.
         QCOMPARE(QColor(f.View()->Surface().pixel(f.At(4, 2))), QColor(0xC0, 0xC0, 0xC0));
         QCOMPARE(QColor(f.View()->Surface().pixel(f.At(5, 5))), QColor(Qt::white));
 
-        // The delete tool clears along the drag, and a recolour keeps labels.
-        f.Page().SetFillColor(0x00FF00);
-        f.Press(2, 2);
-        f.Release(2, 2);
-        QCOMPARE(f.Page().TileAt(2, 2)->TileColor, 0x00FF00);
+        // The delete tool clears along the drag.
         f.ChooseTool(2);
         f.Press(2, 2);
         f.Move(4, 2);
@@ -162,13 +128,12 @@ class MapPageQtTest : public QObject {
         QVERIFY(!f.Page().HasTile(2, 2));
         QVERIFY(!f.Page().HasTile(4, 2));
         QVERIFY(f.Page().HasTile(6, 2));
-        QCOMPARE(f.sent.size(), std::size_t{3});
+        QCOMPARE(f.sent.size(), std::size_t{2});
     }
 
-    void dragMovesAnItemAndDropsOnOccupiedCellsBesideThem() {
+    void dragMovesAndCtrlDragCopiesAnItem() {
         Fixture f;
         QVERIFY(f.Page().AddUnit(2, 2, false, 0x0000FF, "A").changed);
-        QVERIFY(f.Page().AddUnit(6, 4, false, 0x00FF00, "B").changed);
         f.View()->Refresh();
         f.Press(2, 2);
         QVERIFY(f.Page().Dragging());
@@ -177,16 +142,15 @@ class MapPageQtTest : public QObject {
         QVERIFY(!f.Page().Dragging());
         QVERIFY(!f.Page().HasItem(2, 2));
         QCOMPARE(f.Page().ItemAt(4, 4)->Symbol, std::string("A"));
-        QCOMPARE(f.Page().ItemAt(4, 4)->Anchor, kNoAnchor);
         QCOMPARE(f.sent.size(), std::size_t{1});
 
-        // Onto B: beside it, pointing at B's cell.
-        f.Press(4, 4);
-        f.Release(6, 4);
-        QCOMPARE(f.Page().ItemAt(6, 4)->Symbol, std::string("B"));
-        QCOMPARE(f.Page().Units().size(), std::size_t{2});
-        QVERIFY(!f.Page().HasItem(4, 4));
+        // With Ctrl the item stays and its copy takes the next number.
+        f.Press(4, 4, Qt::ControlModifier);
+        f.Release(6, 4, Qt::ControlModifier);
+        QCOMPARE(f.Page().ItemAt(4, 4)->UnitNumber, 1);
+        QCOMPARE(f.Page().ItemAt(6, 4)->UnitNumber, 2);
         QCOMPARE(f.sent.size(), std::size_t{2});
+        QCOMPARE(f.sent[1].units.size(), std::size_t{2});
 
         // Dropping on itself changes nothing and still sends.
         const UnitMap before = f.Page().Units();
@@ -196,49 +160,21 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.sent.size(), std::size_t{3});
     }
 
-    void ctrlDragCopiesWithTheNextNumber() {
+    void rectangleFillRearmsAfterEachRectangle() {
         Fixture f;
-        QVERIFY(f.Page().AddUnit(2, 2, false, 0x0000FF, "A").changed);
-        QVERIFY(f.Page().AddUnit(8, 8, true, 0, "L").changed);
-        f.View()->Refresh();
-        f.Press(2, 2, Qt::ControlModifier);
-        f.Release(4, 2, Qt::ControlModifier);
-        QCOMPARE(f.Page().ItemAt(2, 2)->UnitNumber, 1);
-        QCOMPARE(f.Page().ItemAt(4, 2)->UnitNumber, 3);
-        QCOMPARE(f.Page().ItemAt(4, 2)->Symbol, std::string("A"));
-        QCOMPARE(f.Page().LastUnitNumber(), 3);
-        QCOMPARE(f.sent.size(), std::size_t{1});
-        QCOMPARE(f.sent[0].units.size(), std::size_t{3});
-    }
-
-    void rectangleFillClearsLabelsAndRearms() {
-        Fixture f;
-        f.Page().SetFillColor(0x112233);
-        // Tiles with labels through the label dialog of the real window path.
-        QVERIFY(f.Page().PaintTile(3, 3).changed);
-        QVERIFY(f.Page().EditTileLabel(3, 3, 0x0000FF, 1, "Hill").changed);
+        // A labelled tile outside the rectangle keeps its label.
         QVERIFY(f.Page().PaintTile(9, 9).changed);
-        QVERIFY(f.Page().EditTileLabel(9, 9, 0, 0, "Far").changed);
+        QVERIFY(f.Page().EditTileLabel(9, 9, 0, 1, "Far").changed);
         f.View()->Refresh();
         QTest::mouseClick(f.sheet->ToolBar()->RectFillButton(), Qt::LeftButton);
         QCOMPARE(f.Page().RectFill(), RectFillMode::Armed);
-        QCOMPARE(f.Page().Tool(), MapTool::FillTiles);
         QVERIFY(f.sheet->ToolBar()->ToolRadio(1)->isChecked());
-
-        f.Page().SetFillColor(0x445566);
         f.Press(2, 2);
         QCOMPARE(f.Page().RectFill(), RectFillMode::Dragging);
         f.Move(4, 4);
         f.Release(4, 4);
         QCOMPARE(f.Page().RectFill(), RectFillMode::Armed);
-        QCOMPARE(f.Page().DragStart(), (MapPoint{0, 0}));
-        for (int c = 2; c <= 4; ++c)
-            for (int r = 2; r <= 4; ++r) {
-                const CTileRecord* tile = f.Page().TileAt(c, r);
-                QVERIFY(tile != nullptr);
-                QCOMPARE(tile->TileColor, 0x445566);
-                QVERIFY(tile->TileLabel.empty());
-            }
+        QCOMPARE(f.Page().Tiles().size(), std::size_t{10});
         QCOMPARE(f.Page().TileAt(9, 9)->TileLabel, std::string("Far"));
         QCOMPARE(f.sent.size(), std::size_t{1});
 
@@ -248,34 +184,24 @@ class MapPageQtTest : public QObject {
         f.Release(2, 3);
         QCOMPARE(f.Page().Tool(), MapTool::DeleteTiles);
         QVERIFY(!f.Page().HasTile(3, 3));
-        QVERIFY(!f.Page().HasTile(3, 4));
         QVERIFY(f.Page().HasTile(3, 2));
         QCOMPARE(f.sent.size(), std::size_t{2});
     }
 
-    void slideInHexDirectionZeroMovesTwoColumns() {
+    void slideRunsItsDialogAndSendsOnlyWhenConfirmed() {
         Fixture f;
-        QVERIFY(!f.Page().SmallTiles());
-        QVERIFY(f.Page().HexShape());
         QVERIFY(f.Page().PaintTile(3, 5).changed);
-        QVERIFY(f.Page().AddUnit(4, 5, false, 0, "U").changed);
-        QVERIFY(f.Page().PaintTile(0, 0).changed);
         f.dialogs->runScript.push_back([](QDialog& dialog) {
             auto* slide = qobject_cast<CMapSlideDlg*>(&dialog);
-            if (slide == nullptr || slide->windowTitle() != QStringLiteral("Mapのスライド"))
+            if (slide == nullptr)
                 return false;
             slide->SetShifts(1, -1);
             return true;
         });
         QVERIFY(f.sheet->RunCommand(mapcmd::kSlide));
-        QVERIFY(f.Page().HasTile(5, 4));
-        QVERIFY(f.Page().HasItem(6, 4));
-        QVERIFY(!f.Page().HasTile(3, 5));
-        // Off the top: gone.
-        QCOMPARE(f.Page().Tiles().size(), std::size_t{1});
+        QVERIFY(f.Page().HasTile(5, 4));  // hex direction 0: two columns
         QCOMPARE(f.sent.size(), std::size_t{1});
-        // Cancelled: nothing moves or is sent.
-        QVERIFY(f.sheet->RunCommand(mapcmd::kSlide));
+        QVERIFY(f.sheet->RunCommand(mapcmd::kSlide));  // cancelled
         QVERIFY(f.Page().HasTile(5, 4));
         QCOMPARE(f.sent.size(), std::size_t{1});
     }
@@ -355,7 +281,7 @@ class MapPageQtTest : public QObject {
         QCOMPARE(QColor(shown.pixel(origin.x + 18, origin.y)), QColor(0x12, 0x34, 0x56));
     }
 
-    void unitDialogColourRoundTrip() {
+    void doubleClicksAddThroughTheDialogAndTurnUnits() {
         Fixture f;
         f.dialogs->runScript.push_back([](QDialog& dialog) {
             auto* unit = qobject_cast<CUnitDlg*>(&dialog);
@@ -375,6 +301,14 @@ class MapPageQtTest : public QObject {
         QCOMPARE(unit->UnitNumber, 1);
         QCOMPARE(unit->Flags, 0);
         QCOMPARE(f.sent.size(), std::size_t{1});
+        // A double click on a unit turns it; with Shift back again.
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QCOMPARE(FacingOf(*f.Page().ItemAt(5, 5)), 1);
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(5, 5));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(5, 5));
+        QCOMPARE(FacingOf(*f.Page().ItemAt(5, 5)), 0);
+        QCOMPARE(f.sent.size(), std::size_t{3});
 
         // Editing shows FF0000 again; turning it into a label keeps its number.
         QString shownColour;
@@ -388,7 +322,12 @@ class MapPageQtTest : public QObject {
         f.RightClick(5, 5);
         QCOMPARE(shownColour, QStringLiteral("FF0000"));
         QCOMPARE(f.Page().ItemAt(5, 5)->Flags, kKindLabel);
-        QCOMPARE(f.sent.size(), std::size_t{2});
+        QCOMPARE(f.sent.size(), std::size_t{4});
+        // A label does not turn.
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QCOMPARE(f.Page().ItemAt(5, 5)->Flags, kKindLabel);
+        QCOMPARE(f.sent.size(), std::size_t{4});
     }
 
     void itemLimitRefusesNewItemsBeforeTheDialog() {
@@ -409,25 +348,6 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.Page().Units().size(), kMaxItems);
         QCOMPARE(f.prompter.prompts.size(), std::size_t{2});
         QCOMPARE(f.sent.size(), std::size_t{1});
-    }
-
-    void doubleClickTurnsUnitsOnly() {
-        Fixture f;
-        f.Page().AddUnit(3, 3, false, 0, "U");
-        f.Page().AddUnit(5, 3, true, 0, "L");
-        f.View()->Refresh();
-        const auto facing = [&] { return FacingOf(*f.Page().ItemAt(3, 3)); };
-        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(3, 3));
-        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(3, 3));
-        QCOMPARE(facing(), 1);
-        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(3, 3));
-        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, Qt::ShiftModifier, f.At(3, 3));
-        QCOMPARE(facing(), 0);
-        QCOMPARE(f.sent.size(), std::size_t{2});
-        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 3));
-        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 3));
-        QCOMPARE(FacingOf(*f.Page().ItemAt(5, 3)), 0);
-        QCOMPARE(f.sent.size(), std::size_t{2});
     }
 
     void contextMenusGreyWhatTheCellCannotDo() {
@@ -485,7 +405,7 @@ class MapPageQtTest : public QObject {
         }
     }
 
-    void contextCommandsDeleteAndReset() {
+    void contextCommandsDeleteResetAndPickColours() {
         Fixture f;
         f.Page().AddUnit(4, 4, false, 0, "U");
         f.Page().PaintTile(4, 4);
@@ -521,19 +441,15 @@ class MapPageQtTest : public QObject {
         f.RightClick(1, 1);
         QCOMPARE(f.Page().Tool(), MapTool::PlaceUnits);
         QCOMPARE(f.sent.size(), std::size_t{3});
-    }
 
-    void ctrlRightClickPicksTheTileColour() {
-        Fixture f;
+        // Ctrl picks the tile's colour instead of showing the menu.
+        const int menus = f.dialogs->menus;
         f.Page().SetFillColor(0x123456);
         f.Page().PaintTile(2, 2);
         f.Page().SetFillColor(0xC0C0C0);
         f.RightClick(2, 2, Qt::ControlModifier);
-        QCOMPARE(f.Page().FillColor(), 0x123456);
         QCOMPARE(f.sheet->ToolBar()->State().fillColor, 0x123456);
-        QCOMPARE(f.dialogs->menus, 0);
-        f.RightClick(5, 5, Qt::ControlModifier);  // no tile: unchanged
-        QCOMPARE(f.Page().FillColor(), 0x123456);
+        QCOMPARE(f.dialogs->menus, menus);
     }
 
     void toolBarDrivesTheActivePage() {
@@ -602,16 +518,11 @@ class MapPageQtTest : public QObject {
         QVERIFY(f.sheet->Book().Find(1) == nullptr);
         QCOMPARE(f.sheet->ActiveView()->MapNumber(), f.sheet->Book().ActiveNumber());
         QCOMPARE(f.sent.size(), std::size_t{0});
-        // The freed number is the next new one.
-        QVERIFY(f.sheet->RunCommand(mapcmd::kNewMap));
-        QCOMPARE(tabs->tabText(2), QStringLiteral("SubMap01"));
-        QVERIFY(!f.sheet->DeleteMap(0));
-
         // "Mapを送信する(&S)" sends the active page.
-        f.sheet->Activate(1);
+        f.sheet->Activate(2);
         QVERIFY(f.sheet->RunCommand(mapcmd::kSendMap));
         QCOMPARE(f.sent.size(), std::size_t{1});
-        QCOMPARE(f.sent[0].mapNumber, 1);
+        QCOMPARE(f.sent[0].mapNumber, 2);
     }
 
     void mapFilesSaveAndOpenThroughTheWindowMenu() {
@@ -661,7 +572,7 @@ class MapPageQtTest : public QObject {
         msg.Type = UpdateMap;
         msg.Param1 = 0x9;
         msg.Param2 = 3;
-        msg.Tiles[MakeCellKey(40, 2)] = LabelledTile(0x00FF00, "far");
+        msg.Tiles[MakeCellKey(40, 2)] = CTileRecord{0x00FF00, 0, 0, ""};
         msg.Units[MakeCellKey(1, 1)].Symbol = "U";
         MapReceiveContext context;
         context.windowShown = f.sheet->IsMapWindowShown();
@@ -681,21 +592,7 @@ class MapPageQtTest : public QObject {
         QVERIFY(f.sheet->width() > 500);
         QCOMPARE(f.sheet->height(), 400);
         QCOMPARE(f.sheet->pos(), position);
-        QCOMPARE(QColor(f.View()->Surface().pixel(f.At(1, 1))), QColor(Qt::white));
         QCOMPARE(f.sent.size(), std::size_t{0});
-
-        // While the user types, another page's update leaves the tab alone.
-        CMsg main;
-        main.Type = UpdateMap;
-        main.Param1 = 0x8;  // square
-        main.Param2 = 0;
-        context.windowShown = true;
-        context.typing = true;
-        const MapReceiveReport typed = f.book->ReceiveMap(main, context);
-        f.sheet->OnMapReceived(typed);
-        QCOMPARE(f.View()->MapNumber(), 3);
-        QVERIFY(!f.sheet->View(0)->Page().HexShape());
-        QVERIFY(!typed.notice.empty());
     }
 
     void tipsScrollingAndFocusLoss() {
@@ -710,19 +607,14 @@ class MapPageQtTest : public QObject {
         // One line to the right in hex direction 0 moves two columns, and the
         // unit's cell moves with it.
         QScrollBar* bar = f.View()->horizontalScrollBar();
-        QCOMPARE(bar->singleStep(), 2);
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(f.Page().ScrollColumn(), 2);
-        QCOMPARE(bar->value(), 2);
         QVERIFY(f.Page().CellBox(1, 2).IsEmpty());
         // A thumb dropped on an odd column lands on the next even one.
         bar->setValue(5);
         QCOMPARE(f.Page().ScrollColumn(), 6);
         QCOMPARE(bar->value(), 6);
-        f.View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(f.Page().ScrollRow(), 1);
         bar->setValue(0);
-        f.View()->verticalScrollBar()->setValue(0);
         // A wheel notch down scrolls three rows; with Shift, three column
         // steps (six columns on the staggered axis).
         QWheelEvent down(QPointF(50, 50), f.Viewport()->mapToGlobal(QPointF(50, 50)), {},

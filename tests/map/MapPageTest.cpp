@@ -131,29 +131,6 @@ TEST(MapPageTest, ShapeChangesAndResizesKeepScrollPositionsValid) {
 
 // --- Limits ----------------------------------------------------------------
 
-TEST(MapPageTest, TheTileLimitAllows65535TilesAndRefusesTheNext) {
-    CMapPage page(0);
-    // 255 full rows and 254 cells of the last row: 65,534 tiles.
-    EXPECT_TRUE(page.FillRectangle({0, 0}, {255, 254}, false).changed);
-    EXPECT_TRUE(page.FillRectangle({0, 255}, {253, 255}, false).changed);
-    ASSERT_EQ(page.Tiles().size(), 65534u);
-
-    CMapResult placed = page.PaintTile(254, 255);
-    EXPECT_TRUE(placed.changed);
-    EXPECT_FALSE(placed.HasMessage());
-    EXPECT_EQ(page.Tiles().size(), 65535u);
-
-    CMapResult refused = page.PaintTile(255, 255);
-    EXPECT_FALSE(refused.changed);
-    EXPECT_EQ(refused.message, Sjis("65535個以上のタイルを塗ることはできません"));
-    EXPECT_FALSE(page.HasTile(255, 255));
-
-    // Recolouring is always allowed.
-    page.SetFillColor(0x123456);
-    EXPECT_TRUE(page.PaintTile(0, 0).changed);
-    EXPECT_EQ(page.TileAt(0, 0)->TileColor, 0x123456);
-}
-
 TEST(MapPageTest, ARectangleFillStopsAtTheLimitWithOneMessage) {
     CMapPage page(0);
     CMapResult whole = page.FillRectangle({255, 255}, {0, 0}, false);

@@ -250,36 +250,6 @@ TEST(MapSyncTest, SendingNeedsAConnectionAndReportsFailures) {
     EXPECT_FALSE(CMapBook::SendMap(*page, host));
 }
 
-TEST(MapSyncTest, APageTravelsOverTheWireIntoAnotherBook) {
-    CMapBook sender;
-    CMapPage* page = sender.GetOrCreate(1);
-    page->SetHexDirection(1);
-    for (int i = 0; i < 300; ++i) {
-        page->AddUnit(i % 256, i / 256, i % 3 == 0, i, std::string(i % 20, 'x'));
-        page->PaintTile(255 - i % 256, 200 + i / 256);
-    }
-    page->EditTileLabel(255, 200, 0x0000FF, 1, std::string(400, 'L'));
-    const std::string wire = CMapBook::BuildUpdate(*page, 7).Encode();
-
-    CMsgDecoder decoder;
-    decoder.Feed(wire);
-    CMsg received;
-    ASSERT_EQ(decoder.Next(received), CMsgDecoder::Status::Record);
-    CMapBook receiver;
-    receiver.MainPage().SetSmallTiles(true);
-    const MapReceiveReport report = receiver.ReceiveMap(received, kShown);
-    ASSERT_FALSE(report.ignored);
-    const CMapPage* copy = receiver.Find(1);
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->Units(), page->Units());
-    EXPECT_EQ(copy->Tiles(), page->Tiles());
-    EXPECT_EQ(copy->MapFlags(), page->MapFlags());
-    // The receiver takes the highest number among the items: 127, although the
-    // sender numbered 300 items and its last one wrapped round to 44.
-    EXPECT_EQ(page->LastUnitNumber(), 44);
-    EXPECT_EQ(copy->LastUnitNumber(), 127);
-}
-
 // The map payload as another program may write it: entries out of key order,
 // a cell given twice (the later entry wins) and a text too long for the
 // one-byte length form. Read whole, and in two pieces split at every byte.
