@@ -77,15 +77,10 @@ void CYarrowAppQtTest::firstStartCreatesLogFolderAndSettings() {
         const QByteArray ini = ReadAll(dir.filePath("Yarrow.ini"));
         QVERIFY(ini.startsWith("[InitialSetting]"));
         QVERIFY(ini.contains("LogFolder=Log"));
-        // The view shows what the settings hold.
-        CYarrowView* view = s.app.Frame().ChatView();
-        QCOMPARE(view->HandleNameField()->text(), QStringLiteral("GM"));
-        QCOMPARE(view->DiceCombo()->count(), 7);
-        QCOMPARE(view->DiceCombo()->currentText(), QStringLiteral("3D6"));
-        QCOMPARE(s.app.Frame().windowTitle(), QStringLiteral("Yarrow - 待機中 "));
-        QCOMPARE(view->LogControl()->StreamOutText(), std::string());
+        QCOMPARE(s.app.Frame().ChatView()->LogControl()->StreamOutText(), std::string());
     }
-    // A second start leaves an edited file alone and the folder as it is.
+    // A second start shows what an edited file holds, leaves it alone and the
+    // folder as it is.
     WriteFile(dir.filePath("Yarrow.ini"),
               "[InitialSetting]\r\nHandleName=PL\r\nBackGroundColor=0x000000\r\n");
     Started again(dir.path());
