@@ -28,6 +28,7 @@
 #include "map/CChipFile.h"
 #include "map/CMapBook.h"
 #include "map/CMapFile.h"
+#include "map/MapQtFakes.h"
 #include "map/qt/CChipDlg.h"
 #include "map/qt/CMapPageView.h"
 #include "map/qt/CMapPropSheet.h"
@@ -135,20 +136,6 @@ struct ChartChooser final : IChartDialogs {
     std::string path;
 };
 
-struct MapChooser final : IMapDialogs {
-    std::optional<std::int32_t> PickColor(std::int32_t, QWidget*) override { return std::nullopt; }
-    std::optional<std::string> OpenMapFileName(QWidget*) override { return path; }
-    std::optional<std::string> SaveMapFileName(const std::string& initialName, QWidget*) override {
-        offeredName = initialName;
-        return std::nullopt;
-    }
-    std::optional<std::string> SnapshotFileName(QWidget*) override { return std::nullopt; }
-    bool Run(QDialog&) override { return false; }
-    QAction* RunMenu(QMenu&, const QPoint&) override { return nullptr; }
-    std::string path;
-    std::string offeredName;
-};
-
 }  // namespace
 }  // namespace yarrow
 
@@ -242,14 +229,14 @@ void BrokenFilesQtTest::brokenChartAndMapFilesOpenedInTheirWindows() {
     // The map window says why, keeps the page, sends nothing, and its next
     // save offers the name of the last file that did load.
     CMapBook book([&] { return CMapPropSheet::InitialSettings(folder + "Yarrow.ini", folder); });
-    auto mapChooser = std::make_unique<MapChooser>();
-    MapChooser& chooseMap = *mapChooser;
+    auto mapChooser = std::make_unique<test::ScriptedMapDialogs>();
+    test::ScriptedMapDialogs& chooseMap = *mapChooser;
     CMapPropSheet maps(book, prompter, folder, folder + "Yarrow.ini", nullptr,
                        std::move(mapChooser));
     int sent = 0;
     maps.SetSendHook([&](const CMapPage&) { return ++sent > 0; });
     const std::string sample = YARROW_FIXTURES "/../../fuzz/corpus/fuzz_map_file/sample.map";
-    chooseMap.path = sample;
+    chooseMap.openNames.push_back(sample);
     QVERIFY(maps.RunCommand(mapcmd::kOpenMap));
     QCOMPARE(sent, 1);
     const CMapPage& page = maps.ActiveView()->Page();
@@ -261,7 +248,7 @@ void BrokenFilesQtTest::brokenChartAndMapFilesOpenedInTheirWindows() {
                              {Garbage(3000, 7), good.substr(0, good.size() / 2),
                               std::string("\x03\x00\x00\xff\xff\xff\x7f", 7)});
     for (const auto& entry : mapFiles.entries) {
-        chooseMap.path = entry.path;
+        chooseMap.openNames.push_back(entry.path);
         const std::size_t told = prompter.prompts.size();
         QVERIFY(maps.RunCommand(mapcmd::kOpenMap));
         QVERIFY2(prompter.prompts.size() == told + 1, entry.path.c_str());
@@ -270,7 +257,7 @@ void BrokenFilesQtTest::brokenChartAndMapFilesOpenedInTheirWindows() {
     }
     QCOMPARE(sent, 1);
     QVERIFY(maps.RunCommand(mapcmd::kSaveMap));
-    QCOMPARE(chooseMap.offeredName, std::string("sample.map"));
+    QCOMPARE(chooseMap.saveInitialNames.back(), std::string("sample.map"));
     QVERIFY(mapFiles.Unchanged());
 }
 

@@ -158,8 +158,8 @@ void CMainFrameQtTest::inputLineGrowsByLines() {
     QFont small = input->font();
     small.setPixelSize(11);
     input->setFont(small);
-    const std::pair<const char*, int> heights[] = {
-        {"one", 24}, {"one\ntwo", 41}, {"1\n2\n3", 58}, {"1\n2\n3\n4\n5", 58}, {"", 24}};
+    // Three lines at most (growing and shrinking are the input line's own test).
+    const std::pair<const char*, int> heights[] = {{"1\n2\n3", 58}, {"1\n2\n3\n4\n5", 58}};
     for (const auto& [text, height] : heights) {
         input->setPlainText(QString::fromLatin1(text));
         QCOMPARE(input->height(), height);

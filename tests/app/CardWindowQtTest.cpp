@@ -111,11 +111,7 @@ class CardWindowQtTest : public QObject {
 void CardWindowQtTest::init() {
     host_ = std::make_unique<Player>(true);
     guest_ = std::make_unique<Player>();
-    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
-    const int port = host_->chat->Session().PortNum();
-    QVERIFY(guest_->Connect(CommandLineRequest::Mode::Join, port, "PL"));
-    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
-    QTRY_COMPARE(guest_->chat->PlayerList()->count(), 2);
+    test::JoinBoth(*host_, *guest_);
     // Each window's selectors hold the other member only.
     QTRY_COMPARE(guest_->Cards().PassTarget()->count(), 1);
     QTRY_COMPARE(host_->Cards().LookTarget()->count(), 1);

@@ -110,12 +110,11 @@ class ChatControllerQtTest : public QObject {
     void rollsWhispersAndTheChartReachTheOtherWindow();
     void leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest();
     void joinLinksFillTheDialogOrExplainWhyNot();
-    void optionsSheetStartsFromTheWindowsState();
+    void frameCommandsOpenTheOptionsAndExchangeDice();
     void countdownTicksAnnounceToEveryone();
     void memberResetReannouncesAndTheCheckTimerStops();
     void callAlertsTheTargetWithoutUnmaximising();
     void callsAndWhispersOfflineDoNothing();
-    void diceExchangeTellsTheUser();
     void questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen();
     void autoShownChartLeavesTheFocusWithTheInputLine();
     void modelessWindowsOpenCentredOnTheView();
@@ -123,7 +122,7 @@ class ChatControllerQtTest : public QObject {
     void oneHandleNameForEverythingSent();
 
   private:
-    void JoinBoth();
+    void JoinBoth() { test::JoinBoth(*host_, *guest_); }
     std::unique_ptr<Player> host_;
     std::unique_ptr<Player> guest_;
 };
@@ -136,17 +135,6 @@ void ChatControllerQtTest::init() {
 void ChatControllerQtTest::cleanup() {
     guest_.reset();
     host_.reset();
-}
-
-void ChatControllerQtTest::JoinBoth() {
-    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
-    const int port = host_->chat->Session().PortNum();
-    QVERIFY(port > 0);
-    QVERIFY(guest_->Connect(CommandLineRequest::Mode::Join, port, "PL"));
-    QTRY_COMPARE(host_->chat->Session().MyID(), 1);
-    QTRY_COMPARE(guest_->chat->Session().MyID(), 2);
-    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
-    QTRY_COMPARE(guest_->chat->PlayerList()->count(), 2);
 }
 
 void ChatControllerQtTest::hostAndGuestSeeEachOthersLines() {
@@ -242,7 +230,7 @@ void ChatControllerQtTest::joinLinksFillTheDialogOrExplainWhyNot() {
     QVERIFY(!guest_->app->Frame().Action(cmd::kConnect)->isEnabled());
 }
 
-void ChatControllerQtTest::optionsSheetStartsFromTheWindowsState() {
+void ChatControllerQtTest::frameCommandsOpenTheOptionsAndExchangeDice() {
     host_->View().HandleNameField()->setText(QStringLiteral("語り手"));
     QString shown;
     WhenModal<COptionPropSheet>(
@@ -252,6 +240,9 @@ void ChatControllerQtTest::optionsSheetStartsFromTheWindowsState() {
         false);
     QVERIFY(host_->app->Frame().RunCommand(cmd::kOptions));
     QCOMPARE(shown, QStringLiteral("語り手"));
+    // The dice exchange tells the user it happened.
+    QVERIFY(host_->app->Frame().RunCommand(cmd::kChangeDice));
+    QCOMPARE(host_->prompter.prompts.back().text, Sjis("ダイスを交換しました"));
 }
 
 void ChatControllerQtTest::countdownTicksAnnounceToEveryone() {
@@ -310,12 +301,6 @@ void ChatControllerQtTest::callsAndWhispersOfflineDoNothing() {
     QVERIFY(!whisper->SendWhisperNow());
     QCoreApplication::processEvents();
     QCOMPARE(host_->LogText(), before);
-}
-
-void ChatControllerQtTest::diceExchangeTellsTheUser() {
-    QVERIFY(host_->app->Frame().RunCommand(cmd::kChangeDice));
-    QCOMPARE(host_->prompter.prompts.size(), std::size_t{1});
-    QCOMPARE(host_->prompter.prompts[0].text, Sjis("ダイスを交換しました"));
 }
 
 void ChatControllerQtTest::questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen() {

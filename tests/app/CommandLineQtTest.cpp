@@ -12,10 +12,6 @@ using Mode = CommandLineRequest::Mode;
 class CommandLineQtTest : public QObject {
     Q_OBJECT
 
-    static CommandLineRequest Parse(std::vector<std::string> args) {
-        return ParseCommandLine(args);
-    }
-
   private slots:
     static std::vector<std::string> Argv(const QStringList& args) {
         std::vector<std::string> argv;
@@ -152,7 +148,7 @@ class CommandLineQtTest : public QObject {
     void joinLinks() {
         QFETCH(QString, link);
         QFETCH(int, mode);
-        const auto r = Parse({link.toStdString()});
+        const auto r = ParseCommandLine({link.toStdString()});
         QCOMPARE(int(r.mode), mode);
         if (r.mode == Mode::BadLink) {
             // The message names the link (shortened when long) and the reason.
@@ -166,11 +162,6 @@ class CommandLineQtTest : public QObject {
         QCOMPARE(r.host, host.toStdString());
         QCOMPARE(r.port.value_or(0), port);
         QCOMPARE(r.name, Sjis(name.toStdString()));
-    }
-
-    void helpStartsWithTheUsage() {
-        QVERIFY(CommandLineHelp().rfind(CommandLineUsage(), 0) == 0);
-        QVERIFY(CommandLineHelp().find("yarrow://HOST[:PORT]/?name=NAME") != std::string::npos);
     }
 };
 

@@ -81,7 +81,7 @@ class MapSyncQtTest : public QObject {
     void twoPlayersShareWhatTheyPaintAndPlace();
 
   private:
-    void JoinBoth();
+    void JoinBoth() { test::JoinBoth(*host_, *guest_); }
     std::unique_ptr<Player> host_;
     std::unique_ptr<Player> guest_;
 };
@@ -94,16 +94,6 @@ void MapSyncQtTest::init() {
 void MapSyncQtTest::cleanup() {
     guest_.reset();
     host_.reset();
-}
-
-// Returns once each has the other listed: the guest's join is handled, so
-// whatever the hub gives a newcomer has reached it before anything sent later.
-void MapSyncQtTest::JoinBoth() {
-    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
-    const int port = host_->chat->Session().PortNum();
-    QVERIFY(guest_->Connect(CommandLineRequest::Mode::Join, port, "PL"));
-    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
-    QTRY_COMPARE(guest_->chat->PlayerList()->count(), 2);
 }
 
 void MapSyncQtTest::withoutAutoShowOrWhileTypingAPageIsNoted() {

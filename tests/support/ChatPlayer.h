@@ -4,6 +4,7 @@
 // started as the program starts, its questions answered by `Prompter`.
 
 #include <QTemporaryDir>
+#include <QtTest>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -14,6 +15,8 @@
 #include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
 #include "app/CommandLine.h"
+#include "chat/qt/CPlayerListView.h"
+#include "net/CClientSession.h"
 #include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
 
@@ -58,5 +61,16 @@ struct ChatPlayer {
         return chat->ConnectFromCommandLine(request);
     }
 };
+
+// `host` hosts as GM (ID 1) and `guest` joins it as PL (ID 2); returns once
+// each lists the other, so whatever the hub gives a newcomer has reached the
+// guest before anything sent later.
+template <typename A, typename B>
+void JoinBoth(ChatPlayer<A>& host, ChatPlayer<B>& guest) {
+    QVERIFY(host.Connect(CommandLineRequest::Mode::Host, 0, "GM"));
+    QVERIFY(guest.Connect(CommandLineRequest::Mode::Join, host.chat->Session().PortNum(), "PL"));
+    QTRY_COMPARE(host.chat->PlayerList()->count(), 2);
+    QTRY_COMPARE(guest.chat->PlayerList()->count(), 2);
+}
 
 }  // namespace yarrow::test
