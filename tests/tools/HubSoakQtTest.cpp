@@ -269,11 +269,22 @@ void HubSoakQtTest::thousandConnectionsAtTheDescriptorLimit() {
           static_cast<int>(kHubFds), greeted, closed);
     // Every descriptor the hub had left serves a participant (its spare one
     // is among those counted idle), and each connection beyond them is
-    // named in a "refused" line.
-    QCOMPARE(greeted, static_cast<int>(kHubFds) - idleFds);
+    // named in a "refused" line. A descriptor or two may be busy at the
+    // moment the flood arrives (a greeting's send handed to the helper
+    // thread, a socket still being torn down), so the count may fall short
+    // by that much, never more; leaks show in the count after the clients
+    // have gone.
+    constexpr int kBusyAtMost = 2;
+    const int room = static_cast<int>(kHubFds) - idleFds;
+    QVERIFY2(greeted <= room && greeted >= room - kBusyAtMost,
+             qPrintable(QString("%1 greeted with room for %2").arg(greeted).arg(room)));
     QByteArray events;
-    QTRY_COMPARE_WITH_TIMEOUT((events += hub.readAllStandardError()).count("\nrefused "), closed,
-                              10000);
+    const auto refused = [&] {
+        events += hub.readAllStandardError();
+        return static_cast<int>(events.count("\nrefused "));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(refused() >= closed - kBusyAtMost, 10000);
+    QVERIFY(refused() <= closed);
     QCOMPARE(hub.state(), QProcess::Running);
 
     clients.clear();
