@@ -9,7 +9,6 @@
 #include "map/MapQtFakes.h"
 #include "map/MapTypes.h"
 #include "map/qt/CChipDlg.h"
-#include "map/qt/CMapSlideDlg.h"
 #include "map/qt/CUnitDlg.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
@@ -183,14 +182,6 @@ class MapDialogsQtTest : public QObject {
         CChipDlg none(empty.Folder(), prompter);
         QCOMPARE(none.Chip(), -1);
         QVERIFY(none.Preview()->pixmap().isNull());
-    }
-
-    void slideBoxesRangeAndStartAtZero() {
-        CMapSlideDlg dialog;
-        QCOMPARE(dialog.ColumnShift(), 0);
-        dialog.SetShifts(25, -30);
-        QCOMPARE(dialog.ColumnShift(), 20);
-        QCOMPARE(dialog.RowShift(), -20);
     }
 };
 
