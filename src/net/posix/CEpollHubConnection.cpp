@@ -180,8 +180,14 @@ void CEpollHubConnection::Failed(const std::string& errorText) {
 }
 
 void CEpollHubConnection::Flush() {
+    // A connection still on the network's list stays marked as listed: were
+    // it put on the list a second time, the end of the turn would prepare
+    // two sends of the same bytes and the peer would get them twice.
+    const bool listed = dirty_;
     CParallelSender::Job job;
-    if (!PrepareFlush(job))
+    const bool prepared = PrepareFlush(job);
+    dirty_ = listed;
+    if (!prepared)
         return;
     CParallelSender::Send(job);
     Sent(job);
