@@ -25,25 +25,6 @@ const std::string& ShutdownNotice() {
         "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>";
     return text;
 }
-// Records whose ID must be the sending connection's own.
-bool ActsForSender(std::int32_t type) {
-    switch (type) {
-        case CnctReply:
-        case UpdateMbr:
-        case Disconnect:
-        case DrawCard:
-        case ScreenCard:
-        case MoveCard:
-        case ShuffleDeck:
-        case PassCard:
-        case GetCardStat:
-        case ResetGrave:
-        case RndmGet:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // Records the deck and piles act on (see IHubCardState).
 bool IsCardOperation(std::int32_t type) {
@@ -58,6 +39,20 @@ bool IsCardOperation(std::int32_t type) {
             return true;
         default:
             return false;
+    }
+}
+
+// Records whose ID must be the sending connection's own: its join, its
+// member entry, its leaving, a random take and every card operation.
+bool ActsForSender(std::int32_t type) {
+    switch (type) {
+        case CnctReply:
+        case UpdateMbr:
+        case Disconnect:
+        case RndmGet:
+            return true;
+        default:
+            return IsCardOperation(type);
     }
 }
 
