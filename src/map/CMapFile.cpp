@@ -216,10 +216,15 @@ CMapResult CMapFile::Save(const std::string& path, const CMapPage& page) {
 
 CMapResult CMapFile::Load(const std::string& path, CMapPage& page) {
     FileBytes file = ReadFileBytes(path, kMaxFileBytes);
-    if (file.status == FileBytes::Status::CannotOpen)
-        return CannotOpenMessage(file.error);
-    if (file.status != FileBytes::Status::Read)
-        return BrokenFileMessage();
+    switch (file.status) {
+        case FileBytes::Status::Read:
+            break;
+        case FileBytes::Status::TooLarge:
+            return Error(Sjis("Mapファイルが大きすぎるため開けません\r\n(64MBまで)"));
+        case FileBytes::Status::CannotOpen:
+        case FileBytes::Status::ReadError:
+            return CannotOpenMessage(file.error);
+    }
     const std::string& bytes = file.bytes;
 
     Contents contents;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace yarrow {
@@ -43,6 +44,15 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     }
     if (std::fseek(file.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(file.get());
+        // A regular file known to be over the limit is refused before
+        // anything is read (a folder's end offset says nothing of its size);
+        // the loop below still bounds a pipe or a file that grows meanwhile.
+        std::error_code error;
+        if (size > 0 && static_cast<unsigned long>(size) > maxBytes &&
+            std::filesystem::is_regular_file(path, error)) {
+            result.status = FileBytes::Status::TooLarge;
+            return result;
+        }
         if (size > 0 && static_cast<unsigned long>(size) <= maxBytes)
             result.bytes.reserve(static_cast<std::size_t>(size));
         std::rewind(file.get());

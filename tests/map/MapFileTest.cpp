@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "map/CMapFile.h"
 #include "platform/Cp932.h"
@@ -224,9 +225,23 @@ TEST_F(MapFileTest, FilesThatCannotBeOpenedNameTheSystemError) {
     const CMapResult saved = CMapFile::Save(missing, page);
     EXPECT_EQ(saved.message.rfind(Sjis("ファイルが開けません\r\n"), 0), 0u) << saved.message;
     EXPECT_GT(saved.message.size(), Sjis("ファイルが開けません\r\n").size());
-    const CMapResult loaded = CMapFile::Load(missing, page);
-    EXPECT_EQ(loaded.message.rfind(Sjis("ファイルが開けません\r\n"), 0), 0u);
-    EXPECT_EQ(page.Units().size(), 2u);
+    // A missing file and a folder name the system's reason; a file over the
+    // limit (sparse, nothing is written) says so rather than calling it broken.
+    const std::string huge = PathOf("huge.map");
+    std::ofstream(huge, std::ios::binary).flush();
+    std::filesystem::resize_file(huge, CMapFile::kMaxFileBytes + 1);
+    const struct {
+        std::string path;
+        std::string start;
+    } loads[] = {{missing, Sjis("ファイルが開けません\r\n")},
+                 {PathOf(""), Sjis("ファイルが開けません\r\n")},
+                 {huge, Sjis("Mapファイルが大きすぎるため開けません\r\n(64MBまで)")}};
+    for (const auto& load : loads) {
+        const CMapResult loaded = CMapFile::Load(load.path, page);
+        EXPECT_EQ(loaded.message.rfind(load.start, 0), 0u) << loaded.message;
+        EXPECT_EQ(loaded.icon, PromptIcon::Stop);
+        EXPECT_EQ(page.Units().size(), 2u);
+    }
 }
 
 TEST_F(MapFileTest, AFullDiskIsNotASavedMap) {
