@@ -40,72 +40,63 @@ TEST_F(Settings, MissingFileReadsAsTheFirstRunFile) {
     EXPECT_FALSE(settings_.Exists());
 }
 
-TEST_F(Settings, BooleansAndColoursFollowTheirOwnRules) {
-    TempDir::Write(path_,
-                   "[InitialSetting]\r\nIsClient=2\r\nIsSaveLog=2\r\nIsDiceHoyRandom=2\r\n"
-                   "ForeGroundColor=0xffffff\r\nBackGroundColor=0X00FF00\r\n"
-                   "HandleNameColor=red\r\nIsAutoMapShow=0\r\n");
-    EXPECT_TRUE(settings_.IsClient());
-    EXPECT_TRUE(settings_.IsSaveLog());
-    EXPECT_FALSE(settings_.IsSaveLogExactlyOne());
-    EXPECT_FALSE(settings_.IsDiceHoyRandom());  // only 1 means random
-    EXPECT_FALSE(settings_.IsAutoMapShow());
-    EXPECT_EQ(settings_.ForeGroundColor(), 0xFFFFFFu);
-    EXPECT_EQ(settings_.BackGroundColor(), 0x00FF00u);
-    EXPECT_EQ(settings_.HandleNameColor(), 0u);
-}
-
-TEST_F(Settings, CommaListsKeepTheirCaps) {
+// Booleans: any non-zero value is true, except the two that ask for exactly
+// 1. Comma lists split at every comma without trimming and stop at their
+// caps. Numbered lists stop at their count and skip empty entries.
+TEST_F(Settings, EachKindOfValueReadsByItsOwnRule) {
     std::string words;
     for (int i = 1; i <= 25; ++i)
         words += (i > 1 ? "," : "") + std::string("w") + std::to_string(i);
     TempDir::Write(path_,
-                   "[InitialSetting]\r\nFilterdPerson=" + words + "\r\nFilter=a, b ,,c,d,e,f\r\n");
-    Strings person = settings_.FilterdPerson();
+                   "[InitialSetting]\r\nIsClient=2\r\nIsSaveLog=2\r\nIsDiceHoyRandom=2\r\n"
+                   "IsAutoMapShow=0\r\nBackGroundColor=0X00FF00\r\nHandleNameColor=red\r\n"
+                   "FilterdPerson=" +
+                       words +
+                       "\r\nFilter=a, b ,,c,d,e,f\r\n"
+                       "[Dice]\r\nFormNum=3\r\n3=third\r\n1=first\r\n2=\r\n4=beyond\r\n01=zero\r\n"
+                       "[SubHandleName]\r\nSubHandleNameNum=999999999\r\n2=b\r\n1=a\r\n1=dup\r\n"
+                       "[RandomDiceHoy]\r\n1=no count\r\n");
+    EXPECT_TRUE(settings_.IsClient());
+    EXPECT_TRUE(settings_.IsSaveLog());
+    EXPECT_FALSE(settings_.IsSaveLogExactlyOne());
+    EXPECT_FALSE(settings_.IsDiceHoyRandom());
+    EXPECT_FALSE(settings_.IsAutoMapShow());
+    EXPECT_EQ(settings_.BackGroundColor(), 0x00FF00u);
+    EXPECT_EQ(settings_.HandleNameColor(), 0u);
+    const Strings person = settings_.FilterdPerson();
     ASSERT_EQ(person.size(), 20u);
-    EXPECT_EQ(person.front(), "w1");
     EXPECT_EQ(person.back(), "w20");
     EXPECT_EQ(settings_.Filter(), (Strings{"a", " b ", "", "c", "d"}));
     EXPECT_EQ(settings_.FilterText(), "a, b ,,c,d,e,f");
-}
-
-TEST_F(Settings, NumberedListsStopAtTheCountAndSkipEmptyEntries) {
-    TempDir::Write(path_,
-                   "[Dice]\r\nFormNum=3\r\n3=third\r\n1=first\r\n2=\r\n4=beyond\r\n01=zero\r\n"
-                   "[SubHandleName]\r\nSubHandleNameNum=999999999\r\n2=b\r\n1=a\r\n1=dup\r\n"
-                   "[RandomDiceHoy]\r\n1=no count\r\n");
     EXPECT_EQ(settings_.DiceList(), (Strings{"first", "third"}));
     EXPECT_EQ(settings_.SubHandleNames(), (Strings{"a", "b"}));
     EXPECT_TRUE(settings_.RandomDiceHoys().empty());
+    ASSERT_TRUE(settings_.WriteString(kInitialSetting, "Filter", "a,"));
+    EXPECT_EQ(settings_.Filter(), (Strings{"a", ""}));
 }
 
-TEST_F(Settings, NumberedListsWriteInTheirOwnOrder) {
+// Numbered lists write in their own order (keys past the new count stay;
+// readers stop at the count); typed values in the file's own formats.
+TEST_F(Settings, WritersUseTheFileFormats) {
+    ASSERT_TRUE(settings_.CreateIfMissing());
+    EXPECT_EQ(TempDir::Read(path_), "");
     TempDir::Write(path_, "[Dice]\r\nFormNum=3\r\n1=x\r\n2=y\r\n3=stale\r\n");
+    ASSERT_TRUE(settings_.CreateIfMissing());  // an existing file is left as it is
     ASSERT_TRUE(settings_.WriteDiceList({"1D6", "2D6"}));
     ASSERT_TRUE(settings_.WriteSubHandleNames({"Ann", "Bo"}));
     ASSERT_TRUE(settings_.WriteRandomDiceHoys({"a"}));
-    EXPECT_EQ(TempDir::Read(path_),
-              "[Dice]\r\nFormNum=2\r\n1=1D6\r\n2=2D6\r\n3=stale\r\n"
-              "[SubHandleName]\r\n1=Ann\r\n2=Bo\r\nSubHandleNameNum=2\r\n"
-              "[RandomDiceHoy]\r\nRandomDiceHoyNum=1\r\n1=a\r\n");
-    EXPECT_EQ(settings_.DiceList(), (Strings{"1D6", "2D6"}));
-    ASSERT_TRUE(settings_.WriteSubHandleNames({}));
-    EXPECT_TRUE(settings_.SubHandleNames().empty());
-}
-
-TEST_F(Settings, TypedWritersUseTheFileFormatsAndCutLongValues) {
-    ASSERT_TRUE(settings_.CreateIfMissing());
-    EXPECT_EQ(TempDir::Read(path_), "");
     ASSERT_TRUE(settings_.WriteColor(kInitialSetting, "HandleNameColor", 0xff8040));
     ASSERT_TRUE(settings_.WriteBool(kInitialSetting, "IsClient", true));
     ASSERT_TRUE(settings_.WriteInt(kInitialSetting, "PortNum", -5));
     EXPECT_EQ(TempDir::Read(path_),
+              "[Dice]\r\nFormNum=2\r\n1=1D6\r\n2=2D6\r\n3=stale\r\n"
+              "[SubHandleName]\r\n1=Ann\r\n2=Bo\r\nSubHandleNameNum=2\r\n"
+              "[RandomDiceHoy]\r\nRandomDiceHoyNum=1\r\n1=a\r\n"
               "[InitialSetting]\r\nHandleNameColor=0xFF8040\r\nIsClient=1\r\nPortNum=-5\r\n");
+    EXPECT_EQ(settings_.DiceList(), (Strings{"1D6", "2D6"}));
     EXPECT_EQ(settings_.HandleNameColor(), 0xFF8040u);
-    EXPECT_TRUE(settings_.CreateIfMissing());  // an existing file is left as it is
-    EXPECT_NE(TempDir::Read(path_), "");
-    ASSERT_TRUE(settings_.WriteString(kInitialSetting, "HandleName", std::string(300, 'n')));
-    EXPECT_EQ(settings_.HandleName(), std::string(255, 'n'));
+    ASSERT_TRUE(settings_.WriteSubHandleNames({}));
+    EXPECT_TRUE(settings_.SubHandleNames().empty());
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 namespace yarrow {
 namespace {
 
-TEST(SettingsValues, ColourCombosKeepTheCustomColour) {
-    EXPECT_EQ(HandleNamePalette()[kPaletteCustom].label, "\xb6\xbd\xc0\xd1");  // ｶｽﾀﾑ
+// The dialogs show indices and the file stores values: every index maps to
+// a value that selects it again, and a value outside the fixed entries stays
+// the user's custom colour instead of becoming another one.
+TEST(SettingsValues, ComboIndicesAndStoredValuesRoundTrip) {
     for (int i = 0; i < kPaletteCustom; ++i)
         EXPECT_EQ(PaletteIndexOf(PaletteValue(i, 0x123456)), i) << i;
     EXPECT_EQ(PaletteIndexOf(0x00C800), 2);
@@ -21,18 +23,11 @@ TEST(SettingsValues, ColourCombosKeepTheCustomColour) {
     EXPECT_EQ(CharSizeComboIndex(9), 1);  // out of the table: the default
     EXPECT_EQ(CharSizeFromComboIndex(0), 2);
     EXPECT_EQ(CharSizeFromComboIndex(-1), 3);
-    EXPECT_EQ(TextColorComboLabels()[0], BackColorComboLabels()[1]);  // both "黒色"
-}
-
-TEST(SettingsValues, CommaListsSplitByByteWithoutTrimmingAndColoursWriteAsRead) {
-    using Strings = std::vector<std::string>;
-    EXPECT_EQ(SplitCommaList("", 5), Strings{""});
-    EXPECT_EQ(SplitCommaList("a,", 5), (Strings{"a", ""}));
-    EXPECT_EQ(SplitCommaList("1,2,3,4,5,6", 5), (Strings{"1", "2", "3", "4", "5"}));
-    // A double-byte character never contains ','.
-    EXPECT_EQ(SplitCommaList("\x82\xa0,\x82\xa2", 5), (Strings{"\x82\xa0", "\x82\xa2"}));
-    EXPECT_EQ(FormatColor(0xff8040), "0xFF8040");
-    EXPECT_EQ(FormatColor(0x1234567), "0x1234567");
+    // Each colour combo's custom index is its "ｶｽﾀﾑ" entry.
+    const std::string custom = "\xb6\xbd\xc0\xd1";
+    EXPECT_EQ(HandleNamePalette()[kPaletteCustom].label, custom);
+    EXPECT_EQ(TextColorComboLabels().at(kColorComboCustom), custom);
+    EXPECT_EQ(BackColorComboLabels().at(kColorComboCustom), custom);
 }
 
 }  // namespace
