@@ -51,9 +51,8 @@ class CLogWidgetQtTest : public QObject {
     void clickingALinkOpensIt();
     void findUrlsStopsWhereAnAddressEnds();
     void contextMenuCopiesAndGoesToTheSelectedAddress();
-    void streamsOutTextAndRtf();
+    void streamsOutTextAndRtfAndClears();
     void scrollLockKeepsTheView();
-    void clearAndBackground();
     void hostileDocumentsAreHarmless();
     void aLineFullOfAddressesIsLinkedThroughout();
 };
@@ -172,7 +171,7 @@ void CLogWidgetQtTest::contextMenuCopiesAndGoesToTheSelectedAddress() {
     QCOMPARE(opened, (QList<QUrl>{QUrl("http://example.com/x")}));
 }
 
-void CLogWidgetQtTest::streamsOutTextAndRtf() {
+void CLogWidgetQtTest::streamsOutTextAndRtfAndClears() {
     Fixture f;
     f.chat.AppendChatLine(Sjis("GM"), Sjis("<color FF0000>赤</color>"), 0x0000FF, kLogBox);
     f.chat.AppendNoticeLine(Sjis("◇ お知らせ"));
@@ -191,6 +190,8 @@ void CLogWidgetQtTest::streamsOutTextAndRtf() {
     QCOMPARE(QString::fromStdString(text), QStringLiteral("GM：赤|◇ お知らせ|"));
     QVERIFY(redSeen);
     QVERIFY(boldBlueName);
+    f.log.Clear();
+    QCOMPARE(f.log.StreamOutText(), std::string());
 }
 
 void CLogWidgetQtTest::scrollLockKeepsTheView() {
@@ -211,15 +212,6 @@ void CLogWidgetQtTest::scrollLockKeepsTheView() {
     f.chat.SetScrollLock(false);
     f.chat.AppendNoticeLine(Sjis("unlocked"));
     QCOMPARE(bar->value(), bar->maximum());
-}
-
-void CLogWidgetQtTest::clearAndBackground() {
-    Fixture f;
-    f.chat.AppendNoticeLine(Sjis("x"));
-    f.log.Clear();
-    QCOMPARE(f.log.StreamOutText(), std::string());
-    f.log.SetBackgroundColor(0x102030);
-    QCOMPARE(f.log.palette().color(QPalette::Base), QColor(0x10, 0x20, 0x30));
 }
 
 void CLogWidgetQtTest::hostileDocumentsAreHarmless() {

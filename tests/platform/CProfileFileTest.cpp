@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "platform/CProfileFile.h"
 #include "platform/TempDir.h"
@@ -28,7 +29,9 @@ TEST_F(ProfileFile, LookupIgnoresCaseTrimsAndTakesTheFirstDuplicate) {
                    "[ other ]\n"
                    "name=Carol\n"
                    "[MAIN]\r\n"
-                   "late=second section of the same name\r\n");
+                   "late=second section of the same name\r\n"
+                   // 0x83 0x41 is "ア": its trail byte 'A' must not match 'a'.
+                   "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n");
     CProfileFile f(path_);
     EXPECT_TRUE(f.Exists());
     EXPECT_EQ(f.GetString("main", "NAME"), "Alice");
@@ -40,15 +43,10 @@ TEST_F(ProfileFile, LookupIgnoresCaseTrimsAndTakesTheFirstDuplicate) {
     EXPECT_EQ(f.GetString("Nowhere", "name"), "");
     EXPECT_TRUE(f.HasKey("MAIN", "name"));
     EXPECT_FALSE(f.HasKey("Main", "late"));
-    EXPECT_EQ(f.SectionNames(), (std::vector<std::string>{"Main", "other"}));
-}
-
-TEST_F(ProfileFile, CaseFoldingLeavesDoubleByteCharactersExact) {
-    // 0x83 0x41 is katakana "ア"; its trail byte is 'A' and must not match 'a'.
-    TempDir::Write(path_, "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n");
-    CProfileFile f(path_);
     EXPECT_EQ(f.GetInt("\x83\x41", "K", 0), 1);
     EXPECT_EQ(f.GetInt("\x83\x61", "k", 0), 2);
+    EXPECT_EQ(f.SectionNames(),
+              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61"}));
 }
 
 TEST_F(ProfileFile, ValuesAreCutWithoutSplittingADoubleByteCharacter) {
@@ -63,32 +61,39 @@ TEST_F(ProfileFile, ValuesAreCutWithoutSplittingADoubleByteCharacter) {
     EXPECT_EQ(f.GetString("S", "missing", longValue), std::string(255, 'x'));
 }
 
+// Integers take a sign and the leading digits (wrapping, never
+// overflowing); an empty value counts as missing.
 TEST_F(ProfileFile, IntegersTakeSignAndLeadingDigits) {
     TempDir::Write(path_,
                    "[N]\r\na=12abc\r\nb=-7\r\nc=+8\r\nd=abc\r\ne=\r\nf=0x10\r\n"
                    "g=4294967297\r\nh=- 3\r\n");
     CProfileFile f(path_);
-    EXPECT_EQ(f.GetInt("N", "a", 99), 12);
-    EXPECT_EQ(f.GetInt("N", "b", 99), -7);
-    EXPECT_EQ(f.GetInt("N", "c", 99), 8);
-    EXPECT_EQ(f.GetInt("N", "d", 99), 0);
-    EXPECT_EQ(f.GetInt("N", "e", 99), 99);  // an empty value counts as missing
-    EXPECT_EQ(f.GetInt("N", "f", 99), 0);
-    EXPECT_EQ(f.GetInt("N", "g", 99), 1);  // wraps, never overflows
-    EXPECT_EQ(f.GetInt("N", "h", 99), 0);
-    EXPECT_EQ(f.GetInt("N", "missing", 99), 99);
+    const std::pair<const char*, int> cases[] = {{"a", 12}, {"b", -7}, {"c", 8},
+                                                 {"d", 0},  {"e", 99}, {"f", 0},
+                                                 {"g", 1},  {"h", 0},  {"missing", 99}};
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(f.GetInt("N", key, 99), value) << key;
 }
 
-TEST_F(ProfileFile, MissingFileReadsEmptyAndIsCreatedOnFirstWrite) {
+// A missing file reads empty and is made by the first write; each write
+// sees what another writer wrote before it; a failed write reports false and
+// leaves nothing behind.
+TEST_F(ProfileFile, MissingFileIsCreatedOnFirstWriteAndWritersShareIt) {
     CProfileFile f(path_);
     EXPECT_FALSE(f.Exists());
     EXPECT_EQ(f.GetString("A", "b", "d"), "d");
     ASSERT_TRUE(f.WriteString("A", "b", "1"));
     EXPECT_TRUE(f.Exists());
     EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\n");
-    ASSERT_TRUE(f.WriteString("B", "c", "2"));
-    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\n[B]\r\nc=2\r\n");
+    ASSERT_TRUE(CProfileFile(path_).WriteString("B", "c", "2"));
+    ASSERT_TRUE(f.WriteString("A", "d", "3"));
+    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\nd=3\r\n[B]\r\nc=2\r\n");
     EXPECT_EQ(CProfileFile(path_).GetInt("b", "C", 0), 2);
+
+    CProfileFile nowhere(dir_.File("no/such/folder/x.ini"));
+    EXPECT_FALSE(nowhere.WriteString("S", "k", "v"));
+    EXPECT_FALSE(nowhere.Exists());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Folder()), {}), 1);
 }
 
 TEST_F(ProfileFile, KeyWriteKeepsEveryOtherLineInPlace) {
@@ -152,26 +157,11 @@ TEST_F(ProfileFile, SectionEntriesListEachKeyOnceInFileOrder) {
     EXPECT_TRUE(CProfileFile(path_).SectionEntries("none").empty());
 }
 
-TEST_F(ProfileFile, WritesSeeChangesMadeByOtherWriters) {
-    CProfileFile first(path_);
-    CProfileFile second(path_);
-    ASSERT_TRUE(first.WriteString("S", "a", "1"));
-    ASSERT_TRUE(second.WriteString("S", "b", "2"));
-    EXPECT_EQ(TempDir::Read(path_), "[S]\r\na=1\r\nb=2\r\n");
-}
-
 TEST_F(ProfileFile, LineBreaksInWrittenTextCannotInjectKeys) {
     CProfileFile f(path_);
     ASSERT_TRUE(f.WriteString("S", "name", "x\r\n[Evil]\r\nk=v"));
     EXPECT_EQ(f.SectionNames(), std::vector<std::string>{"S"});
     EXPECT_EQ(f.GetString("S", "name"), "x  [Evil]  k=v");
-}
-
-TEST_F(ProfileFile, FailedWriteLeavesNoFileAndReportsFalse) {
-    CProfileFile f(dir_.File("no/such/folder/x.ini"));
-    EXPECT_FALSE(f.WriteString("S", "k", "v"));
-    EXPECT_FALSE(f.Exists());
-    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("")));
 }
 
 TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ProgramFolder.h"
@@ -13,115 +13,67 @@
 namespace yarrow {
 namespace {
 
+// Every "0x" goes, wherever it is; anything else that is not hexadecimal
+// reads as black; overlong text keeps its last eight digits.
 TEST(ParseHexColor, ReadsColourTextInEveryWrittenForm) {
-    EXPECT_EQ(ParseHexColor("0xFF8040"), 0xFF8040u);
-    EXPECT_EQ(ParseHexColor("0xffffff"), 0xFFFFFFu);
-    EXPECT_EQ(ParseHexColor("0X00FF00"), 0x00FF00u);
-    EXPECT_EQ(ParseHexColor("0x0"), 0u);
-    EXPECT_EQ(ParseHexColor("C800C8"), 0xC800C8u);
-    EXPECT_EQ(ParseHexColor("0x12"), 0x12u);
-    // Every "0x" goes, wherever it is, so these are still numbers.
-    EXPECT_EQ(ParseHexColor("0x0xAB"), 0xABu);
-    EXPECT_EQ(ParseHexColor("10x1"), 0x11u);
-}
-
-TEST(ParseHexColor, AnythingElseIsBlack) {
-    EXPECT_EQ(ParseHexColor("red"), 0u);
-    EXPECT_EQ(ParseHexColor(""), 0u);
-    EXPECT_EQ(ParseHexColor("0x"), 0u);
-    EXPECT_EQ(ParseHexColor("0xFF 00"), 0u);
-    EXPECT_EQ(ParseHexColor("-0x10"), 0u);
-    EXPECT_EQ(ParseHexColor("0xG0"), 0u);
-    EXPECT_EQ(ParseHexColor("x10"), 0u);
-    // Overlong text wraps to its last eight digits instead of overflowing.
-    EXPECT_EQ(ParseHexColor("0x1234567890"), 0x34567890u);
-}
-
-// The choice over a made-up file system: `present` lists what exists.
-struct FolderCase {
-    const char* what;
-    FolderEnvironment environment;
-    std::set<std::string> present;
-    std::string programFolder;
-    bool perUser;
-    std::string installedData;
-    std::string installedPlugins;
-};
-
-TEST(ProgramFolder, IsChosenByHomeVariableDataAndInstallation) {
-    const std::set<std::string> installed = {"/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"};
-    const FolderCase cases[] = {
-        {"a build's bin holds the data",
-         {"", "/src/build/bin/", "", "/home/ann"},
-         {"/src/build/bin/Deck.ini"},
-         "/src/build/bin/",
-         false,
-         "",
-         ""},
-        {"a portable copy with only its settings file",
-         {"", "/opt/y/", "", "/home/ann"},
-         {"/opt/y/Yarrow.ini"},
-         "/opt/y/",
-         false,
-         "",
-         ""},
-        {"installed: the per-user folder under ~/.local/share",
-         {"", "/usr/bin/", "", "/home/ann"},
-         installed,
-         "/home/ann/.local/share/yarrow/",
-         true,
-         "/usr/share/yarrow/",
-         "/usr/lib/yarrow/Plugin"},
-        {"installed with XDG_DATA_HOME",
-         {"", "/usr/bin/", "/data/ann", "/home/ann"},
-         installed,
-         "/data/ann/yarrow/",
-         true,
-         "/usr/share/yarrow/",
-         "/usr/lib/yarrow/Plugin"},
-        {"a relative XDG_DATA_HOME is ignored",
-         {"", "/usr/bin/", "data", "/home/ann/"},
-         installed,
-         "/home/ann/.local/share/yarrow/",
-         true,
-         "/usr/share/yarrow/",
-         "/usr/lib/yarrow/Plugin"},
-        {"an unpacked package tree finds its data beside the executable",
-         {"", "/tmp/x/usr/bin/", "", "/home/ann"},
-         {"/tmp/x/usr/share/yarrow/", "/tmp/x/usr/lib/yarrow/Plugin"},
-         "/home/ann/.local/share/yarrow/",
-         true,
-         "/tmp/x/usr/share/yarrow/",
-         "/tmp/x/usr/lib/yarrow/Plugin"},
-        {"YARROW_HOME wins over data beside the executable",
-         {"/games/y", "/src/build/bin/", "/data", "/home/ann"},
-         {"/src/build/bin/Deck.ini"},
-         "/games/y/",
-         false,
-         "",
-         ""},
-        {"YARROW_HOME wins over the per-user folder, plug-ins still found",
-         {"/games/y/", "/usr/bin/", "", "/home/ann"},
-         installed,
-         "/games/y/",
-         false,
-         "/usr/share/yarrow/",
-         "/usr/lib/yarrow/Plugin"},
-        {"no home at all: the executable's folder after all",
-         {"", "/usr/bin/", "", ""},
-         installed,
-         "/usr/bin/",
-         false,
-         "/usr/share/yarrow/",
-         "/usr/lib/yarrow/Plugin"},
+    // clang-format off
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"0xFF8040", 0xFF8040}, {"0xffffff", 0xFFFFFF}, {"0X00FF00", 0x00FF00}, {"0x0", 0},
+        {"C800C8", 0xC800C8}, {"0x0xAB", 0xAB}, {"10x1", 0x11}, {"red", 0}, {"", 0}, {"0x", 0},
+        {"0xFF 00", 0}, {"-0x10", 0}, {"0xG0", 0}, {"x10", 0}, {"0x1234567890", 0x34567890},
     };
-    for (const FolderCase& c : cases) {
-        const auto exists = [&](const std::string& path) { return c.present.count(path) > 0; };
+    // clang-format on
+    for (const auto& [text, color] : cases)
+        EXPECT_EQ(ParseHexColor(text), color) << text;
+}
+
+// The choice over a made-up file system: what exists is `present` and, for
+// an installation under a root, root + "share/yarrow/" and
+// root + "lib/yarrow/Plugin".
+TEST(ProgramFolder, IsChosenByHomeVariableDataAndInstallation) {
+    const struct {
+        const char* what;
+        FolderEnvironment environment;
+        std::string installedRoot;  // "" for none
+        std::string present;        // a data file beside the executable, or ""
+        std::string programFolder;
+        bool perUser;
+    } cases[] = {
+        // clang-format off
+        {"a build's bin holds the data", {"", "/src/build/bin/", "", "/home/ann"}, "",
+         "/src/build/bin/Deck.ini", "/src/build/bin/", false},
+        {"a portable copy with only its settings file", {"", "/opt/y/", "", "/home/ann"}, "",
+         "/opt/y/Yarrow.ini", "/opt/y/", false},
+        {"installed: the per-user folder under ~/.local/share",
+         {"", "/usr/bin/", "", "/home/ann"}, "/usr/", "", "/home/ann/.local/share/yarrow/", true},
+        {"installed with XDG_DATA_HOME", {"", "/usr/bin/", "/data/ann", "/home/ann"}, "/usr/", "",
+         "/data/ann/yarrow/", true},
+        {"a relative XDG_DATA_HOME is ignored", {"", "/usr/bin/", "data", "/home/ann/"}, "/usr/",
+         "", "/home/ann/.local/share/yarrow/", true},
+        {"an unpacked package tree finds its data beside the executable",
+         {"", "/tmp/x/usr/bin/", "", "/home/ann"}, "/tmp/x/usr/", "",
+         "/home/ann/.local/share/yarrow/", true},
+        {"YARROW_HOME wins over data beside the executable",
+         {"/games/y", "/src/build/bin/", "/data", "/home/ann"}, "", "/src/build/bin/Deck.ini",
+         "/games/y/", false},
+        {"YARROW_HOME wins over the per-user folder, plug-ins still found",
+         {"/games/y/", "/usr/bin/", "", "/home/ann"}, "/usr/", "", "/games/y/", false},
+        {"no home at all: the executable's folder after all", {"", "/usr/bin/", "", ""}, "/usr/",
+         "", "/usr/bin/", false},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const std::string data = c.installedRoot.empty() ? "" : c.installedRoot + "share/yarrow/";
+        const std::string plugins =
+            c.installedRoot.empty() ? "" : c.installedRoot + "lib/yarrow/Plugin";
+        const auto exists = [&](const std::string& path) {
+            return !path.empty() && (path == c.present || path == data || path == plugins);
+        };
         const ProgramFolders folders = ChooseProgramFolders(c.environment, exists);
         EXPECT_EQ(folders.programFolder, c.programFolder) << c.what;
         EXPECT_EQ(folders.perUser, c.perUser) << c.what;
-        EXPECT_EQ(folders.installedData, c.installedData) << c.what;
-        EXPECT_EQ(folders.installedPlugins, c.installedPlugins) << c.what;
+        EXPECT_EQ(folders.installedData, data) << c.what;
+        EXPECT_EQ(folders.installedPlugins, plugins) << c.what;
     }
 }
 
@@ -150,7 +102,7 @@ TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
     }
 }
 
-TEST(FillUserFolder, CopiesWhatIsMissingAndNeverOverwritesOrRevives) {
+TEST(FillUserFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailure) {
     test::TempDir installed;
     test::TempDir home;
     std::filesystem::create_directories(installed.File("help"));
@@ -178,13 +130,11 @@ TEST(FillUserFolder, CopiesWhatIsMissingAndNeverOverwritesOrRevives) {
     // Nothing half-copied is left behind.
     for (const auto& entry : std::filesystem::recursive_directory_iterator(user))
         EXPECT_EQ(entry.path().string().find("copying"), std::string::npos) << entry.path();
-}
 
-TEST(FillUserFolder, ReportsAFolderItCannotMake) {
-    test::TempDir home;
+    // A folder that cannot be made is reported; without installed data the
+    // folder is still made, empty.
     test::TempDir::Write(home.File("file"), "");
     EXPECT_NE(FillUserFolder(home.File("file/yarrow/"), ""), "");
-    // Without installed data the folder is still made, empty.
     EXPECT_EQ(FillUserFolder(home.File("new/yarrow/"), ""), "");
     EXPECT_TRUE(std::filesystem::is_directory(home.File("new/yarrow/Plugin")));
 }
@@ -203,23 +153,6 @@ TEST(DataFilePath, FallsBackToTheInstalledDataForReading) {
     EXPECT_EQ(DataFilePath(folders, "None.ini"), own.File("None.ini"));
     folders.installedData.clear();
     EXPECT_EQ(DataFilePath(folders, "Deck.ini"), own.File("Deck.ini"));
-}
-
-TEST(FileExists, FindsFilesAndFoldersOnly) {
-    test::TempDir dir;
-    EXPECT_FALSE(FileExists(dir.File("none.ini")));
-    EXPECT_FALSE(FileExists(""));
-    test::TempDir::Write(dir.File("a.ini"), "");
-    EXPECT_TRUE(FileExists(dir.File("a.ini")));
-    EXPECT_TRUE(FileExists(dir.Folder()));
-}
-
-TEST(LastErrorText, DescribesTheErrorAndIsReadableText) {
-    errno = ENOENT;
-    std::string text = LastErrorText();
-    EXPECT_FALSE(text.empty());
-    EXPECT_EQ(text, LastErrorText(ENOENT));
-    EXPECT_NE(text, LastErrorText(EACCES));
 }
 
 }  // namespace
