@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,12 +20,11 @@ namespace yarrow {
 namespace {
 
 using test::FakeConnection;
-using test::Header;
 using test::LE32;
 
-class HubTest : public ::testing::Test {
-  protected:
-    HubTest() : hub(&listener, &prompter, &sound, &clock) {
+// A hub on fake connections.
+struct HubFixture {
+    HubFixture() : hub(&listener, &prompter, &sound, &clock) {
         hub.SetOwner(&owner);
         EXPECT_TRUE(hub.ConnectSocket(15000));
     }
@@ -44,6 +44,12 @@ class HubTest : public ::testing::Test {
     // A fresh connection that outlives the hub (the hub's shutdown still
     // writes to every connection it holds).
     FakeConnection& NewConn() { return conns.emplace_back(); }
+    // A fresh connection the hub has accepted.
+    FakeConnection& Joined() {
+        FakeConnection& c = NewConn();
+        Join(c);
+        return c;
+    }
 
     test::FakeListener listener;
     test::ScriptedPrompter prompter;
@@ -53,6 +59,8 @@ class HubTest : public ::testing::Test {
     std::deque<FakeConnection> conns;
     CYarrowServ hub;
 };
+
+class HubTest : public ::testing::Test, public HubFixture {};
 
 TEST_F(HubTest, HandshakeGreetsAndIdsAreNeverReused) {
     FakeConnection& a = NewConn();
@@ -74,10 +82,8 @@ TEST_F(HubTest, HandshakeGreetsAndIdsAreNeverReused) {
 }
 
 TEST_F(HubTest, JoinNoticeAndMemberListAreRelayedOnceEach) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
+    FakeConnection& a = Joined();
+    FakeConnection& b = Joined();
     hub.ProcessPendingRead(1, Reply(1, "GM"));
     hub.ProcessPendingRead(2, Reply(2, "Bo"));
     // The same ID announcing itself again gets no second notice.
@@ -99,10 +105,8 @@ TEST_F(HubTest, JoinNoticeAndMemberListAreRelayedOnceEach) {
 }
 
 TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
+    FakeConnection& a = Joined();
+    FakeConnection& b = Joined();
     const std::string twoAndAHalf = Chat(1, "first") + Chat(1, "second") + Chat(1, "third");
     hub.ProcessPendingRead(1, twoAndAHalf.substr(0, twoAndAHalf.size() - 3));
     for (FakeConnection* c : {&a, &b}) {
@@ -120,8 +124,7 @@ TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
     // within a read gets what came before its leaving (the others then get
     // the rest in a second write) and nothing after. A newcomer gets its
     // greeting before anything relayed after it arrived.
-    FakeConnection& c = NewConn();
-    Join(c);
+    FakeConnection& c = Joined();
     const CMsg leave{.Close = 1, .Type = Disconnect, .ID = 3};
     const int writesBefore = a.writes;
     hub.ProcessPendingRead(1, Chat(1, "fourth") + Chat(1, "fifth"));
@@ -144,8 +147,7 @@ TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
 TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
     for (int i = 1; i <= 20; ++i)
         hub.AddPastLog("line " + std::to_string(i) + "\r\n");
-    FakeConnection& a = NewConn();
-    Join(a);
+    FakeConnection& a = Joined();
     std::string expected = "\r\n" + Sjis("====== 過去ログ ======") + "\r\n";
     for (int i = 6; i <= 20; ++i)
         expected += "line " + std::to_string(i) + "\r\n";
@@ -155,8 +157,7 @@ TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
     const std::string big(CYarrowServ::kMaxPastLogBytes / 2, 'x');
     for (const std::string& line : {std::string("old\r\n"), big, big, std::string("new\r\n")})
         hub.AddPastLog(line);
-    FakeConnection& b = NewConn();
-    Join(b);
+    FakeConnection& b = Joined();
     const std::string text = b.Records()[0].Text;
     EXPECT_LE(text.size(), CYarrowServ::kMaxPastLogBytes);
     EXPECT_EQ(text.find("old"), std::string::npos);
@@ -171,12 +172,9 @@ TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
 }
 
 TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    FakeConnection& c = NewConn();
-    Join(a);
-    Join(b);
-    Join(c);
+    FakeConnection& a = Joined();
+    FakeConnection& b = Joined();
+    FakeConnection& c = Joined();
     for (int id = 1; id <= 3; ++id)
         hub.ProcessPendingRead(id, Reply(id, "M" + std::to_string(id)));
 
@@ -207,37 +205,51 @@ TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
     EXPECT_TRUE(owner.notices.empty());
 }
 
-TEST_F(HubTest, OutOfRangeTypeIsReportedAndClosesOnlyThatConnection) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
-    hub.ProcessPendingRead(1, Reply(1, "GM"));
-    hub.ProcessPendingRead(2, Reply(2, "Bo"));
-    const std::size_t before = a.Records().size();
-
-    hub.ProcessPendingRead(2, LE32(2) + LE32(0) + LE32(31) + Chat(2, "never relayed"));
-    EXPECT_EQ(b.state, "aborted");
-    EXPECT_EQ(a.Records().size(), before);
-    ASSERT_EQ(owner.notices.size(), 1u);
-    EXPECT_EQ(owner.notices[0], "<b>" + Sjis("※ ") +
-                                    "ReadMsg(Unknown(0x1F)/[2:Bo]) : record type 31 is out of "
-                                    "range</b>");
-    EXPECT_EQ(owner.memberListCommands, 1);
-    EXPECT_EQ(sound.errorBeeps, 1);
-
-    // The others carry on; the dropped one is gone from the relay.
-    hub.ProcessPendingRead(1, Chat(1, "still here"));
-    EXPECT_EQ(a.Records().back().Text, "still here");
-    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1}));
+// A peer that sends what is no record, or vanishes, is reported once with
+// its member and dropped; the others carry on.
+TEST(HubPeerFaults, EachDropsOnlyThatPeerAndIsReportedOnce) {
+    const struct {
+        const char* what;
+        std::function<void(CYarrowServ&)> fault;
+        std::string notice;
+        std::string state;
+    } cases[] = {
+        {"a type out of range",
+         [](CYarrowServ& hub) {
+             hub.ProcessPendingRead(2, LE32(2) + LE32(0) + LE32(31) + HubFixture::Chat(2, "never"));
+         },
+         "ReadMsg(Unknown(0x1F)/[2:Bo]) : record type 31 is out of range", "aborted"},
+        {"a lost connection", [](CYarrowServ& hub) { hub.ConnectionLost(2, "closed by peer"); },
+         "ReadMsg(Undefined/[2:Bo]) : closed by peer", "aborted"},
+    };
+    for (const auto& c : cases) {
+        HubFixture f;
+        FakeConnection& a = f.Joined();
+        FakeConnection& b = f.Joined();
+        f.hub.ProcessPendingRead(1, HubFixture::Reply(1, "GM"));
+        f.hub.ProcessPendingRead(2, HubFixture::Reply(2, "Bo"));
+        const std::size_t before = a.Records().size();
+        c.fault(f.hub);
+        EXPECT_EQ(b.state, c.state) << c.what;
+        EXPECT_EQ(a.Records().size(), before) << c.what;
+        EXPECT_EQ(f.owner.notices, std::vector<std::string>{"<b>" + Sjis("※ ") + c.notice + "</b>"})
+            << c.what;
+        EXPECT_EQ(f.owner.memberListCommands, 1) << c.what;
+        // Later reports of a connection already let go are ignored.
+        f.hub.ConnectionLost(2, "again");
+        f.hub.SendFailed(2, "again");
+        EXPECT_EQ(f.owner.notices.size(), 1u) << c.what;
+        EXPECT_EQ(f.sound.errorBeeps, 1) << c.what;
+        f.hub.ProcessPendingRead(1, HubFixture::Chat(1, "still here"));
+        EXPECT_EQ(a.Records().back().Text, "still here") << c.what;
+        EXPECT_EQ(f.hub.ConnectionIds(), (std::vector<std::int32_t>{1})) << c.what;
+    }
 }
 
 // Three records of 400 KB from member 1 in one read; member 2 reads slowly.
 class HubFlowTest : public HubTest {
   protected:
     HubFlowTest() {
-        Join(fast);
-        Join(slow);
         hub.ProcessPendingRead(2, Reply(2, "Slow"));
         slow.draining = false;
         slow.unsent = 0;
@@ -249,8 +261,8 @@ class HubFlowTest : public HubTest {
             n += m.Type == LogBox ? 1 : 0;
         return n;
     }
-    FakeConnection& fast = NewConn();
-    FakeConnection& slow = NewConn();
+    FakeConnection& fast = Joined();
+    FakeConnection& slow = Joined();
 };
 
 TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt) {
@@ -325,8 +337,7 @@ TEST_F(HubFlowTest, OnlyAPeerThatTakesNothingForAWhileWithALongQueueIsLetGo) {
     EXPECT_EQ(Chats(fast), 4u);
 
     // A short queue is never a stall, however old.
-    FakeConnection& idle = NewConn();
-    Join(idle);
+    FakeConnection& idle = Joined();
     idle.draining = false;
     hub.ProcessPendingRead(1, Remark(5));
     clock.now += 10 * CYarrowServ::kStallSeconds;
@@ -345,8 +356,7 @@ TEST_F(HubFlowTest, FailedWriteIsReportedAsSendMsgWithItsRecord) {
 
     // A failure the network reports later names the last record queued.
     hub.ProcessPendingRead(1, Chat(1, "y", LogBox));
-    FakeConnection& third = NewConn();
-    Join(third);
+    Joined();
     hub.SendFailed(3, "Connection reset by peer");
     ASSERT_EQ(owner.notices.size(), 2u);
     EXPECT_EQ(owner.notices[1], "<b>" + Sjis("※ ") +
@@ -364,29 +374,10 @@ TEST_F(HubFlowTest, APeerThatLeavesWhilePausedStillHasItsLastWordsRelayed) {
     EXPECT_TRUE(owner.notices.empty());
 }
 
-TEST_F(HubTest, LostConnectionIsReportedWithItsMember) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
-    hub.ProcessPendingRead(2, Reply(2, "Bo"));
-    hub.ConnectionLost(2, "closed by peer");
-    EXPECT_EQ(b.state, "aborted");
-    ASSERT_EQ(owner.notices.size(), 1u);
-    EXPECT_EQ(owner.notices[0],
-              "<b>" + Sjis("※ ") + "ReadMsg(Undefined/[2:Bo]) : closed by peer</b>");
-    // Reports of a connection the hub already let go are ignored.
-    hub.ConnectionLost(2, "again");
-    hub.SendFailed(2, "again");
-    EXPECT_EQ(owner.notices.size(), 1u);
-    EXPECT_EQ(sound.errorBeeps, 1);
-}
-
 TEST_F(HubTest, EveryRecordIsRelayedWithAllItCarries) {
     // Without a deck, every record but the member ones comes back byte for
     // byte, whatever payload it carries and whatever came before it.
-    FakeConnection& a = NewConn();
-    Join(a);
+    FakeConnection& a = Joined();
     const CMsg chat{.Text = "x", .Type = LogBox, .ID = 1};
     const std::vector<CMsg> sent = {CMsg{.Type = Chart,
                                          .Strings = {"a", "b"},
@@ -416,10 +407,8 @@ TEST_F(HubTest, EveryRecordIsRelayedWithAllItCarries) {
 }
 
 TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
+    FakeConnection& a = Joined();
+    FakeConnection& b = Joined();
     // A peer announcing invented IDs is listed once, under its own.
     std::string burst;
     for (int id = 1; id <= 1200; ++id)
@@ -443,81 +432,26 @@ TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
     EXPECT_EQ(hub.Members()[1].MemberName, std::string(254, '\x82'));
 }
 
-TEST_F(HubTest, TraceFollowsTheRelayStepByStep) {
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
+// The trace follows a relay from the read to each send, and encodes the
+// relayed record once however many receive it.
+TEST_F(HubTest, TraceFollowsTheRelayAndEncodesItOnce) {
+    Joined();
+    Joined();
+    const std::string bytes = Chat(2, "x");
     std::string trace;
-    SetTraceSink([&](std::string_view bytes) { trace.append(bytes); });
-    hub.ProcessPendingRead(2, Chat(2, "x"));
-    hub.Disconnection();
+    SetTraceSink([&](std::string_view part) { trace.append(part); });
+    hub.ProcessPendingRead(2, bytes);
     SetTraceSink({});
-    const std::vector<std::string> steps = {" CYarrowServ::ProcessPendingRead\r\n",
-                                            " CYarrowServ::ReadMsg\r\n",
-                                            "  CMsg::Serialize(Read:LogBox)",
-                                            " CYarrowServ::StoreMsgItem(LogBox)\r\n",
-                                            " CYarrowServ::UpdateClients\r\n",
-                                            " CYarrowServ::AssembleMsg(LogBox)\r\n",
-                                            "  CMsg::Serialize(Write:LogBox)",
-                                            "  ID:1-> CYarrowServ::SendMsg\r\n",
-                                            "  ID:2-> CYarrowServ::SendMsg\r\n",
-                                            " CYarrowServ::Disconnection()\r\n",
-                                            " CYarrowServ::AssembleMsg(Disconnect)\r\n",
-                                            "  CMsg::Serialize(Write:Disconnect)",
-                                            "  ID:1-> CYarrowServ::SendMsg\r\n"};
-    std::size_t at = 0;
-    for (const std::string& step : steps) {
-        const std::size_t found = trace.find(step, at);
-        ASSERT_NE(found, std::string::npos) << step << " after " << trace.substr(at, 200);
-        at = found + step.size();
-    }
-    // One encoding per relay, however many receive it.
-    EXPECT_EQ(trace.find("Serialize(Write:Disconnect", at), std::string::npos);
-    EXPECT_NE(trace.find("  ID:2-> CYarrowServ::SendMsg", at), std::string::npos);
-}
-
-class FakeCards : public IHubCardState {
-  public:
-    std::string DeckSummary() const override { return "00052Standard"; }
-    void AddHolder(std::int32_t id) override { log.push_back("add " + std::to_string(id)); }
-    void ReleaseHolder(std::int32_t id) override { log.push_back("release " + std::to_string(id)); }
-    void RemoveHolder(std::int32_t id) override { log.push_back("remove " + std::to_string(id)); }
-    std::vector<std::string> TransferHolder(std::int32_t from, std::int32_t to) override {
-        log.push_back("transfer " + std::to_string(from) + " " + std::to_string(to));
-        return {};
-    }
-    std::vector<std::string> DeckSetNames() const override { return {"Standard"}; }
-    CMsg SwitchDeck(int) override { return CMsg(); }
-    void ApplyCardOperation(const CMsg& record, CMsg& working) override {
-        log.push_back("op " + std::to_string(record.Type));
-        if (record.Type == DrawCard) {
-            working.Text = "Ace";
-            working.Param2 = 51;
-        }
-    }
-    std::vector<std::string> log;
-};
-
-TEST_F(HubTest, CardHooksSeeHoldersOperationsAndThePurge) {
-    FakeCards cards;
-    hub.SetCardState(&cards);
-    FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    Join(a);
-    Join(b);
-    EXPECT_EQ(a.Records()[0].Name, "00052Standard");
-    hub.ProcessPendingRead(1, Reply(1, "GM"));
-    hub.ProcessPendingRead(1, CMsg{.Type = DrawCard, .ID = 1}.Encode());
-    EXPECT_EQ(b.Records().back().Text, "Ace");
-    EXPECT_EQ(b.Records().back().Param2, 51);
-
-    hub.PurgeCardHolders({1});
-    hub.ProcessPendingRead(1, CMsg{.Type = Disconnect, .ID = 1}.Encode());
-    // A connection that is gone takes its holder with it.
-    hub.ConnectionLost(2, "reset by peer");
-    EXPECT_EQ(cards.log, (std::vector<std::string>{"add 1", "add 2", "op 14", "release 2",
-                                                   "release 1", "remove 2"}));
+    std::vector<std::string> steps;
+    for (std::size_t at = 0, end; (end = trace.find("\r\n", at)) != std::string::npos; at = end + 2)
+        if (trace.compare(at, 3, "   ") != 0 && end > at)  // record fields are indented deeper
+            steps.push_back(trace.substr(at, end - at));
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         " CYarrowServ::ProcessPendingRead", " CYarrowServ::ReadMsg",
+                         "  CMsg::Serialize(Read:LogBox)", " CYarrowServ::StoreMsgItem(LogBox)",
+                         " CYarrowServ::UpdateClients", " CYarrowServ::AssembleMsg(LogBox)",
+                         "  CMsg::Serialize(Write:LogBox)", "  ID:1-> CYarrowServ::SendMsg",
+                         "  ID:2-> CYarrowServ::SendMsg"}));
 }
 
 TEST(HubStart, PortInUseTellsTheUserAndDoesNotServe) {

@@ -32,30 +32,43 @@ TEST(ClientSessionConnect, ClientConnectStoresTrimmedAddressSeedsAndShowsConnect
     EXPECT_EQ(w.hubs.created, 0);
 }
 
+// A refusal asks whether to try again, with the system's text broken after
+// each full stop; a socket that cannot be made is only told.
 TEST(ClientSessionConnect, EachOutcomeOfAnAttempt) {
     struct Case {
         const char* what;
         std::vector<IChatTransport::ConnectResult> results;
         std::deque<PromptAnswer> answers;
         bool connected;
-        std::vector<std::string> captions;  // of the message boxes, in order
+        std::vector<std::string> prompts;  // caption|text, in order
     };
-    const std::string retry = Sjis("接続エラー");
+    const std::string retry = Sjis("接続エラー") + "|";
+    const std::string again = Sjis("再接続しますか？");
     const std::vector<Case> cases = {
-        {"refused, then yes", {{Status::Failed, "x"}}, {PromptAnswer::Yes}, true, {retry}},
-        {"refused, then no", {{Status::Failed, "x"}}, {PromptAnswer::No}, false, {retry}},
+        {"refused, then yes",
+         {{Status::Failed, Sjis("一。二。\r\n三。")}},
+         {PromptAnswer::Yes},
+         true,
+         {retry + Sjis("一。\r\n二。\r\n三。\r\n") + again}},
+        {"refused, then no",
+         {{Status::Failed, "x"}},
+         {PromptAnswer::No},
+         false,
+         {retry + "x" + again}},
+        // "＝B" is 81 81 42: its second byte and the B look like "。" (81 42)
+        // to a byte search, but no full stop is there.
         {"refused twice",
-         {{Status::Failed, "x"}, {Status::Failed, "y"}},
+         {{Status::Failed, "x"}, {Status::Failed, Sjis("＝B。")}},
          {PromptAnswer::Yes, PromptAnswer::No},
          false,
-         {retry, retry}},
+         {retry + "x" + again, retry + Sjis("＝B。\r\n") + again}},
         // Cancelling is the user's own choice: no question.
         {"cancelled", {{Status::Cancelled, {}}}, {}, false, {}},
         {"no socket",
          {{Status::CreateFailed, "no sockets"}},
          {},
          false,
-         {Sjis("ソケット作成エラー")}},
+         {Sjis("ソケット作成エラー") + "|no sockets"}},
     };
     for (const Case& c : cases) {
         Window w;
@@ -69,28 +82,15 @@ TEST(ClientSessionConnect, EachOutcomeOfAnAttempt) {
         EXPECT_EQ(w.rec.menuConnected, c.connected) << c.what;
         EXPECT_EQ(w.session.State(), c.connected ? SessionState::Connected : SessionState::Idle)
             << c.what;
-        std::vector<std::string> captions;
-        for (const Prompt& p : w.prompter.prompts)
-            captions.push_back(p.caption);
-        EXPECT_EQ(captions, c.captions) << c.what;
+        std::vector<std::string> prompts;
+        for (const Prompt& p : w.prompter.prompts) {
+            prompts.push_back(p.caption + "|" + p.text);
+            if (p.caption + "|" == retry) {
+                EXPECT_EQ(p.buttons, PromptButtons::YesNo) << c.what;
+            }
+        }
+        EXPECT_EQ(prompts, c.prompts) << c.what;
     }
-}
-
-TEST(ClientSessionConnect, RetryQuestionLaysOutTheSystemsText) {
-    Window w;
-    w.transport.results.push_back(
-        {Status::Failed, Sjis("接続できませんでした。相手が拒否しました。")});
-    w.session.Connect("Alice", true, "10.0.0.1", 15000);
-    ASSERT_EQ(w.prompter.prompts.size(), 1u);
-    const Prompt& p = w.prompter.prompts[0];
-    EXPECT_EQ(p.text, Sjis("接続できませんでした。\r\n相手が拒否しました。\r\n再接続しますか？"));
-    EXPECT_EQ(p.icon, PromptIcon::Stop);
-    EXPECT_EQ(p.buttons, PromptButtons::YesNo);
-
-    EXPECT_EQ(CClientSession::LayOutErrorText(Sjis("一。二。\r\n三")), Sjis("一。\r\n二。\r\n三"));
-    // "＝B" is 81 81 42: its second byte and the B look like "。" (81 42) to a
-    // byte search, but no full stop is there.
-    EXPECT_EQ(CClientSession::LayOutErrorText(Sjis("＝B")), Sjis("＝B"));
 }
 
 TEST(ClientSessionConnect, AttemptUnderWayKeepsTheWindowOfflineAndCanBeAbandoned) {

@@ -21,39 +21,32 @@
 
 using namespace yarrow;
 
+// Records name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 using RawClient = test::RawHubClient;
 
 CMsg Make(std::int32_t type, std::int32_t id, const std::string& text) {
-    CMsg m;
-    m.Type = type;
-    m.ID = id;
-    m.Text = text;
-    return m;
+    return CMsg{.Text = text, .Type = type, .ID = id};
 }
 
 CMsg MapRecord(std::int32_t id, std::int32_t number, const std::string& label) {
-    CMsg m;
-    m.Type = UpdateMap;
-    m.ID = id;
-    m.Param1 = 1;
-    m.Param2 = number;
-    CTileRecord tile;
-    tile.TileLabel = label;
-    m.Tiles[0x0102] = tile;
-    return m;
+    return CMsg{.Type = UpdateMap,
+                .ID = id,
+                .Param1 = 1,
+                .Param2 = number,
+                .Tiles = {{0x0102, {.TileLabel = label}}}};
 }
 
 CMsg ChartRecord(std::int32_t id, const std::string& cell) {
-    CMsg m;
-    m.Type = Chart;
-    m.ID = id;
-    m.ChartRows = 1;
-    m.ChartColumns = 2;
-    m.ChartSpin = 7;
-    m.Strings = {Sjis("名前"), cell};
-    return m;
+    return CMsg{.Type = Chart,
+                .ID = id,
+                .Strings = {Sjis("名前"), cell},
+                .ChartRows = 1,
+                .ChartColumns = 2,
+                .ChartSpin = 7};
 }
 
 // One hub on one adapter, as the cases see it.
