@@ -24,10 +24,7 @@ using namespace yarrow;
 namespace {
 
 using RawClient = test::RawHubClient;
-
-int StartHub(QProcess& hub, const QString& home, const QStringList& more = {}) {
-    return test::StartHubProcess(hub, home, more);
-}
+using test::StartHubProcess;
 
 }  // namespace
 
@@ -44,8 +41,8 @@ void YarrowHubProcessQtTest::latecomersGetTheChartUnlessTableMemoryIsOff() {
     for (const bool memory : {true, false}) {
         QTemporaryDir home;
         QProcess hub;
-        const int port =
-            StartHub(hub, home.path(), memory ? QStringList{} : QStringList{"--no-table-memory"});
+        const int port = StartHubProcess(hub, home.path(),
+                                         memory ? QStringList{} : QStringList{"--no-table-memory"});
         QVERIFY(port > 0);
         RawClient gm(port);
         QTRY_COMPARE_WITH_TIMEOUT(gm.records.size(), size_t(1), 10000);
@@ -97,7 +94,7 @@ void YarrowHubProcessQtTest::servesAndShutsDownOnSigterm() {
                                            "DeckNum=8\r\n0=剣の3\r\n")));
     }
     QProcess hub;
-    const int port = StartHub(hub, home.path());
+    const int port = StartHubProcess(hub, home.path());
     QVERIFY(port > 0);
 
     RawClient gm(port);
@@ -194,7 +191,7 @@ void YarrowHubProcessQtTest::limitsCloseConnectionsBeyondThem() {
           Case{{"--max-peers", "4", "--max-per-address", "2"}, 2, true, "--max-per-address 2"}}) {
         QTemporaryDir home;
         QProcess hub;
-        const int port = StartHub(hub, home.path(), c.args);
+        const int port = StartHubProcess(hub, home.path(), c.args);
         QVERIFY(port > 0);
         std::vector<std::unique_ptr<RawClient>> served;
         for (int i = 0; i < c.served; ++i) {
