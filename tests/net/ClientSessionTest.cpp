@@ -267,40 +267,49 @@ TEST(ClientSessionSend, RecordTheHubWouldRefuseIsNotSent) {
     EXPECT_TRUE(w.session.DoSerialize(map));
 }
 
-TEST(ClientSessionLeave, HubClosingOrphansThenDisconnectReturnsQuietlyToIdle) {
-    Window w;
-    w.Join(2, "Alice");
-    const std::string caption = w.rec.caption;
+// However the hub goes (its goodbye, or a stream that breaks, which is
+// reported), the window is orphaned: it keeps its ID and caption, shows its
+// own lines only to itself, goes quietly back to idle on a disconnect and
+// can join afresh.
+TEST(ClientSessionLeave, LosingTheHubOrphansUntilDisconnectOrANewJoin) {
     CMsg bye = Record(MsgType::Disconnect, 0, {}, "bye");
     bye.Close = 1;
-    w.Receive(bye);
-    EXPECT_EQ(w.session.State(), SessionState::Orphaned);
-    EXPECT_EQ(w.session.MyID(), 2);
-    EXPECT_EQ(w.rec.caption, caption);
+    const struct {
+        const char* what;
+        std::function<void(Window&)> lose;
+        std::string report;  // "" when none
+    } cases[] = {
+        {"the hub's goodbye", [&](Window& w) { w.Receive(bye); }, ""},
+        {"a broken stream", [](Window& w) { w.session.ReceiveFailed("bad record"); },
+         "notice " + Sjis("<b>※ ReceiveMsg() : bad record</b><CR>")},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        w.Join(2, "Alice");
+        const std::string caption = w.rec.caption;
+        c.lose(w);
+        EXPECT_EQ(w.session.State(), SessionState::Orphaned) << c.what;
+        EXPECT_EQ(w.session.MyID(), 2) << c.what;
+        EXPECT_EQ(w.rec.caption, caption) << c.what;
+        if (!c.report.empty()) {
+            EXPECT_EQ(w.rec.events, std::vector<std::string>{c.report}) << c.what;
+        }
 
-    w.rec.events.clear();
-    EXPECT_FALSE(w.session.SendChat("Alice", "anyone?", 1, LogBox));
-    EXPECT_EQ(w.rec.events, std::vector<std::string>{"chat 3 Alice|anyone?|1"});
+        w.rec.events.clear();
+        EXPECT_FALSE(w.session.SendChat("Alice", "anyone?", 1, LogBox)) << c.what;
+        EXPECT_EQ(w.rec.events, std::vector<std::string>{"chat 3 Alice|anyone?|1"}) << c.what;
 
-    w.rec.events.clear();
-    EXPECT_FALSE(w.session.Disconnect(false));
-    EXPECT_EQ(w.session.MyID(), -1);
-    EXPECT_TRUE(w.transport.sent.empty());
-    const std::vector<std::string> expected = {
-        "closelog", "caption " + CClientSession::IdleCaption(), "menu idle"};
-    EXPECT_EQ(w.rec.events, expected);
-    EXPECT_EQ(w.session.State(), SessionState::Idle);
-}
-
-TEST(ClientSessionLeave, BrokenStreamIsReportedAndOrphansAndReconnectingJoinsAfresh) {
-    Window w;
-    w.Join(2);
-    w.session.ReceiveFailed("bad record");
-    EXPECT_EQ(w.rec.events,
-              std::vector<std::string>{"notice " + Sjis("<b>※ ReceiveMsg() : bad record</b><CR>")});
-    EXPECT_EQ(w.session.State(), SessionState::Orphaned);
-    w.Join(6);
-    EXPECT_EQ(w.session.MyID(), 6);
+        w.rec.events.clear();
+        EXPECT_FALSE(w.session.Disconnect(false)) << c.what;
+        EXPECT_EQ(w.session.MyID(), -1) << c.what;
+        EXPECT_TRUE(w.transport.sent.empty()) << c.what;
+        const std::vector<std::string> idle = {
+            "closelog", "caption " + CClientSession::IdleCaption(), "menu idle"};
+        EXPECT_EQ(w.rec.events, idle) << c.what;
+        EXPECT_EQ(w.session.State(), SessionState::Idle) << c.what;
+        w.Join(6);
+        EXPECT_EQ(w.session.MyID(), 6) << c.what;
+    }
 }
 
 TEST(ClientSessionLeave, DisconnectCommandAsksThenAnnouncesLeaving) {
