@@ -62,34 +62,22 @@ struct HubFixture {
 
 class HubTest : public ::testing::Test, public HubFixture {};
 
-TEST_F(HubTest, HandshakeGreetsAndIdsAreNeverReused) {
+// A connection is greeted (no deck: "-0001") and becomes a member with its
+// reply: the join notice and the member list are relayed once each, the
+// same bytes to everybody. IDs are never reused.
+TEST_F(HubTest, HandshakeJoinsOnceAndIdsAreNeverReused) {
     FakeConnection& a = NewConn();
-    FakeConnection& b = NewConn();
-    FakeConnection& c = NewConn();
     ASSERT_EQ(Join(a), 1);
-    // No deck: "-0001".
     const CMsg expected{
         .Name = "-0001", .Type = CnctStart, .ID = 1, .Param1 = 6, .Param2 = 0x050414};
     EXPECT_EQ(a.Records(), std::vector<CMsg>{expected});
-    // Not a member until the reply arrives.
     EXPECT_TRUE(hub.Members().empty());
 
-    EXPECT_EQ(Join(b), 2);
-    hub.ProcessPendingRead(2, CMsg{.Close = 1, .Type = Disconnect}.Encode());
-    EXPECT_EQ(b.state, "graceful");
-    EXPECT_EQ(Join(c), 3);
-    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1, 3}));
-}
-
-TEST_F(HubTest, JoinNoticeAndMemberListAreRelayedOnceEach) {
-    FakeConnection& a = Joined();
     FakeConnection& b = Joined();
     hub.ProcessPendingRead(1, Reply(1, "GM"));
     hub.ProcessPendingRead(2, Reply(2, "Bo"));
-    // The same ID announcing itself again gets no second notice.
-    hub.ProcessPendingRead(2, Reply(2, "Bo"));
-
-    auto records = b.Records();  // CnctStart, then the relays
+    hub.ProcessPendingRead(2, Reply(2, "Bo"));  // no second notice
+    auto records = b.Records();                 // CnctStart, then the relays
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[1].Text, "<CR><b>" + Sjis("◎ GM が接続しました") + "</b><CR>");
     EXPECT_EQ(records[1].Members, (std::vector<CMember>{{"GM", 1}}));
@@ -100,8 +88,13 @@ TEST_F(HubTest, JoinNoticeAndMemberListAreRelayedOnceEach) {
     EXPECT_EQ(records[3].Text, "");
     EXPECT_EQ(records[3].Members, both);
     EXPECT_EQ(hub.Members(), both);
-    // Every connection got the very same bytes for each relay.
     EXPECT_EQ(a.written.substr(a.written.size() - 60), b.written.substr(b.written.size() - 60));
+
+    hub.ProcessPendingRead(2, CMsg{.Close = 1, .Type = Disconnect}.Encode());
+    EXPECT_EQ(b.state, "graceful");
+    FakeConnection& c = NewConn();
+    EXPECT_EQ(Join(c), 3);
+    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1, 3}));
 }
 
 TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
