@@ -1,6 +1,6 @@
-// The hub as a hosting window runs it: the Qt network adapter on the event
-// loop of a QApplication that shows an idle window, for relaybench to measure
-// beside yarrow-hub.
+// The hub as a hosting window runs it (COwnedHub: the epoll network on a
+// thread of its own, reporting to the window's thread) beside a QApplication
+// that shows an idle window, for relaybench to measure beside yarrow-hub.
 //
 //   hub_host_qt --port N
 //
@@ -16,9 +16,25 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "net/qt/CQtHubNetwork.h"
+#include "net/IHubCardState.h"
+#include "net/qt/COwnedHub.h"
+#include "platform/IPrompter.h"
 
 namespace {
+// The window's side, as quiet as an idle window.
+class CQuiet : public yarrow::IHubOwner, public yarrow::IPrompter, public yarrow::ISound {
+  public:
+    void AppendNoticeLine(const std::string&) override {}
+    void RunMemberListCommand() override {}
+    yarrow::PromptAnswer Ask(const std::string& text, const std::string&, yarrow::PromptIcon,
+                             yarrow::PromptButtons) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return yarrow::PromptAnswer::Ok;
+    }
+    void Tone(int, int) override {}
+    void ErrorBeep() override {}
+};
+
 int g_pipe[2] = {-1, -1};
 void OnSignal(int) {
     const char byte = 1;
@@ -40,10 +56,11 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     QLabel window("hub host");
     window.show();
-    yarrow::CQtHubNetwork network;
-    if (!network.Hub().ConnectSocket(port))
+    CQuiet quiet;
+    yarrow::COwnedHub hub(quiet, quiet, quiet, nullptr);
+    if (!hub.ConnectSocket(port))
         return 1;
-    std::printf("listening on port %d\n", network.Port());
+    std::printf("listening on port %d\n", hub.ListeningPort());
     std::fflush(stdout);
     QSocketNotifier notifier(g_pipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QApplication::quit);

@@ -168,13 +168,14 @@ void CChatController::BuildObjects(CMainFrame& frame) {
     debug_ = std::make_unique<CDebugCodes>(*log_, *trace_, std::move(debugHooks));
 
     // Every hub reads the deck sets of the program folder when it is made;
-    // its deck shuffles with the program's one generator. Its past log is
+    // its deck shuffles with a generator of its own, since the hub runs on a
+    // thread of its own while the dice draw here. Its past log is
     // written as a window that did not act sees the records, the same rule
     // as the windowless hub's.
     hubFactory_ = std::make_unique<COwnedHubFactory>(
         *this, prompter_, app_.Sound(),
         [this, folder]() -> std::unique_ptr<IHubCardState> {
-            auto cards = std::make_unique<CHubCardState>(CMersenneTwister::Process(), clock_);
+            auto cards = std::make_unique<CHubCardState>(clock_);
             const std::string deckFile = folder + "Deck.ini";
             if (!cards->Load(deckFile) && CProfileFile(deckFile).Exists()) {
                 // A missing file simply means no cards; a broken one is worth a word.

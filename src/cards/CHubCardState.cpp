@@ -23,6 +23,9 @@ std::vector<int> EntryNumbers(const std::vector<std::string>& entries) {
 
 CHubCardState::CHubCardState(IRandomSource& random, const IClock& clock) : box_(random, clock) {}
 
+CHubCardState::CHubCardState(const IClock& clock)
+    : ownRandom_(std::make_unique<CMersenneTwister>()), box_(*ownRandom_, clock) {}
+
 bool CHubCardState::Load(const std::string& path) {
     return box_.Load(path);
 }

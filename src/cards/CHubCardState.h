@@ -9,10 +9,12 @@
 // record then lists only the cards that really moved.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cards/CDeckBox.h"
+#include "dice/CMersenneTwister.h"
 #include "net/IHubCardState.h"
 
 namespace yarrow {
@@ -20,6 +22,9 @@ namespace yarrow {
 class CHubCardState final : public IHubCardState {
   public:
     CHubCardState(IRandomSource& random, const IClock& clock);
+    // With a generator of its own, for a hub that runs on a thread of its
+    // own and so must not draw from one another thread uses.
+    explicit CHubCardState(const IClock& clock);
 
     // Reads Deck.ini at `path` (see CDeckBox::Load); without a usable file
     // the hub runs without a deck and draws are answered with DeckEmpty.
@@ -46,6 +51,7 @@ class CHubCardState final : public IHubCardState {
     void OnCardStat(const CMsg& record, CMsg& working);
     std::vector<std::string> Entries(const std::vector<std::uint16_t>& numbers) const;
 
+    std::unique_ptr<CMersenneTwister> ownRandom_;  // declared first: the box draws from it
     CDeckBox box_;
 };
 

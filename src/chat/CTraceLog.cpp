@@ -16,17 +16,20 @@ CTraceLog::~CTraceLog() {
 }
 
 bool CTraceLog::Open() {
+    if (on_)
+        SetTraceSink({});  // the hub's thread may be writing through the sink
+    OpenFile();
     on_ = true;
     SetTraceSink([this](std::string_view bytes) { Write(bytes); });
-    OpenFile();
     return file_.IsOpen();
 }
 
 void CTraceLog::Close() {
-    file_.Close();
+    // Uninstalled first: the hub's thread may be writing through the sink.
     if (on_)
         SetTraceSink({});
     on_ = false;
+    file_.Close();
 }
 
 void CTraceLog::OpenFile() {

@@ -18,8 +18,9 @@ class CMersenneTwister final : public IRandomSource {
     void RandomSeed(std::uint32_t seed) override;
     std::uint32_t RandomNext() override;
 
-    // The one generator of the program: dice, tables, plug-ins, dice sounds and
-    // card shuffles all draw from it.
+    // The one generator of the window's thread: dice, tables, plug-ins, dice
+    // sounds and the card window's random gifts draw from it (the hub's deck
+    // has its own).
     static CMersenneTwister& Process();
 
   private:
@@ -30,7 +31,7 @@ class CMersenneTwister final : public IRandomSource {
 };
 
 // The process-wide generator as plain functions (the form the plug-ins'
-// callback and the card shuffles use).
+// callback uses).
 void RandomSeed(std::uint32_t seed);
 std::uint32_t RandomNext();
 

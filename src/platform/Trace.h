@@ -11,6 +11,8 @@ namespace yarrow {
 using TraceSink = std::function<void(std::string_view bytes)>;
 
 // Installs (or, with an empty function, removes) the one process-wide sink.
+// Any thread may trace; the sink is called by one thread at a time, and once
+// this returns, the sink it replaced is not running and is never called again.
 void SetTraceSink(TraceSink sink);
 bool TraceEnabled();
 

@@ -30,6 +30,12 @@ CEpollHubConnection::CEpollHubConnection(int fd, CEpollHubNetwork& network)
 CEpollHubConnection::~CEpollHubConnection() {
     if (fd_ >= 0) {
         network_.Loop().Unwatch(fd_, this);
+        // Closed with unread bytes, the socket would reset the connection,
+        // and the peer's system could throw away what it has not read yet
+        // (the goodbye above all). What the peer sent is of no use now.
+        char buffer[4096];
+        for (int i = 0; i < 64 && ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT) > 0; ++i) {
+        }
         ::close(fd_);
     }
     if (lingerTimer_ != 0)

@@ -53,6 +53,12 @@ class CEpollHubConnection final : public IHubConnection, public CEpollLoop::IHan
     void Sent(const CParallelSender::Job& job);
     // The object is done: the network may free it.
     bool Finished() const { return state_ == State::Finished; }
+    // The system has everything the connection owes its peer, and a closing
+    // one has shut its sending side.
+    bool Delivered() const {
+        return state_ == State::Finished ||
+               (!dirty_ && UnsentBytes() == 0 && (state_ == State::Open || shut_));
+    }
     int Descriptor() const { return fd_; }
 
   private:

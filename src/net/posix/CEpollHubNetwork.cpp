@@ -206,6 +206,11 @@ int CEpollHubNetwork::LiveConnections() const {
                                           [](const auto& c) { return !c->Finished(); }));
 }
 
+bool CEpollHubNetwork::AllDelivered() const {
+    return std::all_of(connections_.begin(), connections_.end(),
+                       [](const auto& c) { return c->Delivered(); });
+}
+
 void CEpollHubNetwork::OnEvents(std::uint32_t) {
     Accept();
 }

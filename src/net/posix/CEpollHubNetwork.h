@@ -45,6 +45,8 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     // Accepted connections that have not finished yet, including those still
     // delivering their last bytes after the hub let go of them.
     int LiveConnections() const;
+    // Every connection has handed the system what it owes its peer.
+    bool AllDelivered() const;
 
     // Called with the member ID and the peer's address:port of each accepted
     // participant.

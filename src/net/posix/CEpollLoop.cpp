@@ -1,6 +1,7 @@
 #include "net/posix/CEpollLoop.h"
 
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,13 +16,23 @@ constexpr int kMaxEvents = 256;
 
 CEpollLoop::CEpollLoop() {
     epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    if (epoll_ < 0)
+    if (epoll_ < 0) {
         error_ = errno;
+        return;
+    }
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_ < 0 || !Watch(wake_, EPOLLIN, &wakeHandler_)) {
+        error_ = errno;
+        ::close(epoll_);
+        epoll_ = -1;
+    }
 }
 
 CEpollLoop::~CEpollLoop() {
     if (epoll_ >= 0)
         ::close(epoll_);
+    if (wake_ >= 0)
+        ::close(wake_);
 }
 
 bool CEpollLoop::Ok(std::string* errorText) const {
@@ -60,6 +71,27 @@ void CEpollLoop::Unwatch(int fd, IHandler* handler) {
 
 void CEpollLoop::Post(std::function<void()> task) {
     posted_.push_back(std::move(task));
+}
+
+void CEpollLoop::PostFromAnyThread(std::function<void()> task) {
+    {
+        std::lock_guard<std::mutex> lock(foreignMutex_);
+        foreign_.push_back(std::move(task));
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] auto n = ::write(wake_, &one, sizeof one);
+}
+
+void CEpollLoop::RunForeign() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] auto n = ::read(wake_, &count, sizeof count);
+    std::vector<std::function<void()>> tasks;
+    {
+        std::lock_guard<std::mutex> lock(foreignMutex_);
+        tasks.swap(foreign_);
+    }
+    for (auto& task : tasks)
+        task();
 }
 
 std::uint64_t CEpollLoop::AddTimer(std::chrono::milliseconds delay, std::function<void()> task,

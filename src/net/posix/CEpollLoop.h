@@ -1,9 +1,11 @@
 #pragma once
-// A small single-threaded event loop over Linux epoll, for the windowless hub:
-// descriptors with handlers, one-shot and repeating timers, tasks posted for
-// the next turn, and work that runs once at the end of every turn (before the
-// loop sleeps again), where a network gathers what each peer is owed into one
+// A small single-threaded event loop over Linux epoll, for the hub: descriptors
+// with handlers, one-shot and repeating timers, tasks posted for the next
+// turn, and work that runs once at the end of every turn (before the loop
+// sleeps again), where a network gathers what each peer is owed into one
 // send.
+//
+// Everything but PostFromAnyThread belongs to the thread that runs the loop.
 //
 // Descriptors are level-triggered. A handler that goes away while the turn is
 // still running must unwatch its descriptor first (Unwatch), and must stay
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,9 @@ class CEpollLoop {
 
     // Runs `task` in a later turn, before the loop sleeps. Returns at once.
     void Post(std::function<void()> task);
+    // The same from any thread: the loop wakes up and runs `task` in its
+    // turn, in the order such tasks were posted.
+    void PostFromAnyThread(std::function<void()> task);
     // Runs `task` once after `delay`; with `repeat`, every `delay` until
     // cancelled. Returns an id for CancelTimer.
     std::uint64_t AddTimer(std::chrono::milliseconds delay, std::function<void()> task,
@@ -72,8 +78,18 @@ class CEpollLoop {
         bool repeat;
         std::function<void()> task;
     };
+    // Runs what other threads posted when the wake-up descriptor fires.
+    class CWakeHandler : public IHandler {
+      public:
+        explicit CWakeHandler(CEpollLoop& loop) : loop_(loop) {}
+        void OnEvents(std::uint32_t) override { loop_.RunForeign(); }
+
+      private:
+        CEpollLoop& loop_;
+    };
     void RunTimers();
     void RunPosted();
+    void RunForeign();
 
     int epoll_ = -1;
     int error_ = 0;
@@ -83,6 +99,10 @@ class CEpollLoop {
     std::vector<std::function<void()>> posted_;
     std::vector<std::function<void()>> endOfTurn_;
     std::vector<IHandler*> unwatched_;  // this turn's unwatched handlers
+    int wake_ = -1;                     // eventfd written by PostFromAnyThread
+    CWakeHandler wakeHandler_{*this};
+    std::mutex foreignMutex_;
+    std::vector<std::function<void()>> foreign_;  // guarded by foreignMutex_
 };
 
 }  // namespace yarrow

@@ -1,8 +1,17 @@
 #pragma once
-// The hub a window runs when its user connects as server: the Qt hub network
-// with the window as its operator (error notices, the member-list command),
-// its card state, and the past log it writes from what it relays.
+// The hub a window runs when its user connects as server: the epoll hub
+// network on a thread of its own (CHubThread), with the window as its
+// operator (error notices, the member-list command), its card state, and the
+// past log it writes from what it relays. The window joins it over TCP like
+// every other member.
+//
+// What the hub says to the window (notices, the member-list command, the
+// error sound) is posted to the window's thread and runs there in its turn;
+// what the window asks of the hub runs on the hub's thread while the window
+// waits. Listening, and reporting that it failed, happens on the window's
+// thread before the hub's thread starts.
 
+#include <QObject>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,28 +19,34 @@
 #include <vector>
 
 #include "net/CMsg.h"
-
+#include "net/IHubOwner.h"
 #include "net/SessionTargets.h"
+#include "platform/ISound.h"
 
 namespace yarrow {
 
-class CQtHubNetwork;
+class CEpollHubNetwork;
+class CHubThread;
+class IClock;
 class IHubCardState;
-class IHubOwner;
 class IPrompter;
-class ISound;
 
 // The past-log line of a relayed record, given the hub's member list; none
-// for records that leave no line.
+// for records that leave no line. Called on the hub's thread.
 using PastLogRule =
     std::function<std::optional<std::string>(const CMsg& relayed, const std::vector<CMember>&)>;
 
 class COwnedHub final : public IOwnedHub {
   public:
-    // `cards` is the hub's deck and piles, already loaded (null: no deck).
-    // `pastLog` turns relayed records into past-log lines (empty: none).
+    // `cards` is the hub's deck and piles, already loaded (null: no deck);
+    // the hub's thread uses it alone. `pastLog` turns relayed records into
+    // past-log lines (empty: none). `clock` (null: the system clock) tells
+    // how long a peer has been stalled.
     COwnedHub(IHubOwner& owner, IPrompter& prompter, ISound& sound,
-              std::unique_ptr<IHubCardState> cards, PastLogRule pastLog = {});
+              std::unique_ptr<IHubCardState> cards, PastLogRule pastLog = {},
+              const IClock* clock = nullptr);
+    // Shuts the hub down if it still serves and gives its connections a
+    // moment to deliver their last bytes (CHubThread::Stop).
     ~COwnedHub() override;
 
     bool ConnectSocket(int port) override;
@@ -47,11 +62,39 @@ class COwnedHub final : public IOwnedHub {
     // switch worked or not. Nothing without a card state.
     void SwitchDeck(int index);
     void SetTableMemory(bool on);
+    // Runs `task` with the hub's network on the hub's thread and waits.
+    void Call(const std::function<void(CEpollHubNetwork&)>& task) const;
 
   private:
-    // Declared first: the hub refers to it until the hub is gone.
+    // The window's side of the hub's calls out, posted to `context`'s thread.
+    class CPostedOwner final : public IHubOwner {
+      public:
+        CPostedOwner(QObject& context, IHubOwner& owner) : context_(context), owner_(owner) {}
+        void AppendNoticeLine(const std::string& text) override;
+        void RunMemberListCommand() override;
+
+      private:
+        QObject& context_;
+        IHubOwner& owner_;
+    };
+    class CPostedSound final : public ISound {
+      public:
+        CPostedSound(QObject& context, ISound& sound) : context_(context), sound_(sound) {}
+        void Tone(int hertz, int milliseconds) override;
+        void ErrorBeep() override;
+
+      private:
+        QObject& context_;
+        ISound& sound_;
+    };
+
+    // Declared before the hub's thread, which refers to them until it ends:
+    // posts still queued when the context goes are dropped with it.
+    QObject context_;
+    CPostedOwner owner_;
+    CPostedSound sound_;
     std::unique_ptr<IHubCardState> cards_;
-    std::unique_ptr<CQtHubNetwork> network_;
+    std::unique_ptr<CHubThread> thread_;
 };
 
 // Makes a window's hubs, each with that window as its operator and with the
