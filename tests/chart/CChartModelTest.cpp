@@ -51,18 +51,5 @@ TEST(CChartModel, DeleteColumnsTakesEachIndexOnceAndKeepsTheOtherCells) {
     EXPECT_EQ(chart.Cell(0, 2), "4");
 }
 
-TEST(CChartModel, ResetThenAColumnGivesTheRowItsCell) {
-    CChartModel chart;
-    chart.SetSpin(42);
-    chart.Reset();
-    EXPECT_EQ(chart.ColumnCount(), 0);
-    EXPECT_EQ(chart.Spin(), 0);
-    EXPECT_FALSE(chart.AddRow().HasMessage());
-    EXPECT_TRUE(chart.AddColumn("").changed);  // an empty header is allowed
-    chart.SetCell(0, 0, "x");
-    EXPECT_EQ(chart.Cell(0, 0), "x");
-    EXPECT_EQ(chart.RowCount(), 1);
-}
-
 }  // namespace
 }  // namespace yarrow

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "chart/ChartPayload.h"
 #include "platform/Cp932.h"
 
@@ -17,11 +19,8 @@ TEST(ChartPayload, RecordCountsTheHeaderRowAndListsHeadersThenRows) {
     chart.SetSpin(3);
 
     CMsg msg = BuildChartMsg(chart, 12);
-    EXPECT_EQ(msg.Type, Chart);
-    EXPECT_EQ(msg.ID, 12);
-    EXPECT_EQ(msg.ChartRows, 3);
-    EXPECT_EQ(msg.ChartColumns, 2);
-    EXPECT_EQ(msg.ChartSpin, 3);
+    EXPECT_EQ(std::tuple(msg.Type, msg.ID, msg.ChartRows, msg.ChartColumns, msg.ChartSpin),
+              std::tuple(Chart, 12, 3, 2, 3));
     EXPECT_EQ(msg.Strings, (std::vector<std::string>{Sjis("名前"), "hp", "A", "10", "B", "7"}));
 
     CChartModel other;
