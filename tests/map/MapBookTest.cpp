@@ -57,17 +57,5 @@ TEST(MapBookTest, PagesAreCreatedFoundAndDeleted) {
     EXPECT_EQ(book.Numbers(), (std::vector<int>{0, 1}));
 }
 
-TEST(MapBookTest, TheBookHoldsAtMost64Pages) {
-    CMapBook book;
-    for (int i = 1; i < CMapBook::kMaxPages; ++i)
-        ASSERT_NE(book.GetOrCreate(1000 + i), nullptr);
-    EXPECT_EQ(book.PageCount(), 64);
-    EXPECT_EQ(book.GetOrCreate(-1), nullptr);
-    EXPECT_EQ(book.GetOrCreate(5), nullptr);
-    EXPECT_NE(book.GetOrCreate(1001), nullptr);  // existing pages are still found
-    EXPECT_TRUE(book.Delete(1001));
-    EXPECT_NE(book.GetOrCreate(5), nullptr);
-}
-
 }  // namespace
 }  // namespace yarrow

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <memory>
 
 #include "map/CChipFile.h"
 #include "map/MapQtFakes.h"
@@ -26,6 +27,16 @@ QStringList Messages(const test::ScriptedPrompter& prompter) {
     return messages;
 }
 
+// A program folder, a prompter and scripted map dialogs for one dialog.
+struct Folder {
+    std::unique_ptr<CUnitDlg> Unit(CUnitDlg::Mode mode = CUnitDlg::Mode::Unit) {
+        return std::make_unique<CUnitDlg>(mode, prompter, dialogs, dir.File("Yarrow.ini"));
+    }
+    test::TempDir dir;
+    test::ScriptedPrompter prompter;
+    test::ScriptedMapDialogs dialogs;
+};
+
 void WriteBitmap(const std::string& path) {
     QImage image(19, 19, QImage::Format_RGB32);
     image.fill(Qt::red);
@@ -38,24 +49,22 @@ class MapDialogsQtTest : public QObject {
     Q_OBJECT
   private slots:
     void colourFieldTakesHexDigitsAndTheColourDialog() {
-        test::TempDir dir;
-        test::ScriptedPrompter prompter;
-        test::ScriptedMapDialogs dialogs;
-        CUnitDlg edit(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
+        Folder f;
+        auto edit = f.Unit();
         // Only hexadecimal digits, at most six, are typed.
-        edit.ColorField()->clear();
-        QTest::keyClicks(edit.ColorField(), "12zz3456789");
-        QCOMPARE(edit.ColorText(), QStringLiteral("123456"));
+        edit->ColorField()->clear();
+        QTest::keyClicks(edit->ColorField(), "12zz3456789");
+        QCOMPARE(edit->ColorText(), QStringLiteral("123456"));
 
         // The colour button starts the colour dialog at the shown colour and
         // writes the chosen one back as text.
-        dialogs.colors = {std::int32_t{0x00FF00}, std::nullopt};
-        edit.SetColorText(QStringLiteral("0000FF"));
-        QTest::mouseClick(edit.findChild<QPushButton*>(QStringLiteral("1057")), Qt::LeftButton);
-        QCOMPARE(dialogs.pickedFrom.back(), 0xFF0000);
-        QCOMPARE(edit.ColorText(), QStringLiteral("00FF00"));
-        edit.PickColor();  // cancelled: unchanged
-        QCOMPARE(edit.ColorText(), QStringLiteral("00FF00"));
+        f.dialogs.colors = {std::int32_t{0x00FF00}, std::nullopt};
+        edit->SetColorText(QStringLiteral("0000FF"));
+        QTest::mouseClick(edit->findChild<QPushButton*>(QStringLiteral("1057")), Qt::LeftButton);
+        QCOMPARE(f.dialogs.pickedFrom.back(), 0xFF0000);
+        QCOMPARE(edit->ColorText(), QStringLiteral("00FF00"));
+        edit->PickColor();  // cancelled: unchanged
+        QCOMPARE(edit->ColorText(), QStringLiteral("00FF00"));
     }
 
     void emptyColourTakesTheHandleNameColour() {
@@ -67,81 +76,62 @@ class MapDialogsQtTest : public QObject {
         for (const Case& c :
              {Case{"0x00FF80", "00FF80", 0x80FF00}, Case{"0X0000ff", "0000ff", 0xFF0000},
               Case{nullptr, "000000", 0}, Case{"junk", "junk", 0}}) {
-            test::TempDir dir;
+            Folder f;
             if (c.stored)
                 test::TempDir::Write(
-                    dir.File("Yarrow.ini"),
+                    f.dir.File("Yarrow.ini"),
                     std::string("[InitialSetting]\r\nHandleNameColor=") + c.stored + "\r\n");
-            test::ScriptedPrompter prompter;
-            test::ScriptedMapDialogs dialogs;
-            CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
-            dialog.show();
-            QCOMPARE(dialog.ColorText(), c.shown);
-            QCOMPARE(dialog.MapColor(), c.mapColor);
+            auto dialog = f.Unit();
+            dialog->show();
+            QCOMPARE(dialog->ColorText(), c.shown);
+            QCOMPARE(dialog->MapColor(), c.mapColor);
             // A colour already given is kept.
-            CUnitDlg given(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
-            given.SetColorText(QStringLiteral("ABCDEF"));
-            given.show();
-            QCOMPARE(given.ColorText(), QStringLiteral("ABCDEF"));
+            auto given = f.Unit();
+            given->SetColorText(QStringLiteral("ABCDEF"));
+            given->show();
+            QCOMPARE(given->ColorText(), QStringLiteral("ABCDEF"));
         }
     }
 
-    void enterPressesOkAndEmptySymbolsAreRefusedInUnitMode() {
-        test::TempDir dir;
-        test::ScriptedPrompter prompter;
-        test::ScriptedMapDialogs dialogs;
-        CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
-        dialog.show();
-        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return);
-        QCOMPARE(Messages(prompter), QStringList{QStringLiteral("シンボルが空です|エラー")});
-        QCOMPARE(prompter.prompts[0].icon, PromptIcon::Stop);
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    void symbolFieldTakesFiftyCharactersAndRefusesNone() {
+        Folder f;
+        auto dialog = f.Unit();
+        dialog->show();
+        QTest::keyClick(dialog->SymbolField(), Qt::Key_Return);
+        QCOMPARE(Messages(f.prompter), QStringList{QStringLiteral("シンボルが空です|エラー")});
+        QCOMPARE(f.prompter.prompts[0].icon, PromptIcon::Stop);
+        QVERIFY(dialog->isVisible());
 
-        // Ctrl+Enter breaks the line; Enter then closes with OK.
-        dialog.SymbolField()->insertPlainText(QStringLiteral("騎士"));
-        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return, Qt::ControlModifier);
-        QTest::keyClicks(dialog.SymbolField(), "A");
-        QTest::keyClick(dialog.SymbolField(), Qt::Key_Enter);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.Symbol(), Sjis("騎士") + "\r\nA");
-        QCOMPARE(prompter.prompts.size(), std::size_t{1});
+        QTest::keyClicks(dialog->SymbolField(), QString(60, QLatin1Char('x')));
+        QCOMPARE(dialog->SymbolField()->toPlainText(), QString(50, QLatin1Char('x')));
+        QTest::keyClicks(dialog->SymbolField(), "y");
+        QCOMPARE(dialog->SymbolField()->toPlainText().size(), 50);
+        // Pasting keeps what fits; a long symbol being edited is cut too.
+        dialog->SymbolField()->clear();
+        dialog->SymbolField()->insertPlainText(QString(45, QLatin1Char('p')) + "0123456789");
+        QCOMPARE(dialog->SymbolField()->toPlainText(), QString(45, QLatin1Char('p')) + "01234");
+        dialog->SetSymbol(std::string(80, 'z'));
+        QCOMPARE(dialog->Symbol(), std::string(50, 'z'));
+
+        // Ctrl+Enter breaks the line, stored as two characters that count as
+        // two; Enter then closes with OK.
+        dialog->SymbolField()->clear();
+        QTest::keyClicks(dialog->SymbolField(), QString(47, QLatin1Char('a')));
+        QTest::keyClick(dialog->SymbolField(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(dialog->SymbolField(), "bcd");
+        QTest::keyClick(dialog->SymbolField(), Qt::Key_Enter);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->Symbol(), std::string(47, 'a') + "\r\nb");
 
         // In label-edit mode an empty text is accepted (it removes the label).
-        CUnitDlg label(CUnitDlg::Mode::LabelEdit, prompter, dialogs, dir.File("Yarrow.ini"));
-        label.show();
-        label.SetLabelSize(7);  // out of the list: large
-        QCOMPARE(label.LabelSize(), 0);
-        label.accept();
-        QCOMPARE(label.result(), int(QDialog::Accepted));
-        QCOMPARE(prompter.prompts.size(), std::size_t{1});
-    }
-
-    void symbolTakesAtMostFiftyCharacters() {
-        test::TempDir dir;
-        test::ScriptedPrompter prompter;
-        test::ScriptedMapDialogs dialogs;
-        CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter, dialogs, dir.File("Yarrow.ini"));
-        dialog.show();
-        QTest::keyClicks(dialog.SymbolField(), QString(60, QLatin1Char('x')));
-        QCOMPARE(dialog.SymbolField()->toPlainText(), QString(50, QLatin1Char('x')));
-        QTest::keyClicks(dialog.SymbolField(), "y");
-        QCOMPARE(dialog.SymbolField()->toPlainText().size(), 50);
-
-        // A line break is stored as two characters and counts as two.
-        dialog.SymbolField()->clear();
-        QTest::keyClicks(dialog.SymbolField(), QString(47, QLatin1Char('a')));
-        QTest::keyClick(dialog.SymbolField(), Qt::Key_Return, Qt::ControlModifier);
-        QTest::keyClicks(dialog.SymbolField(), "bcd");
-        QCOMPARE(dialog.Symbol(), std::string(47, 'a') + "\r\nb");
-
-        // Pasting keeps what fits; a long symbol being edited is cut too.
-        dialog.SymbolField()->clear();
-        dialog.SymbolField()->insertPlainText(QString(45, QLatin1Char('p')) + "0123456789");
-        QCOMPARE(dialog.SymbolField()->toPlainText(), QString(45, QLatin1Char('p')) + "01234");
-        dialog.SetSymbol(std::string(80, 'z'));
-        QCOMPARE(dialog.Symbol(), std::string(50, 'z'));
+        auto label = f.Unit(CUnitDlg::Mode::LabelEdit);
+        label->show();
+        label->SetLabelSize(7);  // out of the list: large
+        QCOMPARE(label->LabelSize(), 0);
+        label->accept();
+        QCOMPARE(label->result(), int(QDialog::Accepted));
+        QCOMPARE(f.prompter.prompts.size(), std::size_t{1});
     }
 
     void chipListShowsExistingBitmapsWithTheirNumbers() {

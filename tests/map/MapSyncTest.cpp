@@ -213,6 +213,7 @@ TEST(MapSyncTest, NegativeNumbersAndA65thPageAreIgnoredWithATraceLine) {
     EXPECT_TRUE(full.ignored);
     EXPECT_TRUE(full.notice.empty());
     EXPECT_EQ(book.Find(7), nullptr);
+    EXPECT_EQ(book.GetOrCreate(-1), nullptr);  // nor a new map of one's own
     EXPECT_NE(trace.text.find("CMapBook::ReceiveMap(7) ignored"), std::string::npos);
     // Pages that exist still take their updates.
     CMsg existing = MapRecord(6300);
