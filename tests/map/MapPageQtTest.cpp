@@ -312,6 +312,11 @@ class MapPageQtTest : public QObject {
         QCOMPARE(shownColour, QStringLiteral("FF0000"));
         QCOMPARE(f.Page().ItemAt(5, 5)->Flags, kKindLabel);
         QCOMPARE(f.sent.size(), std::size_t{4});
+        // A label does not turn, and nothing is sent.
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, f.At(5, 5));
+        QCOMPARE(f.Page().ItemAt(5, 5)->Flags, kKindLabel);
+        QCOMPARE(f.sent.size(), std::size_t{4});
     }
 
     void itemLimitRefusesNewItemsBeforeTheDialog() {
