@@ -41,14 +41,13 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
         EXPECT_EQ(*entry, c.entry) << c.line;
         EXPECT_EQ(TemplateDisplayText(*entry), Sjis(c.display)) << c.line;
         EXPECT_EQ(FormatTemplateEntry(*entry), c.stored) << c.line;
+        EXPECT_EQ(ParseTemplateEntry(c.stored), c.entry) << c.line;
     }
     for (const char* bad : {"", "name only", ",2D6,3,lo", "n,2D6,3", "n,2D6,,lo", "n,2D6,3,",
                             "n,2D6,3,  ", "n, ,3,lo", " ,2D6"})
         EXPECT_FALSE(ParseTemplateEntry(bad)) << bad;
-}
-
-TEST(TemplateEntryText, StrayLeadByteBeforeACommaStillHasItEscaped) {
-    // Not code page 932, but the stored line must read back as the same entry.
+    // A stray lead byte before a comma (not code page 932) still has the
+    // comma escaped, so the stored line reads back as the same entry.
     const TemplateEntry stray{"n", "\x8e,x\x81,", 0, C::Other};
     EXPECT_EQ(FormatTemplateEntry(stray), "n,\x8e%2Cx\x81%2C");
     EXPECT_EQ(ParseTemplateEntry(FormatTemplateEntry(stray)), stray);

@@ -1,6 +1,6 @@
-// The GeneralDice plug-in, loaded by the registry from the program's Plugin
-// folder and rolled with scripted draws: results, bounds, errors and how many
-// numbers each roll takes from the generator.
+// The delivered dice plug-ins, loaded by the registry from the program's
+// Plugin folder and rolled with scripted draws: results, bounds, errors and
+// how many numbers each roll takes from the generator.
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ std::string Repeat(const std::string& part, int times) {
     return s;
 }
 
-class GeneralDice : public ::testing::Test {
+class DicePlugins : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { registry = new CPluginRegistry(kPluginFolder); }
     static void TearDownTestSuite() {
@@ -48,7 +48,7 @@ class GeneralDice : public ::testing::Test {
     }
     static CPluginRegistry* registry;
 };
-CPluginRegistry* GeneralDice::registry = nullptr;
+CPluginRegistry* DicePlugins::registry = nullptr;
 
 struct Example {
     std::string expression;
@@ -56,7 +56,37 @@ struct Example {
     std::string result;  // UTF-8; kRefused when the roll is refused
 };
 
-TEST_F(GeneralDice, RollsTheDocumentedExamples) {
+TEST_F(DicePlugins, KestrelAndBrightmoorResultsAndRefusals) {
+    EXPECT_EQ(registry->Tags(), (std::vector<std::string>{"$BM,", "$GD,", "$KS,"}));
+    EXPECT_EQ(registry->LibraryCount(), 3u);
+    const std::string levels =
+        "\r\nCrit:3 Value:10 [1,3,8,9,10]\r\nCrit:1 Value:10 [2,5,9]\r\nCrit:0 Value: 4 [4]";
+    const std::vector<Example> examples = {
+        // Dice 2, 6, 3, 6 sorted 2, 3, 6, 6; the first 6 explodes into 6 and
+        // 2, the second into 4.
+        {"$KS,4", {1, 5, 2, 5, 5, 1, 3}, "($KS,4) = 2,3,14,10\r\nCrit[0]:6+6+2\r\nCrit[1]:6+4"},
+        {"$KS,0", {}, "($KS,0) = "},
+        {"$KS,3abc", {0, 4, 1}, "($KS,3abc) = 1,2,5"},
+        {"$KS, +2", {3, 2}, "($KS, +2) = 3,4"},
+        // A generator stuck on 6 cannot make it loop for ever.
+        {"$KS,1", std::vector<std::uint32_t>(101, 5), kRefused},
+        {"$BM,5,8", {0, 2, 7, 8, 9, 1, 4, 8, 3}, "($BM,5,8) = 24" + levels},
+        {"$BM,5,8,3", {9, 8, 7, 2, 0, 8, 1, 4, 3}, "($BM,5,8)+3 = 27" + levels},
+        {"$BM,5,8,-2", {0, 2, 7, 8, 9, 1, 4, 8, 3}, "($BM,5,8) = 24" + levels},
+        {"$BM,0,8", {}, "($BM,0,8) = 0\r\nCrit:0 Value: 0 []"},
+        {"$BM,2,10",
+         {9, 9, 9, 6, 0},
+         "($BM,2,10) = 21\r\nCrit:2 Value:10 [10,10]\r\nCrit:1 Value:10 [7,10]\r\nCrit:0 Value: 1 "
+         "[1]"},
+    };
+    for (const auto& e : examples)
+        EXPECT_EQ(Roll(e.expression, e.draws), e.result) << e.expression;
+    for (const char* bad : {"$KS,", "$KS,x", "$KS,-1", "$KS,1001", "$KS,99999999999999", "$BM,5",
+                            "$BM,5,1", "$BM,5,11", "$BM,-1,8", "$BM,1001,8", "$BM,x,8"})
+        EXPECT_EQ(Roll(bad, {}), kRefused) << bad;
+}
+
+TEST_F(DicePlugins, GeneralDiceRollsTheDocumentedExamples) {
     const std::vector<Example> examples = {
         {"$GD,2D6+1", {2, 4}, "($GD,2D6+1) = 8[3,5]+1 = 9"},
         {"$GD,(1-2D6)/2", {2, 4}, "($GD,(1-2D6)/2) = (1-8[3,5])/2 = -4"},
@@ -94,7 +124,7 @@ struct Bound {
     std::string past;
 };
 
-TEST_F(GeneralDice, BoundsHoldAtTheirLimits) {
+TEST_F(DicePlugins, GeneralDiceBoundsHoldAtTheirLimits) {
     const std::string items50 = Repeat("a,", 49) + "a";
     const std::vector<Bound> bounds = {
         {"$GD,100D6", 100, "$GD,101D6"},
@@ -129,9 +159,14 @@ TEST_F(GeneralDice, BoundsHoldAtTheirLimits) {
     // A die is thrown again at most ten times.
     EXPECT_EQ(Roll("$GD,1D6!", std::vector<std::uint32_t>(11, 5)),
               "($GD,1D6!) = 66[6" + Repeat("+6", 10) + "] = 66");
+    // The largest roll: twenty lines of a hundred thousand-sided dice that
+    // all explode as far as they may (20 x 100 x 11 draws).
+    const std::string largest = Roll("$GD,x20:100D1000!", std::vector<std::uint32_t>(22000, 999));
+    EXPECT_LT(largest.size(), 128u * 1024);
+    EXPECT_NE(largest.find("\r\n#20 1100000["), std::string::npos);
 }
 
-TEST_F(GeneralDice, RefusesEveryKindOfError) {
+TEST_F(DicePlugins, GeneralDiceRefusesEveryKindOfError) {
     // Past the bounds: see above.
     const std::vector<std::string> malformed = {
         "$GD,",         "$GD,D6",           "$GD,0D6",        "$GD,4D6!kh3",
@@ -154,7 +189,7 @@ TEST_F(GeneralDice, RefusesEveryKindOfError) {
     EXPECT_EQ(Roll("$GD,x2:1000/(1D2-1)", {1, 0}), kRefused);
 }
 
-TEST_F(GeneralDice, ChoiceItemsMayHoldDoubleByteCharacters) {
+TEST_F(DicePlugins, GeneralDiceChoiceItemsMayHoldDoubleByteCharacters) {
     // "ー" ends in the byte of "[", "‐" in that of "]", "ソ" in a backslash.
     EXPECT_EQ(Roll("$GD,choice[ー‐,ソ]", {0}), Sjis("($GD,choice[ー‐,ソ]) = ー‐"));
     EXPECT_EQ(Roll("$GD,choice[ｿｰﾄﾞ,a(b):c]", {0}), Sjis("($GD,choice[ｿｰﾄﾞ,a(b):c]) = ｿｰﾄﾞ"));
@@ -168,14 +203,6 @@ TEST_F(GeneralDice, ChoiceItemsMayHoldDoubleByteCharacters) {
         std::string result;
         EXPECT_FALSE(registry->RollPlugin(bad, result, rng)) << bad;
     }
-}
-
-TEST_F(GeneralDice, LargestRollStaysWithinItsDrawsAndText) {
-    // Twenty lines of a hundred thousand-sided dice that all explode as far
-    // as they may: 20 x 100 x 11 draws.
-    const std::string result = Roll("$GD,x20:100D1000!", std::vector<std::uint32_t>(22000, 999));
-    EXPECT_LT(result.size(), 128u * 1024);
-    EXPECT_NE(result.find("\r\n#20 1100000["), std::string::npos);
 }
 
 // The contract of the library itself, called without the registry: the
