@@ -51,19 +51,23 @@ std::string Garbage(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+// Whether the file at `path` still holds `bytes` (says which file when not).
+bool Holds(const std::string& path, const std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    const bool same = std::string((std::istreambuf_iterator<char>(in)), {}) == bytes;
+    if (!same)
+        qWarning("%s changed on disk", path.c_str());
+    return same;
+}
+
 // A whole chat window over a program folder holding the given broken files.
 struct Window : test::ChatPlayer<test::ScriptedPrompter> {
     explicit Window(const std::map<std::string, std::string>& files)
         : ChatPlayer(files), written(files) {}
-    // Every file still holds exactly what was written.
     bool Unchanged() const {
         for (const auto& [name, bytes] : written) {
-            std::ifstream in(Folder() + name, std::ios::binary);
-            const std::string now((std::istreambuf_iterator<char>(in)), {});
-            if (now != bytes) {
-                qWarning("%s changed on disk", name.c_str());
+            if (!Holds(Folder() + name, bytes))
                 return false;
-            }
         }
         return true;
     }
@@ -105,20 +109,13 @@ struct BrokenSet {
     bool Unchanged() const {
         namespace fs = std::filesystem;
         for (const Entry& e : entries) {
-            bool same = false;
-            if (e.bytes) {
-                std::ifstream in(e.path, std::ios::binary);
-                same = std::string((std::istreambuf_iterator<char>(in)), {}) == *e.bytes;
-            } else if (e.size > 0) {
-                same = fs::file_size(e.path) == e.size;
-            } else {
-                same = e.path.find("folder") != std::string::npos ? fs::is_directory(e.path)
-                                                                  : !fs::exists(e.path);
-            }
-            if (!same) {
-                qWarning("%s changed on disk", e.path.c_str());
+            const bool same = e.bytes      ? Holds(e.path, *e.bytes)
+                              : e.size > 0 ? fs::file_size(e.path) == e.size
+                              : e.path.find("folder") != std::string::npos
+                                  ? fs::is_directory(e.path)
+                                  : !fs::exists(e.path);
+            if (!same)
                 return false;
-            }
         }
         return true;
     }

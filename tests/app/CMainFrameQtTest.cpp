@@ -15,10 +15,8 @@
 #include "app/CStatusPanes.h"
 #include "app/CYarrowView.h"
 #include "chat/CommandIds.h"
-#include "chat/qt/CInputLine.h"
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
-#include "support/FixedClock.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
@@ -27,12 +25,10 @@ class CMainFrameQtTest : public QObject {
     Q_OBJECT
   private slots:
     void commandsWithoutAFeatureAreGreyed();
-    void connectionMenuFollowsTheConnectionState();
     void togglesShowTheirState();
     void statusBarHasSevenPanes();
     void chatPaneKeepsItsWidthRule();
     void typingASubHandleNameSpeaksUnderIt();
-    void inputLineGrowsByLines();
     void exitDialogOutcomesDecideTheClose();
     void exitDialogButtonsGiveTheirOutcome();
     void helpOpensTheHelpFileOrExplains();
@@ -68,10 +64,8 @@ void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
     frame.UpdateCommandStates();
     QVERIFY(frame.RunCommand(cmd::kChart));
     QVERIFY(chart.isVisible());
-}
 
-void CMainFrameQtTest::connectionMenuFollowsTheConnectionState() {
-    CMainFrame frame;
+    // Connected, a shortcut or a stale menu cannot connect twice.
     int connects = 0;
     frame.Router().SetHandler(cmd::kConnect, [&connects] { ++connects; });
     frame.Router().SetHandler(cmd::kDisconnect, [] {});
@@ -81,7 +75,6 @@ void CMainFrameQtTest::connectionMenuFollowsTheConnectionState() {
     frame.SetConnectedMenu(true);
     QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());
     QVERIFY(frame.Action(cmd::kDisconnect)->isEnabled());
-    // A shortcut or a stale menu cannot connect twice.
     QVERIFY(!frame.RunCommand(cmd::kConnect));
     QCOMPARE(connects, 0);
 }
@@ -107,9 +100,6 @@ void CMainFrameQtTest::togglesShowTheirState() {
 
 void CMainFrameQtTest::statusBarHasSevenPanes() {
     CMainFrame frame;
-    frame.StatusPanes().ShowLockKeys({false, true, true, false});
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Caps), QStringLiteral("CAP"));
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Scroll), QString());
     // A source of lock states is read at once and then polled.
     LockKeyState keys{true, false, false, true};
     frame.StatusPanes().SetLockKeySource([&keys] { return keys; });
@@ -124,8 +114,7 @@ void CMainFrameQtTest::statusBarHasSevenPanes() {
 
 void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
     // All but the right column's 120 pixels when wider than 220, else 220.
-    const std::pair<int, int> widths[] = {{640, 520}, {341, 221}, {300, 180},
-                                          {221, 101}, {220, 220}, {200, 220}};
+    const std::pair<int, int> widths[] = {{341, 221}, {221, 101}, {220, 220}, {200, 220}};
     for (const auto& [client, chat] : widths)
         QCOMPARE(CMainFrame::ChatPaneWidth(client), chat);
 
@@ -150,27 +139,6 @@ void CMainFrameQtTest::typingASubHandleNameSpeaksUnderIt() {
     // Typing a sub-handle name means speaking under it.
     QTest::keyClicks(sub->lineEdit(), QStringLiteral("Elf"));
     QCOMPARE(view->RadioIndex(), 1);
-}
-
-void CMainFrameQtTest::inputLineGrowsByLines() {
-    CYarrowView view;
-    auto* input = qobject_cast<CInputLine*>(view.InputLine());
-    QFont small = input->font();
-    small.setPixelSize(11);
-    input->setFont(small);
-    // Three lines at most (growing and shrinking are the input line's own test).
-    const std::pair<const char*, int> heights[] = {{"1\n2\n3", 58}, {"1\n2\n3\n4\n5", 58}};
-    for (const auto& [text, height] : heights) {
-        input->setPlainText(QString::fromLatin1(text));
-        QCOMPARE(input->height(), height);
-    }
-    // A tall font never gets its lines cut.
-    QFont big = small;
-    big.setPixelSize(30);
-    input->setFont(big);
-    const int spacing = input->fontMetrics().lineSpacing();
-    QVERIFY(input->HeightFor(0) >= spacing);
-    QVERIFY(input->HeightFor(2) >= 3 * spacing);
 }
 
 void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {

@@ -95,38 +95,34 @@ void CYarrowAppQtTest::logFolderSettingIsHonoured() {
     QTemporaryDir dir;
     QTemporaryDir elsewhere;
     const QString absolute = elsewhere.filePath("logs");
-    WriteFile(dir.filePath("Yarrow.ini"),
-              "[InitialSetting]\r\nLogFolder=" + absolute.toUtf8() + "\r\n");
-    {
+    const QString deep = elsewhere.filePath(QStringLiteral("記録/日誌"));
+    const struct {
+        QString setting;  // empty: the usual "Log" folder
+        QString made;     // empty: none could be made
+    } cases[] = {
+        {absolute, absolute},
+        // A folder two levels deep is not built; the user reads why in the
+        // log, with the path as named, Japanese included.
+        {deep, QString()},
+        {QString(), dir.filePath("Log")},
+    };
+    for (const auto& c : cases) {
+        WriteFile(dir.filePath("Yarrow.ini"),
+                  "[InitialSetting]\r\nLogFolder=" +
+                      QByteArray::fromStdString(ToCp932(c.setting).text) + "\r\n");
         Started s(dir.path());
-        QVERIFY(QFileInfo(absolute).isDir());
-        QVERIFY(!QFileInfo(dir.filePath("Log")).exists());
+        QCOMPARE(s.app.LogFolder().ok, !c.made.isEmpty());
+        QCOMPARE(QFileInfo(dir.filePath("Log")).exists(), c.made == dir.filePath("Log"));
+        if (!c.made.isEmpty()) {
+            QVERIFY(QFileInfo(c.made).isDir());
+            continue;
+        }
+        QVERIFY(!QFileInfo(deep).exists());
+        const QString shown = s.app.Frame().ChatView()->LogControl()->toPlainText();
+        QVERIFY2(
+            shown.contains(QStringLiteral("ログフォルダを作成できません")) && shown.contains(deep),
+            qPrintable(shown));
     }
-    // An empty setting still gets the usual "Log" folder made at start-up.
-    WriteFile(dir.filePath("Yarrow.ini"), "[InitialSetting]\r\nLogFolder=\r\n");
-    {
-        Started s(dir.path());
-        QVERIFY(QFileInfo(dir.filePath("Log")).isDir());
-    }
-    // A folder two levels deep is not built; the user reads why in the log.
-    const QString deep = elsewhere.filePath("a/b");
-    WriteFile(dir.filePath("Yarrow.ini"),
-              "[InitialSetting]\r\nLogFolder=" + deep.toUtf8() + "\r\n");
-    Started s(dir.path());
-    QVERIFY(!s.app.LogFolder().ok);
-    QVERIFY(!QFileInfo(deep).exists());
-    const std::string shown = s.app.Frame().ChatView()->LogControl()->StreamOutText();
-    QVERIFY(shown.find(Sjis("ログフォルダを作成できません")) != std::string::npos);
-
-    // The path is shown as the user named it, Japanese included.
-    const QString japanese = elsewhere.filePath(QStringLiteral("記録/日誌"));
-    WriteFile(dir.filePath("Yarrow.ini"),
-              "[InitialSetting]\r\nLogFolder=" + QByteArray::fromStdString(ToCp932(japanese).text) +
-                  "\r\n");
-    Started named(dir.path());
-    QVERIFY(!named.app.LogFolder().ok);
-    QVERIFY2(named.app.Frame().ChatView()->LogControl()->toPlainText().contains(japanese),
-             qPrintable(named.app.Frame().ChatView()->LogControl()->toPlainText()));
 }
 
 void CYarrowAppQtTest::saveClearAndTextLogFromTheFileMenu() {

@@ -106,20 +106,18 @@ class ChatControllerQtTest : public QObject {
   private slots:
     void init();
     void cleanup();
-    void hostAndGuestSeeEachOthersLines();
-    void rollsWhispersAndTheChartReachTheOtherWindow();
+    void linesRollsAndWhispersReachTheOtherWindow();
     void leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest();
     void joinLinksFillTheDialogOrExplainWhyNot();
     void frameCommandsOpenTheOptionsAndExchangeDice();
     void countdownTicksAnnounceToEveryone();
     void memberResetReannouncesAndTheCheckTimerStops();
-    void callAlertsTheTargetWithoutUnmaximising();
+    void callAlertsTheTargetWithoutUnmaximisingUnderTheOneHandleName();
     void callsAndWhispersOfflineDoNothing();
     void questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen();
     void autoShownChartLeavesTheFocusWithTheInputLine();
     void modelessWindowsOpenCentredOnTheView();
     void debugTracesEveryCommandAndTheLogsScrolling();
-    void oneHandleNameForEverythingSent();
 
   private:
     void JoinBoth() { test::JoinBoth(*host_, *guest_); }
@@ -137,7 +135,7 @@ void ChatControllerQtTest::cleanup() {
     host_.reset();
 }
 
-void ChatControllerQtTest::hostAndGuestSeeEachOthersLines() {
+void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindow() {
     JoinBoth();
     QVERIFY(guest_->LogHas("サーバとの接続が確立しました"));
     QTRY_VERIFY(host_->LogHas("PL が接続しました"));
@@ -146,10 +144,6 @@ void ChatControllerQtTest::hostAndGuestSeeEachOthersLines() {
     QTRY_VERIFY(host_->LogHas("PL：こんにちは"));
     QTRY_VERIFY(guest_->LogHas("PL：こんにちは"));  // the sender sees the echo
     QVERIFY(guest_->View().InputLine()->toPlainText().isEmpty());
-}
-
-void ChatControllerQtTest::rollsWhispersAndTheChartReachTheOtherWindow() {
-    JoinBoth();
 
     host_->View().DiceCombo()->setEditText(QStringLiteral("2D6"));
     host_->View().DiceButton()->click();
@@ -169,11 +163,6 @@ void ChatControllerQtTest::rollsWhispersAndTheChartReachTheOtherWindow() {
     QVERIFY(SendWhisper(*guest_->chat, guest_->app->ChatLog(), Sjis("内緒"), rows));
     QTRY_VERIFY(host_->LogHas("PL->GM(秘話)：内緒"));
     QVERIFY(guest_->LogHas("PL->GM(秘話)：内緒"));
-
-    // The chart sent by the host shows itself in the guest's window.
-    QVERIFY(!guest_->chat->ChartWindow()->isVisible());
-    host_->chat->ChartWindow()->SendChart();
-    QTRY_VERIFY(guest_->chat->ChartWindow()->isVisible());
 }
 
 void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest() {
@@ -277,13 +266,15 @@ void ChatControllerQtTest::memberResetReannouncesAndTheCheckTimerStops() {
     QCOMPARE(host_->chat->PlayerList()->count(), 2);
 }
 
-void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximising() {
+void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximisingUnderTheOneHandleName() {
     JoinBoth();
     CMainFrame& frame = host_->app->Frame();
     frame.showMaximized();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    // Renaming in the field renames the member in everything it sends.
+    guest_->View().HandleNameField()->setText(QStringLiteral("PL2"));
     emit guest_->chat->PlayerList()->CallRequested(1);
-    QTRY_VERIFY(host_->LogHas("PL さんからのコールです(呼出時間 "));
+    QTRY_VERIFY(host_->LogHas("PL2 さんからのコールです(呼出時間 "));
     QVERIFY(frame.isMaximized());
     QVERIFY(!guest_->LogHas("コールです"));
 
@@ -291,6 +282,11 @@ void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximising() {
     emit guest_->chat->PlayerList()->CallRequested(1);
     QTRY_VERIFY(!frame.isMinimized());
     QVERIFY(frame.isMaximized());  // restored to what it was
+
+    guest_->chat->ChartWindow()->AnnounceChartLock();
+    QTRY_VERIFY(host_->chat->ChartWindow()->windowTitle().contains(QStringLiteral("PL2")));
+    QVERIFY(guest_->chat->Session().Disconnect(false));
+    QTRY_VERIFY(host_->LogHas("PL2 の接続が切断されました"));
 }
 
 void ChatControllerQtTest::callsAndWhispersOfflineDoNothing() {
@@ -338,6 +334,8 @@ void ChatControllerQtTest::autoShownChartLeavesTheFocusWithTheInputLine() {
     guest_->View().InputLine()->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), guest_->View().InputLine());
 
+    // The chart sent by the host shows itself in the guest's window.
+    QVERIFY(!guest_->chat->ChartWindow()->isVisible());
     host_->chat->ChartWindow()->SendChart();
     QTRY_VERIFY(guest_->chat->ChartWindow()->isVisible());
     QTRY_COMPARE(QApplication::activeWindow(), &frame);
@@ -391,18 +389,6 @@ void ChatControllerQtTest::debugTracesEveryCommandAndTheLogsScrolling() {
     QVERIFY(frame.StatusPanes()
                 .Text(StatusPane::Message)
                 .startsWith(QStringLiteral("Pos:%1 Caret(").arg(bar->value())));
-}
-
-void ChatControllerQtTest::oneHandleNameForEverythingSent() {
-    JoinBoth();
-    // Renaming in the field renames the member everywhere.
-    guest_->View().HandleNameField()->setText(QStringLiteral("PL2"));
-    emit guest_->chat->PlayerList()->CallRequested(1);
-    QTRY_VERIFY(host_->LogHas("PL2 さんからのコールです"));
-    guest_->chat->ChartWindow()->AnnounceChartLock();
-    QTRY_VERIFY(host_->chat->ChartWindow()->windowTitle().contains(QStringLiteral("PL2")));
-    QVERIFY(guest_->chat->Session().Disconnect(false));
-    QTRY_VERIFY(host_->LogHas("PL2 の接続が切断されました"));
 }
 
 }  // namespace yarrow
