@@ -107,13 +107,12 @@ class ChatControllerQtTest : public QObject {
     void init();
     void cleanup();
     void linesRollsAndWhispersReachTheOtherWindow();
-    void leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest();
+    void leavingIsSeenByTheOthersAndTheOrphanedGuestTalksOnlyToItself();
     void joinLinksFillTheDialogOrExplainWhyNot();
     void frameCommandsOpenTheOptionsAndExchangeDice();
     void countdownTicksAnnounceToEveryone();
     void memberResetReannouncesAndTheCheckTimerStops();
     void callAlertsTheTargetWithoutUnmaximisingUnderTheOneHandleName();
-    void callsAndWhispersOfflineDoNothing();
     void questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen();
     void autoShownChartLeavesTheFocusWithTheInputLine();
     void modelessWindowsOpenCentredOnTheView();
@@ -165,7 +164,7 @@ void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindow() {
     QVERIFY(guest_->LogHas("PL->GM(秘話)：内緒"));
 }
 
-void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheHostsShutdownOrphansTheGuest() {
+void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheOrphanedGuestTalksOnlyToItself() {
     JoinBoth();
     Player third;
     QVERIFY(third.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(), "NPC"));
@@ -178,9 +177,17 @@ void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheHostsShutdownOrphansThe
     QVERIFY(host_->chat->Session().Disconnect(false));
     QTRY_VERIFY(guest_->LogHas("サーバとの接続が切断されました"));
     QTRY_COMPARE(guest_->chat->Session().State(), SessionState::Orphaned);
-    // Offline, a remark is only shown locally.
+    // Offline, a remark is only shown locally; a call or a whisper does
+    // nothing at all.
     guest_->Say(QStringLiteral("誰かいる？"));
     QVERIFY(guest_->LogHas("PL：誰かいる？"));
+    const std::string before = guest_->LogText();
+    emit guest_->chat->PlayerList()->CallRequested(1);
+    CWhisperWindow* whisper = guest_->chat->WhisperWindow();
+    whisper->TextEdit()->setPlainText(QStringLiteral("内緒"));
+    QVERIFY(!whisper->SendWhisperNow());
+    QCoreApplication::processEvents();
+    QCOMPARE(guest_->LogText(), before);
 }
 
 void ChatControllerQtTest::joinLinksFillTheDialogOrExplainWhyNot() {
@@ -287,16 +294,6 @@ void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximisingUnderTheOneHand
     QTRY_VERIFY(host_->chat->ChartWindow()->windowTitle().contains(QStringLiteral("PL2")));
     QVERIFY(guest_->chat->Session().Disconnect(false));
     QTRY_VERIFY(host_->LogHas("PL2 の接続が切断されました"));
-}
-
-void ChatControllerQtTest::callsAndWhispersOfflineDoNothing() {
-    const std::string before = host_->LogText();
-    emit host_->chat->PlayerList()->CallRequested(2);
-    CWhisperWindow* whisper = host_->chat->WhisperWindow();
-    whisper->TextEdit()->setPlainText(QStringLiteral("内緒"));
-    QVERIFY(!whisper->SendWhisperNow());
-    QCoreApplication::processEvents();
-    QCOMPARE(host_->LogText(), before);
 }
 
 void ChatControllerQtTest::questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen() {
