@@ -1,6 +1,6 @@
 // The windowless hub's event loop: the order in which posted tasks, timers
 // and end-of-turn work run, and that a handler let go during a turn is not
-// called for the rest of it.
+// called for the rest of it; and a connection's sends gathered per turn.
 
 #include <gtest/gtest.h>
 #include <sys/epoll.h>
@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "net/posix/CEpollHubConnection.h"
+#include "net/posix/CEpollHubNetwork.h"
 #include "net/posix/CEpollLoop.h"
 
 using namespace yarrow;
@@ -79,4 +81,28 @@ TEST(EpollLoop, HandlerUnwatchedDuringATurnIsNotCalledAgain) {
     EXPECT_EQ(a.calls + b.calls, 1);
     for (int fd : {first[0], first[1], second[0], second[1]})
         ::close(fd);
+}
+
+TEST(EpollHubConnection, WritableInTheMiddleOfATurnSendsEveryByteOnce) {
+    // A write lists the connection for the end of the turn; the socket then
+    // reports itself writable and the connection sends at once; a second
+    // write in the same turn must not list it again, or the end of the turn
+    // would send the second write's bytes twice.
+    CEpollLoop loop;
+    CEpollHubNetwork network(loop);
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+    CEpollHubConnection connection(pair[0], network);
+    std::string error;
+    ASSERT_TRUE(connection.Write("first ", error));
+    connection.OnEvents(EPOLLOUT);
+    ASSERT_TRUE(connection.Write("second", error));
+    loop.RunOnce(milliseconds(0));
+
+    char buffer[64];
+    const ssize_t n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "first second");
+    EXPECT_EQ(connection.UnsentBytes(), 0u);
+    ::close(pair[1]);
 }
