@@ -1,46 +1,32 @@
 #pragma once
-// Runs a hub (CQtHubNetwork) on its own thread and event loop, listening on
-// 127.0.0.1 port 0, so that benchmark clients can block on their sockets in
-// the main thread while the hub relays.
+// Runs a hub on its own thread and event loop, listening on port 0, so that
+// benchmark clients can block on their sockets in the main thread while the
+// hub relays.
 
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
-#include <QThread>
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "net/CMsgDecoder.h"
-#include "net/qt/CQtHubNetwork.h"
+#include "net/posix/CHubThread.h"
 
 namespace yarrow::bench {
 
-class HubThread : public QThread {
+// The hub on its own thread, as a hosting window runs it.
+class HubThread {
   public:
-    ~HubThread() override {
-        quit();
-        wait();
-    }
-    // Starts the thread and waits until the hub listens; returns its port.
+    // Starts the thread once the hub listens; returns its port.
     int StartHub() {
-        start();
-        while (port_.load() == 0)
-            QThread::msleep(1);
-        return port_.load();
-    }
-
-  protected:
-    void run() override {
-        CQtHubNetwork network;
-        network.Hub().ConnectSocket(0);
-        port_.store(network.Port());
-        exec();
-        network.Hub().Disconnection();
+        hub_.Network().Hub().ConnectSocket(0);
+        const int port = hub_.Network().Port();
+        hub_.Start();
+        return port;
     }
 
   private:
-    std::atomic<int> port_{0};
+    CHubThread hub_;
 };
 
 // A participant on a blocking socket.

@@ -2,7 +2,7 @@
 # The hub beside well-known relays, measured side by side in one run with
 # bench/anchors/relaybench (one sender, the other clients receive; 64-byte
 # messages): Redis pub/sub, NATS, mosquitto (MQTT), InspIRCd (IRC), yarrow-hub
-# and the hub as a hosting window runs it (Qt adapter, idle window).
+# and the hub as a hosting window runs it (on its own thread, idle window).
 # Throughput with 64 messages in flight, latency (send to last delivery) with
 # one in flight, for 16 and for 64 clients. Installs the relays from Debian
 # when missing. Figures on a shared machine move from run to run: compare the

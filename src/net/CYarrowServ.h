@@ -3,10 +3,10 @@
 // past log and (through IHubCardState) the cards, and relays every record it
 // receives to every connection, the sender included.
 //
-// This is the hub's whole logic without sockets. The Qt side (CQtHubNetwork)
-// calls ProcessPendingAccept, ProcessPendingRead, SendProgress,
-// ConnectionLost, SendFailed and CheckStalledPeers from its socket
-// notifications and a one-second timer, all on the one event loop.
+// This is the hub's whole logic without sockets. The network adapter
+// (CEpollHubNetwork) calls ProcessPendingAccept, ProcessPendingRead,
+// SendProgress, ConnectionLost, SendFailed and CheckStalledPeers from its
+// socket events and a one-second timer, all on the one event loop.
 //
 // Writes never block the hub: each connection queues what the network does
 // not take at once. Flow control keeps those queues short: while any

@@ -1,6 +1,7 @@
 #pragma once
-// One participant's connection as the hub sees it. The Qt adapter implements
-// it over a QTcpSocket; tests use a fake that records what was written.
+// One participant's connection as the hub sees it. The epoll adapter
+// implements it over a non-blocking socket; tests use a fake that records what
+// was written.
 
 #include <cstddef>
 #include <string>

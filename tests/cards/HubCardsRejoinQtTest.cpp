@@ -1,8 +1,9 @@
 // A member's cards across a lost connection, on real sockets: the hub keeps
 // the piles of a member that vanished, gives them to a newcomer of the same
 // handle name within the grace time, and lets them go back to the deck after
-// it, or at once after a goodbye. Time passes on the hub's injected clock
-// and its once-a-second check runs by hand.
+// it, or at once after a goodbye. The hub turns on a thread of its own, as
+// a hosting window runs it; time passes on its injected clock and its
+// once-a-second check runs by hand, both on the hub's thread.
 
 #include <QtTest>
 #include <algorithm>
@@ -12,7 +13,7 @@
 
 #include "cards/CHubCardState.h"
 #include "dice/CMersenneTwister.h"
-#include "net/qt/CQtHubNetwork.h"
+#include "net/posix/CHubThread.h"
 #include "platform/TempDir.h"
 #include "support/FixedClock.h"
 #include "support/RawHubClient.h"
@@ -71,11 +72,34 @@ class HubCardsRejoinQtTest : public QObject {
             CMersenneTwister random;
             CHubCardState cards(random, clock);
             QVERIFY(cards.Load(dir.File("Deck.ini")));
-            CQtHubNetwork network(nullptr, nullptr, nullptr, &clock);
-            CYarrowServ& hub = network.Hub();
-            hub.SetCardState(&cards);
-            QVERIFY(hub.ConnectSocket(0));
+            CHubThread thread(nullptr, nullptr, &clock);
+            CEpollHubNetwork& network = thread.Network();
+            network.Hub().SetCardState(&cards);
+            QVERIFY(network.Hub().ConnectSocket(0));
             const int port = network.Port();
+            thread.Start();
+            // What the hub's thread owns is read and changed there.
+            auto remaining = [&] {
+                int n = 0;
+                thread.Call([&](CEpollHubNetwork&) { n = cards.Box().Remaining(); });
+                return n;
+            };
+            auto members = [&] {
+                std::size_t n = 0;
+                thread.Call([&](CEpollHubNetwork& net) { n = net.Hub().ConnectionIds().size(); });
+                return n;
+            };
+            auto passTime = [&](std::time_t seconds) {
+                thread.Call([&](CEpollHubNetwork& net) {
+                    clock.now += seconds;
+                    net.Hub().CheckStalledPeers();
+                });
+            };
+            auto holds = [&](std::int32_t id) {
+                bool held = false;
+                thread.Call([&](CEpollHubNetwork&) { held = cards.Box().Holder(id) != nullptr; });
+                return held;
+            };
 
             RawClient ann(port);
             Join(ann, "Ann");
@@ -85,7 +109,7 @@ class HubCardsRejoinQtTest : public QObject {
             bob->Send(Record(DrawCard));
             bob->Send(Record(DrawCard));
             QTRY_COMPARE(ann.records.size(), size_t(5));
-            QCOMPARE(cards.Box().Remaining(), 8);
+            QCOMPARE(remaining(), 8);
 
             if (c.goodbye) {
                 CMsg leave = Record(Disconnect, 0, "bye");
@@ -94,12 +118,11 @@ class HubCardsRejoinQtTest : public QObject {
             } else {
                 bob->socket.abort();
             }
-            QTRY_COMPARE(hub.ConnectionIds().size(), size_t(1));
+            QTRY_COMPARE(members(), size_t(1));
             bob.reset();
-            QCOMPARE(cards.Box().Remaining(), c.goodbye ? 10 : 8);
+            QCOMPARE(remaining(), c.goodbye ? 10 : 8);
 
-            clock.now += c.later;
-            hub.CheckStalledPeers();
+            passTime(c.later);
             RawClient next(port);
             Join(next, c.newcomer);
             const std::int32_t nextId = next.records[0].ID;
@@ -109,7 +132,7 @@ class HubCardsRejoinQtTest : public QObject {
             ann.Send(Record(GetCardStat, nextId));
             QTRY_COMPARE(ann.records.size(), seen + 1);
             QCOMPARE(ann.records.back().Param1, c.newcomerHand);
-            QCOMPARE(cards.Box().Remaining(), c.deckAfterJoin);
+            QCOMPARE(remaining(), c.deckAfterJoin);
             // The newcomer alone hears of its cards, as a pass into its hand
             // from its old self, which its window shows like any pass.
             auto passes = [](const RawClient& client) {
@@ -125,14 +148,13 @@ class HubCardsRejoinQtTest : public QObject {
                 QCOMPARE(pass.ID, bobId);
                 QCOMPARE(pass.Param1, nextId);
                 QCOMPARE(pass.Strings.size(), size_t(2));
-                QVERIFY(cards.Box().Holder(bobId) == nullptr);
+                QVERIFY(!holds(bobId));
             }
 
             // Whatever is still kept goes back once the time is over.
-            clock.now += grace;
-            hub.CheckStalledPeers();
-            QCOMPARE(cards.Box().Remaining(), 10 - c.newcomerHand);
-            QVERIFY(cards.Box().Holder(bobId) == nullptr);
+            passTime(grace);
+            QCOMPARE(remaining(), 10 - c.newcomerHand);
+            QVERIFY(!holds(bobId));
         }
     }
 };
