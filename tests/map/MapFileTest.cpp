@@ -2,8 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
+#include "map/CChipFile.h"
 #include "map/CMapFile.h"
+#include "map/SnapshotBmp.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
 
@@ -40,21 +43,13 @@ CMapPage SamplePage() {
     return page;
 }
 
-TEST_F(MapFileTest, AnEmptyPageSavesAs15Bytes) {
-    CMapPage page(0);
-    page.SetClientSize(500, 300);  // 20 columns, 12 rows
-    const std::string path = PathOf("empty.map");
-    const CMapResult saved = CMapFile::Save(path, page);
-    EXPECT_EQ(saved.message, Sjis("現在のタイル状態を保存しました"));
-    EXPECT_EQ(ReadAll(path), Bytes({3, 12, 20, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0}));
-}
-
 TEST_F(MapFileTest, ItemsCarryTheAnchorBeforeTheirTextAndFourByteLengths) {
     CMapPage page = SamplePage();
     page.SetHexShape(false);
     page.SetSmallTiles(true);
+    page.SetClientSize(200, 120);  // 20 columns, 12 rows
     const std::string expected =
-        Bytes({3, 0, 0}) + Bytes({2, 0, 0, 0}) +
+        Bytes({3, 12, 20}) + Bytes({2, 0, 0, 0}) +
         // item at 1,2: key, flags, colour, number, anchor, length, text
         Bytes({0x02, 0x01, 0x21, 0xFF, 0, 0, 0, 5, 0, 0, 0xFF, 0xFF, 2, 0, 0, 0}) + "AB" +
         Bytes({0x04, 0x03, 0x10, 2, 0, 0, 0, 200, 0x02, 0x01, 0, 0, 0, 0, 0, 0}) +
@@ -63,7 +58,9 @@ TEST_F(MapFileTest, ItemsCarryTheAnchorBeforeTheirTextAndFourByteLengths) {
         Bytes({0x01, 0x00, 0, 0xFF, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}) +
         Bytes({0x00, 0x02, 0xFF, 0xFF, 0xFF, 0, 0x33, 0x22, 0x11, 0, 2, 0, 0, 0, 1, 0, 0, 0}) +
         "L" + Bytes({0x0A, 0, 0, 0});  // small tiles, white background
-    EXPECT_EQ(CMapFile::Format(page), expected);
+    const std::string path = PathOf("sample.map");
+    EXPECT_EQ(CMapFile::Save(path, page).message, Sjis("現在のタイル状態を保存しました"));
+    EXPECT_EQ(ReadAll(path), expected);
 }
 
 TEST_F(MapFileTest, SavedPagesLoadBackWithTheirDisplay) {
@@ -92,22 +89,17 @@ TEST_F(MapFileTest, SavedPagesLoadBackWithTheirDisplay) {
 }
 
 TEST_F(MapFileTest, OtherVersionsAreRefusedWithBothVersions) {
-    struct Case {
-        int version;
-        const char* shown;
-    };
-    for (const Case& c : {Case{2, "2.00"}, Case{4, "4.00"}, Case{255, "255.00"}, Case{0, "0.00"}}) {
+    for (const auto& [version, shown] : {std::pair{2, "2.00"}, std::pair{255, "255.00"}}) {
         std::string bytes = CMapFile::Format(SamplePage());
-        bytes[0] = static_cast<char>(c.version);
-        const std::string path = PathOf("version.map");
-        WriteAll(path, bytes);
+        bytes[0] = static_cast<char>(version);
+        WriteAll(PathOf("version.map"), bytes);
         CMapPage page(0);
         page.AddUnit(0, 0, false, 0, "keep");
-        const CMapResult result = CMapFile::Load(path, page);
+        const CMapResult result = CMapFile::Load(PathOf("version.map"), page);
         EXPECT_FALSE(result.changed);
         EXPECT_EQ(result.message,
                   Sjis("YarrowのMapバージョン(Ver3.00)と\r\nMapファイルのMapバージョン(Ver") +
-                      c.shown + Sjis(")が違います"));
+                      shown + Sjis(")が違います"));
         EXPECT_EQ(page.Units().size(), 1u);
     }
 }
@@ -149,59 +141,43 @@ TEST_F(MapFileTest, TruncatedFilesFailAndLeaveThePageAsItWas) {
     }
 }
 
-TEST_F(MapFileTest, HostileCountsAndLengthsAreRefusedBeforeAllocating) {
+TEST_F(MapFileTest, HostileCountsLengthsAndOverfullFilesAreRefusedBeforeAllocating) {
     const std::string header = Bytes({3, 0, 0});
-    const std::string noTiles = Bytes({0, 0, 0, 0});
-    const std::string item = Bytes({1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0xFF, 0xFF});
+    const std::string none = Bytes({0, 0, 0, 0});
+    auto item = [](int key, char symbol) {
+        return Bytes({key & 0xFF, key >> 8, 0, 0, 0, 0, 0, 1, 0, 0, 0xFF, 0xFF, 1, 0, 0, 0}) +
+               std::string(1, symbol);
+    };
+    // Every one of the 65,536 cells: one more item than a page may hold.
+    std::string full = header + Bytes({0, 0, 1, 0});
+    for (int key = 0; key <= 0xFFFF; ++key)
+        full += item(key, 'x');
     struct Case {
         const char* what;
         std::string bytes;
     };
     const Case cases[] = {
-        {"empty file", ""},
         {"huge item count", header + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + std::string(64, '\0')},
-        {"huge tile count", header + noTiles + Bytes({0xFF, 0xFF, 0xFF, 0x7F})},
-        {"huge symbol", header + Bytes({1, 0, 0, 0}) + item + Bytes({0xFF, 0xFF, 0xFF, 0xFF}) +
-                            std::string(100, 'a') + noTiles},
-        {"symbol one byte short",
-         header + Bytes({1, 0, 0, 0}) + item + Bytes({5, 0, 0, 0}) + "abcd"},
-        {"huge label", header + noTiles + Bytes({1, 0, 0, 0}) +
-                           Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) +
+        {"huge tile count", header + none + Bytes({0xFF, 0xFF, 0xFF, 0x7F})},
+        {"huge symbol", header + Bytes({1, 0, 0, 0}) + item(1, 'a').substr(0, 12) +
+                            Bytes({0xFF, 0xFF, 0xFF, 0xFF}) + std::string(100, 'a') + none},
+        {"huge label", header + none + Bytes({1, 0, 0, 0}) + std::string(14, '\0') +
                            Bytes({0xF0, 0xFF, 0xFF, 0xFF})},
+        {"overfull", full + none},
     };
+    // A cell given twice: the later record wins.
+    CMapFile::Contents read;
+    ASSERT_TRUE(
+        CMapFile::Parse(header + Bytes({2, 0, 0, 0}) + item(5, 'a') + item(5, 'b') + none, read)
+            .changed);
+    EXPECT_EQ(read.units.at(5).Symbol, "b");
     for (const Case& c : cases) {
-        CMapFile::Contents read;
         const CMapResult result = CMapFile::Parse(c.bytes, read);
         EXPECT_FALSE(result.changed) << c.what;
         EXPECT_EQ(result.message, Sjis("不正なフォーマットか、あるいはファイルが破損しています"))
             << c.what;
-        EXPECT_TRUE(read.units.empty()) << c.what;
+        EXPECT_EQ(read.units.size(), 1u) << c.what;  // untouched by the failed parse
     }
-}
-
-TEST_F(MapFileTest, LaterRecordsForACellWinAndOverfullFilesAreRefused) {
-    const std::string header = Bytes({3, 0, 0});
-    auto item = [](int key, char symbol) {
-        return Bytes({key & 0xFF, key >> 8, 0, 0, 0, 0, 0, 1, 0, 0, 0xFF, 0xFF, 1, 0, 0, 0}) +
-               std::string(1, symbol);
-    };
-    CMapFile::Contents read;
-    ASSERT_TRUE(
-        CMapFile::Parse(
-            header + Bytes({2, 0, 0, 0}) + item(5, 'a') + item(5, 'b') + Bytes({0, 0, 0, 0}), read)
-            .changed);
-    ASSERT_EQ(read.units.size(), 1u);
-    EXPECT_EQ(read.units.at(5).Symbol, "b");
-    EXPECT_FALSE(read.flags.has_value());
-
-    // Every one of the 65,536 cells: one more item than a page may hold.
-    std::string full = header + Bytes({0, 0, 1, 0});
-    for (int key = 0; key <= 0xFFFF; ++key)
-        full += item(key, 'x');
-    full += Bytes({0, 0, 0, 0});
-    EXPECT_EQ(CMapFile::Parse(full, read).message,
-              Sjis("不正なフォーマットか、あるいはファイルが破損しています"));
-    EXPECT_EQ(read.units.size(), 1u);  // untouched by the failed parse
 }
 
 TEST_F(MapFileTest, FilesThatCannotBeOpenedNameTheSystemError) {
@@ -235,6 +211,74 @@ TEST_F(MapFileTest, AFullDiskIsNotASavedMap) {
     const CMapResult saved = CMapFile::Save("/dev/full", SamplePage());
     EXPECT_EQ(saved.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u);
     EXPECT_EQ(saved.icon, PromptIcon::Stop);
+}
+
+// --- Chip set files -------------------------------------------------------------
+
+// Which chips exist and their names are seen in the chip dialog; here the
+// colours that reach the pages, the folder key and hostile values.
+TEST_F(MapFileTest, ChipFilesGiveColoursInMapOrderAndPathsOfExistingBitmaps) {
+    const std::string folder = dir_.Folder();
+    const std::string ini = dir_.File(kChipFileName);
+    EXPECT_FALSE(CChipFile(folder).Exists());
+    WriteAll(ini,
+             "[ChipFile]\r\nChipNum=3\r\n0=a.bmp\r\n1=b.bmp\r\n2=c.bmp\r\n"
+             "[ChipColor]\r\n0=0xFF0000\r\n1=00FF00\r\n2=junk\r\n");
+    WriteAll(PathOf("c.bmp"), "BM");
+    const CChipFile chips(folder);
+    // Red in the low byte; junk is black.
+    EXPECT_EQ(chips.ChipColors(), (std::vector<std::int32_t>{0x0000FF, 0x00FF00, 0}));
+    ASSERT_EQ(chips.ExistingChips().size(), 1u);
+    EXPECT_EQ(chips.ExistingChips()[0].chip, 2);
+    EXPECT_EQ(chips.BitmapPath(2), folder + "c.bmp");
+    EXPECT_EQ(chips.BitmapPath(3), "");
+    EXPECT_EQ(chips.BitmapPath(-1), "");
+
+    WriteAll(ini,
+             "[ChipFile]\r\nChipNum=2\r\nChipFolder=chips\\set\r\n0=k.bmp\r\n1=sub\\m.bmp\r\n");
+    EXPECT_EQ(CChipFile(folder).BitmapPath(1), folder + "chips/set/sub/m.bmp");
+    WriteAll(ini, "[ChipFile]\r\nChipNum=1\r\nChipFolder=" + folder + "\r\n0=" + Sjis("表") +
+                      ".bmp\r\n");
+    // The second byte of 表 is 0x5C (a backslash): it stays part of the character.
+    EXPECT_EQ(CChipFile(folder).BitmapPath(0), folder + Sjis("表") + ".bmp");
+
+    WriteAll(ini, "[ChipFile]\r\nChipNum=2000000000\r\n0=" + std::string(400, 'x') + "\r\n");
+    const CChipFile hostile(folder);
+    EXPECT_EQ(hostile.ChipNum(), CChipFile::kMaxChips);
+    EXPECT_EQ(hostile.ChipColors().size(), static_cast<std::size_t>(CChipFile::kMaxChips));
+    EXPECT_EQ(hostile.FileName(0).size(), kChipValueBytes);
+    WriteAll(ini, "[ChipFile]\r\nChipNum=-5\r\n");
+    EXPECT_EQ(CChipFile(folder).ChipNum(), 0);
+}
+
+// --- Snapshot bitmaps ------------------------------------------------------------
+
+TEST(SnapshotBmp, ThreeByTwoPictureByteForByte) {
+    // Top row: red, green, blue; bottom row: white, black, grey 0x808080.
+    // The top byte of a pixel is ignored.
+    const std::vector<std::uint32_t> pixels = {0xFFFF0000, 0x0000FF00, 0x000000FF,
+                                               0x00FFFFFF, 0xFF000000, 0x00808080};
+    const std::string file = EncodeBmp555(3, 2, pixels.data(), 3);
+    // clang-format off
+    const std::string expected = Bytes({
+        'B', 'M', 70, 0, 0, 0,  0, 0, 0, 0,  54, 0, 0, 0,
+        40, 0, 0, 0,  3, 0, 0, 0,  2, 0, 0, 0,  1, 0,  16, 0,
+        0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,
+        // bottom row first: white 7FFF, black 0000, grey 4210, two bytes of padding
+        0xFF, 0x7F,  0x00, 0x00,  0x10, 0x42,  0, 0,
+        // top row: red 7C00, green 03E0, blue 001F, padding
+        0x00, 0x7C,  0xE0, 0x03,  0x1F, 0x00,  0, 0,
+    });
+    // clang-format on
+    EXPECT_EQ(file, expected);
+    // Two pixels wide, stored with a stride of four: the rest is not written.
+    const std::vector<std::uint32_t> wide = {0xFFFFFF, 0xFFFFFF, 0x123456, 0x123456,
+                                             0x000000, 0x000000, 0x123456, 0x123456};
+    const std::string narrow = EncodeBmp555(2, 2, wide.data(), 4);
+    ASSERT_EQ(narrow.size(), 54u + 2 * 4);
+    EXPECT_EQ(narrow.substr(54), Bytes({0, 0, 0, 0, 0xFF, 0x7F, 0xFF, 0x7F}));
+    // An empty client area gives the headers with zero sizes, never a crash.
+    EXPECT_EQ(EncodeBmp555(0, 7, nullptr, 0).size(), 54u);
 }
 
 }  // namespace

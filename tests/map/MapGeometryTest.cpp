@@ -3,29 +3,15 @@
 #include <algorithm>
 #include <string>
 
-#include "map/CMapGeometry.h"
+#include "map/CMapLayout.h"
 #include "map/CMapPage.h"
 #include "map/MapTypes.h"
+#include "platform/Cp932.h"
 
 namespace yarrow {
 namespace {
 
-TEST(MapTypesTest, ColoursSwapRedAndBlueBetweenDialogTextAndRecords) {
-    struct Case {
-        const char* text;
-        std::int32_t color;
-        const char* shown;
-    };
-    for (const Case& c :
-         {Case{"FF0000", 0x0000FF, "FF0000"}, Case{"0x123456", 0x563412, "123456"},
-          Case{"00ff00", 0x00FF00, "00FF00"}, Case{"zz", 0, "000000"}, Case{"", 0, "000000"}}) {
-        EXPECT_EQ(MapColorFromText(c.text), c.color) << c.text;
-        EXPECT_EQ(MapColorText(c.color), c.shown) << c.text;
-    }
-    EXPECT_EQ(RgbFromMapColor(0x00C0FF10), 0x10FFC0u);
-}
-
-// --- The three geometries ----------------------------------------------------
+// --- The three geometries and their drawing layout ------------------------------
 
 struct Shape {
     const char* name;
@@ -53,37 +39,46 @@ CMapPage PageNamed(const std::string& name) {
                                 [&](const Shape& s) { return name == s.name; }));
 }
 
-TEST(MapGeometryTest, CellBoxesAtTheScrollOrigin) {
+// The shape's geometry scrolled to a first column and row (no client needed).
+CMapGeometry GeometryOf(const std::string& name, int column = 0, int row = 0) {
+    CMapGeometry g = PageNamed(name).Geometry();
+    g.scrollColumn = column;
+    g.scrollRow = row;
+    return g;
+}
+
+TEST(MapGeometryTest, CellBoxesOnThePageAndBeforeTheScrollOriginForDrawing) {
     struct Case {
         const char* shape;
-        int column, row;
+        int scrollColumn, scrollRow, column, row;
         MapRect box;
     };
     const Case cases[] = {
-        {"square large", 3, 7, {75, 175, 100, 200}},
-        {"square small", 3, 7, {30, 70, 40, 80}},
-        {"hex0 large", 0, 0, {10, 0, 25, 30}},
-        {"hex0 large", 1, 0, {35, -15, 50, 15}},  // odd columns sit B higher
-        {"hex0 large", 2, 1, {60, 30, 75, 60}},
-        {"hex0 small", 1, 2, {17, 21, 24, 35}},
-        {"hex1 large", 0, 0, {0, 10, 31, 25}},
-        {"hex1 large", 0, 1, {-15, 35, 16, 50}},  // odd rows sit B further left
-        {"hex1 large", 2, 2, {60, 60, 91, 75}},
-        {"hex1 small", 2, 1, {21, 17, 36, 24}},
+        {"square large", 0, 0, 3, 7, {75, 175, 100, 200}},
+        {"square small", 0, 0, 3, 7, {30, 70, 40, 80}},
+        {"square large", 2, 1, 1, 0, {-25, -25, 0, 0}},
+        {"hex0 large", 0, 0, 0, 0, {10, 0, 25, 30}},
+        {"hex0 large", 0, 0, 1, 0, {35, -15, 50, 15}},  // odd columns sit B higher
+        {"hex0 large", 0, 0, 2, 1, {60, 30, 75, 60}},
+        {"hex0 large", 2, 0, 1, 0, {-15, -15, 0, 15}},  // the hexagon cut by the left edge
+        {"hex0 small", 0, 0, 1, 2, {17, 21, 24, 35}},
+        {"hex1 large", 0, 0, 0, 0, {0, 10, 31, 25}},
+        {"hex1 large", 0, 0, 0, 1, {-15, 35, 16, 50}},  // odd rows sit B further left
+        {"hex1 large", 0, 0, 2, 2, {60, 60, 91, 75}},
+        {"hex1 large", 0, 2, 0, 1, {-15, -15, 16, 0}},
+        {"hex1 small", 0, 0, 2, 1, {21, 17, 36, 24}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PageNamed(c.shape).CellBox(c.column, c.row), c.box)
-            << c.shape << " " << c.column << "," << c.row;
+        SCOPED_TRACE(std::string(c.shape) + " " + std::to_string(c.column) + "," +
+                     std::to_string(c.row));
+        const CMapGeometry g = GeometryOf(c.shape, c.scrollColumn, c.scrollRow);
+        // The layout draws cut cells; the page has no box (no tip, no hit) for them.
+        EXPECT_EQ(CMapLayout(g).CellBox(c.column, c.row), c.box);
+        if (c.column < c.scrollColumn || c.row < c.scrollRow)
+            EXPECT_TRUE(g.CellBox(c.column, c.row).IsEmpty());
+        else
+            EXPECT_EQ(g.CellBox(c.column, c.row), c.box);
     }
-}
-
-TEST(MapGeometryTest, HexagonsAreTheBoxWithPointedEnds) {
-    CMapPage page(0);
-    EXPECT_EQ(page.HexVertices(0, 0),
-              (HexPolygon{{{10, 0}, {25, 0}, {35, 15}, {25, 30}, {10, 30}, {0, 15}}}));
-    page.SetHexDirection(1);
-    EXPECT_EQ(page.HexVertices(0, 0),
-              (HexPolygon{{{15, 0}, {30, 10}, {30, 25}, {15, 35}, {0, 25}, {0, 10}}}));
 }
 
 int SharedVertices(const HexPolygon& a, const HexPolygon& b) {
@@ -110,20 +105,6 @@ TEST(MapGeometryTest, NeighbouringHexagonsShareTheirSlantedEdges) {
             EXPECT_EQ(SharedVertices(cell(major, minor), cell(major + 1, other)), 2) << shape.name;
             EXPECT_EQ(SharedVertices(cell(major, minor), cell(major, minor + 1)), 2) << shape.name;
         }
-    }
-}
-
-TEST(MapGeometryTest, CellsBeforeTheScrollOriginHaveEmptyBoxes) {
-    for (const Shape& shape : kShapes) {
-        CMapPage page = PageOf(shape);
-        page.SetClientSize(200, 200);
-        page.Scroll(ScrollAxis::Horizontal, ScrollAction::Thumb, 4);
-        page.Scroll(ScrollAxis::Vertical, ScrollAction::Thumb, 6);
-        EXPECT_TRUE(page.CellBox(3, 10).IsEmpty()) << shape.name;
-        EXPECT_TRUE(page.CellBox(10, 5).IsEmpty()) << shape.name;
-        EXPECT_FALSE(page.IsCellVisible(3, 6)) << shape.name;
-        EXPECT_TRUE(page.IsCellVisible(4, 6)) << shape.name;
-        EXPECT_TRUE(page.IsCellVisible(200, 250)) << shape.name;  // far right: a box all the same
     }
 }
 
@@ -165,7 +146,7 @@ TEST(MapGeometryTest, AHitAtEveryBoxCentreFindsThatCell) {
     }
 }
 
-TEST(MapGeometryTest, HitTestFollowsTheFormulasAtTheEdges) {
+TEST(MapGeometryTest, HitTestAtTheEdgesBetweenCells) {
     struct Case {
         const char* shape;
         int x, y;
@@ -174,16 +155,13 @@ TEST(MapGeometryTest, HitTestFollowsTheFormulasAtTheEdges) {
     const Case cases[] = {
         {"square large", 24, 24, {0, 0}},
         {"square large", 25, 49, {1, 1}},
-        {"square small", 10, 9, {1, 0}},
         // Hex direction 0: the column is (x - 5) / 25, so x 29 is still 0.
         {"hex0 large", 4, 0, {0, 0}},
         {"hex0 large", 29, 29, {0, 0}},
-        {"hex0 large", 30, 0, {1, 0}},   // odd column: y + 15 -> row 0
-        {"hex0 large", 30, 15, {1, 1}},  // 30 / 30
-        {"hex0 large", 55, 59, {2, 1}},
-        {"hex1 large", 0, 30, {0, 1}},  // odd row: x + 15 -> column 0
+        {"hex0 large", 30, 0, {1, 0}},  // odd column: y + 15 -> row 0
+        {"hex0 large", 30, 15, {1, 1}},
+        {"hex1 large", 0, 30, {0, 1}},  // odd row: x + 15
         {"hex1 large", 15, 30, {1, 1}},
-        {"hex1 large", 29, 29, {0, 0}},
         {"hex1 small", 14, 16, {1, 0}},
     };
     for (const Case& c : cases) {
@@ -200,20 +178,19 @@ TEST(MapGeometryTest, HitTestFollowsTheFormulasAtTheEdges) {
     EXPECT_EQ(page.HitTest(250, 0).column, 0);
 }
 
-TEST(MapGeometryTest, VisibleCountsPerShape) {
+TEST(MapGeometryTest, VisibleCountsAndTheClientSizeThatShowsAFarCell) {
     struct Case {
         const char* shape;
         int width, height;
         int columns, rows;
     };
     const Case cases[] = {
-        {"square large", 500, 300, 20, 12}, {"square large", 524, 324, 20, 12},
-        {"square small", 500, 305, 50, 30}, {"square small", 3000, 10, 256, 1},
+        {"square large", 524, 324, 20, 12}, {"square small", 3000, 10, 256, 1},
         {"hex0 large", 500, 300, 20, 12},  // 20 even; 300/30 + 1 = 11 -> 12
         {"hex0 large", 525, 330, 22, 12},  // 21 -> 22; 11 + 1 = 12
         {"hex0 small", 120, 140, 10, 12},  // 120/12 = 10; 140/14 + 1 = 11 -> 12
-        {"hex1 large", 300, 500, 12, 20},  // the axes exchanged
-        {"hex1 large", 330, 525, 12, 22},   {"hex0 large", 0, 0, 0, 2},
+        {"hex1 large", 330, 525, 12, 22},  // the axes exchanged
+        {"hex0 large", 0, 0, 0, 2},
     };
     for (const Case& c : cases) {
         CMapPage page = PageNamed(c.shape);
@@ -223,18 +200,95 @@ TEST(MapGeometryTest, VisibleCountsPerShape) {
         EXPECT_EQ(page.ScrollMax(ScrollAxis::Horizontal), 256 - c.columns);
         EXPECT_EQ(page.ScrollMax(ScrollAxis::Vertical), 256 - c.rows);
     }
+    struct Far {
+        const char* shape;
+        int width, height;
+    };
+    for (const Far& f : {Far{"hex0 large", 32 * 25, 30 * 21}, Far{"hex1 large", 30 * 31, 22 * 25},
+                         Far{"square large", 30 * 25, 20 * 25}}) {
+        EXPECT_EQ(GeometryOf(f.shape).ClientSizeFor(30, 20).width, f.width) << f.shape;
+        EXPECT_EQ(GeometryOf(f.shape).ClientSizeFor(30, 20).height, f.height) << f.shape;
+    }
 }
 
-TEST(MapGeometryTest, ClientSizeThatShowsAFarCell) {
-    CMapGeometry g;
-    EXPECT_EQ(g.ClientSizeFor(30, 20).width, 32 * 25);
-    EXPECT_EQ(g.ClientSizeFor(30, 20).height, 30 * 21);
-    g.hexDirection = 1;
-    EXPECT_EQ(g.ClientSizeFor(30, 20).width, 30 * 31);
-    EXPECT_EQ(g.ClientSizeFor(30, 20).height, 22 * 25);
-    g.hexShape = false;
-    EXPECT_EQ(g.ClientSizeFor(30, 20).width, 30 * 25);
-    EXPECT_EQ(g.ClientSizeFor(30, 20).height, 20 * 25);
+TEST(MapLayout, HexItemBoxesWidenAcrossTheStaggerWithTheirFacingDots) {
+    EXPECT_EQ(CMapLayout(GeometryOf("square large")).ItemBox(1, 1), (MapRect{25, 25, 50, 50}));
+    // Hexagon outlines reach A pixels beyond the box on the pointed sides.
+    EXPECT_EQ(CMapLayout(GeometryOf("hex0 large")).CellOutline(0, 0), (MapRect{0, 0, 35, 30}));
+    EXPECT_EQ(CMapLayout(GeometryOf("hex1 large")).CellOutline(0, 0), (MapRect{0, 0, 31, 35}));
+    struct Dot {
+        int facing;
+        MapPoint at;
+    };
+    // Direction 0: L 4, T 0, R 31, B 30.
+    const CMapLayout hex0(GeometryOf("hex0 large"));
+    const MapRect box0 = hex0.ItemBox(0, 0);
+    EXPECT_EQ(box0, (MapRect{4, 0, 31, 30}));
+    EXPECT_EQ(hex0.ChipOrigin(box0), (MapPoint{8, 5}));
+    for (const Dot& d : {Dot{0, {14, 0}}, Dot{1, {25, 6}}, Dot{2, {25, 18}}, Dot{3, {14, 24}},
+                         Dot{4, {4, 18}}, Dot{5, {4, 6}}, Dot{9, {14, 0}}}) {
+        EXPECT_EQ(hex0.FacingDot(box0, d.facing), d.at) << d.facing;
+    }
+    // Direction 1: L 0, T 4, R 31, B 31 (M 17).
+    const CMapLayout hex1(GeometryOf("hex1 large"));
+    const MapRect box1 = hex1.ItemBox(0, 0);
+    EXPECT_EQ(box1, (MapRect{0, 4, 31, 31}));
+    for (const Dot& d : {Dot{0, {0, 14}}, Dot{1, {6, 4}}, Dot{2, {19, 4}}, Dot{3, {25, 14}},
+                         Dot{4, {19, 25}}, Dot{5, {6, 25}}}) {
+        EXPECT_EQ(hex1.FacingDot(box1, d.facing), d.at) << d.facing;
+    }
+}
+
+TEST(MapLayout, LeaderLinesEndOnTheAnchorsBorderFacingTheItem) {
+    struct Case {
+        const char* name;
+        const char* shape;
+        MapCell item, anchor;
+        MapPoint end;
+    };
+    const Case cases[] = {
+        // Square anchor (3,3): box 75..100, centre 87.
+        {"square diagonal", "square large", {5, 5}, {3, 3}, {100, 100}},
+        {"square same row", "square large", {5, 3}, {3, 3}, {100, 87}},
+        {"square same cell", "square large", {3, 3}, {3, 3}, {87, 87}},
+        // Hex 0 anchor (2,2): box 60..75 x 60..90, centre (67, 75).
+        {"hex0 right", "hex0 large", {4, 2}, {2, 2}, {79, 75}},
+        {"hex0 left below", "hex0 large", {0, 4}, {2, 2}, {56, 83}},
+        {"hex0 straight below", "hex0 large", {2, 5}, {2, 2}, {67, 90}},
+        {"hex0 straight above", "hex0 large", {2, 0}, {2, 2}, {67, 61}},
+        // Hex 1 anchor (2,2): box 60..91 x 60..75, centre (75, 67).
+        {"hex1 below", "hex1 large", {2, 4}, {2, 2}, {75, 79}},
+        {"hex1 straight left", "hex1 large", {0, 2}, {2, 2}, {61, 67}},
+        {"hex1 straight right", "hex1 large", {4, 2}, {2, 2}, {91, 67}},
+        {"hex1 up-left", "hex1 large", {1, 1}, {2, 2}, {67, 56}},
+        // Small cells: the anchor's centre.
+        {"small square", "square small", {5, 5}, {3, 3}, {35, 35}},
+        {"small hex", "hex0 small", {4, 2}, {2, 2}, {32, 35}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CMapLayout(GeometryOf(c.shape)).LeaderEnd(c.item, c.anchor), c.end) << c.name;
+}
+
+TEST(MapLayout, LabelLinesAndUnitCharacters) {
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(CMapLayout::LabelLines("a\r\nbc\r\n"), (Lines{"a", "bc", ""}));
+    EXPECT_EQ(CMapLayout::LabelLines("a\nb"), (Lines{"a\nb"}));
+    std::string many;
+    for (int i = 0; i < 20; ++i)
+        many += std::to_string(i) + "\r\n";
+    const Lines cut = CMapLayout::LabelLines(many);
+    ASSERT_EQ(cut.size(), 11u);
+    EXPECT_EQ(cut.back(), "10");
+    EXPECT_EQ(CMapLayout::LabelLines(std::string(5000, 'x'))[0].size(),
+              CMapLayout::kMaxDrawnTextBytes);
+
+    const std::string knight = Sjis("騎士");
+    EXPECT_EQ(CMapLayout::UnitCharacters(knight), Sjis("騎"));
+    EXPECT_EQ(CMapLayout::UnitCharacters("Orc"), "Or");
+    EXPECT_EQ(CMapLayout::UnitCharacters("A" + knight), "A");
+    EXPECT_EQ(CMapLayout::UnitCharacters(""), "");
+    // Half-width katakana are single bytes.
+    EXPECT_EQ(CMapLayout::UnitCharacters(Sjis("ｺﾞﾌﾞ")), Sjis("ｺﾞ"));
 }
 
 }  // namespace
