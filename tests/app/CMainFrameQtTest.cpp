@@ -1,6 +1,9 @@
-// The main window: menus, status bar, layout, closing and help.
+// The main window: its commands, status bar, layout, closing and help, and
+// the program started in a folder of its own with the file menu on its log.
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,29 +12,71 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <optional>
 
 #include "app/CExitDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CStatusPanes.h"
+#include "app/CYarrowApp.h"
 #include "app/CYarrowView.h"
+#include "chat/CChatLog.h"
 #include "chat/CommandIds.h"
+#include "platform/Cp932.h"
 #include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
+
+namespace {
+
+// The program's clock stands at kNow; a log snapshot is named after its local
+// time.
+constexpr std::time_t kNow = 1796000000;
+const QString kStamp =
+    QDateTime::fromSecsSinceEpoch(kNow).toString(QStringLiteral("yyyy_MM_dd_HH_mm_ss"));
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString LastTold(const test::ScriptedPrompter& prompter) {
+    return prompter.prompts.empty() ? QString() : FromCp932(prompter.prompts.back().text);
+}
+
+// The program as it starts in `folder`.
+struct Started {
+    explicit Started(const QString& folder) : clock(kNow), app(folder.toStdString(), &clock) {
+        app.Start(false);
+        app.Frame().SetPrompter(&prompter);
+    }
+    CMainFrame& Frame() const { return app.Frame(); }
+    std::string Shown() const { return Frame().ChatView()->LogControl()->StreamOutText(); }
+    test::FixedClock clock;
+    CYarrowApp app;
+    test::ScriptedPrompter prompter;
+};
+
+}  // namespace
 
 class CMainFrameQtTest : public QObject {
     Q_OBJECT
   private slots:
     void commandsWithoutAFeatureAreGreyed();
-    void togglesShowTheirState();
-    void statusBarHasSevenPanes();
+    void togglesAndLockKeysShowTheirState();
     void chatPaneKeepsItsWidthRule();
-    void typingASubHandleNameSpeaksUnderIt();
-    void exitDialogOutcomesDecideTheClose();
-    void exitDialogButtonsGiveTheirOutcome();
-    void helpOpensTheHelpFileOrExplains();
+    void exitDialogAnswersDecideTheClose();
+    void helpOpensTheHelpFileOrSaysWhyNot();
+    void startMakesTheLogFolderAndReadsTheSettings();
+    void saveClearAndTextLogFromTheFileMenu();
 };
 
 void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
@@ -42,19 +87,13 @@ void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
         QVERIFY2(!frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         QVERIFY(!frame.RunCommand(id));
     }
-    for (int id : {cmd::kAppExit, cmd::kScrollLock, cmd::kTopMost, cmd::kFirstPersonFilter,
-                   cmd::kHelp, cmd::kAbout}) {
-        QVERIFY2(frame.Action(id)->isEnabled(), qPrintable(QString::number(id)));
-    }
     QVERIFY(!frame.ChatView()->DiceButton()->isEnabled());
 
     int ran = 0;
     frame.Router().SetHandler(cmd::kOptions, [&ran] { ++ran; });
     frame.Router().SetHandler(cmd::kRollDice, [&ran] { ran += 10; });
     frame.UpdateCommandStates();
-    QVERIFY(frame.Action(cmd::kOptions)->isEnabled());
     frame.Action(cmd::kOptions)->trigger();
-    QVERIFY(frame.ChatView()->DiceButton()->isEnabled());
     frame.ChatView()->DiceButton()->click();
     QCOMPARE(ran, 11);
 
@@ -64,29 +103,17 @@ void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
     frame.UpdateCommandStates();
     QVERIFY(frame.RunCommand(cmd::kChart));
     QVERIFY(chart.isVisible());
-
-    // Connected, a shortcut or a stale menu cannot connect twice.
-    int connects = 0;
-    frame.Router().SetHandler(cmd::kConnect, [&connects] { ++connects; });
-    frame.Router().SetHandler(cmd::kDisconnect, [] {});
-    frame.SetConnectedMenu(false);
-    QVERIFY(frame.Action(cmd::kConnect)->isEnabled());
-    QVERIFY(!frame.Action(cmd::kDisconnect)->isEnabled());
-    frame.SetConnectedMenu(true);
-    QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());
-    QVERIFY(frame.Action(cmd::kDisconnect)->isEnabled());
-    QVERIFY(!frame.RunCommand(cmd::kConnect));
-    QCOMPARE(connects, 0);
 }
 
-void CMainFrameQtTest::togglesShowTheirState() {
+void CMainFrameQtTest::togglesAndLockKeysShowTheirState() {
     CMainFrame frame;
+    CStatusPanes& panes = frame.StatusPanes();
     QSignalSpy filter(&frame, &CMainFrame::FirstPersonFilterChanged);
     QVERIFY(frame.RunCommand(cmd::kFirstPersonFilter));
     QVERIFY(frame.Action(cmd::kFirstPersonFilter)->isChecked());
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Filter), QStringLiteral("ﾌｨﾙﾀON"));
+    QCOMPARE(panes.Text(StatusPane::Filter), QStringLiteral("ﾌｨﾙﾀON"));
     QVERIFY(frame.RunCommand(cmd::kFirstPersonFilter));
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Filter), QString());
+    QCOMPARE(panes.Text(StatusPane::Filter), QString());
     QCOMPARE(filter.size(), 2);
 
     // Staying on top must not hide the window.
@@ -96,156 +123,204 @@ void CMainFrameQtTest::togglesShowTheirState() {
     QVERIFY(frame.isVisible());
     QVERIFY(frame.RunCommand(cmd::kTopMost));
     QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
-}
 
-void CMainFrameQtTest::statusBarHasSevenPanes() {
-    CMainFrame frame;
     // A source of lock states is read at once and then polled.
     LockKeyState keys{true, false, false, true};
-    frame.StatusPanes().SetLockKeySource([&keys] { return keys; });
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Kana), QStringLiteral("ｶﾅ"));
-    QCOMPARE(frame.StatusPanes().Text(StatusPane::Scroll), QStringLiteral("SCRL"));
+    panes.SetLockKeySource([&keys] { return keys; });
+    QCOMPARE(panes.Text(StatusPane::Kana), QStringLiteral("ｶﾅ"));
+    QCOMPARE(panes.Text(StatusPane::Scroll), QStringLiteral("SCRL"));
     keys = {};
-    QTRY_COMPARE(frame.StatusPanes().Text(StatusPane::Kana), QString());
-    // Indicator panes are wide enough for their text even while it is hidden.
-    QLabel* kana = frame.StatusPanes().Label(StatusPane::Kana);
-    QVERIFY(kana->minimumWidth() >= kana->fontMetrics().horizontalAdvance(QStringLiteral("ｶﾅ")));
+    QTRY_COMPARE(panes.Text(StatusPane::Kana), QString());
 }
 
 void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
-    // All but the right column's 120 pixels when wider than 220, else 220.
-    const std::pair<int, int> widths[] = {{341, 221}, {221, 101}, {220, 220}, {200, 220}};
-    for (const auto& [client, chat] : widths)
-        QCOMPARE(CMainFrame::ChatPaneWidth(client), chat);
-
+    // The chat pane takes all but the right column's 120 pixels, even below
+    // what its controls would like.
     CMainFrame frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     auto* outer = frame.findChild<QSplitter*>(QStringLiteral("outerSplitter"));
-    QCOMPARE(frame.ChatView()->width(), CMainFrame::ChatPaneWidth(outer->width()));
     frame.resize(900, 540);
     QTRY_COMPARE(frame.ChatView()->width(), outer->width() - 120);
     frame.resize(300, 540);
-    QTRY_COMPARE(frame.ChatView()->width(), CMainFrame::ChatPaneWidth(outer->width()));
+    QTRY_COMPARE(frame.ChatView()->width(), outer->width() - 120);
     QVERIFY(frame.ChatView()->width() < 220);
 }
 
-void CMainFrameQtTest::typingASubHandleNameSpeaksUnderIt() {
-    CMainFrame frame;
-    CYarrowView* view = frame.ChatView();
-    auto* sub = qobject_cast<QComboBox*>(view->findChild<QWidget*>("1006"));
-    QVERIFY(sub != nullptr && sub->isEditable());
-    QCOMPARE(view->RadioIndex(), 0);
-    // Typing a sub-handle name means speaking under it.
-    QTest::keyClicks(sub->lineEdit(), QStringLiteral("Elf"));
-    QCOMPARE(view->RadioIndex(), 1);
-}
-
-void CMainFrameQtTest::exitDialogOutcomesDecideTheClose() {
-    struct Case {
-        ExitOutcome outcome;
-        bool saveWorks;
+// Closing asks with the exit dialog; its answers that save write the log's
+// snapshot with the program's own savers first.
+void CMainFrameQtTest::exitDialogAnswersDecideTheClose() {
+    const struct {
+        const char* button;  // none: the key is pressed, in the menu's exit
+        Qt::Key key;
+        bool logFolderBroken;
         bool closes;
-        int rtfSaves;
-        int textSaves;
+        const char* saved;  // the snapshot's extension, if one is written
+    } cases[] = {
+        {"exitYes", {}, false, true, nullptr},
+        {"exitNo", {}, false, false, nullptr},
+        {"exitSaveRtf", {}, false, true, "rtf"},
+        {"exitSaveText", {}, false, true, "txt"},
+        {nullptr, Qt::Key_Return, false, true, nullptr},  // the default "はい"
+        {nullptr, Qt::Key_Escape, false, false, nullptr},
+        // A snapshot that cannot be written keeps the program (and its log),
+        // and says why.
+        {"exitSaveRtf", {}, true, false, nullptr},
+        {"exitSaveText", {}, true, false, nullptr},
     };
-    const Case cases[] = {
-        {ExitOutcome::Quit, true, true, 0, 0},
-        {ExitOutcome::Stay, true, false, 0, 0},
-        {ExitOutcome::SaveRtfAndQuit, true, true, 1, 0},
-        {ExitOutcome::SaveTextAndQuit, true, true, 0, 1},
-        // A snapshot that could not be written keeps the program (and its log).
-        {ExitOutcome::SaveRtfAndQuit, false, false, 1, 0},
-        {ExitOutcome::SaveTextAndQuit, false, false, 0, 1},
-    };
-    for (const Case& c : cases) {
-        CMainFrame frame;
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        Started s(dir.path());
+        s.app.ChatLog().AppendNoticeLine(Sjis("bye"));
+        if (c.logFolderBroken) {
+            QVERIFY(QDir(dir.path()).rmdir("Log"));
+            WriteFile(dir.filePath("Log"), "not a folder");
+        }
+        CMainFrame& frame = s.Frame();
         QWidget chart;
         frame.ChatView()->SetModelessWindow(ModelessWindow::Chart, &chart);
         chart.show();
-        int rtf = 0;
-        int text = 0;
         int shutdowns = 0;
-        frame.SetExitAsker([&] { return c.outcome; });
-        frame.SetExitSavers([&] { return ++rtf, c.saveWorks; },
-                            [&] { return ++text, c.saveWorks; });
         frame.SetShutdownHook([&] { ++shutdowns; });
         frame.show();
-        QCOMPARE(frame.close(), c.closes);
-        QCOMPARE(frame.isVisible(), !c.closes);
-        QCOMPARE(rtf, c.rtfSaves);
-        QCOMPARE(text, c.textSaves);
-        QCOMPARE(shutdowns, c.closes ? 1 : 0);
-        QCOMPARE(chart.isVisible(), !c.closes);  // an open window goes with the program
-    }
-    // The menu's exit goes through the same question.
-    CMainFrame frame;
-    int asked = 0;
-    frame.SetExitAsker([&] { return ++asked, ExitOutcome::Stay; });
-    frame.show();
-    QVERIFY(frame.RunCommand(cmd::kAppExit));
-    QCOMPARE(asked, 1);
-    QVERIFY(frame.isVisible());
-}
-
-void CMainFrameQtTest::exitDialogButtonsGiveTheirOutcome() {
-    const std::pair<const char*, ExitOutcome> buttons[] = {
-        {"exitYes", ExitOutcome::Quit},
-        {"exitNo", ExitOutcome::Stay},
-        {"exitSaveRtf", ExitOutcome::SaveRtfAndQuit},
-        {"exitSaveText", ExitOutcome::SaveTextAndQuit},
-    };
-    for (const auto& [name, outcome] : buttons) {
-        QTimer::singleShot(0, [name = name] {
+        QTimer::singleShot(0, [c] {
             auto* dialog = qobject_cast<CExitDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
-            dialog->findChild<QPushButton*>(name)->click();
+            if (c.button != nullptr)
+                dialog->findChild<QPushButton*>(c.button)->click();
+            else
+                QTest::keyClick(dialog, c.key);
         });
-        QCOMPARE(CExitDialog::Ask(nullptr), outcome);
+        if (c.button != nullptr)
+            QCOMPARE(frame.close(), c.closes);
+        else
+            QVERIFY(frame.RunCommand(cmd::kAppExit));
+        QCOMPARE(frame.isVisible(), !c.closes);
+        QCOMPARE(shutdowns, c.closes ? 1 : 0);
+        QCOMPARE(chart.isVisible(), !c.closes);  // an open window goes with the program
+        const QStringList written = QDir(dir.filePath("Log")).entryList(QDir::Files);
+        QCOMPARE(written, c.saved ? QStringList{kStamp + "." + c.saved} : QStringList{});
+        if (c.saved != nullptr) {
+            const QByteArray bytes = ReadAll(dir.filePath("Log/" + written.value(0)));
+            QVERIFY(bytes.startsWith(c.saved == std::string("rtf") ? "{\\rtf1" : "bye\r\n"));
+        }
+        if (c.logFolderBroken) {
+            QVERIFY(LastTold(s.prompter).startsWith(QStringLiteral("ファイルが開けません")));
+            QCOMPARE(FromCp932(s.prompter.prompts.back().caption),
+                     QStringLiteral("ファイルエラー"));
+        }
     }
-    // Enter takes the default "はい"; Esc stays.
-    QTimer::singleShot(0,
-                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
-    QCOMPARE(CExitDialog::Ask(nullptr), ExitOutcome::Quit);
-    QTimer::singleShot(0,
-                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
-    QCOMPARE(CExitDialog::Ask(nullptr), ExitOutcome::Stay);
 }
 
-void CMainFrameQtTest::helpOpensTheHelpFileOrExplains() {
+void CMainFrameQtTest::helpOpensTheHelpFileOrSaysWhyNot() {
     QTemporaryDir dir;
-    const std::string folder = dir.path().toStdString() + "/";
     CMainFrame frame;
     test::ScriptedPrompter prompter;
     QList<QUrl> opened;
     frame.SetPrompter(&prompter);
-    frame.SetProgramFolder(folder);
+    frame.SetProgramFolder(dir.path().toStdString() + "/");
     frame.SetUrlOpener([&opened](const QUrl& url) { return opened << url, true; });
 
     QVERIFY(frame.RunCommand(cmd::kHelp));
     QVERIFY(opened.isEmpty());
-    QCOMPARE(prompter.prompts.size(), std::size_t{1});
-    QVERIFY(FromCp932(prompter.prompts[0].text)
-                .startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
-    QCOMPARE(FromCp932(prompter.prompts[0].caption), QStringLiteral("エラー"));
+    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
 
-    QDir(dir.path()).mkdir("help");
-    QFile page(dir.filePath("help/index.html"));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.close();
+    QVERIFY(QDir(dir.path()).mkdir("help"));
+    WriteFile(dir.filePath("help/index.html"), "");
     QVERIFY(frame.RunCommand(cmd::kHelp));
     QCOMPARE(opened.value(0), QUrl::fromLocalFile(dir.filePath("help/index.html")));
-
-    QFile chm(dir.filePath("Yarrow.chm"));
-    QVERIFY(chm.open(QIODevice::WriteOnly));
-    chm.close();
-    QCOMPARE(frame.HelpFile(), dir.filePath("Yarrow.chm"));
 
     // A desktop that cannot open it is told to the user, not swallowed.
     frame.SetUrlOpener([](const QUrl&) { return false; });
     QVERIFY(frame.RunCommand(cmd::kHelp));
     QCOMPARE(prompter.prompts.size(), std::size_t{2});
-    QVERIFY(FromCp932(prompter.prompts[1].text).startsWith(QStringLiteral("ヘルプを開けません")));
+    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプを開けません")));
+}
+
+// A start makes the log folder: "Log" in the program folder unless the
+// settings name another. A folder two levels deep is not built; the user
+// reads why in the log, with the path as named, Japanese included.
+void CMainFrameQtTest::startMakesTheLogFolderAndReadsTheSettings() {
+    QTemporaryDir elsewhere;
+    const QString absolute = elsewhere.filePath("logs");
+    const QString deep = elsewhere.filePath(QStringLiteral("記録/日誌"));
+    const struct {
+        std::optional<QString> setting;  // none: no settings file yet
+        QString made;                    // empty: none could be made
+    } cases[] = {{std::nullopt, "Log"}, {QString(), "Log"}, {absolute, absolute}, {deep, {}}};
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        if (c.setting) {
+            WriteFile(dir.filePath("Yarrow.ini"),
+                      "[InitialSetting]\r\nLogFolder=" +
+                          QByteArray::fromStdString(ToCp932(*c.setting).text) + "\r\n");
+        }
+        Started s(dir.path());
+        const QString made = c.made == "Log" ? dir.filePath("Log") : c.made;
+        QCOMPARE(s.app.LogFolder().ok, !made.isEmpty());
+        QCOMPARE(s.app.LogFolder().created, !made.isEmpty());
+        QCOMPARE(QFileInfo(dir.filePath("Log")).exists(), made == dir.filePath("Log"));
+        if (!c.setting) {  // written with the defaults, and nothing to tell
+            const QByteArray ini = ReadAll(dir.filePath("Yarrow.ini"));
+            QVERIFY(ini.startsWith("[InitialSetting]") && ini.contains("LogFolder=Log"));
+            QCOMPARE(s.Shown(), std::string());
+        }
+        if (!made.isEmpty()) {
+            QVERIFY(QFileInfo(made).isDir());
+            continue;
+        }
+        QVERIFY(!QFileInfo(deep).exists());
+        const QString shown = s.Frame().ChatView()->LogControl()->toPlainText();
+        QVERIFY2(
+            shown.contains(QStringLiteral("ログフォルダを作成できません")) && shown.contains(deep),
+            qPrintable(shown));
+    }
+
+    // A later start shows what an edited file holds, and leaves the file and
+    // the folder as they are.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("Log"));
+    const QByteArray edited = "[InitialSetting]\r\nHandleName=PL\r\nBackGroundColor=0x000000\r\n";
+    WriteFile(dir.filePath("Yarrow.ini"), edited);
+    Started again(dir.path());
+    QVERIFY(!again.app.LogFolder().created);
+    QCOMPARE(again.Frame().ChatView()->HandleNameField()->text(), QStringLiteral("PL"));
+    QCOMPARE(again.Frame().ChatView()->LogControl()->palette().color(QPalette::Base),
+             QColor(Qt::black));
+    QVERIFY(ReadAll(dir.filePath("Yarrow.ini")).startsWith(edited));
+}
+
+void CMainFrameQtTest::saveClearAndTextLogFromTheFileMenu() {
+    QTemporaryDir dir;
+    Started s(dir.path());
+    CMainFrame& frame = s.Frame();
+    s.app.ChatLog().AppendNoticeLine(Sjis("◇ テスト"));
+
+    QVERIFY(frame.RunCommand(cmd::kSaveLogText));
+    QCOMPARE(ReadAll(dir.filePath("Log/" + kStamp + ".txt")),
+             QByteArray::fromStdString(Sjis("◇ テスト\r\n")));
+    QCOMPARE(LastTold(s.prompter), QStringLiteral("ログをLog/%1.txtに保存しました").arg(kStamp));
+
+    // Clearing asks first; "いいえ" keeps the log.
+    s.prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    QVERIFY(frame.RunCommand(cmd::kClearLog));
+    QVERIFY(!s.Shown().empty());
+    QVERIFY(frame.RunCommand(cmd::kClearLog));
+    QCOMPARE(s.Shown(), std::string());
+
+    // The text log needs a connection and runs one at a time.
+    frame.UpdateCommandStates();
+    QVERIFY(!frame.Action(cmd::kStartTextLog)->isEnabled());
+    frame.SetConnectedMenu(true);
+    const std::size_t told = s.prompter.prompts.size();
+    QVERIFY(frame.RunCommand(cmd::kStartTextLog));
+    QVERIFY(s.app.ChatLog().TextLogRunning());
+    QCOMPARE(s.prompter.prompts.size(), told);  // starting shows nothing
+    QVERIFY(!frame.Action(cmd::kStartTextLog)->isEnabled());
+
+    // Scroll lock in the menu is the chat log's scroll lock.
+    QVERIFY(frame.RunCommand(cmd::kScrollLock));
+    QVERIFY(s.app.ChatLog().ScrollLock());
 }
 
 QTEST_MAIN(CMainFrameQtTest)

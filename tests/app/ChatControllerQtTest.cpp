@@ -1,31 +1,26 @@
 // Two whole chat windows in one process, as two players would use them: one
 // hosts (its own hub, joined over TCP like everybody else), the other joins;
-// they talk, roll, whisper, share the chart and leave.
+// they talk, roll, whisper, call, share the chart and the cards, and leave.
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 
-#include "app/CChatController.h"
-#include "app/CMainFrame.h"
-#include "app/CStatusPanes.h"
-#include "app/CYarrowApp.h"
-#include "app/CYarrowView.h"
-#include "app/CommandLine.h"
+#include "cards/CDeckBox.h"
 #include "cards/qt/CCardDialog.h"
 #include "chart/qt/CChartWindow.h"
 #include "chat/CChatLog.h"
@@ -35,45 +30,62 @@
 #include "chat/CommandIds.h"
 #include "chat/qt/CConnectDialog.h"
 #include "chat/qt/COptionPropSheet.h"
-#include "chat/qt/CPlayerListView.h"
 #include "chat/qt/CWhisperWindow.h"
-#include "net/CClientSession.h"
 #include "net/CDispatcher.h"
-#include "net/MsgType.h"
-#include "platform/Cp932.h"
-#include "platform/qt/CLogWidget.h"
 #include "platform/qt/QtCp932.h"
 #include "support/ChatPlayer.h"
-#include "support/FixedClock.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
 namespace {
 
+// Twenty cards "Card0".."Card19" and a set of three.
+std::map<std::string, std::string> DeckFiles() {
+    std::string bytes =
+        "[DeckSet]\r\n0=Twenty\r\n1=Three\r\n[Three]\r\nCardNum=3\r\n0=X\r\n1=Y\r\n2=Z\r\n"
+        "[Twenty]\r\nCardNum=20\r\n";
+    for (int i = 0; i < 20; ++i)
+        bytes += std::to_string(i) + "=Card" + std::to_string(i) + "\r\n";
+    return {{"Deck.ini", bytes}};
+}
+
 // One player's program: its own folder, frame, chat view and controller.
 struct Player : test::ChatPlayer<test::ScriptedPrompter> {
+    explicit Player(const std::map<std::string, std::string>& files = {}) : ChatPlayer(files) {}
     void Say(const QString& text) {
         View().InputLine()->setPlainText(text);
         QTest::keyClick(View().InputLine(), Qt::Key_Return);
     }
+    void Roll(const QString& text) {
+        View().DiceCombo()->setEditText(text);
+        View().DiceButton()->click();
+    }
+    CCardDialog& Cards() const { return *chat->CardWindow(); }
+    CCardPileList* Pile(int pile) const { return Cards().List(pile); }
+    int Count(int pile) const { return Pile(pile)->topLevelItemCount(); }
+    std::string Text(int pile, int row) const { return Pile(pile)->Cards()[row].text; }
+    void Click(const char* button) const {
+        auto* b = Cards().findChild<QPushButton*>(QString::fromLatin1(button));
+        QVERIFY(b != nullptr);
+        b->click();
+    }
 };
 
+QString Caption(int left, const char* deck = "Twenty") {
+    return QStringLiteral("カード管理：%1(残り%2枚)").arg(QLatin1String(deck)).arg(left);
+}
+
 // Runs `act` on the modal dialog of type D as soon as it is open (its exec()
-// is running), then closes it with `accept`.
+// is running); `act` closes it.
 template <class D>
-void WhenModal(std::function<void(D&)> act, bool accept = true) {
+void WhenModal(std::function<void(D&)> act) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act, accept] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (dialog == nullptr)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(*dialog);
-        if (accept)
-            dialog->accept();
-        else
-            dialog->reject();
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+        }
     });
     poll->start(10);
 }
@@ -94,8 +106,21 @@ void Tick(CChatController& chat, int timerId) {
     Freeze(chat);
 }
 
-QPoint Centre(const QWidget* widget) {
-    return widget->mapToGlobal(widget->rect().center());
+// Drags the selected cards of `from` onto the empty list `to`, as a user's
+// move would go, and ends the drag at the source.
+void Drag(CCardPileList* from, CCardPileList* to) {
+    std::unique_ptr<QMimeData> mime(from->BeginDrag());
+    QVERIFY(mime);
+    const QPoint below(10, 10);
+    const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+    QDragEnterEvent enter(below, offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &enter);
+    QDragMoveEvent move(below, offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &move);
+    QDropEvent drop(QPointF(below), offered, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(to->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    from->EndDrag(Qt::MoveAction);
 }
 
 }  // namespace
@@ -107,26 +132,25 @@ class ChatControllerQtTest : public QObject {
     void init();
     void cleanup();
     void linesRollsAndWhispersReachTheOtherWindow();
-    void leavingIsSeenByTheOthersAndTheOrphanedGuestTalksOnlyToItself();
+    void theOrphanedGuestTalksOnlyToItself();
     void joinLinksFillTheDialogOrExplainWhyNot();
-    void frameCommandsOpenTheOptionsAndExchangeDice();
-    void countdownTicksAnnounceToEveryone();
-    void memberResetReannouncesAndTheCheckTimerStops();
-    void callAlertsTheTargetWithoutUnmaximisingUnderTheOneHandleName();
-    void questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen();
+    void countdownAndMemberCheckRunOnTheWindowTimers();
+    void callAlertsWithoutUnmaximisingUnderTheOneHandleName();
     void autoShownChartLeavesTheFocusWithTheInputLine();
-    void modelessWindowsOpenCentredOnTheView();
-    void debugTracesEveryCommandAndTheLogsScrolling();
+    void frameCommandsOpenTheWindowsCentredOnTheView();
+    void cardsDrawMoveLookAndPassBetweenTheWindows();
+    void aRandomTakeIsAlwaysAnsweredAndRecordsArriveWhileItIsAsked();
+    void onlyTheHostSwitchesDecksForEverybody();
 
   private:
-    void JoinBoth() { test::JoinBoth(*host_, *guest_); }
     std::unique_ptr<Player> host_;
     std::unique_ptr<Player> guest_;
 };
 
 void ChatControllerQtTest::init() {
-    host_ = std::make_unique<Player>();
+    host_ = std::make_unique<Player>(DeckFiles());
     guest_ = std::make_unique<Player>();
+    test::JoinBoth(*host_, *guest_);
 }
 
 void ChatControllerQtTest::cleanup() {
@@ -135,7 +159,6 @@ void ChatControllerQtTest::cleanup() {
 }
 
 void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindow() {
-    JoinBoth();
     QVERIFY(guest_->LogHas("サーバとの接続が確立しました"));
     QTRY_VERIFY(host_->LogHas("PL が接続しました"));
 
@@ -143,9 +166,12 @@ void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindow() {
     QTRY_VERIFY(host_->LogHas("PL：こんにちは"));
     QTRY_VERIFY(guest_->LogHas("PL：こんにちは"));  // the sender sees the echo
     QVERIFY(guest_->View().InputLine()->toPlainText().isEmpty());
+    // Typing a sub-handle name means speaking under it.
+    QTest::keyClicks(guest_->View().SubHandleNameCombo()->lineEdit(), QStringLiteral("Elf"));
+    guest_->Say(QStringLiteral("やあ"));
+    QTRY_VERIFY(host_->LogHas("Elf：やあ"));
 
-    host_->View().DiceCombo()->setEditText(QStringLiteral("2D6"));
-    host_->View().DiceButton()->click();
+    host_->Roll(QStringLiteral("2D6"));
     QTRY_VERIFY(guest_->LogHas("GM(ダイス)："));
     // One click, one roll: the button and its command must not both roll.
     // Records arrive in order, so a second roll would be in before this line.
@@ -164,16 +190,7 @@ void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindow() {
     QVERIFY(guest_->LogHas("PL->GM(秘話)：内緒"));
 }
 
-void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheOrphanedGuestTalksOnlyToItself() {
-    JoinBoth();
-    Player third;
-    QVERIFY(third.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(), "NPC"));
-    QTRY_COMPARE(host_->chat->PlayerList()->count(), 3);
-
-    QVERIFY(third.chat->Session().Disconnect(false));
-    QTRY_VERIFY(host_->LogHas("NPC の接続が切断されました"));
-    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
-
+void ChatControllerQtTest::theOrphanedGuestTalksOnlyToItself() {
     QVERIFY(host_->chat->Session().Disconnect(false));
     QTRY_VERIFY(guest_->LogHas("サーバとの接続が切断されました"));
     QTRY_COMPARE(guest_->chat->Session().State(), SessionState::Orphaned);
@@ -191,60 +208,38 @@ void ChatControllerQtTest::leavingIsSeenByTheOthersAndTheOrphanedGuestTalksOnlyT
 }
 
 void ChatControllerQtTest::joinLinksFillTheDialogOrExplainWhyNot() {
-    QVERIFY(host_->Connect(CommandLineRequest::Mode::Host, 0, "GM"));
-    const int port = host_->chat->Session().PortNum();
-
+    const std::string hub =
+        "yarrow://127.0.0.1:" + std::to_string(host_->chat->Session().PortNum());
+    Player joiner;
     // An unusable link: its message, and no attempt.
-    CommandLineRequest bad =
-        ParseCommandLine({"yarrow://user@127.0.0.1:" + std::to_string(port) + "/"});
-    QCOMPARE(bad.mode, CommandLineRequest::Mode::BadLink);
-    QVERIFY(!guest_->chat->ConnectFromCommandLine(bad));
-    QCOMPARE(guest_->prompter.prompts.size(), std::size_t(1));
-    QVERIFY(guest_->prompter.prompts[0].text.find(Sjis("参加リンク")) != std::string::npos);
-    QVERIFY(!guest_->chat->Session().IsConnecting() && !guest_->chat->Session().IsConnected());
+    QVERIFY(!joiner.chat->ConnectFromCommandLine(ParseCommandLine({hub + "/room"})));
+    QCOMPARE(joiner.prompter.prompts.size(), std::size_t(1));
+    QVERIFY(joiner.prompter.prompts[0].text.find(Sjis("参加リンク")) != std::string::npos);
+    QVERIFY(!joiner.chat->Session().IsConnecting() && !joiner.chat->Session().IsConnected());
 
     // A link without a name: the dialog opens as a client of the link's hub.
-    QString role, address, portText;
-    WhenModal<CConnectDialog>([&](CConnectDialog& dialog) {
-        role = dialog.findChild<QRadioButton*>(QStringLiteral("1008"))->isChecked()
-                   ? QStringLiteral("client")
-                   : QStringLiteral("server");
-        address = dialog.findChild<QLineEdit*>(QStringLiteral("1009"))->text();
-        portText = dialog.findChild<QLineEdit*>(QStringLiteral("1010"))->text();
-        dialog.findChild<QLineEdit*>(QStringLiteral("1011"))->setText(QStringLiteral("旅人"));
-    });
-    const CommandLineRequest link =
-        ParseCommandLine({"yarrow://127.0.0.1:" + std::to_string(port) + "/"});
-    QCOMPARE(link.mode, CommandLineRequest::Mode::JoinDialog);
-    QVERIFY(guest_->chat->ConnectFromCommandLine(link));
-    QCOMPARE(role, QStringLiteral("client"));
-    QCOMPARE(address, QStringLiteral("127.0.0.1"));
-    QCOMPARE(portText, QString::number(port));
-    QTRY_COMPARE(guest_->chat->Session().MyID(), 2);
-    QCOMPARE(guest_->View().HandleNameField()->text(), QStringLiteral("旅人"));
-    QTRY_VERIFY(host_->LogHas("旅人 が接続しました"));
-    QVERIFY(!guest_->app->Frame().Action(cmd::kConnect)->isEnabled());
-}
-
-void ChatControllerQtTest::frameCommandsOpenTheOptionsAndExchangeDice() {
-    host_->View().HandleNameField()->setText(QStringLiteral("語り手"));
     QString shown;
-    WhenModal<COptionPropSheet>(
-        [&shown](COptionPropSheet& sheet) {
-            shown = sheet.findChild<QLineEdit*>(QStringLiteral("1016"))->text();
-        },
-        false);
-    QVERIFY(host_->app->Frame().RunCommand(cmd::kOptions));
-    QCOMPARE(shown, QStringLiteral("語り手"));
-    // The dice exchange tells the user it happened.
-    QVERIFY(host_->app->Frame().RunCommand(cmd::kChangeDice));
-    QCOMPARE(host_->prompter.prompts.back().text, Sjis("ダイスを交換しました"));
+    WhenModal<CConnectDialog>([&](CConnectDialog& dialog) {
+        for (const char* field : {"1009", "1010"})
+            shown += dialog.findChild<QLineEdit*>(QLatin1String(field))->text() + " ";
+        if (dialog.findChild<QRadioButton*>(QStringLiteral("1008"))->isChecked())
+            shown += QStringLiteral("client");
+        dialog.findChild<QLineEdit*>(QStringLiteral("1011"))->setText(QStringLiteral("旅人"));
+        dialog.accept();
+    });
+    QVERIFY(joiner.chat->ConnectFromCommandLine(ParseCommandLine({hub + "/"})));
+    QCOMPARE(shown, QStringLiteral("127.0.0.1 %1 client").arg(host_->chat->Session().PortNum()));
+    QTRY_COMPARE(joiner.chat->Session().MyID(), 3);
+    QCOMPARE(joiner.View().HandleNameField()->text(), QStringLiteral("旅人"));
+    QTRY_VERIFY(host_->LogHas("旅人 が接続しました"));
+    // Connected, a shortcut or a stale menu cannot connect twice.
+    QVERIFY(joiner.app->Frame().Action(cmd::kDisconnect)->isEnabled());
+    QVERIFY(!joiner.app->Frame().Action(cmd::kConnect)->isEnabled());
+    QVERIFY(!joiner.app->Frame().RunCommand(cmd::kConnect));
 }
 
-void ChatControllerQtTest::countdownTicksAnnounceToEveryone() {
-    JoinBoth();
-    host_->View().DiceCombo()->setEditText(QStringLiteral("$TIMER,3"));
-    host_->View().DiceButton()->click();
+void ChatControllerQtTest::countdownAndMemberCheckRunOnTheWindowTimers() {
+    host_->Roll(QStringLiteral("$TIMER,3"));
     Freeze(*host_->chat);
     QTRY_VERIFY(guest_->LogHas("GM(タイマ)：3秒"));
     for (int i = 0; i < 2; ++i)
@@ -255,10 +250,7 @@ void ChatControllerQtTest::countdownTicksAnnounceToEveryone() {
     QTRY_VERIFY(guest_->LogHas("Time Up!"));
     QVERIFY(!host_->chat->Timer(CCountdown::kTickTimer)->isActive());
     QVERIFY(!host_->chat->Timer(CCountdown::kEndTimer)->isActive());
-}
 
-void ChatControllerQtTest::memberResetReannouncesAndTheCheckTimerStops() {
-    JoinBoth();
     // The host is listed, so the item resets the list for everybody.
     QVERIFY(host_->app->Frame().RunCommand(cmd::kResetMemberList));
     for (Player* p : {host_.get(), guest_.get()}) {
@@ -273,12 +265,12 @@ void ChatControllerQtTest::memberResetReannouncesAndTheCheckTimerStops() {
     QCOMPARE(host_->chat->PlayerList()->count(), 2);
 }
 
-void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximisingUnderTheOneHandleName() {
-    JoinBoth();
+void ChatControllerQtTest::callAlertsWithoutUnmaximisingUnderTheOneHandleName() {
     CMainFrame& frame = host_->app->Frame();
     frame.showMaximized();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    // Renaming in the field renames the member in everything it sends.
+    // Renaming in the field renames the member in everything it sends, and
+    // the options show it.
     guest_->View().HandleNameField()->setText(QStringLiteral("PL2"));
     emit guest_->chat->PlayerList()->CallRequested(1);
     QTRY_VERIFY(host_->LogHas("PL2 さんからのコールです(呼出時間 "));
@@ -292,38 +284,19 @@ void ChatControllerQtTest::callAlertsTheTargetWithoutUnmaximisingUnderTheOneHand
 
     guest_->chat->ChartWindow()->AnnounceChartLock();
     QTRY_VERIFY(host_->chat->ChartWindow()->windowTitle().contains(QStringLiteral("PL2")));
+    QString named;
+    WhenModal<COptionPropSheet>([&named](COptionPropSheet& sheet) {
+        named = sheet.findChild<QLineEdit*>(QStringLiteral("1016"))->text();
+        sheet.reject();
+    });
+    QVERIFY(guest_->app->Frame().RunCommand(cmd::kOptions));
+    QCOMPARE(named, QStringLiteral("PL2"));
     QVERIFY(guest_->chat->Session().Disconnect(false));
     QTRY_VERIFY(host_->LogHas("PL2 の接続が切断されました"));
-}
-
-void ChatControllerQtTest::questionWaitsForItsRecordAndRecordsArriveWhileItIsOpen() {
-    JoinBoth();
-    // The guest's message box runs its own event loop, as a real one does:
-    // the host keeps talking and finally leaves while it is open.
-    test::ScriptedPrompter& prompter = guest_->prompter;
-    bool recordHandledFirst = false;
-    prompter.whileOpen = [&] {
-        // The request's own line is in before the question is asked.
-        recordHandledFirst = guest_->LogHas("GMにカードの譲渡要求をしました") ||
-                             guest_->LogHas("PLにカードの譲渡要求をしました");
-        host_->Say(QStringLiteral("まだ？"));
-        QTRY_VERIFY(guest_->LogHas("GM：まだ？"));
-    };
-    CMsg request;
-    request.Type = RndmGet;
-    request.ID = 1;
-    request.Name = "GM";
-    request.Param1 = 2;
-    QVERIFY(host_->chat->Session().DoSerialize(request));
-    QTRY_COMPARE(prompter.prompts.size(), std::size_t{1});
-    QVERIFY(recordHandledFirst);
-    // Refused: everybody is told, under the guest's name.
-    QTRY_VERIFY(host_->LogHas("GM からのカード譲渡要求を拒否しました"));
-    prompter.whileOpen = nullptr;
+    QTRY_COMPARE(host_->chat->PlayerList()->count(), 1);
 }
 
 void ChatControllerQtTest::autoShownChartLeavesTheFocusWithTheInputLine() {
-    JoinBoth();
     CMainFrame& frame = guest_->app->Frame();
     frame.show();
     frame.activateWindow();
@@ -339,20 +312,26 @@ void ChatControllerQtTest::autoShownChartLeavesTheFocusWithTheInputLine() {
     QCOMPARE(QApplication::focusWidget(), guest_->View().InputLine());
 }
 
-void ChatControllerQtTest::modelessWindowsOpenCentredOnTheView() {
+void ChatControllerQtTest::frameCommandsOpenTheWindowsCentredOnTheView() {
     CMainFrame& frame = host_->app->Frame();
     frame.resize(900, 600);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    host_->chat->DebugCodes().Run("cmd_on");  // traces every command, not just the chat's
     const std::map<int, QWidget*> windows{{cmd::kWhisper, host_->chat->WhisperWindow()},
                                           {cmd::kChart, host_->chat->ChartWindow()},
                                           {cmd::kUseCards, host_->chat->CardWindow()}};
     for (const auto& [id, window] : windows) {
         QVERIFY(frame.RunCommand(id));
         QTRY_VERIFY(window->isVisible());
-        const QPoint offset = Centre(window) - Centre(&host_->View());
+        const QPoint offset = window->mapToGlobal(window->rect().center()) -
+                              host_->View().mapToGlobal(host_->View().rect().center());
         QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(id)));
     }
+    QVERIFY(host_->LogHas("Cmd:Chart Code:0"));
+    // The dice exchange, which has no window, says it happened.
+    QVERIFY(frame.RunCommand(cmd::kChangeDice));
+    QCOMPARE(host_->prompter.prompts.back().text, Sjis("ダイスを交換しました"));
     // Over a view narrower than itself, in the screen's corner, a window
     // still opens wholly on the screen.
     frame.move(frame.screen()->availableGeometry().topLeft());
@@ -364,28 +343,119 @@ void ChatControllerQtTest::modelessWindowsOpenCentredOnTheView() {
     QVERIFY(free.contains(cards->frameGeometry().topLeft()));
 }
 
-void ChatControllerQtTest::debugTracesEveryCommandAndTheLogsScrolling() {
-    CDebugCodes& debug = host_->chat->DebugCodes();
-    debug.Run("cmd_on");
-    CMainFrame& frame = host_->app->Frame();
-    QVERIFY(frame.RunCommand(cmd::kChart));  // not one of the chat commands
-    QVERIFY(host_->LogHas("Cmd:Chart Code:0"));
-    QVERIFY(frame.RunCommand(cmd::kToggleSpeaker));
-    QVERIFY(host_->LogHas("Cmd:ChangeHN Code:0"));
-    debug.Run("cmd_off");
+void ChatControllerQtTest::cardsDrawMoveLookAndPassBetweenTheWindows() {
+    // Each window's selectors hold the other member only.
+    QTRY_COMPARE(guest_->Cards().PassTarget()->count(), 1);
+    QTRY_COMPARE(host_->Cards().LookTarget()->count(), 1);
+    QCOMPARE(guest_->Cards().PassTarget()->currentData().toInt(), 1);
+    QCOMPARE(host_->Cards().LookTarget()->currentData().toInt(), 2);
+    QCOMPARE(guest_->Cards().windowTitle(), Caption(20));
+    QVERIFY(guest_->app->Frame().RunCommand(cmd::kUseCards));
+    QTRY_VERIFY(guest_->Cards().isVisible());
 
-    debug.Run("scrl_on");
-    frame.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    for (int i = 0; i < 60; ++i)
-        host_->Say(QStringLiteral("line %1").arg(i));
-    QScrollBar* bar = host_->View().LogControl()->verticalScrollBar();
-    bar->triggerAction(QAbstractSlider::SliderToMinimum);
-    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(frame.windowTitle(), QStringLiteral("Yarrow - (%1,1)").arg(bar->sliderPosition()));
-    QVERIFY(frame.StatusPanes()
-                .Text(StatusPane::Message)
-                .startsWith(QStringLiteral("Pos:%1 Caret(").arg(bar->value())));
+    // An open draw: the drawer's hand, everybody's count.
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    const std::string first = guest_->Text(kHandPile, 0);
+    QTRY_COMPARE(host_->Cards().windowTitle(), Caption(19));
+    QTRY_VERIFY(host_->LogHas("PL(カード)：" + first + "を引きました"));
+
+    // A hidden draw: the others see the fixed line and the count only.
+    host_->Click("drawHiddenButton");
+    QTRY_COMPARE(host_->Count(kHandPile), 1);
+    const std::string hiddenShown = "GM(カード)：" + host_->Text(kHandPile, 0) + "を引きました";
+    QTRY_VERIFY(guest_->LogHas("GM(隠しカード)：カードを1枚引きました"));
+    QTRY_COMPARE(guest_->Cards().windowTitle(), Caption(18));
+    QVERIFY(!guest_->LogHas(hiddenShown));
+    QVERIFY(host_->LogHas(hiddenShown));
+
+    // "$CARD" from the dice box draws like the open button.
+    guest_->Roll(QStringLiteral("$CARD"));
+    QTRY_COMPARE(guest_->Count(kHandPile), 2);
+
+    // The guest lays its first card face up; the host looks at it.
+    guest_->Pile(kHandPile)->topLevelItem(0)->setSelected(true);
+    Drag(guest_->Pile(kHandPile), guest_->Pile(kFaceUpPile));
+    QCOMPARE(guest_->Count(kFaceUpPile), 1);
+    QTRY_VERIFY(host_->LogHas("PL(カード)：" + first + "を手札から場札(公)に移動しました"));
+    host_->Click("lookButton");
+    QTRY_COMPARE(host_->Cards().LookedFaceUpList()->count(), 1);
+    QCOMPARE(host_->Cards().LookedFaceUpList()->item(0)->text(), FromCp932(first));
+
+    // The guest draws one more and passes both hand cards to the host.
+    guest_->Click("drawHiddenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 2);
+    guest_->Pile(kHandPile)->selectAll();
+    guest_->Click("passButton");
+    QCOMPARE(guest_->Count(kHandPile), 0);
+    QTRY_COMPARE(host_->Count(kHandPile), 3);  // with its own hidden card
+    QTRY_VERIFY(guest_->LogHas("PL(カード)：カードをGMに2枚渡しました"));
+
+    // A newcomer's past log shows what a member who did not act saw.
+    Player late;
+    QVERIFY(late.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(), "NPC"));
+    QTRY_VERIFY(late.LogHas("過去ログ"));
+    QVERIFY(late.LogHas("GM(隠しカード)：カードを1枚引きました"));
+    QVERIFY(late.LogHas("カードをGMに2枚渡しました"));
+    QVERIFY(!late.LogHas(hiddenShown));
+    QCOMPARE(late.Cards().windowTitle(), Caption(16));
+}
+
+void ChatControllerQtTest::aRandomTakeIsAlwaysAnsweredAndRecordsArriveWhileItIsAsked() {
+    host_->Click("drawOpenButton");
+    QTRY_COMPARE(host_->Count(kHandPile), 1);
+    const std::string card = host_->Text(kHandPile, 0);
+    const std::string refusal = "GM(カード)：PL からのカード譲渡要求を拒否しました";
+
+    // No keeps the card and refuses. The host's message box runs its own
+    // event loop, as a real one does: the request's own line is in before
+    // the question is asked, and the guest keeps talking while it is open.
+    bool lineFirst = false;
+    host_->prompter.whileOpen = [&] {
+        lineFirst = host_->LogHas("PL(カード)：GMにカードの譲渡要求をしました");
+        guest_->Say(QStringLiteral("まだ？"));
+        QTRY_VERIFY(host_->LogHas("PL：まだ？"));
+    };
+    host_->prompter.answers = {PromptAnswer::No};
+    guest_->Click("randomTakeButton");
+    QTRY_VERIFY(guest_->LogHas(refusal));
+    host_->prompter.whileOpen = nullptr;
+    QVERIFY(lineFirst);
+    QCOMPARE(host_->Count(kHandPile), 1);
+
+    // Yes hands the card over.
+    host_->prompter.answers = {PromptAnswer::Yes};
+    guest_->Click("randomTakeButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    QCOMPARE(guest_->Text(kHandPile, 0), card);
+    QCOMPARE(host_->Count(kHandPile), 0);
+
+    // Yes with an empty hand still answers: with the refusal.
+    const std::size_t prompts = host_->prompter.prompts.size();
+    host_->prompter.answers = {PromptAnswer::Yes};
+    guest_->Click("randomTakeButton");
+    QTRY_COMPARE(host_->prompter.prompts.size(), prompts + 1);
+    QTRY_VERIFY(guest_->LogText().find(Sjis(refusal)) != guest_->LogText().rfind(Sjis(refusal)));
+}
+
+void ChatControllerQtTest::onlyTheHostSwitchesDecksForEverybody() {
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+
+    for (Player* p : {host_.get(), guest_.get()})
+        emit p->Cards().findChild<QMenu*>(QStringLiteral("cardFunctionMenu"))->aboutToShow();
+    QVERIFY(!guest_->Cards().DeckMenu()->menuAction()->isVisible());
+    QMenu* decks = host_->Cards().DeckMenu();
+    QVERIFY(decks->menuAction()->isVisible());
+
+    decks->actions()[1]->trigger();
+    QTRY_COMPARE(guest_->Cards().windowTitle(), Caption(3, "Three"));
+    QCOMPARE(guest_->Count(kHandPile), 0);
+    QTRY_COMPARE(host_->Cards().windowTitle(), Caption(3, "Three"));
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    const std::string drawn = guest_->Text(kHandPile, 0);
+    QVERIFY(drawn == "X" || drawn == "Y" || drawn == "Z");
 }
 
 }  // namespace yarrow
