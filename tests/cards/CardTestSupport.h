@@ -13,8 +13,7 @@
 
 namespace yarrow::test {
 
-// Writes `lines` as Deck.ini with CR LF
-// line ends into `dir` and returns its path.
+// Writes `lines` as Deck.ini with CR LF line ends into `dir`; returns its path.
 inline std::string WriteDeckIni(const TempDir& dir, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines)

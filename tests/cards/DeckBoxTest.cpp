@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,18 +40,13 @@ class DeckBoxTest : public ::testing::Test {
     std::string path;
 };
 
-TEST_F(DeckBoxTest, EmptyEntriesGiveNoCardAndNumbersRunCopyByCopy) {
+TEST_F(DeckBoxTest, CardsNumberCopyByCopyAndTheSetListEndsAtAGapOr256) {
     ASSERT_TRUE(
         Load({"[DeckSet]", "0=Set", "[Set]", "CardNum=3", "DeckNum=2", "0=Ace", "1=", "2=Two"}));
-    EXPECT_EQ(Ints(box.Current()->DrawPile(), true), (std::vector<int>{0, 2, 3, 5}));
     // Copy 1 of entry 0 is card 3, of entry 2 card 5; entry 1 has no card.
+    EXPECT_EQ(Ints(box.Current()->DrawPile(), true), (std::vector<int>{0, 2, 3, 5}));
     EXPECT_EQ(box.DisplayText(3), "Ace");
     EXPECT_EQ(box.DisplayText(5), "Two");
-    EXPECT_EQ(box.Current()->Card(4), nullptr);
-}
-
-TEST_F(DeckBoxTest, DeckSetListIsTheUnbrokenRunFromZeroOfAtMost256) {
-    // A gap or an empty value ends the list.
     for (const char* second : {"2=B", "1="}) {
         ASSERT_TRUE(Load(WithSet({"[DeckSet]", "0=A", second}, "A", 2)));
         EXPECT_EQ(box.DeckSetNames(), std::vector<std::string>{"A"}) << second;
@@ -109,34 +103,6 @@ TEST_F(DeckBoxTest, ShufflesTakeScriptedDrawsPositionThenAttribute) {
     ExpectEveryCardOnce(scriptedBox, {7});
 }
 
-TEST_F(DeckBoxTest, ReselectingAfterPlayReturnsEveryCardAndReusesWhatWasRead) {
-    ASSERT_TRUE(Load(WithSet(WithSet({"[DeckSet]", "0=A", "1=B"}, "A", 10), "B", 3)));
-    box.AddHolder(1);
-    box.AddHolder(2);
-    for (std::int32_t member : {1, 1, 2, 2})
-        ASSERT_TRUE(box.DrawToHand(member));
-    const int discarded = *box.Holder(2)->Pile(kHandPile).begin();
-    ASSERT_EQ(box.MoveCards(2, kHandPile, kDiscardPile, {discarded}).size(), 1u);
-    const int faceUp = *box.Holder(1)->Pile(kHandPile).begin();
-    ASSERT_EQ(box.MoveCards(1, kHandPile, kFaceUpPile, {faceUp}).size(), 1u);
-
-    // The file changes meanwhile; a set read before is not read again.
-    WriteDeckIni(dir, {"[DeckSet]", "0=A", "[A]", "CardNum=1", "0=Changed"});
-    ASSERT_TRUE(box.SelectDeck("A", true));
-    EXPECT_EQ(box.Remaining(), 10);
-    EXPECT_EQ(box.DiscardCount(), 0);
-    EXPECT_EQ(box.DisplayText(0), "C0");
-    ExpectEveryCardOnce(box, {1, 2});
-    // A set that cannot be read leaves no deck and no cards with anybody.
-    ASSERT_TRUE(box.DrawToHand(1));
-    EXPECT_FALSE(box.SelectDeck("B", true));
-    EXPECT_EQ(box.Remaining(), -1);
-    EXPECT_TRUE(box.Holder(1)->Pile(kHandPile).empty());
-    // Without the file nothing can be selected, not even a set read before.
-    std::filesystem::remove(path);
-    EXPECT_FALSE(box.SelectDeck("A", false));
-}
-
 TEST_F(DeckBoxTest, SetsThatCannotBeUsedLeaveTheBoxWithoutADeck) {
     // Mostly sets whose cards would not fit 16-bit numbers; the first has no file.
     const std::vector<std::vector<std::string>> files{
@@ -176,23 +142,6 @@ TEST_F(DeckBoxTest, TheLargestSetLoadsAndTextsStayAsTheirBytes) {
     ASSERT_TRUE(box.SelectDeck("Raw", false));
     EXPECT_EQ(box.DisplayText(0), "\xFF\x81\x20ok");
     EXPECT_EQ(box.DisplayText(1), std::string(255, 'x'));
-}
-
-TEST(DeckTest, CardsMoveOnlyFromThePlaceTheyAreIn) {
-    CDeck deck(3, 1, {"a", "b", "c"}, 1, {});
-    ASSERT_EQ(deck.Draw(), 0);
-    // Card 1 is in the draw pile, not out; card 0 is out.
-    EXPECT_FALSE(deck.AddToDiscard(1) || deck.ReturnToDeck(1) || deck.RemoveFromDiscard(0));
-    EXPECT_TRUE(deck.AddToDiscard(0));
-    EXPECT_FALSE(deck.AddToDiscard(0) || deck.ReturnToDeck(0));
-    EXPECT_TRUE(deck.RemoveFromDiscard(0));
-    EXPECT_FALSE(deck.RemoveFromDiscard(0));
-    EXPECT_TRUE(deck.ReturnToDeck(0));
-    EXPECT_FALSE(deck.ReturnToDeck(0));
-    EXPECT_EQ(Ints(deck.DrawPile()), (std::vector<int>{1, 2, 0}));
-    // Unknown numbers, also ones that would wrap to a card in 16 bits.
-    for (int bad : {-1, 3, 65536, 65537})
-        EXPECT_EQ(deck.PlaceOf(bad), CDeck::Place::Absent) << bad;
 }
 
 }  // namespace
