@@ -5,13 +5,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -22,7 +18,7 @@
 #include "chart/qt/IChartDialogs.h"
 #include "net/CDispatcher.h"
 #include "platform/Cp932.h"
-#include "platform/Trace.h"
+#include "platform/TempDir.h"
 #include "support/FakeSession.h"
 #include "support/FixedClock.h"
 #include "support/RecordingTargets.h"
@@ -60,41 +56,33 @@ class ScriptedDialogs final : public IChartDialogs {
 
 // One participant's chart window with the real dispatcher in front of it, so
 // records reach the window as they do in the program. Sends go to the
-// session (a FakeSession), and through a LoopHub to every participant.
+// session (a FakeSession), and through JoinAll to every participant.
 struct Participant {
     Participant(std::int32_t id, const std::string& name) : dialogs(new ScriptedDialogs) {
         session.myId = id;
         session.myName = name;
         window = std::make_unique<CChartWindow>(session, prompter, nullptr,
                                                 std::unique_ptr<IChartDialogs>(dialogs));
-        dispatcher = std::make_unique<CDispatcher>(
-            CDispatcher::Deps{nullptr,
-                              session,
-                              session,
-                              rec,
-                              *window,
-                              rec,
-                              rec,
-                              timers,
-                              prompter,
-                              clock,
-                              [](std::function<void()> task) { task(); },
-                              {},
-                              [this] { return autoShow; }});
+        dispatcher = std::make_unique<CDispatcher>(CDispatcher::Deps{
+            nullptr, session, session, rec, *window, rec, rec, timers, prompter, clock,
+            [](std::function<void()> task) { task(); }, nullptr, [this] { return autoShow; }});
     }
     void Receive(CMsg msg) { dispatcher->Dispatch(msg); }
-    QPushButton* Button(const char* id) const {
-        return window->findChild<QPushButton*>(QString::fromLatin1(id));
-    }
-    QAction* Action(const char* id) const {
-        return window->findChild<QAction*>(QString::fromLatin1(id));
-    }
+    QPushButton* Button(const char* id) const { return window->findChild<QPushButton*>(id); }
+    QAction* Action(const char* id) const { return window->findChild<QAction*>(id); }
     void SelectRow(int row) const { window->Grid()->selectRow(row); }
     std::vector<std::string> Column0() const {
         std::vector<std::string> out;
         for (int r = 0; r < window->Model().RowCount(); ++r)
             out.push_back(window->Model().Cell(r, 0));
         return out;
+    }
+    // Edit buttons and the number box's field that can be used.
+    int Editable() const {
+        int n = window->NumberBox()->findChild<QLineEdit*>()->isEnabled();
+        for (const char* id : {"1042", "1043", "1045", "1046"})
+            n += Button(id)->isEnabled();
+        return n;
     }
     int LocksSent() const {
         return static_cast<int>(std::count_if(session.records.begin(), session.records.end(),
@@ -112,22 +100,16 @@ struct Participant {
     std::unique_ptr<CDispatcher> dispatcher;
 };
 
-// Relays every record to every attached participant in attach order, the
-// sender's own window included, as the hub does.
-class LoopHub {
-  public:
-    void Attach(Participant& peer) {
-        peer.session.relay = [this](const CMsg& msg) { Relay(msg); };
-        peers_.push_back(&peer);
+// Each window's sends go, as through the hub, to every window in the order
+// given, the sender's own included.
+void JoinAll(const std::vector<Participant*>& all) {
+    for (Participant* p : all) {
+        p->session.relay = [all](const CMsg& msg) {
+            for (Participant* peer : all)
+                peer->Receive(msg);
+        };
     }
-    void Relay(const CMsg& msg) {
-        for (Participant* peer : peers_)
-            peer->Receive(msg);
-    }
-
-  private:
-    std::vector<Participant*> peers_;
-};
+}
 
 CMsg ChartMsg(int rows, int columns, std::vector<std::string> strings) {
     CMsg msg;
@@ -138,19 +120,12 @@ CMsg ChartMsg(int rows, int columns, std::vector<std::string> strings) {
     return msg;
 }
 
-std::string ReadAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 }  // namespace
 
 class CChartWindowQtTest : public QObject {
     Q_OBJECT
   private slots:
     void locksTravelThroughTheHubAndStopEditing();
-    void autoShowOffKeepsWindowHiddenAndNotesEachUpdate();
-    void nothingIsSentWhileNotConnected();
     void addColumnAndRowAnnounceAndKeepTheirLimits();
     void rowsAreDeletedMovedAndResetThroughTheControls();
     void deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone();
@@ -159,27 +134,23 @@ class CChartWindowQtTest : public QObject {
     void currentRowGetsTheFocusFrame();
     void saveAndOpenFilesWithTheirMessages();
     void fittedColumnsMeasureCellsAndNeverShortenTheText();
-    void unrepresentableHeaderIsReplacedAndTold();
 };
 
 void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
-    LoopHub hub;
     Participant a(1, "Alice");
     Participant b(2, "Bob");
     Participant c(3, "Carol");
-    for (Participant* p : {&a, &b, &c})
-        hub.Attach(*p);
+    JoinAll({&a, &b, &c});
+    b.autoShow = false;
     a.window->AddRow();  // editing announces
     QCOMPARE(a.LocksSent(), 1);
     QCOMPARE(a.session.records.back().Text, std::string("Alice"));
     QVERIFY(!a.window->Model().Locked());  // its own echo is ignored
     QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
     QCOMPARE(b.Button("1040")->text(), QStringLiteral("ﾛｯｸ解除"));
-    for (const char* id : {"1042", "1043", "1045", "1046"})
-        QVERIFY2(!b.Button(id)->isEnabled(), id);
+    QCOMPARE(b.Editable(), 0);
     QVERIFY(b.window->NumberBox()->isEnabled());  // the arrows stay usable
-    QVERIFY(!b.window->NumberBox()->findChild<QLineEdit*>()->isEnabled());
-    b.window->SetChartLock(true, "Dave");  // a second locker changes nothing
+    b.window->SetChartLock(true, "Dave");         // a second locker changes nothing
     QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
 
     // Editing does nothing while locked.
@@ -204,9 +175,7 @@ void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
     QVERIFY(b.session.records.empty());
     QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
     QCOMPARE(b.Button("1040")->text(), QStringLiteral("更新"));
-    for (const char* id : {"1042", "1043", "1045", "1046"})
-        QVERIFY2(b.Button(id)->isEnabled(), id);
-    QVERIFY(b.window->NumberBox()->findChild<QLineEdit*>()->isEnabled());
+    QCOMPARE(b.Editable(), 5);
     QVERIFY(c.window->Model().Locked());
 
     // The sent chart lifts everybody's lock and carries the number box.
@@ -217,69 +186,51 @@ void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
     QCOMPARE(c.window->windowTitle(), QStringLiteral("Yarrow"));
     QCOMPARE(c.window->Model().RowCount(), 2);
     QCOMPARE(c.window->NumberBox()->value(), 7);
-    QVERIFY(a.window->isVisible() && c.window->isVisible());  // auto-show is on
-    QVERIFY(c.session.notices.empty());                       // shown, so not noted
-}
-
-void CChartWindowQtTest::autoShowOffKeepsWindowHiddenAndNotesEachUpdate() {
-    LoopHub hub;
-    Participant a(1, "Alice");
-    Participant b(2, "Bob");
-    hub.Attach(a);
-    hub.Attach(b);
-    b.autoShow = false;
-    a.window->show();
-
-    a.window->AddColumn();  // nothing scripted: cancelled
-    a.dialogs->header = QStringLiteral("HP");
-    a.window->AddColumn();
-    a.window->SendChart();
-    a.window->SendChart();
+    QVERIFY(a.window->isVisible() && c.window->isVisible());          // auto-show is on
+    QVERIFY(a.session.notices.empty() && c.session.notices.empty());  // shown, so not noted
     QVERIFY(b.window->isHidden());
-    QCOMPARE(b.session.notices, std::vector<std::string>(2, Sjis("◇ 表に更新がありました")));
-    QCOMPARE(b.window->Model().Header(1), std::string("HP"));
-    QVERIFY(a.session.notices.empty());  // the visible sender's window needs no notice
-}
+    QCOMPARE(b.session.notices, std::vector<std::string>{Sjis("◇ 表に更新がありました")});
 
-void CChartWindowQtTest::nothingIsSentWhileNotConnected() {
-    Participant p(1, "A");
-    p.session.connected = false;
-    p.window->AddRow();
-    p.window->SendChart();
-    QVERIFY(p.session.records.empty());
-    QVERIFY(p.session.notices.empty());  // the lock is not even noted locally
-    QCOMPARE(p.window->Model().RowCount(), 2);
+    // Offline an edit and a send go nowhere, not even into a local notice.
+    c.session.connected = false;
+    c.window->AddRow();
+    c.window->SendChart();
+    QVERIFY(c.session.records.empty() && c.session.notices.empty());
+    QCOMPARE(std::pair(c.window->Model().RowCount(), a.window->Model().RowCount()),
+             std::pair(3, 2));
 }
 
 void CChartWindowQtTest::addColumnAndRowAnnounceAndKeepTheirLimits() {
     Participant p(1, "A");
+    // A header code page 932 cannot hold is replaced and told.
+    p.dialogs->header = QString::fromUtf8("HP\xF0\x9F\x98\x80");  // an emoji
+    p.window->AddColumn();
+    QCOMPARE(p.window->Model().Header(1), "HP" + std::string(kCp932Replacement));
+    QCOMPARE(p.prompter.prompts[0].icon, PromptIcon::Exclamation);
     p.dialogs->header = QStringLiteral("");
-    for (int i = 1; i < 256; ++i) {
+    for (int i = 2; i < 256; ++i) {
         p.window->AddColumn();
         p.window->AddRow();
     }
+    p.window->AddRow();
     QCOMPARE(p.window->Model().RowCount(), 256);
     QCOMPARE(p.window->Grid()->horizontalHeader()->sectionSize(255), 100);
     QCOMPARE(p.LocksSent(), 510);
-    QVERIFY(p.prompter.prompts.empty());
+    QCOMPARE(p.prompter.prompts.size(), size_t(1));
 
     p.window->AddColumn();
     p.window->AddRow();
-    QCOMPARE(p.prompter.prompts.size(), size_t(2));
-    QCOMPARE(p.prompter.prompts[0].text, Sjis("表に追加できる列は255個までです"));
-    QCOMPARE(p.prompter.prompts[1].text, Sjis("表に追加できる行は255個までです"));
+    QCOMPARE(p.prompter.prompts.size(), size_t(3));
+    QCOMPARE(p.prompter.prompts[1].text, Sjis("表に追加できる列は255個までです"));
+    QCOMPARE(p.prompter.prompts[2].text, Sjis("表に追加できる行は255個までです"));
     QCOMPARE(p.window->Grid()->model()->columnCount(), 256);
     QCOMPARE(p.LocksSent(), 510);  // a refused addition announces nothing
 }
 
 void CChartWindowQtTest::rowsAreDeletedMovedAndResetThroughTheControls() {
     Participant p(1, "A");
-    p.window->AddRow();
-    p.window->AddRow();
-    p.window->AddRow();
+    p.window->ApplyChart(ChartMsg(5, 1, {"h", "a", "b", "c", "d"}));
     QTableView* grid = p.window->Grid();
-    for (int r = 0; r < 4; ++r)
-        grid->model()->setData(grid->model()->index(r, 0), QString(QChar('a' + r)));
     const int locks = p.LocksSent();
 
     // The Delete key asks, then deletes the first selected row.
@@ -332,26 +283,23 @@ void CChartWindowQtTest::rowsAreDeletedMovedAndResetThroughTheControls() {
 
 void CChartWindowQtTest::deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone() {
     Participant p(1, "A");
-    for (const char* h : {"b", "c", "d"}) {
-        p.dialogs->header = QString::fromLatin1(h);
-        p.window->AddColumn();
-    }
-    const int locks = p.LocksSent();
+    p.window->ApplyChart(ChartMsg(2, 4, {Sjis("名前"), "b", "c", "d", "0", "1", "2", "3"}));
     p.Action("32804")->trigger();  // cancelled: nothing
     QCOMPARE(p.dialogs->offered, (QStringList{QStringLiteral("名前"), "b", "c", "d"}));
-    QCOMPARE(p.LocksSent(), locks);
+    QCOMPARE(p.LocksSent(), 0);
     p.dialogs->columns = std::vector<int>{};
     p.window->DeleteColumns();
     QCOMPARE(p.window->Model().ColumnCount(), 4);
-    QCOMPARE(p.LocksSent(), locks + 1);
-    // Also while locked, and column 0 survives even when asked for.
+    QCOMPARE(p.LocksSent(), 1);
+    // Also while locked; column 0 survives even when asked for, each column
+    // goes once and the other cells stay.
     p.window->SetChartLock(true, "Bob");
-    p.dialogs->columns = std::vector<int>{0, 1, 3};
+    p.dialogs->columns = std::vector<int>{0, 1, 3, 1, 99};
     p.window->DeleteColumns();
-    QCOMPARE(p.window->Model().Header(0), Sjis("名前"));
     QCOMPARE(p.window->Model().Header(1), std::string("c"));
+    QCOMPARE(p.window->Model().Cell(0, 0) + p.window->Model().Cell(0, 1), std::string("02"));
     QCOMPARE(p.window->Grid()->model()->columnCount(), 2);
-    QCOMPARE(p.LocksSent(), locks + 2);
+    QCOMPARE(p.LocksSent(), 2);
 
     // The dialog itself lists all but the first and asks with the count; a
     // No still closes it as confirmed, taking nothing.
@@ -365,9 +313,8 @@ void CChartWindowQtTest::deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone()
         dialog.ConfirmDelete();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(p.prompter.prompts.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
-        const std::vector<int> taken =
-            answer == PromptAnswer::Yes ? std::vector<int>{1, 3} : std::vector<int>();
-        QCOMPARE(dialog.Taken(), taken);
+        QCOMPARE(dialog.Taken(),
+                 (answer == PromptAnswer::Yes ? std::vector{1, 3} : std::vector<int>()));
     }
     CDeleteColumnsDialog none(headers, p.prompter);
     const size_t asked = p.prompter.prompts.size();
@@ -480,54 +427,61 @@ void CChartWindowQtTest::currentRowGetsTheFocusFrame() {
 }
 
 void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    // Commas are written as %2C, and reading takes those three characters
+    // back as a comma.
+    TempDir dir;
     Participant p(1, "A");
     p.dialogs->header = QStringLiteral("H,P");
     p.window->AddColumn();
-    p.window->Grid()->model()->setData(p.window->Grid()->model()->index(0, 1), "3,4");
-    const QString path = dir.filePath("party.cht");
-    p.dialogs->savePath = path.toStdString();
+    QAbstractItemModel* grid = p.window->Grid()->model();
+    grid->setData(grid->index(0, 0), "100%2C");
+    grid->setData(grid->index(0, 1), "3,4");
+    p.dialogs->savePath = dir.File("party.cht");
     p.Action("32806")->trigger();
     QVERIFY(p.prompter.prompts.empty());
-    QCOMPARE(ReadAll(path), Sjis("名前,H%2CP\r\n,3%2C4\r\n"));
+    QCOMPARE(TempDir::Read(dir.File("party.cht")), Sjis("名前,H%2CP\r\n100%2C,3%2C4\r\n"));
 
     Participant q(2, "B");
     q.window->NumberBox()->setValue(5);
-    q.dialogs->openPath = path.toStdString();
+    q.dialogs->openPath = dir.File("party.cht");
     q.Action("32805")->trigger();
-    QCOMPARE(q.window->Model().Cell(0, 1), std::string("3,4"));
-    QCOMPARE(q.window->NumberBox()->value(), 5);
-    QVERIFY(q.session.records.empty());  // opening neither announces nor sends
+    QCOMPARE(q.window->Model().Cell(0, 0) + q.window->Model().Cell(0, 1), std::string("100,3,4"));
+    QCOMPARE(q.window->NumberBox()->value(), 5);  // a file has no number box value
+    QVERIFY(q.session.records.empty());           // opening neither announces nor sends
+
+    // Blanks at either end are dropped, a missing piece or an empty line
+    // reads as empty cells, a piece beyond the last column is ignored.
+    q.dialogs->openPath = YARROW_FIXTURES "/chart/party.cht";
+    q.window->OpenChartFile();
+    const CChartModel& read = q.window->Model();
+    QCOMPARE(std::pair(read.ColumnCount(), read.RowCount()), std::pair(3, 4));
+    QCOMPARE(read.Header(1) + "|" + read.Header(2), Sjis("HP|MP,最大"));
+    QCOMPARE(read.Cell(1, 0) + "|" + read.Cell(1, 2) + "|" + read.Cell(2, 0), Sjis("魔法使い||"));
+    QCOMPARE(read.Cell(3, 2), std::string("6"));
 
     // A broken file is told with a stop sign and changes nothing.
-    std::ofstream(dir.filePath("empty.cht").toStdString(), std::ios::binary).flush();
-    q.dialogs->openPath = dir.filePath("empty.cht").toStdString();
+    TempDir::Write(dir.File("empty.cht"), "");
+    q.dialogs->openPath = dir.File("empty.cht");
     q.window->OpenChartFile();
     QCOMPARE(q.prompter.prompts.back().text,
              Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
     QCOMPARE(q.prompter.prompts.back().icon, PromptIcon::Stop);
-    QCOMPARE(q.window->Model().Header(1), std::string("H,P"));
+    QCOMPARE(q.window->Model().Header(1), std::string("HP"));
 }
 
 void CChartWindowQtTest::fittedColumnsMeasureCellsAndNeverShortenTheText() {
-    std::string traced;
-    SetTraceSink([&](std::string_view bytes) { traced.append(bytes); });
+    // A column fits its widest cell; headers are not measured, and a column
+    // of empty cells is 50 pixels wide.
     Participant p(1, "A");
     p.dialogs->header = QStringLiteral("a very very long header that is not measured");
     p.window->AddColumn();
-    p.window->Grid()->model()->setData(p.window->Grid()->model()->index(0, 0),
-                                       QStringLiteral("a rather long cell text here"));
+    const QString cell = QStringLiteral("a rather long cell text here");
+    p.window->Grid()->model()->setData(p.window->Grid()->model()->index(0, 0), cell);
     p.window->FitColumns();
-    SetTraceSink({});
-    const int exact = p.window->Grid()->fontMetrics().horizontalAdvance(
-        QStringLiteral("a rather long cell text here"));
-    int measured = -1;
-    QCOMPARE(std::sscanf(traced.c_str(), "max:%d\r\nmax:0\r\n", &measured), 1);
-    QVERIFY(traced.ends_with("\r\nmax:0\r\n"));  // the long header is not measured
-    QVERIFY2(measured >= exact && measured <= exact + 3, traced.c_str());
+    const int exact = p.window->Grid()->fontMetrics().horizontalAdvance(cell);
     QHeaderView* header = p.window->Grid()->horizontalHeader();
-    QCOMPARE(header->sectionSize(0), measured + 4);
+    QVERIFY2(header->sectionSize(0) >= exact + 4 && header->sectionSize(0) <= exact + 7,
+             qPrintable(QString::number(header->sectionSize(0) - exact)));
     QCOMPARE(header->sectionSize(1), 50);
 
     // Widths come from summed character advances; the grid draws shaped
@@ -548,20 +502,9 @@ void CChartWindowQtTest::fittedColumnsMeasureCellsAndNeverShortenTheText() {
     const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
     const int width = metrics.horizontalAdvance(QStringLiteral("abcdefgh..."));
     const QString shortened = CChartItemDelegate::ShortenText(metrics, text, width);
-    QVERIFY(shortened.endsWith(QStringLiteral("...")));
-    QVERIFY(text.startsWith(shortened.chopped(3)));
-    QVERIFY(metrics.horizontalAdvance(shortened) <= width);
-    QVERIFY(shortened.size() >= 9);
+    QVERIFY(shortened.size() >= 9 && metrics.horizontalAdvance(shortened) <= width);
+    QCOMPARE(shortened, text.first(shortened.size() - 3) + QStringLiteral("..."));
     QCOMPARE(CChartItemDelegate::ShortenText(metrics, text, 0), QStringLiteral("..."));
-}
-
-void CChartWindowQtTest::unrepresentableHeaderIsReplacedAndTold() {
-    Participant p(1, "A");
-    p.dialogs->header = QString::fromUtf8("HP\xF0\x9F\x98\x80");  // an emoji
-    p.window->AddColumn();
-    QCOMPARE(p.window->Model().Header(1), "HP" + std::string(kCp932Replacement));
-    QCOMPARE(p.prompter.prompts.size(), size_t(1));
-    QCOMPARE(p.prompter.prompts[0].icon, PromptIcon::Exclamation);
 }
 
 QTEST_MAIN(CChartWindowQtTest)

@@ -8,33 +8,33 @@
 namespace yarrow {
 namespace {
 
+CMsg ChartRecord(int rows, int columns, std::vector<std::string> strings, int spin = 0) {
+    CMsg msg;
+    msg.Type = Chart;
+    msg.ChartRows = rows;
+    msg.ChartColumns = columns;
+    msg.ChartSpin = spin;
+    msg.Strings = std::move(strings);
+    return msg;
+}
+
 TEST(ChartPayload, RecordCountsTheHeaderRowAndListsHeadersThenRows) {
+    CMsg sent = ChartRecord(3, 2, {Sjis("名前"), "hp", "A", "10", "B", "7"}, 3);
+    sent.ID = 12;
     CChartModel chart;
-    chart.AddColumn("hp");
-    chart.AddRow();
-    chart.SetCell(0, 0, "A");
-    chart.SetCell(0, 1, "10");
-    chart.SetCell(1, 0, "B");
-    chart.SetCell(1, 1, "7");
-    chart.SetSpin(3);
-
-    CMsg msg = BuildChartMsg(chart, 12);
-    EXPECT_EQ(std::tuple(msg.Type, msg.ID, msg.ChartRows, msg.ChartColumns, msg.ChartSpin),
-              std::tuple(Chart, 12, 3, 2, 3));
-    EXPECT_EQ(msg.Strings, (std::vector<std::string>{Sjis("名前"), "hp", "A", "10", "B", "7"}));
-
-    CChartModel other;
-    other.SetLock(true, "Bob");
-    ApplyChartMsg(other, msg);
-    EXPECT_EQ(BuildChartMsg(other, 12).Strings, msg.Strings);
-    EXPECT_EQ(other.Spin(), 3);
-    EXPECT_TRUE(other.Locked());  // the lock belongs to the window's rules
+    chart.SetLock(true, "Bob");
+    ApplyChartMsg(chart, sent);
+    EXPECT_EQ(chart.RowCount(), 2);
+    EXPECT_EQ(chart.Header(1) + chart.Cell(0, 1) + chart.Cell(1, 0), "hp10B");
+    EXPECT_EQ(chart.Spin(), 3);
+    EXPECT_TRUE(chart.Locked());  // the lock belongs to the window's rules
+    EXPECT_EQ(BuildChartMsg(chart, 12), sent);
 
     // A reset chart travels as no columns and no cells.
     chart.Reset();
-    msg = BuildChartMsg(chart, 1);
-    EXPECT_EQ(std::pair(msg.ChartRows, msg.ChartColumns), std::pair(2, 0));
-    EXPECT_TRUE(msg.Strings.empty());
+    const CMsg reset = BuildChartMsg(chart, 1);
+    EXPECT_EQ(std::tuple(reset.ChartRows, reset.ChartColumns, reset.Strings.size()),
+              std::tuple(2, 0, std::size_t{0}));
 }
 
 TEST(ChartPayload, HeadersAreCutTo255BytesWithoutSplittingACharacter) {
@@ -56,54 +56,41 @@ TEST(ChartPayload, HeadersAreCutTo255BytesWithoutSplittingACharacter) {
     EXPECT_EQ(CutCp932("short", 255), "short");
 }
 
-TEST(ChartPayload, FewRowsOrColumnsGiveAnEmptyChart) {
+// Counts that leave no room for a header row or a column give an empty
+// chart; counts beyond the limits are bounded while the strings keep the
+// record's own layout; missing strings leave cells empty.
+TEST(ChartPayload, HostileCountsAreBoundedAndMissingStringsLeaveCellsEmpty) {
     struct Case {
         int rows, columns;
         std::vector<std::string> strings;
         int columnCount, rowCount;
     };
     for (const Case& c :
-         {Case{1, 2, {"a", "b"}, 2, 0}, Case{-1, -1, {}, 0, 0}, Case{3, 0, {}, 0, 2}}) {
-        CMsg msg;
-        msg.Type = Chart;
-        msg.ChartRows = c.rows;
-        msg.ChartColumns = c.columns;
-        msg.Strings = c.strings;
+         {Case{1, 2, {"a", "b"}, 2, 0}, Case{-1, -1, {}, 0, 0}, Case{3, 0, {}, 0, 2},
+          Case{70000, 300, {}, kChartMaxColumns, kChartMaxRows}}) {
         CChartModel chart;
-        ApplyChartMsg(chart, msg);
+        ApplyChartMsg(chart, ChartRecord(c.rows, c.columns, c.strings));
         EXPECT_EQ(std::pair(chart.ColumnCount(), chart.RowCount()),
                   std::pair(c.columnCount, c.rowCount))
             << c.rows << "x" << c.columns;
     }
-}
-
-TEST(ChartPayload, HostileCountsAreBoundedAndMissingStringsLeaveCellsEmpty) {
-    CMsg msg;
-    msg.Type = Chart;
-    msg.ChartRows = 70000;
-    msg.ChartColumns = 300;
     // Headers and the first data row, laid out with the record's 300 columns.
+    CMsg msg = ChartRecord(70000, 300, {}, 0x7FFF0032);
     for (int i = 0; i < 600; ++i)
         msg.Strings.push_back(std::to_string(i));
-    msg.ChartSpin = 0x7FFF0032;  // low half is 50
-
     CChartModel chart;
     ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.ColumnCount(), kChartMaxColumns);
-    EXPECT_EQ(chart.RowCount(), kChartMaxRows);
     EXPECT_EQ(chart.Header(255), "255");
     EXPECT_EQ(chart.Cell(0, 0), "300");
     EXPECT_EQ(chart.Cell(0, 255), "555");
     EXPECT_EQ(chart.Cell(1, 0), "");
-    EXPECT_EQ(chart.Spin(), 50);
-
-    msg.ChartSpin = 0x0000FFFF;  // -1 as a 16-bit value
-    ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.Spin(), 0);
-    msg.ChartSpin = 250;
-    ApplyChartMsg(chart, msg);
-    EXPECT_EQ(chart.Spin(), 100);
-
+    EXPECT_EQ(chart.Spin(), 50);  // the low half
+    // Spins as 16-bit values, kept within 0..100.
+    for (const auto& [spin, kept] : {std::pair(0x0000FFFF, 0), std::pair(250, 100)}) {
+        msg.ChartSpin = spin;
+        ApplyChartMsg(chart, msg);
+        EXPECT_EQ(chart.Spin(), kept) << spin;
+    }
     msg.ChartRows = 0x7FFFFFFF;
     msg.ChartColumns = 0x7FFFFFFF;
     ApplyChartMsg(chart, msg);  // index arithmetic must not overflow
