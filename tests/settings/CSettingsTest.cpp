@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "platform/Cp932.h"
 #include "platform/TempDir.h"
 #include "settings/CSettings.h"
 #include "settings/DefaultSettings.h"
@@ -19,13 +20,28 @@ class Settings : public ::testing::Test {
     CSettings settings_{path_};
 };
 
-// A missing file reads as the first-run file does (only the log folder and
-// the dice list, which the first run fills in, differ), and reading never
-// creates it.
-TEST_F(Settings, MissingFileReadsAsTheFirstRunFile) {
+// The whole first-run file, byte for byte, with the Japanese values in code page 932.
+const std::string kFirstRunFile =
+    "[InitialSetting]\r\nHandleName=GM\r\nServerIP=127.0.0.1\r\nPortNum=15000\r\n"
+    "HandleNameColor=0x000000\r\nDiceHoy=\x82\xb1\x82\xeb\x82\xb1\x82\xeb\x81\x63\x81\x63\r\n"
+    "PleaseWait=<size 5>\x91\xd2\x82\xc1\x82\xbd\x81\x49</size>\r\nLogFolder=Log\r\nCharSize=3\r\n"
+    "IsClient=0\r\nIsSaveLog=1\r\nIsUseSquareMap=0\r\nIsAutoMapShow=1\r\nIsAutoChartShow=1\r\n"
+    "HexDirection=0\r\nForeGroundColor=0x000000\r\nBackGroundColor=0xFFFFFF\r\n"
+    "[Dice]\r\nFormNum=7\r\n1=3D6\r\n2=2D6\r\n3=1D6\r\n4=1D100\r\n5=-1,2D6\r\n6=$CARD\r\n"
+    "7=$TIMER,\r\n"
+    "[SubHandleName]\r\nSubHandleNameNum=0\r\n"
+    "[DiceTemplate]\r\nTemplateNum=0\r\n";
+
+// The first run writes that file; a missing file reads as it does (only the
+// log folder and the dice list, which the first run fills in, differ), and
+// reading never creates it. Any file there, even an empty one, is left
+// alone; a failure to create it says why.
+TEST_F(Settings, FirstRunFileIsWrittenOnceAndAMissingFileReadsAsIt) {
     TempDir other;
-    ASSERT_FALSE(CreateDefaultSettings(other.Folder()).failed());
-    const CSettings first(other.File("Yarrow.ini"));
+    const std::string firstPath = other.File("Yarrow.ini");
+    EXPECT_EQ(CreateDefaultSettings(other.Folder()).outcome,
+              CreateSettingsResult::Outcome::Created);
+    EXPECT_EQ(TempDir::Read(firstPath), kFirstRunFile);
     auto all = [](const CSettings& s) {
         return std::tuple(s.HandleName(), s.ServerIP(), s.PortNum(), s.HandleNameColor(),
                           s.CharSize(), s.IsClient(), s.IsSaveLogExactlyOne(), s.IsUseSquareMap(),
@@ -34,10 +50,21 @@ TEST_F(Settings, MissingFileReadsAsTheFirstRunFile) {
                           s.IsTableMemory(), s.IsAutoReconnect(), s.IsDiceHoyRandom(), s.Filter(),
                           s.SubHandleNames());
     };
-    EXPECT_EQ(all(settings_), all(first));
+    EXPECT_EQ(all(settings_), all(CSettings(firstPath)));
     EXPECT_EQ(settings_.LogFolder(), "");
     EXPECT_TRUE(settings_.DiceList().empty());
     EXPECT_FALSE(settings_.Exists());
+
+    TempDir::Write(firstPath, "");
+    EXPECT_EQ(CreateDefaultSettings(other.Folder()).outcome,
+              CreateSettingsResult::Outcome::AlreadyThere);
+    EXPECT_EQ(TempDir::Read(firstPath), "");
+    const CreateSettingsResult r = CreateDefaultSettings(other.File("gone/"));
+    ASSERT_TRUE(r.failed());
+    const std::string prefix = Sjis("iniファイルを作成できません\r\n");
+    EXPECT_EQ(r.message.substr(0, prefix.size()), prefix);
+    EXPECT_GT(r.message.size(), prefix.size());  // the system's reason follows
+    EXPECT_EQ(r.caption, Sjis("エラー"));
 }
 
 // Booleans: any non-zero value is true, except the two that ask for exactly
@@ -56,13 +83,12 @@ TEST_F(Settings, EachKindOfValueReadsByItsOwnRule) {
                        "[Dice]\r\nFormNum=3\r\n3=third\r\n1=first\r\n2=\r\n4=beyond\r\n01=zero\r\n"
                        "[SubHandleName]\r\nSubHandleNameNum=999999999\r\n2=b\r\n1=a\r\n1=dup\r\n"
                        "[RandomDiceHoy]\r\n1=no count\r\n");
-    EXPECT_TRUE(settings_.IsClient());
-    EXPECT_TRUE(settings_.IsSaveLog());
-    EXPECT_FALSE(settings_.IsSaveLogExactlyOne());
-    EXPECT_FALSE(settings_.IsDiceHoyRandom());
-    EXPECT_FALSE(settings_.IsAutoMapShow());
-    EXPECT_EQ(settings_.BackGroundColor(), 0x00FF00u);
-    EXPECT_EQ(settings_.HandleNameColor(), 0u);
+    EXPECT_EQ(
+        std::tuple(settings_.IsClient(), settings_.IsSaveLog(), settings_.IsSaveLogExactlyOne(),
+                   settings_.IsDiceHoyRandom(), settings_.IsAutoMapShow()),
+        std::tuple(true, true, false, false, false));
+    EXPECT_EQ(std::pair(settings_.BackGroundColor(), settings_.HandleNameColor()),
+              std::pair(0x00FF00u, 0u));
     const Strings person = settings_.FilterdPerson();
     ASSERT_EQ(person.size(), 20u);
     EXPECT_EQ(person.back(), "w20");
