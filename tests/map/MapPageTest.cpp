@@ -95,15 +95,6 @@ TEST(MapPageTest, ShapeChangesAndResizesKeepScrollPositionsValid) {
     EXPECT_EQ(page.ScrollColumn() % 2, 0);
 }
 
-TEST(MapPageTest, ItemNumbersAreSignedBytes) {
-    CMapPage page(0);
-    for (int i = 0; i < 130; ++i)
-        page.AddUnit(i, 0, false, 0, "u");
-    EXPECT_EQ(SignedUnitNumber(page.ItemAt(126, 0)->UnitNumber), 127);
-    EXPECT_EQ(page.ItemAt(127, 0)->UnitNumber, 0x80);  // -128
-    EXPECT_EQ(page.LastUnitNumber(), -126);
-}
-
 // --- Tile and item edits -----------------------------------------------------
 
 TEST(MapPageTest, PaintingKeepsLabelsAndSkipsTilesOfTheFillColour) {

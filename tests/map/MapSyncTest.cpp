@@ -56,22 +56,6 @@ TEST(MapBookTest, NewNumbersFollowTheRunFromTheSmallestAndTheMainMapStays) {
     EXPECT_EQ(book.Numbers(), (std::vector<int>{0, 1}));
 }
 
-TEST(MapSyncTest, ARecordForMap3CreatesThePageAndMakesItActive) {
-    CMapBook book;
-    CMsg msg = MapRecord(3);
-    const MapReceiveReport report = book.ReceiveMap(msg, kShown);
-    EXPECT_TRUE(report.pageCreated);
-    EXPECT_EQ(book.Numbers(), (std::vector<int>{0, 3}));
-    EXPECT_EQ(book.ActiveNumber(), 3);  // when to switch is the next test's table
-    EXPECT_EQ(book.Find(3)->Units().size(), 2u);
-    EXPECT_EQ(book.Find(3)->LastUnitNumber(), 9);  // 0xF0 is -16
-    // The payload was taken over, not copied.
-    EXPECT_TRUE(msg.Units.empty() && msg.Tiles.empty());
-    // The next record for the same page finds it.
-    CMsg again = MapRecord(3);
-    EXPECT_FALSE(book.ReceiveMap(again, kShown).pageCreated);
-}
-
 TEST(MapSyncTest, WindowAutoShowAndTypingDecideBetweenShowingSwitchingAndNoting) {
     struct Case {
         const char* what;
@@ -120,6 +104,8 @@ TEST(MapSyncTest, ReceivedMapsLeaveTheCellSizeAndALockedPageItsTiles) {
     page.SetLocked(true);
     CMsg msg = MapRecord(0, 0x4);  // square, large, direction 1, grey
     book.ReceiveMap(msg, kShown);
+    EXPECT_TRUE(msg.Units.empty() && msg.Tiles.empty());  // taken over, not copied
+    EXPECT_EQ(page.LastUnitNumber(), 9);                  // 0xF0 is -16
     EXPECT_FALSE(page.HasItem(8, 8));
     EXPECT_TRUE(page.HasItem(2, 3));
     ASSERT_EQ(page.Tiles().size(), 1u);
@@ -141,20 +127,22 @@ TEST(MapSyncTest, ReceivedMapsLeaveTheCellSizeAndALockedPageItsTiles) {
 TEST(MapSyncTest, FarCellsAskForALargerWindow) {
     struct Case {
         const char* what;
+        std::int32_t flags;
         CellKey unit;
         CellKey tile;
         int scrollColumn;
         int width, height;
     };
-    // Hex direction 0, normal size, client 250 x 250: 10 x 10 cells.
+    // Normal size, client 250 x 250: 10 x 10 cells in hex direction 0 (0x9).
     const Case cases[] = {
-        {"all within", MakeCellKey(3, 3), MakeCellKey(10, 10), 0, 0, 0},
-        {"far unit column", MakeCellKey(20, 5), MakeCellKey(1, 1), 0, 22 * 25, 0},
-        {"far tile row", MakeCellKey(1, 1), MakeCellKey(3, 30), 0, 0, 31 * 30},
-        {"both", MakeCellKey(40, 1), MakeCellKey(3, 30), 0, 42 * 25, 31 * 30},
+        {"all within", 0x9, MakeCellKey(3, 3), MakeCellKey(10, 10), 0, 0, 0},
+        {"far unit column", 0x9, MakeCellKey(20, 5), MakeCellKey(1, 1), 0, 22 * 25, 0},
+        {"far tile row", 0x9, MakeCellKey(1, 1), MakeCellKey(3, 30), 0, 0, 31 * 30},
+        {"both", 0x9, MakeCellKey(40, 1), MakeCellKey(3, 30), 0, 42 * 25, 31 * 30},
+        {"hex1 far column", 0xD, MakeCellKey(20, 5), MakeCellKey(1, 1), 0, 21 * 30, 0},
         // Items left of the scroll origin are not visible and do not count;
         // tiles count wherever they are.
-        {"hidden unit", MakeCellKey(20, 5), MakeCellKey(1, 1), 40, 0, 0},
+        {"hidden unit", 0x9, MakeCellKey(20, 5), MakeCellKey(1, 1), 40, 0, 0},
     };
     for (const Case& c : cases) {
         CMapBook book;
@@ -163,7 +151,7 @@ TEST(MapSyncTest, FarCellsAskForALargerWindow) {
         page.Scroll(ScrollAxis::Horizontal, ScrollAction::Thumb, c.scrollColumn);
         CMsg msg;
         msg.Type = UpdateMap;
-        msg.Param1 = 0x9;
+        msg.Param1 = c.flags;
         msg.Units[c.unit] = CUnitRecord{};
         msg.Tiles[c.tile] = CTileRecord{};
         const MapReceiveReport report = book.ReceiveMap(msg, kShown);
