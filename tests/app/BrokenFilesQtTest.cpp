@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "map/CChipFile.h"
 #include "map/CMapBook.h"
 #include "map/CMapFile.h"
 #include "map/MapQtFakes.h"
@@ -44,11 +43,11 @@ std::string Read(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
-// Whether every file (path → bytes) still holds what it held.
-bool Unchanged(const std::map<std::string, std::string>& files) {
-    for (const auto& [path, bytes] : files) {
-        if (Read(path) != bytes) {
-            qWarning("%s changed on disk", path.c_str());
+// Whether every file (`folder` + name → bytes) still holds what it held.
+bool Unchanged(const std::string& folder, const std::map<std::string, std::string>& files) {
+    for (const auto& [name, bytes] : files) {
+        if (Read(folder + name) != bytes) {
+            qWarning("%s changed on disk", name.c_str());
             return false;
         }
     }
@@ -56,13 +55,7 @@ bool Unchanged(const std::map<std::string, std::string>& files) {
 }
 
 // A whole chat window over a program folder holding the given broken files.
-struct Window : test::ChatPlayer<test::ScriptedPrompter> {
-    explicit Window(const std::map<std::string, std::string>& files) : ChatPlayer(files) {
-        for (const auto& [name, bytes] : files)
-            written[Folder() + name] = bytes;
-    }
-    std::map<std::string, std::string> written;  // path → bytes
-};
+using Window = test::ChatPlayer<test::ScriptedPrompter>;
 
 }  // namespace
 }  // namespace yarrow
@@ -92,24 +85,26 @@ void BrokenFilesQtTest::brokenSettingsAndDecksStillHost() {
         {"Deck.ini", "[DeckSet]\r\n0=A\r\n[A]\r\nCardNum=-3\r\n"},
     };
     for (const auto& [name, bytes] : cases) {
-        Window window({{name, bytes}});
+        const std::map<std::string, std::string> files{{name, bytes}};
+        Window window(files);
         QVERIFY(window.Connect(CommandLineRequest::Mode::Host, 0, "GM"));
         QTRY_COMPARE_WITH_TIMEOUT(window.chat->Session().MyID(), 1, 10000);
         if (std::string(name) == "Deck.ini")
             QTRY_VERIFY(window.LogHas("Deck.ini"));
-        QVERIFY(Unchanged(window.written));
+        QVERIFY(Unchanged(window.Folder(), files));
     }
 }
 
 void BrokenFilesQtTest::brokenChipsAreShownAsMissing() {
-    Window window({{"ChipFile.ini",
-                    "[ChipFile]\r\nChipNum=99999\r\n0=bad.bmp\r\n1=short.bmp\r\n"
-                    "2=../../../../etc/passwd\r\n3=" +
-                        std::string(400, 'a') + ".bmp\r\n[ChipName]\r\n0=" + Garbage(300, 3) +
-                        "\r\n[ChipColor]\r\n0=0xQQ\r\n"},
-                   {"bad.bmp", Garbage(2000, 4)},
-                   {"short.bmp", std::string("BM\x36\x00\x00\x00", 6)}});
-    QCOMPARE(CChipFile(window.Folder()).ChipNum(), CChipFile::kMaxChips);
+    const std::map<std::string, std::string> files{
+        {"ChipFile.ini",
+         "[ChipFile]\r\nChipNum=99999\r\n0=bad.bmp\r\n1=short.bmp\r\n"
+         "2=../../../../etc/passwd\r\n3=" +
+             std::string(400, 'a') + ".bmp\r\n[ChipName]\r\n0=" + Garbage(300, 3) +
+             "\r\n[ChipColor]\r\n0=0xQQ\r\n"},
+        {"bad.bmp", Garbage(2000, 4)},
+        {"short.bmp", std::string("BM\x36\x00\x00\x00", 6)}};
+    Window window(files);
     test::ScriptedPrompter prompter;
     CChipDlg dialog(window.Folder(), prompter);
     auto* list = dialog.findChild<QComboBox*>(QStringLiteral("1058"));
@@ -122,7 +117,7 @@ void BrokenFilesQtTest::brokenChipsAreShownAsMissing() {
         QVERIFY(preview->pixmap().isNull());
         QVERIFY2(!preview->text().isEmpty(), qPrintable(list->itemText(i)));
     }
-    QVERIFY(Unchanged(window.written));
+    QVERIFY(Unchanged(window.Folder(), files));
 }
 
 // Told to open each broken kind of .map file (empty, NUL bytes, garbage, cut
@@ -176,7 +171,7 @@ void BrokenFilesQtTest::brokenMapFilesOpenedInTheMapWindow() {
     QCOMPARE(sent, 1);
     QVERIFY(maps.RunCommand(mapcmd::kSaveMap));
     QCOMPARE(choose.saveInitialNames.back(), std::string("sample.map"));
-    QVERIFY(Unchanged(written));
+    QVERIFY(Unchanged("", written));
     QCOMPARE(fs::file_size(huge), CMapFile::kMaxFileBytes + 1);
     QVERIFY(!fs::exists(missing));
 }

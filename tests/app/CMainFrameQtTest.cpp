@@ -70,16 +70,15 @@ struct Started {
 class CMainFrameQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void commandsWithoutAFeatureAreGreyed();
-    void togglesAndLockKeysShowTheirState();
-    void chatPaneKeepsItsWidthRule();
+    void commandsTogglesAndPanesOfABareWindow();
     void exitDialogAnswersDecideTheClose();
     void helpOpensTheHelpFileOrSaysWhyNot();
     void startMakesTheLogFolderAndReadsTheSettings();
     void saveClearAndTextLogFromTheFileMenu();
 };
 
-void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
+void CMainFrameQtTest::commandsTogglesAndPanesOfABareWindow() {
+    // Commands without a feature are greyed and do nothing.
     CMainFrame frame;
     for (int id : {cmd::kSaveLogRtf, cmd::kSaveLogText, cmd::kClearLog, cmd::kStartTextLog,
                    cmd::kConnect, cmd::kDisconnect, cmd::kResetMemberList, cmd::kChart,
@@ -103,10 +102,8 @@ void CMainFrameQtTest::commandsWithoutAFeatureAreGreyed() {
     frame.UpdateCommandStates();
     QVERIFY(frame.RunCommand(cmd::kChart));
     QVERIFY(chart.isVisible());
-}
 
-void CMainFrameQtTest::togglesAndLockKeysShowTheirState() {
-    CMainFrame frame;
+    // Toggles show their state.
     CStatusPanes& panes = frame.StatusPanes();
     QSignalSpy filter(&frame, &CMainFrame::FirstPersonFilterChanged);
     QVERIFY(frame.RunCommand(cmd::kFirstPersonFilter));
@@ -131,13 +128,9 @@ void CMainFrameQtTest::togglesAndLockKeysShowTheirState() {
     QCOMPARE(panes.Text(StatusPane::Scroll), QStringLiteral("SCRL"));
     keys = {};
     QTRY_COMPARE(panes.Text(StatusPane::Kana), QString());
-}
 
-void CMainFrameQtTest::chatPaneKeepsItsWidthRule() {
     // The chat pane takes all but the right column's 120 pixels, even below
     // what its controls would like.
-    CMainFrame frame;
-    frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     auto* outer = frame.findChild<QSplitter*>(QStringLiteral("outerSplitter"));
     frame.resize(900, 540);

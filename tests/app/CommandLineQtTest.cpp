@@ -57,7 +57,6 @@ class CommandLineQtTest : public QObject {
             // Qt's own options are left to Qt ("offscreen" is no port).
             {{"-platform", "offscreen", "--serve", "--style=fusion", "--name", "GM", "-reverse"},
              "host :0 GM"},
-            {{"-platform", "offscreen", "yarrow://h/"}, "dialog h:0 "},
             {{"yarrow://h:15000/", "--name", "Carol"}, "join h:15000 Carol"},
             {{"--serve", "--version"}, "version :0 "},
             {{"--help"}, "help :0 "},
