@@ -1,8 +1,8 @@
 // Broken files the windows open by themselves, in a whole chat window (the
 // settings file, Deck.ini, ChipFile.ini and the chip bitmaps), and the .map
-// files the map window is told to open. Whatever is in
-// them, nothing crashes, the user is told what went wrong, and opening a file
-// never changes it on disk.
+// files the map window is told to open. Whatever is in them, nothing crashes,
+// the user is told what went wrong, and opening a file never changes it on
+// disk.
 
 #include <QComboBox>
 #include <QLabel>
