@@ -10,23 +10,15 @@
 namespace yarrow {
 namespace {
 
-TEST(MapPageTest, FirstActivationTakesShapeDirectionAndChipsFromTheSettings) {
-    struct Case {
-        bool square;
-        int direction;
-        std::int32_t flags;  // hex 1, direction 4, white 8
-    };
-    for (const Case& c : {Case{false, 0, 0x9}, Case{true, 0, 0x8}, Case{false, 7, 0xD}}) {
-        CMapPage page(0);
-        EXPECT_TRUE(
-            page.Initialize(MapInitialSettings{c.square, c.direction, true, {0x0000FF, 0x00FF00}}));
-        EXPECT_EQ(page.MapFlags(), c.flags);
-        EXPECT_EQ(page.ChipColor(1), 0x00FF00);
-        EXPECT_EQ(page.ChipColor(2), 0);  // beyond the list: black
-        // Only the first activation reads them.
-        EXPECT_FALSE(page.Initialize(MapInitialSettings{!c.square, 1, false, {}}));
-        EXPECT_EQ(page.MapFlags(), c.flags);
-    }
+// The shape setting is seen in the window tests (hexagonal and square).
+TEST(MapPageTest, FirstActivationTakesDirectionAndChipColoursFromTheSettingsOnce) {
+    CMapPage page(0);
+    EXPECT_TRUE(page.Initialize(MapInitialSettings{false, 7, true, {0x0000FF, 0x00FF00}}));
+    EXPECT_EQ(page.MapFlags(), 0xD);  // hex, direction 1 (7 is out of range), white
+    EXPECT_EQ(page.ChipColor(1), 0x00FF00);
+    EXPECT_EQ(page.ChipColor(2), 0);  // beyond the list: black
+    EXPECT_FALSE(page.Initialize(MapInitialSettings{true, 0, false, {}}));
+    EXPECT_EQ(page.MapFlags(), 0xD);
 }
 
 // --- Scrolling -------------------------------------------------------------
@@ -47,7 +39,6 @@ TEST(MapPageTest, StaggeredAxesScrollByTwoAndKeepEvenPositions) {
         {"hex1 columns", true, 1, ScrollAxis::Horizontal, 1, 47},  // 238/5 = 47, plain
         {"hex1 rows", true, 1, ScrollAxis::Vertical, 2, 48},
         {"square columns", false, 0, ScrollAxis::Horizontal, 1, 47},
-        {"square rows", false, 0, ScrollAxis::Vertical, 1, 48},
     };
     for (const Case& c : cases) {
         CMapPage page(0);
