@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git ccache
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev liburing-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
     fonts-noto-cjk xvfb xauth

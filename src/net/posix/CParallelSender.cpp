@@ -2,13 +2,49 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#if defined(YARROW_HAVE_IO_URING)
+#include <liburing.h>
+#endif
 
 namespace yarrow {
 
-CParallelSender::CParallelSender() : helper_([this] { Helper(); }) {}
+#if defined(YARROW_HAVE_IO_URING)
+struct CParallelSender::Ring {
+    // Requests handed over per system call; a longer list goes in batches.
+    static constexpr unsigned kEntries = 256;
+    io_uring ring{};
+};
+#else
+struct CParallelSender::Ring {};
+#endif
+
+CParallelSender::CParallelSender(Method method) {
+#if defined(YARROW_HAVE_IO_URING)
+    if (method == Method::Ring) {
+        auto ring = std::make_unique<Ring>();
+        // Refused where the system has io_uring switched off or filtered.
+        // SUBMIT_ALL: a send that fails at once does not hold back the rest
+        // of its batch.
+        if (::io_uring_queue_init(Ring::kEntries, &ring->ring, IORING_SETUP_SUBMIT_ALL) == 0)
+            ring_ = std::move(ring);
+    }
+#else
+    (void)method;
+#endif
+    if (ring_ == nullptr)
+        helper_ = std::thread([this] { Helper(); });
+}
 
 CParallelSender::~CParallelSender() {
+#if defined(YARROW_HAVE_IO_URING)
+    if (ring_ != nullptr)
+        ::io_uring_queue_exit(&ring_->ring);
+#endif
+    if (!helper_.joinable())
+        return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
@@ -35,6 +71,89 @@ void CParallelSender::Send(Job& job) {
 }
 
 void CParallelSender::Run(std::vector<Job>& jobs) {
+    if (jobs.size() == 1) {
+        Send(jobs.front());
+        return;
+    }
+    if (ring_ != nullptr) {
+        RunOnRing(jobs);
+        return;
+    }
+    RunOnThreads(jobs);
+}
+
+#if defined(YARROW_HAVE_IO_URING)
+void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
+    io_uring* ring = &ring_->ring;
+    for (std::size_t first = 0; first < jobs.size();) {
+        const auto batch =
+            static_cast<unsigned>(std::min<std::size_t>(jobs.size() - first, Ring::kEntries));
+        for (unsigned i = 0; i < batch; ++i) {
+            Job& job = jobs[first + i];
+            io_uring_sqe* sqe = ::io_uring_get_sqe(ring);
+            // MSG_DONTWAIT: a full socket answers at once instead of the
+            // request waiting in the system for room.
+            ::io_uring_prep_send(sqe, job.fd, job.data, job.size, MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::io_uring_sqe_set_data64(sqe, first + i);
+        }
+        int submitted = ::io_uring_submit_and_wait(ring, batch);
+        while (submitted == -EINTR)
+            submitted = ::io_uring_submit_and_wait(ring, batch);
+        if (submitted != static_cast<int>(batch)) {
+            // The system refused the batch (it takes all of a batch or none
+            // of it): the ring is given up, which discards the requests, and
+            // the sends go out from threads from now on.
+            AbandonRing();
+            std::vector<Job> rest(jobs.begin() + static_cast<std::ptrdiff_t>(first), jobs.end());
+            RunOnThreads(rest);
+            std::copy(rest.begin(), rest.end(), jobs.begin() + static_cast<std::ptrdiff_t>(first));
+            return;
+        }
+        for (unsigned seen = 0; seen < batch;) {
+            io_uring_cqe* cqe = nullptr;
+            const int waited = ::io_uring_wait_cqe(ring, &cqe);
+            if (waited == -EINTR || waited == -EAGAIN)
+                continue;  // the requests are still under way
+            if (waited != 0 || cqe == nullptr) {
+                // The ring no longer reports: what it did not report stays
+                // unsent (sent 0), and those connections send again once
+                // their sockets are writable.
+                AbandonRing();
+                return;
+            }
+            Job& job = jobs[::io_uring_cqe_get_data64(cqe)];
+            const int result = cqe->res;
+            ::io_uring_cqe_seen(ring, cqe);
+            ++seen;
+            if (result > 0) {
+                // A short send means the socket is full: the rest waits for
+                // it to become writable, as after a plain send.
+                job.sent = static_cast<std::size_t>(result);
+            } else if (result == -EINTR) {
+                Send(job);
+            } else if (result == 0) {
+                job.error = job.size > 0 ? EPIPE : 0;
+            } else if (result != -EAGAIN && result != -EWOULDBLOCK) {
+                job.error = -result;
+            }
+        }
+        first += batch;
+    }
+}
+void CParallelSender::AbandonRing() {
+    ::io_uring_queue_exit(&ring_->ring);
+    ring_.reset();
+    helper_ = std::thread([this] { Helper(); });
+}
+#else
+void CParallelSender::AbandonRing() {}
+
+void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
+    RunOnThreads(jobs);
+}
+#endif
+
+void CParallelSender::RunOnThreads(std::vector<Job>& jobs) {
     std::size_t bytes = 0;
     for (const Job& job : jobs)
         bytes += job.size;

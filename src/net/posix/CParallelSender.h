@@ -1,21 +1,25 @@
 #pragma once
-// Sends to many sockets at once from two threads: the caller's and one
-// helper. Sending to a peer on the same machine spends most of its time in
-// the system's network stack, so a hub that owes many peers their bytes
-// finishes sooner when two threads share the sends.
+// Sends to many sockets at once. A hub owes its peers one send each per loop
+// turn, and sending to a peer on the same machine spends most of its time in
+// the system, so the sends of a turn are handed over together:
 //
-// The caller never waits for the helper to wake up: both take the next
-// unsent job in turn, and the caller, once none is left, waits only for the
-// jobs the helper has already taken (one send each). A helper that is slow
-// to be scheduled simply gets nothing to do.
+// - Through io_uring where the system offers it: every send of the turn is
+//   one request in a single system call, instead of one call per peer (on a
+//   virtual machine each call costs more than the copying it does).
+// - Otherwise from two threads, the caller's and one helper. The caller
+//   never waits for the helper to wake up: both take the next unsent job in
+//   turn, and the caller, once none is left, waits only for the jobs the
+//   helper has already taken (one send each). A helper that is slow to be
+//   scheduled simply gets nothing to do.
 //
-// Only raw sends run on the helper; everything else about a job (what it
-// means for the connection) is for the caller once Run has returned.
+// Only raw sends happen here; everything else about a job (what it means for
+// the connection) is for the caller once Run has returned.
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -40,7 +44,10 @@ class CParallelSender {
     static constexpr std::size_t kMinSharedJobs = 4;
     static constexpr std::size_t kMinSharedBytes = 16 * 1024;
 
-    CParallelSender();
+    enum class Method { Ring, Threads };
+
+    // `method`: Ring falls back to Threads where io_uring is not available.
+    explicit CParallelSender(Method method = Method::Ring);
     ~CParallelSender();
     CParallelSender(const CParallelSender&) = delete;
     CParallelSender& operator=(const CParallelSender&) = delete;
@@ -50,8 +57,14 @@ class CParallelSender {
     void Run(std::vector<Job>& jobs);
     // One job on the calling thread.
     static void Send(Job& job);
+    Method InUse() const { return ring_ != nullptr ? Method::Ring : Method::Threads; }
 
   private:
+    struct Ring;
+    void RunOnRing(std::vector<Job>& jobs);
+    void RunOnThreads(std::vector<Job>& jobs);
+    // After a failure of the ring: the sends go out from threads from now on.
+    void AbandonRing();
     void Helper();
     // Takes and sends jobs of generation `generation` until none is left.
     void TakeJobs(std::uint32_t generation, Job* jobs, std::uint32_t count, bool helper);
@@ -67,7 +80,8 @@ class CParallelSender {
     // a helper still holding an older generation's jobs cannot take one.
     std::atomic<std::uint64_t> next_{0};
     std::atomic<std::uint32_t> done_{0};
-    std::thread helper_;
+    std::thread helper_;  // only without a ring
+    std::unique_ptr<Ring> ring_;
 };
 
 }  // namespace yarrow
