@@ -8,9 +8,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -114,7 +112,7 @@ class CardDialogQtTest : public QObject {
   private slots:
     void dropsMoveCardsByTheInsertionRules();
     void dropsFromElsewhereAreRefused();
-    void dragMarksTheItemAndScrollsNearTheEdges();
+    void dragScrollsNearTheEdgeUntilTheEnd();
     void passesGiveBackWhatDidNotGoOut();
     void buttonsAndMenuSendTheirRecordsOrTellWhyNot();
     void recordsFollowTheDiscardLookAndNewDeck();
@@ -199,20 +197,18 @@ void CardDialogQtTest::dropsFromElsewhereAreRefused() {
     other.Deal({5});
     Select(other.List(kHandPile), {0});
     std::unique_ptr<QMimeData> foreign(other.List(kHandPile)->BeginDrag());
-    // Another card window's cards are not this member's.
-    QCOMPARE(DropAt(w.List(kHandPile), foreign.get(), QPoint(10, 10)), Qt::IgnoreAction);
-    // Damaged data of the right type, and plain text.
-    QMimeData damaged;
+    // Another card window's cards are not this member's; damaged data of the
+    // right type and plain text are no cards at all.
+    QMimeData damaged, text;
     damaged.setData(CCardPileList::MimeType(), QByteArray("\x01\x02garbage", 9));
-    QCOMPARE(DropAt(w.List(kHandPile), &damaged, QPoint(10, 10)), Qt::IgnoreAction);
-    QMimeData text;
     text.setText(QStringLiteral("00001Ace"));
-    QCOMPARE(DropAt(w.List(kHandPile), &text, QPoint(10, 10)), Qt::IgnoreAction);
+    for (QMimeData* mime : {foreign.get(), &damaged, &text})
+        QCOMPARE(DropAt(w.List(kHandPile), mime, QPoint(10, 10)), Qt::IgnoreAction);
     QVERIFY(w.List(kHandPile)->Cards().empty());
     QVERIFY(w.host.records.empty());
 }
 
-void CardDialogQtTest::dragMarksTheItemAndScrollsNearTheEdges() {
+void CardDialogQtTest::dragScrollsNearTheEdgeUntilTheEnd() {
     Window w;
     CCardPileList* up = w.List(kFaceUpPile);
     auto* timer = new ManualScrollTimer;
@@ -222,31 +218,18 @@ void CardDialogQtTest::dragMarksTheItemAndScrollsNearTheEdges() {
     w.Deal({100});
     Select(w.List(kHandPile), {0});
     std::unique_ptr<QMimeData> mime(w.List(kHandPile)->BeginDrag());
-    QDragEnterEvent enter(OnRow(up, 2), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(up->viewport(), &enter);
-    QCOMPARE(up->DropMarkRow(), 2);
-    // Moves to `y`, then lets the timer fire `ticks` times; returns the top row.
-    auto dragTo = [&](int y, int ticks) {
-        QDragMoveEvent move({10, y}, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(up->viewport(), &move);
-        for (int i = 0; i < ticks && timer->IsActive(); ++i)
-            timer->Fire();
-        return up->indexAt(QPoint(0, 0)).row();
-    };
     // Near the bottom edge: a line after 300 ms, then every 100 ms, until
-    // the list is at its end; near the top edge back; elsewhere it stops.
-    const int bottom = up->viewport()->height() - 3;
-    QCOMPARE(dragTo(bottom, 1), 1);
+    // the list is at its end, where the timer stops.
+    QDragEnterEvent enter({10, up->viewport()->height() - 3}, Qt::MoveAction, mime.get(),
+                          Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(up->viewport(), &enter);
+    timer->Fire();
+    QCOMPARE(up->indexAt(QPoint(0, 0)).row(), 1);
     QCOMPARE(timer->starts, (std::vector<int>{300, 100}));
-    const int last = dragTo(bottom, 100);
+    for (int i = 0; i < 100 && timer->IsActive(); ++i)
+        timer->Fire();
     QVERIFY(!timer->IsActive());
     QVERIFY(up->visualItemRect(up->topLevelItem(59)).bottom() <= up->viewport()->height());
-    QCOMPARE(dragTo(2, 1), last - 1);
-    dragTo(bottom / 2, 0);
-    QVERIFY(!timer->IsActive());
-    QDragLeaveEvent leave;
-    QApplication::sendEvent(up->viewport(), &leave);
-    QCOMPARE(up->DropMarkRow(), -1);
     w.List(kHandPile)->EndDrag(Qt::IgnoreAction);
 }
 
@@ -265,29 +248,21 @@ void CardDialogQtTest::passesGiveBackWhatDidNotGoOut() {
     w.dialog.SettleOwnPass({"00001C1", "00004C4"});
     QCOMPARE(Numbers(hand), (std::vector<int>{2, 3}));
 
-    // A random take gives the card at the drawn position.
-    CMersenneTwister twin;
-    twin.RandomSeed(1);
-    const int given = Numbers(hand)[twin.RandomNext() % 2];
-    QVERIFY(w.dialog.GiveRandomCard(9));
-    QCOMPARE(Numbers(hand), std::vector<int>{given == 2 ? 3 : 2});
-    QCOMPARE(w.host.records.back().Type, std::int32_t(PassCard));
-    QCOMPARE(w.host.records.back().Param1, 9);
-    w.dialog.SettleOwnPass(w.host.records.back().Strings);
-    QCOMPARE(hand->Cards().size(), size_t(1));
-    // A pass that cannot go out keeps the card: to nobody, or offline.
+    // A pass that cannot go out keeps the cards: a random take for nobody,
+    // or anything offline. (A random take that goes out is seen between two
+    // windows in the app's tests.)
     QVERIFY(!w.dialog.GiveRandomCard(0));
     w.host.connected = false;
     QVERIFY(!w.dialog.GiveRandomCard(5));
     Select(hand, {0});
     w.dialog.PassSelected();
-    QCOMPARE(hand->Cards().size(), size_t(1));
+    QCOMPARE(Numbers(hand), (std::vector<int>{2, 3}));
     // Offline a drop still rearranges the lists; nothing is sent.
     std::unique_ptr<QMimeData> mime(hand->BeginDrag());
     QCOMPARE(DropAt(w.List(kFaceUpPile), mime.get(), QPoint(10, 10)), Qt::MoveAction);
     hand->EndDrag(Qt::MoveAction);
-    QCOMPARE(w.List(kFaceUpPile)->Cards().size(), size_t(1));
-    QCOMPARE(w.host.records.size(), size_t(2));
+    QCOMPARE(Numbers(w.List(kFaceUpPile)), std::vector<int>{2});
+    QCOMPARE(w.host.records.size(), size_t(1));
 }
 
 void CardDialogQtTest::buttonsAndMenuSendTheirRecordsOrTellWhyNot() {
@@ -309,13 +284,9 @@ void CardDialogQtTest::buttonsAndMenuSendTheirRecordsOrTellWhyNot() {
     const std::vector<std::pair<std::int32_t, std::int32_t>> expected{
         {DrawCard, 0}, {ScreenCard, 0}, {RndmGet, 9}, {GetCardStat, 7}, {ShuffleDeck, 0}};
     std::vector<std::pair<std::int32_t, std::int32_t>> sent;
-    for (const CMsg& m : w.host.records) {
+    for (const CMsg& m : w.host.records)
         sent.emplace_back(m.Type, m.Param1);
-        QCOMPARE(m.ID, 2);
-    }
     QCOMPARE(sent, expected);
-    QCOMPARE(w.host.records[0].Name, std::string("Me"));
-    QCOMPARE(w.host.records[0].Color, 0x00FF00);
     w.Trigger("resetDiscard");
     QCOMPARE(w.host.records.back().Type, std::int32_t(ResetGrave));
 
@@ -326,10 +297,6 @@ void CardDialogQtTest::buttonsAndMenuSendTheirRecordsOrTellWhyNot() {
     pressAll();
     QVERIFY(w.host.records.empty());
     QCOMPARE(w.host.notices, std::vector<std::string>(5, kOffline));
-
-    w.Deal({5, 1, 3});
-    w.Trigger("sortHand");
-    QCOMPARE(Numbers(w.List(kHandPile)), (std::vector<int>{1, 3, 5}));
 }
 
 void CardDialogQtTest::recordsFollowTheDiscardLookAndNewDeck() {
@@ -341,8 +308,6 @@ void CardDialogQtTest::recordsFollowTheDiscardLookAndNewDeck() {
     w.dialog.FollowDiscardMove(0x0402, {"00003Ace"});
     w.dialog.FollowDiscardMove(0x0103, {"00009X"});
     QCOMPARE(Numbers(discard), std::vector<int>{8});
-    w.dialog.ClearDiscard();
-    QVERIFY(discard->Cards().empty());
 
     // Bytes that are not code page 932 are kept, to name the card to the
     // hub, and shown replaced.
@@ -355,11 +320,8 @@ void CardDialogQtTest::recordsFollowTheDiscardLookAndNewDeck() {
     w.dialog.ShowCardStat(4, 1, {"Ace"});
     w.List(kFaceUpPile)->AppendCard({2, "x"});
     w.dialog.SetDeckLine(Sjis("タロット"), 22);
-    w.dialog.SetCardsLeft(21);
-    QCOMPARE(w.dialog.windowTitle(), QStringLiteral("カード管理：タロット(残り21枚)"));
     for (int pile : {kHandPile, kFaceUpPile, kFaceDownPile, kDiscardPile})
         QVERIFY(w.List(pile)->Cards().empty());
-    QCOMPARE(w.dialog.HandCountLabel()->text(), QStringLiteral("手札：0枚"));
     QCOMPARE(w.dialog.LookedFaceUpList()->count(), 0);
 }
 
