@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,19 +19,16 @@ namespace yarrow {
 namespace {
 
 using test::FakeConnection;
-using test::LE32;
 
-// A hub on fake connections.
-struct HubFixture {
-    HubFixture() : hub(&listener, &prompter, &sound, &clock) {
+// A hub on fake connections, which outlive it: its shutdown still writes to
+// every connection it holds.
+class HubTest : public ::testing::Test {
+  protected:
+    HubTest() {
         hub.SetOwner(&owner);
         EXPECT_TRUE(hub.ConnectSocket(15000));
     }
-
-    // Accepts a connection and returns its ID.
-    std::int32_t Join(FakeConnection& c) { return hub.ProcessPendingAccept(&c); }
-
-    // A participant's reply to the handshake.
+    // A participant's reply to the handshake, and a remark.
     static std::string Reply(std::int32_t id, const std::string& handle) {
         return CMsg{.Text = handle, .Type = CnctReply, .ID = id}.Encode();
     }
@@ -40,14 +36,10 @@ struct HubFixture {
         return CMsg{.Text = text, .Name = "N" + std::to_string(id), .Type = type, .ID = id}
             .Encode();
     }
-
-    // A fresh connection that outlives the hub (the hub's shutdown still
-    // writes to every connection it holds).
-    FakeConnection& NewConn() { return conns.emplace_back(); }
     // A fresh connection the hub has accepted.
     FakeConnection& Joined() {
-        FakeConnection& c = NewConn();
-        Join(c);
+        FakeConnection& c = conns.emplace_back();
+        hub.ProcessPendingAccept(&c);
         return c;
     }
 
@@ -57,84 +49,68 @@ struct HubFixture {
     test::FakeOwner owner;
     test::FixedClock clock{1000};
     std::deque<FakeConnection> conns;
-    CYarrowServ hub;
+    CYarrowServ hub{&listener, &prompter, &sound, &clock};
 };
 
-class HubTest : public ::testing::Test, public HubFixture {};
-
-// A connection is greeted (no deck: "-0001") and becomes a member with its
-// reply: the join notice and the member list are relayed once each, the
-// same bytes to everybody. IDs are never reused.
-TEST_F(HubTest, HandshakeJoinsOnceAndIdsAreNeverReused) {
-    FakeConnection& a = NewConn();
-    ASSERT_EQ(Join(a), 1);
-    const CMsg expected{
-        .Name = "-0001", .Type = CnctStart, .ID = 1, .Param1 = 6, .Param2 = 0x050414};
-    EXPECT_EQ(a.Records(), std::vector<CMsg>{expected});
-    EXPECT_TRUE(hub.Members().empty());
-
-    FakeConnection& b = Joined();
-    hub.ProcessPendingRead(1, Reply(1, "GM"));
-    hub.ProcessPendingRead(2, Reply(2, "Bo"));
-    hub.ProcessPendingRead(2, Reply(2, "Bo"));  // no second notice
-    auto records = b.Records();                 // CnctStart, then the relays
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[1].Text, "<CR><b>" + Sjis("◎ GM が接続しました") + "</b><CR>");
-    EXPECT_EQ(records[1].Members, (std::vector<CMember>{{"GM", 1}}));
-    EXPECT_EQ(records[2].Text, "<CR><b>" + Sjis("◎ Bo が接続しました") + "</b><CR>");
-    const std::vector<CMember> both{{"GM", 1}, {"Bo", 2}};
-    EXPECT_EQ(records[2].Members, both);
-    EXPECT_EQ(records[3].Type, CnctReply);
-    EXPECT_EQ(records[3].Text, "");
-    EXPECT_EQ(records[3].Members, both);
-    EXPECT_EQ(hub.Members(), both);
-    EXPECT_EQ(a.written.substr(a.written.size() - 60), b.written.substr(b.written.size() - 60));
-
-    hub.ProcessPendingRead(2, CMsg{.Close = 1, .Type = Disconnect}.Encode());
-    EXPECT_EQ(b.state, "graceful");
-    FakeConnection& c = NewConn();
-    EXPECT_EQ(Join(c), 3);
-    EXPECT_EQ(hub.ConnectionIds(), (std::vector<std::int32_t>{1, 3}));
+// What a connection received from record `from` on, as "Type:Text".
+std::vector<std::string> Seen(const FakeConnection& c, std::size_t from) {
+    std::vector<std::string> seen;
+    const auto records = c.Records();
+    for (std::size_t i = from; i < records.size(); ++i)
+        seen.push_back(CMsg::TypeName(records[i].Type) + ":" + records[i].Text);
+    return seen;
 }
 
-TEST_F(HubTest, RecordsInOneReadAreRelayedInOrderToEveryone) {
+std::string Joins(const std::string& name) {
+    return "<CR><b>" + Sjis("◎ ") + name + Sjis(" が接続しました") + "</b><CR>";
+}
+
+// A connection is greeted (no deck: "-0001") and joins with its reply, once;
+// the notice and member list reach everybody as the same bytes. Records are
+// relayed as they complete, however the reads cut them, in one write per
+// connection per read. One that leaves within a read gets what came before
+// its leaving and nothing after; the others get its leaving, and its ID is
+// never given again.
+TEST_F(HubTest, JoinRelayAndLeavingFollowTheReadsInOrder) {
     FakeConnection& a = Joined();
     FakeConnection& b = Joined();
-    const std::string twoAndAHalf = Chat(1, "first") + Chat(1, "second") + Chat(1, "third");
-    hub.ProcessPendingRead(1, twoAndAHalf.substr(0, twoAndAHalf.size() - 3));
-    for (FakeConnection* c : {&a, &b}) {
-        auto records = c->Records();
-        ASSERT_EQ(records.size(), 3u);
-        EXPECT_EQ(records[1].Text, "first");
-        EXPECT_EQ(records[2].Text, "second");
-        EXPECT_EQ(records[2].Name, "N1");
-    }
-    hub.ProcessPendingRead(1, twoAndAHalf.substr(twoAndAHalf.size() - 3));
-    ASSERT_EQ(b.Records().size(), 4u);
-    EXPECT_EQ(b.Records()[3].Text, "third");
+    const CMsg greeting{
+        .Name = "-0001", .Type = CnctStart, .ID = 1, .Param1 = 6, .Param2 = 0x050414};
+    EXPECT_EQ(a.Records(), std::vector<CMsg>{greeting});
+    hub.ProcessPendingRead(1, Reply(1, "GM"));
+    hub.ProcessPendingRead(2, Reply(2, "Bo") + Reply(2, "Bo"));
+    const std::vector<CMember> both{{"GM", 1}, {"Bo", 2}};
+    const auto records = b.Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1].Members, (std::vector<CMember>{{"GM", 1}}));
+    EXPECT_EQ(records[2].Text, Joins("Bo"));
+    EXPECT_EQ(records[2].Members, both);
+    EXPECT_EQ(records[3].Text, "");  // the second reply: the list without a notice
+    EXPECT_EQ(records[3].Members, both);
+    EXPECT_EQ(hub.Members(), both);
+    const std::size_t greetingBytes = greeting.Encode().size();
+    EXPECT_EQ(a.written.substr(greetingBytes), b.written.substr(greetingBytes));
 
-    // One read's records reach each connection in one write; one that leaves
-    // within a read gets what came before its leaving (the others then get
-    // the rest in a second write) and nothing after. A newcomer gets its
-    // greeting before anything relayed after it arrived.
+    const std::string three = Chat(1, "one") + Chat(1, "two") + Chat(1, "three");
+    hub.ProcessPendingRead(1, three.substr(0, three.size() - 3));
+    EXPECT_EQ(Seen(b, 4), (std::vector<std::string>{"LogBox:one", "LogBox:two"}));
     FakeConnection& c = Joined();
-    const CMsg leave{.Close = 1, .Type = Disconnect, .ID = 3};
-    const int writesBefore = a.writes;
-    hub.ProcessPendingRead(1, Chat(1, "fourth") + Chat(1, "fifth"));
-    hub.ProcessPendingRead(3, Reply(3, "M3") + Chat(3, "hello") + leave.Encode() + Chat(3, "gone"));
-    EXPECT_EQ(a.writes, writesBefore + 3);
-    std::vector<std::string> seen;
-    for (const CMsg& m : c.Records())
-        seen.push_back(CMsg::TypeName(m.Type) + ":" + m.Text);
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{
-                  "CnctStart:", "LogBox:fourth", "LogBox:fifth",
-                  "CnctReply:<CR><b>" + Sjis("◎ M3 が接続しました") + "</b><CR>", "LogBox:hello"}));
+    const int writes = a.writes;
+    hub.ProcessPendingRead(1, three.substr(three.size() - 3) + Chat(1, "four"));
+    const CMsg leave{.Close = 1, .Text = "bye", .Type = Disconnect, .ID = 3};
+    hub.ProcessPendingRead(3, Reply(3, "Cy") + Chat(3, "hi") + leave.Encode() + Chat(3, "gone"));
+    EXPECT_EQ(a.writes, writes + 3);
+    const std::vector<std::string> relayed = {"LogBox:three", "LogBox:four",
+                                              "CnctReply:" + Joins("Cy"), "LogBox:hi"};
+    EXPECT_EQ(Seen(c, 1), relayed);
     EXPECT_EQ(c.state, "graceful");
-    auto records = a.Records();
-    ASSERT_GE(records.size(), 2u);
-    EXPECT_EQ(records[records.size() - 2].Text, "hello");
-    EXPECT_EQ(records.back().Type, Disconnect);
+    auto others = relayed;
+    others.push_back("Disconnect:bye");
+    EXPECT_EQ(Seen(a, 6), others);
+    EXPECT_EQ(a.Records().back().Close, 0);
+    EXPECT_EQ(a.Records().back().ID, 3);
+    EXPECT_EQ(hub.Members(), both);
+    EXPECT_EQ(hub.ProcessPendingAccept(&conns.emplace_back()), 4);
 }
 
 TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
@@ -150,8 +126,7 @@ TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
     const std::string big(CYarrowServ::kMaxPastLogBytes / 2, 'x');
     for (const std::string& line : {std::string("old\r\n"), big, big, std::string("new\r\n")})
         hub.AddPastLog(line);
-    FakeConnection& b = Joined();
-    const std::string text = b.Records()[0].Text;
+    const std::string text = Joined().Records()[0].Text;
     EXPECT_LE(text.size(), CYarrowServ::kMaxPastLogBytes);
     EXPECT_EQ(text.find("old"), std::string::npos);
     EXPECT_NE(text.find("new\r\n======================"), std::string::npos);
@@ -162,81 +137,6 @@ TEST_F(HubTest, PastLogKeepsTheNewest15ForNewcomersWithinItsSize) {
     EXPECT_EQ(hub.PastLog().back(), "new\r\n");
     EXPECT_TRUE(hub.ConnectSocket(0));
     EXPECT_TRUE(hub.PastLog().empty());
-}
-
-TEST_F(HubTest, ParticipantLeavingWithCloseVersusHubShutdown) {
-    FakeConnection& a = Joined();
-    FakeConnection& b = Joined();
-    FakeConnection& c = Joined();
-    for (int id = 1; id <= 3; ++id)
-        hub.ProcessPendingRead(id, Reply(id, "M" + std::to_string(id)));
-
-    hub.ProcessPendingRead(2,
-                           CMsg{.Close = 1, .Text = "bye", .Type = Disconnect, .ID = 2}.Encode());
-    EXPECT_EQ(b.state, "graceful");
-    auto relayed = a.Records().back();
-    EXPECT_EQ(relayed.Type, Disconnect);
-    EXPECT_EQ(relayed.Close, 0);
-    EXPECT_EQ(relayed.ID, 2);
-    EXPECT_EQ(relayed.Text, "bye");
-    EXPECT_EQ(c.Records().back().Type, Disconnect);
-    EXPECT_EQ(b.Records().back().Type, CnctReply);  // the leaver gets nothing more
-    EXPECT_EQ(hub.Members(), (std::vector<CMember>{{"M1", 1}, {"M3", 3}}));
-
-    hub.Disconnection();
-    for (FakeConnection* x : {&a, &c}) {
-        auto last = x->Records().back();
-        EXPECT_EQ(last.Type, Disconnect);
-        EXPECT_EQ(last.Close, 1);
-        EXPECT_EQ(last.Text, "<CR><b>" + Sjis("◎ サーバとの接続が切断されました") + "</b><CR>");
-        EXPECT_EQ(x->state, "graceful");
-    }
-    EXPECT_FALSE(hub.Serving());
-    EXPECT_FALSE(listener.listening);
-    EXPECT_TRUE(hub.Members().empty());
-    EXPECT_TRUE(hub.ConnectionIds().empty());
-    EXPECT_TRUE(owner.notices.empty());
-}
-
-// A peer that sends what is no record, or vanishes, is reported once with
-// its member and dropped; the others carry on.
-TEST(HubPeerFaults, EachDropsOnlyThatPeerAndIsReportedOnce) {
-    const struct {
-        const char* what;
-        std::function<void(CYarrowServ&)> fault;
-        std::string notice;
-        std::string state;
-    } cases[] = {
-        {"a type out of range",
-         [](CYarrowServ& hub) {
-             hub.ProcessPendingRead(2, LE32(2) + LE32(0) + LE32(31) + HubFixture::Chat(2, "never"));
-         },
-         "ReadMsg(Unknown(0x1F)/[2:Bo]) : record type 31 is out of range", "aborted"},
-        {"a lost connection", [](CYarrowServ& hub) { hub.ConnectionLost(2, "closed by peer"); },
-         "ReadMsg(Undefined/[2:Bo]) : closed by peer", "aborted"},
-    };
-    for (const auto& c : cases) {
-        HubFixture f;
-        FakeConnection& a = f.Joined();
-        FakeConnection& b = f.Joined();
-        f.hub.ProcessPendingRead(1, HubFixture::Reply(1, "GM"));
-        f.hub.ProcessPendingRead(2, HubFixture::Reply(2, "Bo"));
-        const std::size_t before = a.Records().size();
-        c.fault(f.hub);
-        EXPECT_EQ(b.state, c.state) << c.what;
-        EXPECT_EQ(a.Records().size(), before) << c.what;
-        EXPECT_EQ(f.owner.notices, std::vector<std::string>{"<b>" + Sjis("※ ") + c.notice + "</b>"})
-            << c.what;
-        EXPECT_EQ(f.owner.memberListCommands, 1) << c.what;
-        // Later reports of a connection already let go are ignored.
-        f.hub.ConnectionLost(2, "again");
-        f.hub.SendFailed(2, "again");
-        EXPECT_EQ(f.owner.notices.size(), 1u) << c.what;
-        EXPECT_EQ(f.sound.errorBeeps, 1) << c.what;
-        f.hub.ProcessPendingRead(1, HubFixture::Chat(1, "still here"));
-        EXPECT_EQ(a.Records().back().Text, "still here") << c.what;
-        EXPECT_EQ(f.hub.ConnectionIds(), (std::vector<std::int32_t>{1})) << c.what;
-    }
 }
 
 // Three records of 400 KB from member 1 in one read; member 2 reads slowly.
@@ -258,7 +158,11 @@ class HubFlowTest : public HubTest {
     FakeConnection& slow = Joined();
 };
 
-TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt) {
+// A long queue to a slow reader pauses the sender's reading instead of
+// dropping anybody, until the reader drains it. Reading slowly is not
+// stalling: only a reader that takes nothing for a while with a long queue is
+// let go, and then everybody else goes on, the waiting record included.
+TEST_F(HubFlowTest, LongQueuePausesTheSenderUntilTheReaderDrainsOrStalls) {
     hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3) + Remark(4));
     // Over the soft mark after the third: the rest waits, and so does the
     // sender's socket.
@@ -266,7 +170,9 @@ TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt)
     EXPECT_EQ(Chats(fast), 3u);
     EXPECT_TRUE(fast.paused);
     EXPECT_TRUE(hub.Backlogged());
-    hub.CheckStalledPeers();  // reading slowly is not stalling
+    clock.now += CYarrowServ::kStallSeconds - 1;
+    slow.Take(1000);  // some progress restarts the wait
+    hub.CheckStalledPeers();
     clock.now += CYarrowServ::kStallSeconds - 1;
     hub.CheckStalledPeers();
     EXPECT_EQ(slow.state, "open");
@@ -278,7 +184,29 @@ TEST_F(HubFlowTest, LongQueuePausesReadingInsteadOfDroppingAndDrainingResumesIt)
     ASSERT_EQ(Chats(slow), 5u);
     for (int n = 0; n < 5; ++n)
         EXPECT_EQ(records[records.size() - 5 + n].Text[0], 'a' + n);
-    EXPECT_TRUE(owner.notices.empty());
+
+    hub.ProcessPendingRead(1, Remark(5) + Remark(6) + Remark(7) + Remark(8));
+    ASSERT_TRUE(fast.paused);
+    clock.now += CYarrowServ::kStallSeconds;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(slow.state, "aborted");
+    hub.ConnectionLost(2, "again");  // later reports of it are ignored
+    hub.SendFailed(2, "again");
+    ASSERT_EQ(owner.notices.size(), 1u);
+    EXPECT_NE(owner.notices[0].find("SendMsg(LogBox/N1[1:UnKnown]) : the participant has read "
+                                    "nothing for 30 seconds"),
+              std::string::npos);
+    EXPECT_EQ(sound.errorBeeps, 1);
+    EXPECT_FALSE(fast.paused);
+    EXPECT_EQ(Chats(fast), 9u);
+
+    // A short queue is never a stall, however old.
+    FakeConnection& idle = Joined();
+    idle.draining = false;
+    hub.ProcessPendingRead(1, Remark(9));
+    clock.now += 10 * CYarrowServ::kStallSeconds;
+    hub.CheckStalledPeers();
+    EXPECT_EQ(idle.state, "open");
 }
 
 TEST_F(HubFlowTest, FullMapPagesToASlowReaderWaitTheirTurn) {
@@ -306,55 +234,6 @@ TEST_F(HubFlowTest, FullMapPagesToASlowReaderWaitTheirTurn) {
     EXPECT_EQ(slow.state, "open");
     EXPECT_EQ(slow.Records().back(), page);
     EXPECT_TRUE(owner.notices.empty());
-}
-
-TEST_F(HubFlowTest, OnlyAPeerThatTakesNothingForAWhileWithALongQueueIsLetGo) {
-    hub.ProcessPendingRead(1, Remark(0) + Remark(1) + Remark(2) + Remark(3));
-    ASSERT_TRUE(fast.paused);
-    // Some progress restarts the wait.
-    clock.now += CYarrowServ::kStallSeconds - 1;
-    slow.Take(1000);
-    hub.CheckStalledPeers();
-    clock.now += CYarrowServ::kStallSeconds - 1;
-    hub.CheckStalledPeers();
-    EXPECT_EQ(slow.state, "open");
-    clock.now += 1;
-    hub.CheckStalledPeers();
-    EXPECT_EQ(slow.state, "aborted");
-    ASSERT_EQ(owner.notices.size(), 1u);
-    EXPECT_NE(owner.notices[0].find("SendMsg(LogBox/N1[1:UnKnown]) : the participant has read "
-                                    "nothing for 30 seconds"),
-              std::string::npos);
-    // Everybody else goes on, the waiting record included.
-    EXPECT_FALSE(fast.paused);
-    EXPECT_EQ(Chats(fast), 4u);
-
-    // A short queue is never a stall, however old.
-    FakeConnection& idle = Joined();
-    idle.draining = false;
-    hub.ProcessPendingRead(1, Remark(5));
-    clock.now += 10 * CYarrowServ::kStallSeconds;
-    hub.CheckStalledPeers();
-    EXPECT_EQ(idle.state, "open");
-}
-
-TEST_F(HubFlowTest, FailedWriteIsReportedAsSendMsgWithItsRecord) {
-    slow.writeError = "Broken pipe";
-    hub.ProcessPendingRead(1, Chat(1, "x", DiceRoll));
-    EXPECT_EQ(slow.state, "aborted");
-    ASSERT_EQ(owner.notices.size(), 1u);
-    EXPECT_EQ(owner.notices[0],
-              "<b>" + Sjis("※ ") + "SendMsg(DiceRoll/N1[1:UnKnown]) : Broken pipe</b>");
-    EXPECT_EQ(fast.Records().back().Type, DiceRoll);
-
-    // A failure the network reports later names the last record queued.
-    hub.ProcessPendingRead(1, Chat(1, "y", LogBox));
-    Joined();
-    hub.SendFailed(3, "Connection reset by peer");
-    ASSERT_EQ(owner.notices.size(), 2u);
-    EXPECT_EQ(owner.notices[1], "<b>" + Sjis("※ ") +
-                                    "SendMsg(CnctStart/-0001[3:UnKnown]) : Connection reset by "
-                                    "peer</b>");
 }
 
 TEST_F(HubFlowTest, APeerThatLeavesWhilePausedStillHasItsLastWordsRelayed) {

@@ -171,10 +171,8 @@ TEST(Dispatcher, ResetReannouncesAndOnlyTheOperatorPurgesAfterTheTimer) {
     w.Receive(start);
     w.transport.sent.clear();
     w.rec.events.clear();
-
     w.Receive(Record(ResetMembers, 3));
     ASSERT_EQ(w.transport.sent.size(), 1u);
-    EXPECT_EQ(w.transport.sent[0].Type, UpdateMbr);
     EXPECT_EQ(w.transport.sent[0].Text, "GM");
     EXPECT_EQ(w.rec.events, (Events{"clearmembers"}));
     EXPECT_EQ(w.timers.Period(CDispatcher::kMemberCheckTimer), 5000);
@@ -189,49 +187,17 @@ TEST(Dispatcher, ResetReannouncesAndOnlyTheOperatorPurgesAfterTheTimer) {
     EXPECT_TRUE(client.hubs.record.purges.empty());
 }
 
-// Questions a record raises wait until the record is handled; each is
+// A question a record raises waits until the record is handled, and is
 // answered on the wire as the user chose.
-TEST(Dispatcher, QuestionsToTheAskedMemberAloneAreAnsweredOnTheWire) {
+TEST(Dispatcher, AnEmptyDeckAsksWhetherToReshuffleTheDiscards) {
     Window w;
     w.Join(5);
-    w.Receive(CMsg{.Type = UpdateMbr, .ID = 5, .Members = {{"Me", 5}, {"Bob", 3}}});
-    w.session.SetMyColor(0x00FF00);
-    const CMsg request{.Name = "Bob", .Type = RndmGet, .ID = 3, .Param1 = 5};
-    w.prompter.answers = {PromptAnswer::Yes};
-    w.rec.events.clear();
-    w.Receive(request);
-    EXPECT_TRUE(w.prompter.prompts.empty());
-    w.RunLater();
-    ASSERT_EQ(w.prompter.prompts.size(), 1u);
-    EXPECT_EQ(w.prompter.prompts[0].text,
-              Sjis("Bob からカードの譲渡要求があります。\r\n譲渡しますか？"));
-    EXPECT_EQ(w.prompter.prompts[0].caption, Sjis("確認"));
-    EXPECT_EQ(w.rec.events,
-              (Events{"chat 24 Bob|" + Sjis("Meにカードの譲渡要求をしました") + "|0", "give 3"}));
-    // Refusing tells everybody under the speaker name and own colour;
-    // agreeing with an empty hand refuses too: every request is answered.
-    w.prompter.answers = {PromptAnswer::No};
-    w.Receive(request);
-    w.RunLater();
-    w.rec.handCards = 0;
-    w.prompter.answers = {PromptAnswer::Yes};
-    w.Receive(request);
-    w.RunLater();
-    const CMsg deny{.Text = Sjis("Bob からのカード譲渡要求を拒否しました"),
-                    .Name = "Speaker",
-                    .Color = 0x00FF00,
-                    .Type = DenyPass,
-                    .ID = 5};
-    EXPECT_EQ(w.transport.sent, (std::vector<CMsg>{deny, deny}));
-
-    w.transport.sent.clear();
-    w.prompter.prompts.clear();
     w.prompter.answers = {PromptAnswer::Yes};
     w.Receive(Record(DeckEmptyReshuffle, 5));
     EXPECT_TRUE(w.prompter.prompts.empty());
     w.RunLater();
     ASSERT_EQ(w.prompter.prompts.size(), 1u);
-    EXPECT_EQ(w.prompter.prompts.back().text,
+    EXPECT_EQ(w.prompter.prompts[0].text,
               Sjis("山札が空です。捨札を山札に戻してシャッフルしますか？"));
     EXPECT_EQ(w.transport.sent, (std::vector<CMsg>{CMsg{.Type = ResetGrave, .ID = 5}}));
 }

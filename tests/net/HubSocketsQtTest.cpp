@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "net/NetTestUtil.h"
 #include "net/posix/CEpollHubNetwork.h"
 #include "net/qt/COwnedHub.h"
 #include "platform/Cp932.h"
@@ -62,19 +63,18 @@ class HubUnderTest {
 
     template <typename F>
     auto Ask(F question) {
-        decltype(question(std::declval<CYarrowServ&>())) answer{};
-        OnHub([&](CEpollHubNetwork& network) { answer = question(network.Hub()); });
+        decltype(question(std::declval<CEpollHubNetwork&>())) answer{};
+        OnHub([&](CEpollHubNetwork& network) { answer = question(network); });
         return answer;
     }
     int Port() {
-        int port = 0;
-        OnHub([&](CEpollHubNetwork& network) { port = network.Port(); });
-        return port;
+        return Ask([](CEpollHubNetwork& n) { return n.Port(); });
     }
     int LiveConnections() {
-        int live = 0;
-        OnHub([&](CEpollHubNetwork& network) { live = network.LiveConnections(); });
-        return live;
+        return Ask([](CEpollHubNetwork& n) { return n.LiveConnections(); });
+    }
+    std::size_t Connections() {
+        return Ask([](CEpollHubNetwork& n) { return n.Hub().ConnectionIds().size(); });
     }
 };
 
@@ -165,22 +165,26 @@ class HubSocketsQtTest : public QObject {
             QCOMPARE(c->records[3].Text, std::string("two"));
         }
 
-        // A peer that sends garbage is dropped; the others carry on.
+        // A peer that sends what is no record is dropped and reported once,
+        // under its member; one that vanishes too; the others carry on.
         RawClient bad(port);
         QTRY_COMPARE(bad.records.size(), size_t(1));
-        bad.Send(std::string(12, '\x7F'));
+        const std::int32_t idBad = bad.records[0].ID;
+        bad.Send(Make(CnctReply, idBad, "Bad").Encode() + test::LE32(idBad) + test::LE32(0) +
+                 test::LE32(31) + Make(LogBox, idBad, "never").Encode());
         QTRY_COMPARE(bad.socket.state(), QAbstractSocket::UnconnectedState);
         QTRY_COMPARE(owner.notices.size(), size_t(1));
-        QVERIFY(owner.notices[0].find("ReadMsg(") != std::string::npos);
-
-        // A peer that simply vanishes is reported and dropped too.
+        const std::string mark = "<b>" + Sjis("※ ");
+        QCOMPARE(owner.notices[0], mark + "ReadMsg(Unknown(0x1F)/[" + std::to_string(idBad) +
+                                       ":Bad]) : record type 31 is out of range</b>");
         b.socket.abort();
         QTRY_COMPARE(owner.notices.size(), size_t(2));
-        QVERIFY(owner.notices[1].find("ReadMsg(") != std::string::npos);
-        QTRY_COMPARE(network->Ask([](CYarrowServ& h) { return h.ConnectionIds().size(); }),
-                     size_t(1));
+        const std::string lost = "ReadMsg(Undefined/[" + std::to_string(b.records[0].ID) + ":";
+        QVERIFY(owner.notices[1].starts_with(mark + lost));
+        QTRY_COMPARE(network->Connections(), size_t(1));
         a.Send(Make(LogBox, idA, "still"));
         QTRY_VERIFY(a.records.back().Text == "still");
+        QCOMPARE(owner.notices.size(), size_t(2));
     }
 
     void fastSenderIsSlowedDownNotDropped() {
@@ -210,7 +214,7 @@ class HubSocketsQtTest : public QObject {
         QVERIFY(owner.notices.empty());
         QCOMPARE(writer.records.back().Text, text + std::to_string(count - 1));
         QCOMPARE(reader.records[count / 2 + 1].Text, text + std::to_string(count / 2));
-        QCOMPARE(network->Ask([](CYarrowServ& h) { return h.ConnectionIds().size(); }), size_t(2));
+        QCOMPARE(network->Connections(), size_t(2));
     }
 
     // A peer that stops reading backlogs the hub, which then waits for it;
@@ -229,7 +233,7 @@ class HubSocketsQtTest : public QObject {
             for (int i = 0; i < 60; ++i)
                 big.Encode(burst);
             a.Send(burst);
-            QTRY_VERIFY(network->Ask([](CYarrowServ& h) { return h.Backlogged(); }));
+            QTRY_VERIFY(network->Ask([](CEpollHubNetwork& n) { return n.Hub().Backlogged(); }));
             QVERIFY(a.records.size() < 61);
             network->OnHub([](CEpollHubNetwork& n) { n.Hub().CheckStalledPeers(); });
             QCoreApplication::processEvents();  // a notice posted meanwhile arrives now
@@ -247,8 +251,7 @@ class HubSocketsQtTest : public QObject {
             QVERIFY(owner.notices[0].find(vanish ? "SendMsg(DiceRoll" : "SendMsg(LogBox") !=
                     std::string::npos);
             QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(61), 20000);
-            QCOMPARE(network->Ask([](CYarrowServ& h) { return h.ConnectionIds().size(); }),
-                     size_t(1));
+            QCOMPARE(network->Connections(), size_t(1));
         }
     }
 
@@ -329,8 +332,8 @@ class HubSocketsQtTest : public QObject {
         for (std::int32_t number : {0, 1, 2, 3, 0, 4})
             a.Send(MapRecord(1, number, big + std::to_string(number)));
         QTRY_COMPARE_WITH_TIMEOUT(a.records.size(), size_t(8), 30000);
-        const auto [bytes, count, hasOne] = network->Ask([](CYarrowServ& h) {
-            const CTableMemory& memory = h.TableMemory();
+        const auto [bytes, count, hasOne] = network->Ask([](CEpollHubNetwork& n) {
+            const CTableMemory& memory = n.Hub().TableMemory();
             return std::tuple(memory.MapBytes(), memory.MapCount(), memory.HasMap(1));
         });
         QVERIFY(bytes <= CTableMemory::kMaxMapBytes);
@@ -364,6 +367,7 @@ class HubSocketsQtTest : public QObject {
             QTRY_COMPARE(c->socket.state(), QAbstractSocket::UnconnectedState);
         }
         QTRY_COMPARE(network->LiveConnections(), 0);
+        QVERIFY(owner.notices.empty());
         // A new hub starts numbering again at 1.
         QVERIFY(StartHub() > 0);
         RawClient c(network->Port());
