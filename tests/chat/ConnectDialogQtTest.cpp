@@ -23,13 +23,19 @@ class ConnectDialogQtTest : public QObject {
     void loadsTheDefaultsAndReturnsTheEntries();
     void serverRoleFixesTheLocalAddress();
     void defaultsAreWrittenBack();
+
+  private:
+    // The settings file the dialog reads, with these lines.
+    std::string Ini(const char* lines) {
+        test::TempDir::Write(dir.File("Yarrow.ini"), std::string("[InitialSetting]\r\n") + lines);
+        return dir.File("Yarrow.ini");
+    }
+    test::TempDir dir;
+    test::ScriptedPrompter prompter;
 };
 
 void ConnectDialogQtTest::badEntriesAreNamedAndKeepTheDialogOpen() {
-    test::TempDir dir;
-    test::TempDir::Write(dir.File("Yarrow.ini"), "[InitialSetting]\r\nIsClient=1\r\n");
-    test::ScriptedPrompter prompter;
-    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
+    CConnectDialog dialog(Ini("IsClient=1\r\n"), prompter);
     dialog.show();
     const struct {
         const char* name;  // handle, server, port
@@ -50,34 +56,24 @@ void ConnectDialogQtTest::badEntriesAreNamedAndKeepTheDialogOpen() {
         Child<QLineEdit>(dialog, "1009")->setText(QString::fromUtf8(c.server));
         Child<QLineEdit>(dialog, "1010")->setText(QString::fromUtf8(c.port));
         dialog.accept();
-        if (!*c.told) {
-            QVERIFY(prompter.prompts.empty());
-            QCOMPARE(dialog.result(), int(QDialog::Accepted));
-            continue;
-        }
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        const bool refused = *c.told != '\0';
+        QCOMPARE(dialog.isVisible(), refused);
+        QCOMPARE(dialog.result(), int(refused ? QDialog::Rejected : QDialog::Accepted));
         QStringList told;
         for (const test::Prompt& p : prompter.prompts) {
-            told << (std::string(c.told) == "*" ? QStringLiteral("*") : FromCp932(p.text));
-            QCOMPARE(p.caption, Sjis("エラー"));
-            QVERIFY(p.icon == PromptIcon::Exclamation);
+            told << (*c.told == '*' ? QStringLiteral("*") : FromCp932(p.text));
+            QVERIFY(p.caption == Sjis("エラー") && p.icon == PromptIcon::Exclamation);
         }
-        QCOMPARE(told.join(QLatin1Char('|')),
-                 std::string(c.told) == "*" ? QStringLiteral("*") : FromCp932(Sjis(c.told)));
+        QCOMPARE(told.join(QLatin1Char('|')), FromCp932(Sjis(c.told)));
     }
 }
 
 void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
-    test::TempDir dir;
-    test::TempDir::Write(dir.File("Yarrow.ini"),
-                         "[InitialSetting]\r\nHandleName=\x83\x4c\x83\x43\r\nServerIP=10.0.0.2\r\n"
-                         "PortNum=16000\r\nIsClient=1\r\nIsSaveLog=2\r\n"
-                         "HandleNameColor=0x00C801\r\n");
-    test::ScriptedPrompter prompter;
     std::optional<std::uint32_t> pick;
-    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter,
-                          [&](QWidget*, std::uint32_t) { return pick; });
+    CConnectDialog dialog(
+        Ini("HandleName=\x83\x4c\x83\x43\r\nServerIP=10.0.0.2\r\nPortNum=16000\r\n"
+            "IsClient=1\r\nIsSaveLog=2\r\nHandleNameColor=0x00C801\r\n"),
+        prompter, [&](QWidget*, std::uint32_t) { return pick; });
     QCOMPARE(Child<QLineEdit>(dialog, "1011")->text(), QStringLiteral("キイ"));
     QVERIFY(!Child<QCheckBox>(dialog, "1012")->isChecked());  // only exactly 1 ticks it
     auto* color = Child<QComboBox>(dialog, "1022");
@@ -90,8 +86,6 @@ void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
     QCOMPARE(r.color, std::uint32_t(0x00C801));  // the custom colour survives
     QVERIFY(!r.startLog && !r.makeDefault);
 
-    color->setCurrentIndex(2);
-    QCOMPARE(dialog.Request().color, std::uint32_t(0x00C800));
     // A picked custom colour is taken; a cancelled pick falls back to black.
     pick = 0x123456;
     color->setCurrentIndex(9);
@@ -104,11 +98,7 @@ void ConnectDialogQtTest::loadsTheDefaultsAndReturnsTheEntries() {
 }
 
 void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
-    test::TempDir dir;
-    test::TempDir::Write(dir.File("Yarrow.ini"),
-                         "[InitialSetting]\r\nServerIP=10.0.0.2\r\nIsClient=0\r\n");
-    test::ScriptedPrompter prompter;
-    CConnectDialog dialog(dir.File("Yarrow.ini"), prompter);
+    CConnectDialog dialog(Ini("ServerIP=10.0.0.2\r\nIsClient=0\r\n"), prompter);
     auto* address = Child<QLineEdit>(dialog, "1009");
     QVERIFY(!address->isEnabled());
     Child<QRadioButton>(dialog, "1008")->click();
@@ -121,7 +111,6 @@ void ConnectDialogQtTest::serverRoleFixesTheLocalAddress() {
 }
 
 void ConnectDialogQtTest::defaultsAreWrittenBack() {
-    test::TempDir dir;
     test::TempDir::Write(dir.File("cur.ini"), "[InitialSetting]\r\nLogFolder=Logs\r\n");
     ConnectRequest r;
     r.handleName = "GM2";

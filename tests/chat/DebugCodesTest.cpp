@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 
 #include "chat/CChatLog.h"
 #include "chat/CDebugCodes.h"
@@ -16,19 +15,14 @@ namespace {
 
 class DebugCodesTest : public ::testing::Test {
   protected:
-    CDebugCodes& Codes() {
-        if (!debug) {
-            CDebugCodes::Hooks hooks;
-            hooks.mapFigures = [this] { return maps; };
-            hooks.hubMembers = [this]() -> std::optional<std::vector<CMember>> {
-                if (!hosting)
-                    return std::nullopt;
-                return hubMembers;
-            };
-            hooks.showMembers = [this](const std::vector<CMember>& m) { shown.push_back(m); };
-            debug = std::make_unique<CDebugCodes>(log, trace, std::move(hooks));
-        }
-        return *debug;
+    CDebugCodes::Hooks Hooks() {
+        CDebugCodes::Hooks hooks;
+        hooks.mapFigures = [this] { return maps; };
+        hooks.hubMembers = [this]() -> std::optional<std::vector<CMember>> {
+            return hosting ? std::optional(hubMembers) : std::nullopt;
+        };
+        hooks.showMembers = [this](const std::vector<CMember>& m) { shown.push_back(m); };
+        return hooks;
     }
     const std::string& LastNotice() const { return control.texts.back(); }
 
@@ -37,11 +31,11 @@ class DebugCodesTest : public ::testing::Test {
     FakeLogControl control;
     CChatLog log{&control, clock, dir.Folder()};
     CTraceLog trace{clock, dir.Folder()};
-    std::unique_ptr<CDebugCodes> debug;
     std::vector<MapFigures> maps;
     bool hosting = false;
     std::vector<CMember> hubMembers;
     std::vector<std::vector<CMember>> shown;
+    CDebugCodes codes{log, trace, Hooks()};
 };
 
 TEST_F(DebugCodesTest, SwitchCodesSetBitsSayWhatTheyDidAndColourTheLog) {
@@ -57,31 +51,31 @@ TEST_F(DebugCodesTest, SwitchCodesSetBitsSayWhatTheyDidAndColourTheLog) {
         {"all_on", "[All Debug SW ON]", 7}, {"all_off", "[All Debug SW OFF]", 0},
     };
     for (const Step& step : steps) {
-        EXPECT_TRUE(Codes().Run(step.code)) << step.code;
+        EXPECT_TRUE(codes.Run(step.code)) << step.code;
         EXPECT_EQ(LastNotice(), step.notice);
-        EXPECT_EQ(Codes().Switches(), step.switches) << step.code;
+        EXPECT_EQ(codes.Switches(), step.switches) << step.code;
         EXPECT_EQ(log.ColorOff(), (step.switches & 1) != 0) << step.code;
     }
     bool flag = false;
-    Codes().BeginDebugInput(flag);
+    codes.BeginDebugInput(flag);
     EXPECT_TRUE(flag);
     EXPECT_EQ(LastNotice(), "DebugMode ON. Put code.");
 
     for (const char* code : {"COLOR_OFF", " cmd_on", "chk_mbr"}) {  // chk_mbr: not hosting
-        EXPECT_FALSE(Codes().Run(code)) << code;
+        EXPECT_FALSE(codes.Run(code)) << code;
         EXPECT_EQ(LastNotice(), "[Invalid code]");
     }
     EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(DebugCodesTest, TraceLogOnOffAndAlreadyOff) {
-    EXPECT_TRUE(Codes().Run("trc_off"));
+    EXPECT_TRUE(codes.Run("trc_off"));
     EXPECT_EQ(LastNotice(), "[TraceLog already OFF]");
-    EXPECT_TRUE(Codes().Run("trc_on"));
+    EXPECT_TRUE(codes.Run("trc_on"));
     EXPECT_TRUE(trace.FileOpen());
     EXPECT_EQ(LastNotice(), "[TraceLog ON]");
     Trace("CYarrowView::ConnectSocket(Port:%d IP:%s)\r\n", 15000, "127.0.0.1");
-    EXPECT_TRUE(Codes().Run("trc_off"));
+    EXPECT_TRUE(codes.Run("trc_off"));
     EXPECT_FALSE(trace.FileOpen());
     EXPECT_FALSE(TraceEnabled());
     EXPECT_EQ(LastNotice(), "[TraceLog OFF]");
@@ -98,28 +92,28 @@ TEST_F(DebugCodesTest, TraceLogOnOffAndAlreadyOff) {
 TEST_F(DebugCodesTest, HubMembersColourTablesAndMapFigures) {
     hosting = true;
     hubMembers = {{"GM", 1}, {"Ann", 3}};
-    EXPECT_TRUE(Codes().Run("chk_mbr"));
+    EXPECT_TRUE(codes.Run("chk_mbr"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], hubMembers);
     EXPECT_EQ(LastNotice(), "[Update Member]\nGM(ID:1)\nAnn(ID:3)");
 
     control.rtf = "{\\rtf1{\\fonttbl{\\f0 x;}}{\\colortbl;\\red0\\green0\\blue0;}\\viewkind4 hi}";
-    EXPECT_TRUE(Codes().Run("output_ctbl"));
+    EXPECT_TRUE(codes.Run("output_ctbl"));
     EXPECT_NE(LastNotice().find("Ctbl1:{\\colortbl;\\red0\\green0\\blue0;}"), std::string::npos)
         << LastNotice();
 
     maps = {{0, 3, 12}, {2, 0, 1}};
-    EXPECT_TRUE(Codes().Run("output_map"));
+    EXPECT_TRUE(codes.Run("output_map"));
     EXPECT_EQ(LastNotice(), "Map[0] Unit:3 Tile:12\nMap[2] Unit:0 Tile:1");
 }
 
 TEST_F(DebugCodesTest, CommandTraceNamesCommandsAboveTheMenuRange) {
-    EXPECT_EQ(Codes().CommandTraceText(32772, 0), "");
-    Codes().Run("cmd_on");
-    EXPECT_EQ(Codes().CommandTraceText(32772, 0), "Cmd:Connect Code:0");
-    EXPECT_EQ(Codes().CommandTraceText(32821, 1), "Cmd:TileFill Code:1");
-    EXPECT_EQ(Codes().CommandTraceText(32836, 0), "Cmd:32836 Code:0");
-    EXPECT_EQ(Codes().CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
+    EXPECT_EQ(codes.CommandTraceText(32772, 0), "");
+    codes.Run("cmd_on");
+    EXPECT_EQ(codes.CommandTraceText(32772, 0), "Cmd:Connect Code:0");
+    EXPECT_EQ(codes.CommandTraceText(32821, 1), "Cmd:TileFill Code:1");
+    EXPECT_EQ(codes.CommandTraceText(32836, 0), "Cmd:32836 Code:0");
+    EXPECT_EQ(codes.CommandTraceText(1002, 0), "");  // the Dice button is not a menu command
 }
 
 TEST(TraceLog, UncreatableFileDropsOutputAndADestroyedLogUninstallsItself) {

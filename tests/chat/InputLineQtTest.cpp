@@ -71,7 +71,7 @@ class InputLineQtTest : public QObject {
     }
 
     void enterSendsAndCtrlEnterBreaks() {
-        view->speaker = "Al";  // continuation lines get 4 blanks
+        view->speaker = Sjis("太郎");  // 4 bytes: continuation lines get 6 blanks
         QTest::keyClicks(line.get(), "first");
         QTest::keyClick(line.get(), Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(line.get(), "second");
@@ -84,10 +84,10 @@ class InputLineQtTest : public QObject {
         QVERIFY(view->chats.empty());
 
         QTest::keyClick(line.get(), Qt::Key_Return);
-        QCOMPARE(
-            view->chats,
-            (std::vector<test::SentLine>{
-                {"Al", "first\r\n    second\r\n    third\r\n    fourth", view->myColor, LogBox}}));
+        QCOMPARE(view->chats,
+                 (std::vector<test::SentLine>{
+                     {Sjis("太郎"), "first\r\n      second\r\n      third\r\n      fourth",
+                      view->myColor, LogBox}}));
         QVERIFY(line->toPlainText().isEmpty());
         QCOMPARE(line->height(), line->HeightFor(0));
         // One NowSaying per remark, no EndSaying after it.
@@ -117,8 +117,8 @@ class InputLineQtTest : public QObject {
     void tagInsertionIsOneUndoStep() {
         line->setPlainText(QStringLiteral("big text"));
         QTextCursor cursor = line->textCursor();
-        cursor.setPosition(0);
-        cursor.setPosition(3, QTextCursor::KeepAnchor);
+        cursor.setPosition(3);
+        cursor.setPosition(0, QTextCursor::KeepAnchor);  // selected backwards
         line->setTextCursor(cursor);
         line->InsertSizeTags();
         QCOMPARE(line->toPlainText(), QStringLiteral("<size >big</size> text"));
@@ -154,11 +154,9 @@ class InputLineQtTest : public QObject {
         QCOMPARE(line->toPlainText(), QStringLiteral("one"));
         QCOMPARE(line->textCursor().position(), 3);
         QCOMPARE(indicator.count(), 2);
-        QCOMPARE(indicator.at(0).at(0).toString(), QStringLiteral("ﾊﾞｯﾌｧ2"));
-        QCOMPARE(indicator.at(1).at(0).toString(), QStringLiteral("ﾊﾞｯﾌｧ1"));
     }
 
-    void debugInputRunsOneCode() {
+    void debugInputRunsOneCodeAndKeepsAnInvalidOne() {
         CChatCommands commands({line.get()}, view.get(), debug.get());
         QVERIFY(commands.Execute(cmd::kDebugInput));
         QCOMPARE(control->texts.back(), std::string("DebugMode ON. Put code."));
@@ -166,14 +164,21 @@ class InputLineQtTest : public QObject {
         QTest::keyClick(line.get(), Qt::Key_Return);
         QVERIFY(debug->IsOn(CDebugCodes::kScrollTrace));
         QVERIFY(line->toPlainText().isEmpty());
+        // An invalid code stays in the line; the next Enter speaks it.
+        commands.Execute(cmd::kDebugInput);
+        QTest::keyClicks(line.get(), "cmd_on!");
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(control->texts.back(), std::string("[Invalid code]"));
+        QCOMPARE(line->toPlainText(), QStringLiteral("cmd_on!"));
         QVERIFY(view->chats.empty());
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(view->chats.at(0).text, std::string("cmd_on!"));
     }
 
     void listedDiceRollOnlyWhenTheListIsLongEnough() {
         QComboBox dice;
-        for (int i = 0; i < 5; ++i)
-            dice.addItem(QStringLiteral("%1d6").arg(i + 1));
-        dice.setCurrentIndex(0);
+        for (int i = 1; i <= 5; ++i)
+            dice.addItem(QStringLiteral("%1d6").arg(i));
         CChatCommands::Controls controls;
         controls.diceCombo = &dice;
         CChatCommands commands(controls, view.get(), debug.get());
@@ -213,17 +218,21 @@ class InputLineQtTest : public QObject {
         QCOMPARE(sub.count(), 2);
         QCOMPARE(sub.currentIndex(), 1);
 
+        // Choosing the next or previous sub-handle wraps around; with none
+        // chosen the previous is the last.
         commands.Execute(cmd::kNextSubHandle);
         QCOMPARE(sub.currentIndex(), 0);
+        commands.Execute(cmd::kPreviousSubHandle);
+        QCOMPARE(sub.currentIndex(), 1);
+        sub.setCurrentIndex(-1);
         commands.Execute(cmd::kPreviousSubHandle);
         QCOMPARE(sub.currentIndex(), 1);
         commands.Execute(cmd::kChooseHandleName);
         QCOMPARE(commands.SpeakerName(), std::string("GM"));
 
         commands.Execute(cmd::kPleaseWait);
-        QCOMPARE(view->chats.back().text, Sjis("<size 5>待った！</size>"));
-        QCOMPARE(view->chats.back().name, std::string("GM"));
-        QCOMPARE(view->chats.back().type, LogBox);
+        QCOMPARE(view->chats.back(),
+                 (test::SentLine{"GM", Sjis("<size 5>待った！</size>"), view->myColor, LogBox}));
     }
 
     void filterToggleShowsTheIndicator() {

@@ -32,7 +32,6 @@ class OptionSheetQtTest : public QObject {
   private slots:
     void init();
     void okSavesOnlyThePagesThatWereShown();
-    void customNameColourIsKept();
     void diceEntriesAreCheckedBeforeTheyJoinTheList();
     void openingAnotherFileReloadsAndBecomesTheSettingsFile();
     void saveAsWritesACompleteCopy();
@@ -66,15 +65,18 @@ COptionPropSheet::Context OptionSheetQtTest::Context() const {
 void OptionSheetQtTest::okSavesOnlyThePagesThatWereShown() {
     CSettings settings(path_);
     QVERIFY(settings.WriteString(kInitialSetting, "DiceHoy", "kept"));
+    QVERIFY(settings.WriteString(kInitialSetting, "HandleNameColor", "0x00C801"));
     {
         COptionPropSheet sheet(Context(), prompter_);
         sheet.show();
         QVERIFY(sheet.PageLoaded(0));
         QVERIFY(!sheet.PageLoaded(1));
+        QCOMPARE(Child<QComboBox>(sheet, "1049")->currentIndex(), 9);  // custom
         sheet.accept();
     }
     QCOMPARE(settings.HandleName(), std::string("Kei"));  // the basic page saved
-    QCOMPARE(settings.DiceHoy(), std::string("kept"));    // the extended page did not
+    QCOMPARE(settings.GetString(kInitialSetting, "HandleNameColor", ""), std::string("0x00C801"));
+    QCOMPARE(settings.DiceHoy(), std::string("kept"));  // the extended page did not
     QVERIFY(!CProfileFile(path_).HasKey(kInitialSetting, "IsDiceHoyRandom"));
 
     COptionPropSheet sheet(Context(), prompter_);
@@ -91,16 +93,6 @@ void OptionSheetQtTest::okSavesOnlyThePagesThatWereShown() {
     QVERIFY(CProfileFile(path_).HasKey(kInitialSetting, "IsDiceHoyRandom"));
 }
 
-void OptionSheetQtTest::customNameColourIsKept() {
-    CSettings settings(path_);
-    QVERIFY(settings.WriteString(kInitialSetting, "HandleNameColor", "0x00C801"));
-    COptionPropSheet sheet(Context(), prompter_);
-    sheet.show();
-    QCOMPARE(Child<QComboBox>(sheet, "1049")->currentIndex(), 9);
-    sheet.accept();
-    QCOMPARE(settings.GetString(kInitialSetting, "HandleNameColor", ""), std::string("0x00C801"));
-}
-
 void OptionSheetQtTest::diceEntriesAreCheckedBeforeTheyJoinTheList() {
     COptionPropSheet sheet(Context(), prompter_);
     sheet.show();
@@ -113,7 +105,6 @@ void OptionSheetQtTest::diceEntriesAreCheckedBeforeTheyJoinTheList() {
     QVERIFY(edit->text().isEmpty());
     QCOMPARE(prompter_.prompts.size(), std::size_t(2));
     QCOMPARE(prompter_.prompts[1].text, Sjis("ダイス書式が間違っています"));
-    QCOMPARE(prompter_.prompts[1].caption, Sjis("書式エラー"));
     Type(edit, QStringLiteral("$TIMER,3m"));
     Type(edit, QStringLiteral("2D10"));
     QCOMPARE(list->count(), 9);

@@ -13,8 +13,7 @@ class WhisperWindowQtTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        view.records.clear();
-        view.lines.clear();
+        view = test::FakeSession();
         members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}});
         window = std::make_unique<CWhisperWindow>();
         window->Attach(&view, &view, &members);
@@ -37,6 +36,7 @@ class WhisperWindowQtTest : public QObject {
     }
 
     void enterSendsToEveryCheckedMemberAndCtrlEnterBreaks() {
+        view.speaker = "Narrator";
         window->SetPresetTarget(2);
         window->show();
         window->MemberList()->item(1)->setCheckState(Qt::Checked);
@@ -49,22 +49,34 @@ class WhisperWindowQtTest : public QObject {
         QCOMPARE(view.records.size(), size_t(1));
         const CMsg& msg = view.records[0];
         QCOMPARE(msg.Type, static_cast<std::int32_t>(Secret));
-        QCOMPARE(msg.Text, std::string("hi\r\n    there"));  // "GM" + 2
+        // Sent under the handle, addressed by its recipients alone; continuation
+        // lines line up under the speaker ("Narrator" + 2).
+        QCOMPARE(msg.Name, std::string("GM"));
+        QCOMPARE(msg.ID, 0);
+        QCOMPARE(msg.Text, std::string("hi\r\n          there"));
         QCOMPARE(msg.Recipients, (std::map<std::uint16_t, std::int32_t>{{0, 2}, {1, 5}}));
         QCOMPARE(view.lines.size(), size_t(1));
         QCOMPARE(view.lines[0].name, std::string("GM->Ann"));
         QVERIFY(edit->toPlainText().isEmpty());
     }
 
-    void enterInTheListIsSwallowedNothingCheckedSendsNothingEscapeHides() {
+    void enterInTheListIsSwallowedNothingGoesOutUnsendableEscapeHides() {
         window->show();
-        window->TextEdit()->setPlainText(QStringLiteral("keep"));
-        window->MemberList()->item(0)->setCheckState(Qt::Checked);
+        QPlainTextEdit* edit = window->TextEdit();
+        QListWidgetItem* ann = window->MemberList()->item(0);
+        edit->setPlainText(QStringLiteral("keep"));
+        ann->setCheckState(Qt::Checked);
         QTest::keyClick(window->MemberList(), Qt::Key_Return);
-        QCOMPARE(window->TextEdit()->toPlainText(), QStringLiteral("keep"));
-        window->MemberList()->item(0)->setCheckState(Qt::Unchecked);
-        QTest::keyClick(window->TextEdit(), Qt::Key_Return);
-        QVERIFY(window->TextEdit()->toPlainText().isEmpty());
+        QCOMPARE(edit->toPlainText(), QStringLiteral("keep"));
+        // Nobody checked, no text, or no connection: nothing goes out.
+        ann->setCheckState(Qt::Unchecked);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(edit->toPlainText().isEmpty());
+        ann->setCheckState(Qt::Checked);
+        QTest::keyClick(edit, Qt::Key_Return);
+        view.connected = false;
+        QTest::keyClicks(edit, "x");
+        QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(view.records.empty() && view.lines.empty());
         QTest::keyClick(window->TextEdit(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());

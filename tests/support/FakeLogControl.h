@@ -2,12 +2,14 @@
 // A log control for tests: keeps every RTF document it is given and, read
 // back through the RTF reader, the plain text of each (UTF-8, without the
 // closing paragraph break), so a test can check what the user would read.
+// It streams out what it was given, as the log widget does.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/CRtfReader.h"
+#include "platform/CRtfWriter.h"
 #include "platform/ILogControl.h"
 
 namespace yarrow::test {
@@ -18,20 +20,20 @@ class FakeLogControl final : public ILogControl {
         documents.push_back(document);
         keptScroll.push_back(keepScrollPosition);
         std::string text;
-        for (const RtfRun& run : CRtfReader::Read(document))
+        for (RtfRun& run : CRtfReader::Read(document)) {
             text += run.paragraphBreak ? "\n" : run.text;
+            runs.push_back(std::move(run));
+        }
         while (!text.empty() && text.back() == '\n')
             text.pop_back();
         texts.push_back(text);
     }
-    std::string StreamOutRtf() const override { return rtf; }
-    std::string StreamOutText() const override {
-        std::string all;
-        for (const std::string& text : texts)
-            all += text + "\r\n";
-        return all;
+    std::string StreamOutRtf() const override {
+        return rtf.empty() ? CRtfWriter::WriteRtf(runs) : rtf;
     }
+    std::string StreamOutText() const override { return CRtfWriter::WriteText(runs); }
     void Clear() override {
+        runs.clear();
         documents.clear();
         keptScroll.clear();
         texts.clear();
@@ -41,7 +43,8 @@ class FakeLogControl final : public ILogControl {
     std::vector<std::string> documents;
     std::vector<bool> keptScroll;
     std::vector<std::string> texts;  // UTF-8
-    std::string rtf;                 // what StreamOutRtf returns
+    std::vector<RtfRun> runs;
+    std::string rtf;  // when set, what StreamOutRtf returns
     std::uint32_t background = 0;
 };
 
