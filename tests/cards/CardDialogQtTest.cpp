@@ -110,15 +110,14 @@ struct Window {
 class CardDialogQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void dropsMoveCardsByTheInsertionRules();
-    void dropsFromElsewhereAreRefused();
+    void dropsFollowTheInsertionRulesAndRefuseForeignCards();
     void dragScrollsNearTheEdgeUntilTheEnd();
     void passesGiveBackWhatDidNotGoOut();
     void buttonsAndMenuSendTheirRecordsOrTellWhyNot();
     void recordsFollowTheDiscardLookAndNewDeck();
 };
 
-void CardDialogQtTest::dropsMoveCardsByTheInsertionRules() {
+void CardDialogQtTest::dropsFollowTheInsertionRulesAndRefuseForeignCards() {
     // The hand holds 1..4, the face-up list 10..12, the others are empty.
     // `at`: a row, -1 below the last item, -2 beside the items, -3 top left.
     struct Case {
@@ -189,9 +188,7 @@ void CardDialogQtTest::dropsMoveCardsByTheInsertionRules() {
     // The zone above the first visible item, which a pointer inside the list
     // cannot reach.
     QCOMPARE(DropInsertIndex(DropZone::AboveFirstVisible, -1, 5), 0);
-}
 
-void CardDialogQtTest::dropsFromElsewhereAreRefused() {
     Window w;
     Window other;
     other.Deal({5});

@@ -72,133 +72,23 @@ void ExpectEveryCardOnce(const CDeckBox& box, const std::vector<std::int32_t>& m
     EXPECT_EQ(found, cards);
 }
 
-std::vector<int> Ints(const std::deque<std::uint16_t>& pile, bool sorted = false) {
-    std::vector<int> v(pile.begin(), pile.end());
-    if (sorted)
-        std::sort(v.begin(), v.end());
-    return v;
+std::vector<int> Ints(const std::deque<std::uint16_t>& pile) {
+    return {pile.begin(), pile.end()};
 }
 
-class DeckBoxTest : public ::testing::Test {
+class CardsTest : public ::testing::Test {
   protected:
-    bool Load(const std::vector<std::string>& lines) {
-        path = WriteDeckIni(dir, lines);
-        return box.Load(path);
-    }
-
-    TempDir dir;
-    test::FixedClock clock{1700000000};
-    CMersenneTwister random;
-    CDeckBox box{random, clock};
-    test::ScriptedRandom scripted;
-    CDeckBox scriptedBox{scripted, clock};
-    std::string path;
-};
-
-TEST_F(DeckBoxTest, CardsNumberCopyByCopyAndTheSetListEndsAtAGapOr256) {
-    ASSERT_TRUE(
-        Load({"[DeckSet]", "0=Set", "[Set]", "CardNum=3", "DeckNum=2", "0=Ace", "1=", "2=Two"}));
-    // Copy 1 of entry 0 is card 3, of entry 2 card 5; entry 1 has no card.
-    EXPECT_EQ(Ints(box.Current()->DrawPile(), true), (std::vector<int>{0, 2, 3, 5}));
-    EXPECT_EQ(box.DisplayText(3), "Ace");
-    EXPECT_EQ(box.DisplayText(5), "Two");
-    for (const char* second : {"2=B", "1="}) {
-        ASSERT_TRUE(Load(WithSet({"[DeckSet]", "0=A", second}, "A", 2)));
-        EXPECT_EQ(box.DeckSetNames(), std::vector<std::string>{"A"}) << second;
-    }
-    std::vector<std::string> many{"[DeckSet]"};
-    for (int i = 0; i < 300; ++i)
-        many.push_back(std::to_string(i) + "=A");
-    ASSERT_TRUE(Load(WithSet(many, "A", 2)));
-    EXPECT_EQ(box.DeckSetNames().size(), 256u);
-}
-
-TEST_F(DeckBoxTest, ShufflesTakeScriptedDrawsPositionThenAttribute) {
-    path = WriteDeckIni(
-        dir, {"[DeckSet]", "0=S", "1=T", "[S]", "CardNum=4", "0=a", "1=b", "2=c", "3=d", "[T]",
-              "CardNum=3", "Attribute=3", "0=x", "1=y", "2=z", "Attr0=P", "attr1=Q", "ATTR2=R"});
-    // Loading shuffles S (one attribute: no attribute draws). 4000000002 % 4
-    // = 2 picks card 2; then 0 of {0,1,3}; then 1 of {1,3}; then the last.
-    scripted.Draw(4000000002u).Draw(3).Draw(1).Draw(7);
-    ASSERT_TRUE(scriptedBox.Load(path));
-    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{2, 0, 3, 1}));
-    EXPECT_EQ(scripted.seeds, std::vector<std::uint32_t>{1700000000u});
-
-    // With attributes every position draw is followed by the attribute draw;
-    // attribute keys are read whatever their case.
-    scripted.Draw(1).Draw(5).Draw(0).Draw(3).Draw(0).Draw(1);
-    ASSERT_TRUE(scriptedBox.SelectDeck("T", true));
-    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{1, 0, 2}));
-    EXPECT_EQ(scriptedBox.DisplayText(1), "y(R)");
-    EXPECT_EQ(scriptedBox.DisplayText(0), "x(P)");
-    EXPECT_EQ(scriptedBox.DisplayText(2), "z(Q)");
-
-    // ResetGrave on an empty discard pile still shuffles (S, in number order).
-    ASSERT_TRUE(scriptedBox.SelectDeck("S", false));
-    scripted.Draw(3).Draw(2).Draw(1).Draw(0);
-    EXPECT_TRUE(scriptedBox.ResetGrave());
-    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{3, 2, 1, 0}));
-
-    // With cards discarded: draw pile [1, 0], then discard [2, 3] in the
-    // order discarded; always taking the first keeps that order.
-    scriptedBox.AddHolder(7);
-    ASSERT_EQ(scriptedBox.DrawToHand(7), 3);
-    ASSERT_EQ(scriptedBox.DrawToHand(7), 2);
-    ASSERT_EQ(scriptedBox.MoveCards(7, kHandPile, kDiscardPile, {2, 3}).size(), 2u);
-    scripted.Draw(0).Draw(0).Draw(0).Draw(0);
-    EXPECT_TRUE(scriptedBox.ResetGrave());
-    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{1, 0, 2, 3}));
-    EXPECT_EQ(scriptedBox.DiscardCount(), 0);
-    EXPECT_EQ(scripted.Left(), 0u);
-    ExpectEveryCardOnce(scriptedBox, {7});
-}
-
-TEST_F(DeckBoxTest, SetsThatCannotBeUsedLeaveTheBoxWithoutADeck) {
-    // Mostly sets whose cards would not fit 16-bit numbers; the first has no file.
-    const std::vector<std::vector<std::string>> files{
-        {},
-        {"[S]", "CardNum=2", "0=a"},
-        {"[DeckSet]", "0=S"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=-3", "0=a"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=2", "DeckNum=0"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=200", "DeckNum=200"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=2000000000"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=65536", "DeckNum=65536"},
-        {"[DeckSet]", "0=S", "[S]", "CardNum=2", "0=a", "Attribute=2000000000"}};
-    for (const auto& lines : files) {
-        SCOPED_TRACE(lines.empty() ? "no file" : lines.back());
-        EXPECT_FALSE(lines.empty() ? box.Load(dir.File("none.ini")) : Load(lines));
-        EXPECT_EQ(box.Remaining(), -1);
-        EXPECT_FALSE(box.Shuffle());
-        EXPECT_FALSE(box.ResetGrave());
-        box.AddHolder(1);
-        EXPECT_EQ(box.DrawToHand(1), std::nullopt);
-        EXPECT_TRUE(box.MoveCards(1, kDiscardPile, kHandPile, {0}).empty());
-    }
-}
-
-TEST_F(DeckBoxTest, TheLargestSetLoadsAndLongTextsAreCutTo255Bytes) {
-    std::vector<std::string> lines{"[DeckSet]", "0=Big",         "1=Long",
-                                   "[Long]",    "CardNum=1",     "0=" + std::string(300, 'x'),
-                                   "[Big]",     "CardNum=16384", "DeckNum=2"};
-    for (int i = 0; i < 16384; ++i)
-        lines.push_back(std::to_string(i) + "=T" + std::to_string(i));
-    ASSERT_TRUE(Load(lines));
-    EXPECT_EQ(box.Remaining(), 32768);
-    EXPECT_EQ(box.DisplayText(16384 + 77), "T77");
-    ASSERT_TRUE(box.SelectDeck("Long", true));
-    EXPECT_EQ(box.DisplayText(0), std::string(255, 'x'));
-}
-
-class HubCardsTest : public ::testing::Test {
-  protected:
-    HubCardsTest() : cards(random, clock), hub(&listener, &prompter, &sound, &clock) {
+    CardsTest() : cards(random, clock), hub(&listener, &prompter, &sound, &clock) {
         random.RandomSeed(5489);
         hub.SetOwner(&owner);
         hub.SetCardState(&cards);
         EXPECT_TRUE(hub.ConnectSocket(15000));
     }
 
+    bool Load(const std::vector<std::string>& lines) {
+        path = WriteDeckIni(dir, lines);
+        return box.Load(path);
+    }
     // Twenty cards "C0".."C19" in set Twenty, then set Three.
     void LoadDeck() {
         ASSERT_TRUE(cards.Load(WriteDeckIni(
@@ -254,6 +144,10 @@ class HubCardsTest : public ::testing::Test {
     TempDir dir;
     test::FixedClock clock{1700000000};
     CMersenneTwister random;
+    CDeckBox box{random, clock};
+    test::ScriptedRandom scripted;
+    CDeckBox scriptedBox{scripted, clock};
+    std::string path;
     CHubCardState cards;
     test::FakeListener listener;
     test::ScriptedPrompter prompter;
@@ -262,6 +156,103 @@ class HubCardsTest : public ::testing::Test {
     std::deque<FakeConnection> conns;
     CYarrowServ hub;
 };
+
+TEST_F(CardsTest, CardsNumberCopyByCopyAndTheSetListEndsAtAGapOr256) {
+    ASSERT_TRUE(
+        Load({"[DeckSet]", "0=Set", "[Set]", "CardNum=3", "DeckNum=2", "0=Ace", "1=", "2=Two"}));
+    // Copy 1 of entry 0 is card 3, of entry 2 card 5; entry 1 has no card.
+    std::vector<int> drawPile = Ints(box.Current()->DrawPile());
+    std::sort(drawPile.begin(), drawPile.end());
+    EXPECT_EQ(drawPile, (std::vector<int>{0, 2, 3, 5}));
+    EXPECT_EQ(box.DisplayText(3), "Ace");
+    EXPECT_EQ(box.DisplayText(5), "Two");
+    for (const char* second : {"2=B", "1="}) {
+        ASSERT_TRUE(Load(WithSet({"[DeckSet]", "0=A", second}, "A", 2)));
+        EXPECT_EQ(box.DeckSetNames(), std::vector<std::string>{"A"}) << second;
+    }
+    std::vector<std::string> many{"[DeckSet]"};
+    for (int i = 0; i < 300; ++i)
+        many.push_back(std::to_string(i) + "=A");
+    ASSERT_TRUE(Load(WithSet(many, "A", 2)));
+    EXPECT_EQ(box.DeckSetNames().size(), 256u);
+}
+
+TEST_F(CardsTest, ShufflesTakeScriptedDrawsPositionThenAttribute) {
+    path = WriteDeckIni(
+        dir, {"[DeckSet]", "0=S", "1=T", "[S]", "CardNum=4", "0=a", "1=b", "2=c", "3=d", "[T]",
+              "CardNum=3", "Attribute=3", "0=x", "1=y", "2=z", "Attr0=P", "attr1=Q", "ATTR2=R"});
+    // Loading shuffles S (one attribute: no attribute draws). 4000000002 % 4
+    // = 2 picks card 2; then 0 of {0,1,3}; then 1 of {1,3}; then the last.
+    scripted.Draw(4000000002u).Draw(3).Draw(1).Draw(7);
+    ASSERT_TRUE(scriptedBox.Load(path));
+    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{2, 0, 3, 1}));
+    EXPECT_EQ(scripted.seeds, std::vector<std::uint32_t>{1700000000u});
+
+    // With attributes every position draw is followed by the attribute draw;
+    // attribute keys are read whatever their case.
+    scripted.Draw(1).Draw(5).Draw(0).Draw(3).Draw(0).Draw(1);
+    ASSERT_TRUE(scriptedBox.SelectDeck("T", true));
+    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{1, 0, 2}));
+    EXPECT_EQ(scriptedBox.DisplayText(1), "y(R)");
+    EXPECT_EQ(scriptedBox.DisplayText(0), "x(P)");
+    EXPECT_EQ(scriptedBox.DisplayText(2), "z(Q)");
+
+    // ResetGrave on an empty discard pile still shuffles (S, in number order).
+    ASSERT_TRUE(scriptedBox.SelectDeck("S", false));
+    scripted.Draw(3).Draw(2).Draw(1).Draw(0);
+    EXPECT_TRUE(scriptedBox.ResetGrave());
+    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{3, 2, 1, 0}));
+
+    // With cards discarded: draw pile [1, 0], then discard [2, 3] in the
+    // order discarded; always taking the first keeps that order.
+    scriptedBox.AddHolder(7);
+    ASSERT_EQ(scriptedBox.DrawToHand(7), 3);
+    ASSERT_EQ(scriptedBox.DrawToHand(7), 2);
+    ASSERT_EQ(scriptedBox.MoveCards(7, kHandPile, kDiscardPile, {2, 3}).size(), 2u);
+    scripted.Draw(0).Draw(0).Draw(0).Draw(0);
+    EXPECT_TRUE(scriptedBox.ResetGrave());
+    EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{1, 0, 2, 3}));
+    EXPECT_EQ(scriptedBox.DiscardCount(), 0);
+    EXPECT_EQ(scripted.Left(), 0u);
+    ExpectEveryCardOnce(scriptedBox, {7});
+}
+
+TEST_F(CardsTest, SetsThatCannotBeUsedLeaveTheBoxWithoutADeck) {
+    // Mostly sets whose cards would not fit 16-bit numbers; the first has no file.
+    const std::vector<std::vector<std::string>> files{
+        {},
+        {"[S]", "CardNum=2", "0=a"},
+        {"[DeckSet]", "0=S"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=-3", "0=a"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=2", "DeckNum=0"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=200", "DeckNum=200"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=2000000000"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=65536", "DeckNum=65536"},
+        {"[DeckSet]", "0=S", "[S]", "CardNum=2", "0=a", "Attribute=2000000000"}};
+    for (const auto& lines : files) {
+        SCOPED_TRACE(lines.empty() ? "no file" : lines.back());
+        EXPECT_FALSE(lines.empty() ? box.Load(dir.File("none.ini")) : Load(lines));
+        EXPECT_EQ(box.Remaining(), -1);
+        EXPECT_FALSE(box.Shuffle());
+        EXPECT_FALSE(box.ResetGrave());
+        box.AddHolder(1);
+        EXPECT_EQ(box.DrawToHand(1), std::nullopt);
+        EXPECT_TRUE(box.MoveCards(1, kDiscardPile, kHandPile, {0}).empty());
+    }
+}
+
+TEST_F(CardsTest, TheLargestSetLoadsAndLongTextsAreCutTo255Bytes) {
+    std::vector<std::string> lines{"[DeckSet]", "0=Big",         "1=Long",
+                                   "[Long]",    "CardNum=1",     "0=" + std::string(300, 'x'),
+                                   "[Big]",     "CardNum=16384", "DeckNum=2"};
+    for (int i = 0; i < 16384; ++i)
+        lines.push_back(std::to_string(i) + "=T" + std::to_string(i));
+    ASSERT_TRUE(Load(lines));
+    EXPECT_EQ(box.Remaining(), 32768);
+    EXPECT_EQ(box.DisplayText(16384 + 77), "T77");
+    ASSERT_TRUE(box.SelectDeck("Long", true));
+    EXPECT_EQ(box.DisplayText(0), std::string(255, 'x'));
+}
 
 // Each row is sent by member 1, written as if member 2 had sent it, after
 // member 3 left and members 1 and 2 drew cards; "mineN"/"theirsN" name card N
@@ -276,7 +267,7 @@ struct HostileCase {
     std::size_t relayedEntries;
 };
 
-class HostileRecordTest : public HubCardsTest, public ::testing::WithParamInterface<HostileCase> {};
+class HostileRecordTest : public CardsTest, public ::testing::WithParamInterface<HostileCase> {};
 
 TEST_P(HostileRecordTest, ActsOnlyForTheSenderAndLosesOrDuplicatesNoCard) {
     const HostileCase& c = GetParam();
@@ -358,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"RandomTakeFromAMemberWhoLeft", RndmGet, 3, {}, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(HubCardsTest, MembersWhoLeaveOrGoUnlistedGiveTheirCardsBack) {
+TEST_F(CardsTest, MembersWhoLeaveOrGoUnlistedGiveTheirCardsBack) {
     LoadDeck();
     JoinMembers(3);
     const std::vector<int> first = DrawCards(1, 4);
@@ -395,7 +386,7 @@ struct RejoinCase {
     int deckAfterJoin;  // cards left in the deck then
 };
 
-class RejoinTest : public HubCardsTest, public ::testing::WithParamInterface<RejoinCase> {};
+class RejoinTest : public CardsTest, public ::testing::WithParamInterface<RejoinCase> {};
 
 TEST_P(RejoinTest, AVanishedMembersCardsWaitForItsNameWithinTheGraceTime) {
     const RejoinCase& c = GetParam();
@@ -451,7 +442,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RejoinCase{"AfterAGoodbye", true, 10, "Bob", 0, 20}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(HubCardsTest, AnEmptyDeckAnswersDeckEmptyOrOffersTheReshuffle) {
+TEST_F(CardsTest, AnEmptyDeckAnswersDeckEmptyOrOffersTheReshuffle) {
     ASSERT_TRUE(
         cards.Load(WriteDeckIni(dir, {"[DeckSet]", "0=S", "[S]", "CardNum=2", "0=a", "1=b"})));
     JoinMembers(2);
@@ -463,7 +454,7 @@ TEST_F(HubCardsTest, AnEmptyDeckAnswersDeckEmptyOrOffersTheReshuffle) {
     EXPECT_EQ(Send(2, Record(DrawCard)).Text, cards.Box().DisplayText(drawn[0]));
 }
 
-TEST_F(HubCardsTest, CardTextsThatAreNotCodePage932TravelAsTheirBytes) {
+TEST_F(CardsTest, CardTextsThatAreNotCodePage932TravelAsTheirBytes) {
     TempDir::Write(dir.File("Deck.ini"),
                    "[DeckSet]\r\n0=S\r\n[S]\r\nCardNum=1\r\n0=\xFF\x81\x20ok\r\n");
     ASSERT_TRUE(cards.Load(dir.File("Deck.ini")));
@@ -474,7 +465,7 @@ TEST_F(HubCardsTest, CardTextsThatAreNotCodePage932TravelAsTheirBytes) {
     EXPECT_EQ(Send(2, Record(GetCardStat, 1)).Strings, std::vector<std::string>{"\xFF\x81\x20ok"});
 }
 
-TEST_F(HubCardsTest, ADeckSwitchTakesBackEveryCardAndReusesTheSetsReadBefore) {
+TEST_F(CardsTest, ADeckSwitchTakesBackEveryCardAndReusesTheSetsReadBefore) {
     LoadDeck();
     JoinMembers(2);
     const std::vector<int> drawn = DrawCards(1, 2);
@@ -482,7 +473,7 @@ TEST_F(HubCardsTest, ADeckSwitchTakesBackEveryCardAndReusesTheSetsReadBefore) {
     Send(1, Record(MoveCard, 0x0104, {Entry(drawn[0])}));
     Send(1, Record(MoveCard, 0x0102, {Entry(drawn[1])}));
     // The file changes meanwhile; a set read before is not read again.
-    const std::string path = WriteDeckIni(dir, {"[DeckSet]", "0=Twenty"});
+    path = WriteDeckIni(dir, {"[DeckSet]", "0=Twenty"});
     hub.RelayGenerated(cards.SwitchDeck(0));
     EXPECT_EQ(std::pair(cards.Box().Remaining(), cards.Box().DiscardCount()), std::pair(20, 0));
     EXPECT_TRUE(Pile(1, kFaceUpPile).empty());
