@@ -9,7 +9,6 @@
 #include "NetTestUtil.h"
 #include "net/CMsgDecoder.h"
 #include "platform/Cp932.h"
-#include "platform/Trace.h"
 
 // The tables name only the fields a record sets.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -96,23 +95,13 @@ TEST(CMsgWire, EachPayloadKindEncodesToItsBytesAndDecodesBack) {
         EXPECT_EQ(decoded.records[0], c.record) << c.what;
         all += c.bytes;
     }
-    // Split anywhere, or fed in small pieces, the stream decodes the same.
-    for (std::size_t split = 0; split <= 700; ++split) {
-        CMsgDecoder decoder;
-        std::size_t n = 0;
-        CMsg msg;
-        for (std::string_view part :
-             {std::string_view(all).substr(0, split), std::string_view(all).substr(split)}) {
-            decoder.Feed(part);
-            for (; decoder.Next(msg) == Status::Record; ++n) {
-                ASSERT_LT(n, std::size(cases));
-                EXPECT_EQ(msg, cases[n].record) << "split at " << split;
-            }
-        }
-        EXPECT_EQ(n, std::size(cases));
-        EXPECT_FALSE(decoder.HasBufferedBytes());
+    // Fed in pieces of any size, the stream decodes the same.
+    for (std::size_t piece = 1; piece <= 700; ++piece) {
+        const auto decoded = DecodeAll(all, piece);
+        ASSERT_EQ(decoded.records.size(), std::size(cases)) << "pieces of " << piece;
+        for (std::size_t n = 0; n < std::size(cases); ++n)
+            EXPECT_EQ(decoded.records[n], cases[n].record) << "pieces of " << piece;
     }
-    EXPECT_EQ(DecodeAll(all, 7).records.size(), std::size(cases));
 }
 
 // What the writer does with fields that disagree with what a reader expects,
@@ -206,29 +195,6 @@ TEST(CMsgWire, BadTypesAndHostileLengthsBreakTheStreamBeforeTheBodyArrives) {
               2u);
     EXPECT_EQ(DecodeAll(HostilePrefix(Bytes({0xFF, 0xFF, 0xFF}) + LE32(1'000'000))).last,
               Status::NeedMore);
-}
-
-// The trace names each record's type and fields as it is written and read
-// (a type out of range by its number).
-TEST(CMsgWire, TraceLinesForWriteAndRead) {
-    std::string trace;
-    SetTraceSink([&](std::string_view bytes) { trace.append(bytes); });
-    const std::string wire = CMsg{.Close = 1,
-                                  .Name = "GM",
-                                  .Color = 0xFF,
-                                  .Type = LogBox,
-                                  .ID = 2,
-                                  .Param1 = 3,
-                                  .Param2 = -4}
-                                 .Encode();
-    const std::string body =
-        "LogBox)\r\n   GM(ID:2) Close Color:0x0000FF Param1:3 Param2:-4\r\n\r\n";
-    EXPECT_EQ(trace, "  CMsg::Serialize(Write:" + body);
-    trace.clear();
-    DecodeAll(wire + LE32(0) + LE32(0) + LE32(31));
-    EXPECT_EQ(trace,
-              "  CMsg::Serialize(Read:" + body + "  CMsg::Serialize(Read:Unknown(0x1F))\r\n");
-    SetTraceSink({});
 }
 
 }  // namespace

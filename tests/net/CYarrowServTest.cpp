@@ -304,26 +304,27 @@ TEST_F(HubTest, MembersSpeakOnlyForThemselvesAndNamesAreBounded) {
     EXPECT_EQ(hub.Members()[1].MemberName, std::string(254, '\x82'));
 }
 
-// The trace follows a relay from the read to each send, and encodes the
-// relayed record once however many receive it.
+// The trace follows a relay from the read to each send, naming the record's
+// type and fields as it is read and as it is written: once, however many
+// receive it.
 TEST_F(HubTest, TraceFollowsTheRelayAndEncodesItOnce) {
     Joined();
     Joined();
-    const std::string bytes = Chat(2, "x");
+    const CMsg remark{
+        .Name = "GM", .Color = 0xFF, .Type = LogBox, .ID = 2, .Param1 = 3, .Param2 = -4};
+    const std::string bytes = remark.Encode();
     std::string trace;
     SetTraceSink([&](std::string_view part) { trace.append(part); });
     hub.ProcessPendingRead(2, bytes);
     SetTraceSink({});
-    std::vector<std::string> steps;
-    for (std::size_t at = 0, end; (end = trace.find("\r\n", at)) != std::string::npos; at = end + 2)
-        if (trace.compare(at, 3, "   ") != 0 && end > at)  // record fields are indented deeper
-            steps.push_back(trace.substr(at, end - at));
-    EXPECT_EQ(steps, (std::vector<std::string>{
-                         " CYarrowServ::ProcessPendingRead", " CYarrowServ::ReadMsg",
-                         "  CMsg::Serialize(Read:LogBox)", " CYarrowServ::StoreMsgItem(LogBox)",
-                         " CYarrowServ::UpdateClients", " CYarrowServ::AssembleMsg(LogBox)",
-                         "  CMsg::Serialize(Write:LogBox)", "  ID:1-> CYarrowServ::SendMsg",
-                         "  ID:2-> CYarrowServ::SendMsg"}));
+    const std::string fields = "   GM(ID:2) Color:0x0000FF Param1:3 Param2:-4\r\n\r\n";
+    EXPECT_EQ(trace,
+              " CYarrowServ::ProcessPendingRead\r\n CYarrowServ::ReadMsg\r\n"
+              "  CMsg::Serialize(Read:LogBox)\r\n" +
+                  fields +
+                  " CYarrowServ::StoreMsgItem(LogBox)\r\n CYarrowServ::UpdateClients\r\n"
+                  " CYarrowServ::AssembleMsg(LogBox)\r\n  CMsg::Serialize(Write:LogBox)\r\n" +
+                  fields + "  ID:1-> CYarrowServ::SendMsg\r\n  ID:2-> CYarrowServ::SendMsg\r\n");
 }
 
 TEST(HubStart, PortInUseTellsTheUserAndDoesNotServe) {
