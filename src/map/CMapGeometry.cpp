@@ -105,7 +105,7 @@ MapCellCounts CMapGeometry::VisibleCounts(int width, int height) const {
 MapSize CMapGeometry::ClientSizeFor(int column, int row) const {
     if (!hexShape) {
         const int s = SquareSize();
-        return {column * s, row * s};
+        return {(column + 1) * s, (row + 1) * s};
     }
     const int pitch = hexA + hexB;
     const int across = 2 * hexB;

@@ -108,7 +108,8 @@ struct CMapGeometry {
 
     // The client width and height that show every cell up to (column, row):
     // hex direction 0: (column + 2)(A + B) wide, 2B(row + 1) high; direction 1
-    // the same with the axes exchanged; square: column x S and row x S.
+    // the same with the axes exchanged; square: (column + 1) x S and
+    // (row + 1) x S.
     MapSize ClientSizeFor(int column, int row) const;
 };
 

@@ -574,9 +574,11 @@ MapGrowth CMapPage::ReplaceContents(UnitMap units, TileMap tiles, std::int32_t f
 
     MapGrowth growth;
     const MapSize wanted = geometry_.ClientSizeFor(farColumn, farRow);
-    if (farColumn > visible_.columns)
+    // Cells are counted from 0, so a cell whose index equals the visible
+    // count is the first one out of view.
+    if (farColumn >= visible_.columns)
         growth.clientWidth = wanted.width;
-    if (farRow > visible_.rows)
+    if (farRow >= visible_.rows)
         growth.clientHeight = wanted.height;
     return growth;
 }

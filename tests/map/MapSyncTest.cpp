@@ -126,9 +126,14 @@ TEST(MapSyncTest, FarCellsAskForALargerWindow) {
         int scrollColumn;
         int width, height;
     };
-    // Normal size, client 250 x 250: 10 x 10 cells in hex direction 0 (0x9).
+    // Normal size, client 250 x 250: 10 x 10 cells (0 to 9) in hex direction
+    // 0 (0x9) and in squares of 25 (0x8).
     const Case cases[] = {
-        {"all within", 0x9, MakeCellKey(3, 3), MakeCellKey(10, 10), 0, 0, 0},
+        {"all within", 0x9, MakeCellKey(3, 3), MakeCellKey(9, 9), 0, 0, 0},
+        {"one past the view", 0x9, MakeCellKey(3, 3), MakeCellKey(10, 10), 0, 12 * 25, 11 * 30},
+        {"square within", 0x8, MakeCellKey(3, 3), MakeCellKey(9, 9), 0, 0, 0},
+        {"square one past", 0x8, MakeCellKey(1, 1), MakeCellKey(10, 4), 0, 11 * 25, 0},
+        {"square far", 0x8, MakeCellKey(1, 1), MakeCellKey(12, 12), 0, 13 * 25, 13 * 25},
         {"far unit column", 0x9, MakeCellKey(20, 5), MakeCellKey(1, 1), 0, 22 * 25, 0},
         {"far tile row", 0x9, MakeCellKey(1, 1), MakeCellKey(3, 30), 0, 0, 31 * 30},
         {"both", 0x9, MakeCellKey(40, 1), MakeCellKey(3, 30), 0, 42 * 25, 31 * 30},
