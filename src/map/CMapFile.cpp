@@ -214,6 +214,14 @@ CMapResult CMapFile::Save(const std::string& path, const CMapPage& page) {
                                PromptIcon::Information);
 }
 
+CMapResult CMapFile::SaveSnapshot(const std::string& path, std::string_view bitmap) {
+    const FileWrite write = WriteFileBytes(path, bitmap);
+    if (write.Written())
+        return {};
+    return Error(Sjis("スナップショットを保存できません\r\n") + Utf8ToCp932(path).text + "\r\n" +
+                 LastErrorText(write.error));
+}
+
 CMapResult CMapFile::Load(const std::string& path, CMapPage& page) {
     FileBytes file = ReadFileBytes(path, kMaxFileBytes);
     switch (file.status) {

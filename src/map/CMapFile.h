@@ -54,6 +54,9 @@ class CMapFile {
     static CMapResult Load(const std::string& path, CMapPage& page);
 
     // The messages, for tests and callers.
+    // Writes a snapshot bitmap; a message when it could not be written
+    // (nothing when it was).
+    static CMapResult SaveSnapshot(const std::string& path, std::string_view bitmap);
     static CMapResult VersionMessage(int fileVersion);
     static CMapResult BrokenFileMessage();
     static CMapResult CannotOpenMessage(int error);

@@ -222,6 +222,15 @@ class MapPageQtTest : public QObject {
         QCOMPARE(test::TempDir::Read(f.dir.File("b_01.bmp")).size(),
                  54 + BmpRowBytes(client.width()) * static_cast<std::size_t>(client.height()));
         QVERIFY(!test::TempDir::Read(f.dir.File("b_00.bmp")).empty());
+        QVERIFY(f.prompter.prompts.empty());
+        // A snapshot that cannot be written says so, naming the file.
+        f.Page().SetSnapshotName(f.dir.File("gone/c.bmp"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(Messages(f.prompter).size(), 1);
+        QVERIFY(Messages(f.prompter)
+                    .front()
+                    .startsWith(QStringLiteral("スナップショットを保存できません")));
+        QVERIFY(Messages(f.prompter).front().contains(QStringLiteral("gone/c_02.bmp")));
         // A cancelled first dialog writes nothing.
         Fixture g;
         QTest::mouseClick(g.sheet->ToolBar()->SnapshotButton(), Qt::LeftButton);

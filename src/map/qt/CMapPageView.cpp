@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <cstdlib>
 
+#include "map/CMapFile.h"
 #include "map/SnapshotBmp.h"
 #include "map/qt/CChipDlg.h"
 #include "map/qt/CMapSlideDlg.h"
@@ -724,10 +725,13 @@ void CMapPageView::TakeSnapshot() {
     const std::string bytes = EncodeBmp555(
         shown.width(), shown.height(), reinterpret_cast<const std::uint32_t*>(shown.constBits()),
         static_cast<std::size_t>(shown.bytesPerLine() / 4));
-    // A file that cannot be written is skipped silently; the number still
-    // moves on.
-    WriteFileBytes(page_.TakeSnapshotFileName(), bytes);
+    // The number moves on either way, so the next press never overwrites a
+    // snapshot that was written.
+    const CMapResult result = CMapFile::SaveSnapshot(page_.TakeSnapshotFileName(), bytes);
     page_.SetSnapshotPending(false);
+    if (result.HasMessage()) {
+        prompter_.Tell(result.message, result.caption, result.icon);
+    }
 }
 
 }  // namespace yarrow
