@@ -22,7 +22,7 @@ SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:det
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build run test sanitize package bench bench-anchors fuzz fuzz-run format clean
+.PHONY: all deps configure build run test sanitize sanitize-thread package bench bench-anchors fuzz fuzz-run format clean
 
 all: build
 
@@ -70,6 +70,21 @@ sanitize: $(DEPS_STAMP)
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && QT_QPA_PLATFORM=offscreen $(SANITIZE_ENV) \
 	    ctest --output-on-failure -j $(JOBS) -LE "soak|package"
+
+# The tests where threads meet (a hosting window beside its hub's thread, the
+# parallel sender, the hub process under load) once more in a Debug build with
+# ThreadSanitizer (build-tsan/). Qt's own libraries are not instrumented, so
+# races it reports inside them are left out (scripts/tsan.supp); the tests run
+# several times slower, hence the longer time-outs.
+TSAN_TESTS := net_core|HubSockets|ClientConnection|ChatController|LostProcess|HubSoak|YarrowHubProcess
+TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:exitcode=66:die_after_fork=0:suppressions=$(CURDIR)/scripts/tsan.supp \
+	QTEST_FUNCTION_TIMEOUT=1500000
+sanitize-thread: $(DEPS_STAMP)
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DYARROW_SANITIZE_THREAD=ON \
+	    -DYARROW_BUILD_BENCH=OFF $(LAUNCHER) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-tsan -j $(JOBS)
+	cd $(BUILD)-tsan && QT_QPA_PLATFORM=offscreen $(TSAN_ENV) \
+	    ctest --output-on-failure -j $(JOBS) --timeout 1800 -R "$(TSAN_TESTS)"
 
 bench: $(DEPS_STAMP)
 	@$(MAKE) --no-print-directory build
