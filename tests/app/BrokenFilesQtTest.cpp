@@ -18,12 +18,12 @@
 
 #include "map/CMapBook.h"
 #include "map/CMapFile.h"
-#include "map/MapQtFakes.h"
 #include "map/qt/CChipDlg.h"
 #include "map/qt/CMapPageView.h"
 #include "map/qt/CMapPropSheet.h"
 #include "map/qt/MapCommandIds.h"
 #include "support/ChatPlayer.h"
+#include "support/ScriptedMapDialogs.h"
 #include "support/ScriptedPrompter.h"
 
 namespace yarrow {
