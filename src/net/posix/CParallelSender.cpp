@@ -99,17 +99,10 @@ void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
         int submitted = ::io_uring_submit_and_wait(ring, batch);
         while (submitted == -EINTR)
             submitted = ::io_uring_submit_and_wait(ring, batch);
-        if (submitted != static_cast<int>(batch)) {
-            // The system refused the batch (it takes all of a batch or none
-            // of it): the ring is given up, which discards the requests, and
-            // the sends go out from threads from now on.
-            AbandonRing();
-            std::vector<Job> rest(jobs.begin() + static_cast<std::ptrdiff_t>(first), jobs.end());
-            RunOnThreads(rest);
-            std::copy(rest.begin(), rest.end(), jobs.begin() + static_cast<std::ptrdiff_t>(first));
-            return;
-        }
-        for (unsigned seen = 0; seen < batch;) {
+        // The system takes the requests in order; what it took is reaped
+        // below, whatever it did not take is sent from threads afterwards.
+        const unsigned taken = submitted > 0 ? static_cast<unsigned>(submitted) : 0;
+        for (unsigned seen = 0; seen < taken;) {
             io_uring_cqe* cqe = nullptr;
             const int waited = ::io_uring_wait_cqe(ring, &cqe);
             if (waited == -EINTR || waited == -EAGAIN)
@@ -137,9 +130,21 @@ void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
                 job.error = -result;
             }
         }
+        if (taken < batch) {
+            // The ring refused part of the batch: it is given up (which
+            // discards the requests it did not take), and the sends go out
+            // from threads from now on.
+            AbandonRing();
+            const auto from = jobs.begin() + static_cast<std::ptrdiff_t>(first + taken);
+            std::vector<Job> rest(from, jobs.end());
+            RunOnThreads(rest);
+            std::copy(rest.begin(), rest.end(), from);
+            return;
+        }
         first += batch;
     }
 }
+
 void CParallelSender::AbandonRing() {
     ::io_uring_queue_exit(&ring_->ring);
     ring_.reset();
