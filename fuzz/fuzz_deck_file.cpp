@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (names.size() > 4)
         names.resize(4);
     for (const std::string& name : names) {
-        if (!box.SelectDeck(name, true)) {
+        if (!box.SelectDeck(name)) {
             Check(box.Current() == nullptr, "a refused deck set is in use");
             continue;
         }

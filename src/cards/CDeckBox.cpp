@@ -63,7 +63,7 @@ bool CDeckBox::Load(const std::string& path) {
     }
     if (deckSetNames_.empty())
         return false;
-    return SelectDeck(deckSetNames_.front(), true);
+    return SelectDeck(deckSetNames_.front());
 }
 
 std::unique_ptr<CDeck> CDeckBox::ReadDeck(const std::string& name) const {
@@ -91,7 +91,7 @@ std::unique_ptr<CDeck> CDeckBox::ReadDeck(const std::string& name) const {
     return std::make_unique<CDeck>(cardNum, deckNum, texts, attributes, std::move(attributeNames));
 }
 
-bool CDeckBox::SelectDeck(const std::string& name, bool shuffle) {
+bool CDeckBox::SelectDeck(const std::string& name) {
     if (!FileExists(deckFile_))
         return false;
     currentDeck_ = name;
@@ -110,8 +110,7 @@ bool CDeckBox::SelectDeck(const std::string& name, bool shuffle) {
         it = decks_.emplace(name, std::move(deck)).first;
     }
     current_ = it->second.get();
-    if (shuffle)
-        it->second->Shuffle(random_);
+    current_->Shuffle(random_);
     return true;
 }
 

@@ -62,13 +62,13 @@ class CDeckBox {
     // The name of the set in use (possibly one that could not be read).
     const std::string& CurrentDeckName() const { return currentDeck_; }
 
-    // Makes `name` the deck in use. Every holder's piles are emptied first; a
-    // set read before is reused with all its cards back in the draw pile in
-    // ascending order; a new one is read from the file (reseeding the
-    // generator). A set without a positive CardNum, with more than 32768
-    // cards, or with more than 32767 attributes cannot be selected: false,
-    // and the box then has no deck.
-    bool SelectDeck(const std::string& name, bool shuffle);
+    // Makes `name` the deck in use and shuffles it. Every holder's piles are
+    // emptied first; a set read before is reused with all its cards back in
+    // the draw pile (ascending, before the shuffle); a new one is read from
+    // the file (reseeding the generator). A set without a positive CardNum,
+    // with more than 32768 cards, or with more than 32767 attributes cannot
+    // be selected: false, and the box then has no deck.
+    bool SelectDeck(const std::string& name);
 
     // The deck in use, or null when there is none.
     CDeck* Current() { return current_; }

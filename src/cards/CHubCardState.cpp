@@ -55,7 +55,7 @@ std::vector<std::string> CHubCardState::TransferHolder(std::int32_t from, std::i
 CMsg CHubCardState::SwitchDeck(int index) {
     const auto& names = box_.DeckSetNames();
     if (index >= 0 && static_cast<std::size_t>(index) < names.size())
-        box_.SelectDeck(names[static_cast<std::size_t>(index)], true);
+        box_.SelectDeck(names[static_cast<std::size_t>(index)]);
     CMsg init;
     init.Type = InitDeck;
     init.Text = box_.CurrentDeckName();

@@ -191,16 +191,15 @@ TEST_F(CardsTest, ShufflesTakeScriptedDrawsPositionThenAttribute) {
     // With attributes every position draw is followed by the attribute draw;
     // attribute keys are read whatever their case.
     scripted.Draw(1).Draw(5).Draw(0).Draw(3).Draw(0).Draw(1);
-    ASSERT_TRUE(scriptedBox.SelectDeck("T", true));
+    ASSERT_TRUE(scriptedBox.SelectDeck("T"));
     EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{1, 0, 2}));
     EXPECT_EQ(scriptedBox.DisplayText(1), "y(R)");
     EXPECT_EQ(scriptedBox.DisplayText(0), "x(P)");
     EXPECT_EQ(scriptedBox.DisplayText(2), "z(Q)");
 
-    // ResetGrave on an empty discard pile still shuffles (S, in number order).
-    ASSERT_TRUE(scriptedBox.SelectDeck("S", false));
+    // A set read before comes back whole, in number order, and is shuffled.
     scripted.Draw(3).Draw(2).Draw(1).Draw(0);
-    EXPECT_TRUE(scriptedBox.ResetGrave());
+    ASSERT_TRUE(scriptedBox.SelectDeck("S"));
     EXPECT_EQ(Ints(scriptedBox.Current()->DrawPile()), (std::vector<int>{3, 2, 1, 0}));
 
     // With cards discarded: draw pile [1, 0], then discard [2, 3] in the
@@ -250,7 +249,7 @@ TEST_F(CardsTest, TheLargestSetLoadsAndLongTextsAreCutTo255Bytes) {
     ASSERT_TRUE(Load(lines));
     EXPECT_EQ(box.Remaining(), 32768);
     EXPECT_EQ(box.DisplayText(16384 + 77), "T77");
-    ASSERT_TRUE(box.SelectDeck("Long", true));
+    ASSERT_TRUE(box.SelectDeck("Long"));
     EXPECT_EQ(box.DisplayText(0), std::string(255, 'x'));
 }
 
