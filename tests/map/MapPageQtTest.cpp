@@ -223,14 +223,15 @@ class MapPageQtTest : public QObject {
                  54 + BmpRowBytes(client.width()) * static_cast<std::size_t>(client.height()));
         QVERIFY(!test::TempDir::Read(f.dir.File("b_00.bmp")).empty());
         QVERIFY(f.prompter.prompts.empty());
-        // A snapshot that cannot be written says so, naming the file.
-        f.Page().SetSnapshotName(f.dir.File("gone/c.bmp"));
+        // A snapshot that cannot be written says so, naming the file; a name
+        // without an extension is numbered at its end, not at a dot in the folder.
+        f.Page().SetSnapshotName(f.dir.File("gone.v2/c"));
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(Messages(f.prompter).size(), 1);
         QVERIFY(Messages(f.prompter)
                     .front()
                     .startsWith(QStringLiteral("スナップショットを保存できません")));
-        QVERIFY(Messages(f.prompter).front().contains(QStringLiteral("gone/c_02.bmp")));
+        QVERIFY(Messages(f.prompter).front().contains(QStringLiteral("gone.v2/c_02")));
         // A cancelled first dialog writes nothing.
         Fixture g;
         QTest::mouseClick(g.sheet->ToolBar()->SnapshotButton(), Qt::LeftButton);

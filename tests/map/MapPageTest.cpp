@@ -331,15 +331,5 @@ TEST(MapPageTest, ACrowdedMapFindsItsLastFreeCellAndAFullOneNone) {
     }
 }
 
-TEST(MapPageTest, SnapshotNamesAreNumberedBeforeTheExtension) {
-    CMapPage page(0);
-    page.SetSnapshotName("/tmp/dir.v2/map.bmp");
-    EXPECT_EQ(page.TakeSnapshotFileName(), "/tmp/dir.v2/map_00.bmp");
-    EXPECT_EQ(page.TakeSnapshotFileName(), "/tmp/dir.v2/map_01.bmp");
-    page.SetSnapshotName("/tmp/dir.v2/snap");
-    EXPECT_EQ(page.TakeSnapshotFileName(), "/tmp/dir.v2/snap_02");
-    EXPECT_EQ(page.SnapshotCount(), 3);
-}
-
 }  // namespace
 }  // namespace yarrow
