@@ -135,7 +135,7 @@ void BrokenFilesQtTest::brokenMapFilesOpenedInTheMapWindow() {
     CMapPropSheet maps(book, prompter, folder, folder + "Yarrow.ini", nullptr, std::move(dialogs));
     int sent = 0;
     maps.SetSendHook([&](const CMapPage&) { return ++sent > 0; });
-    const std::string sample = YARROW_FIXTURES "/../../fuzz/corpus/fuzz_map_file/sample.map";
+    const std::string sample = YARROW_FIXTURES "/app/tiles.map";
     choose.openNames.push_back(sample);
     QVERIFY(maps.RunCommand(mapcmd::kOpenMap));
     QCOMPARE(sent, 1);
@@ -170,7 +170,7 @@ void BrokenFilesQtTest::brokenMapFilesOpenedInTheMapWindow() {
     }
     QCOMPARE(sent, 1);
     QVERIFY(maps.RunCommand(mapcmd::kSaveMap));
-    QCOMPARE(choose.saveInitialNames.back(), std::string("sample.map"));
+    QCOMPARE(choose.saveInitialNames.back(), std::string("tiles.map"));
     QVERIFY(Unchanged("", written));
     QCOMPARE(fs::file_size(huge), CMapFile::kMaxFileBytes + 1);
     QVERIFY(!fs::exists(missing));
