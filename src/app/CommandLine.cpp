@@ -239,7 +239,8 @@ std::string CommandLineHelp() {
            "Qt's own options (-platform, -style, ...) are passed on to Qt.\n\n"
            "Files: settings, logs and data live in the program folder: the executable's\n"
            "folder when it holds the data files, else $XDG_DATA_HOME/yarrow\n"
-           "(~/.local/share/yarrow), which the first start fills. YARROW_HOME=DIR uses DIR.";
+           "(~/.local/share/yarrow), which the first start fills. YARROW_HOME=DIR uses DIR,\n"
+           "filled the same way.";
 }
 
 CommandLineRequest ParseCommandLine(const std::vector<std::string>& args) {

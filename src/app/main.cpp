@@ -39,15 +39,13 @@ int main(int argc, char** argv) {
             break;
     }
 
-    // An installed program keeps its files in the per-user folder, which
-    // every start completes from the installed data.
+    // The per-user folder of an installed program and a $YARROW_HOME folder
+    // are completed from the data at every start, so a new one starts with
+    // the dice tables, decks, chart and chips.
     const yarrow::ProgramFolders folders = yarrow::CurrentProgramFolders();
-    if (folders.perUser) {
-        const std::string error =
-            yarrow::FillUserFolder(folders.programFolder, folders.installedData);
-        if (!error.empty())
-            std::fprintf(stderr, "yarrow: %s\n", error.c_str());
-    }
+    const std::string folderError = yarrow::PrepareProgramFolder(folders);
+    if (!folderError.empty())
+        std::fprintf(stderr, "yarrow: %s\n", folderError.c_str());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Yarrow"));

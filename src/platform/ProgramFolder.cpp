@@ -69,9 +69,16 @@ ProgramFolders ChooseProgramFolders(const FolderEnvironment& environment,
     if (exists(plugins))
         folders.installedPlugins = plugins;
 
+    const bool exeHoldsData = HoldsData(exe, exists);
+    // A build keeps its plug-ins beside the executable, so a $YARROW_HOME
+    // run from it finds them as an installed program's run does.
+    if (folders.installedPlugins.empty() && exeHoldsData && exists(exe + "Plugin"))
+        folders.installedPlugins = exe + "Plugin";
+
     if (!environment.yarrowHome.empty()) {
         folders.programFolder = WithSlash(environment.yarrowHome);
-    } else if (HoldsData(exe, exists)) {
+        folders.fill = true;
+    } else if (exeHoldsData) {
         folders.programFolder = exe;
     } else {
         std::string base;
@@ -84,7 +91,20 @@ ProgramFolders ChooseProgramFolders(const FolderEnvironment& environment,
             folders.programFolder = exe;
         } else {
             folders.programFolder = base + "yarrow/";
-            folders.perUser = true;
+            folders.fill = true;
+        }
+    }
+    if (folders.fill) {
+        if (!folders.installedData.empty()) {
+            folders.fillFrom = folders.installedData;
+        } else if (exeHoldsData) {
+            folders.fillFrom = exe;
+            folders.fillFromExecutableFolder = true;
+        }
+        // $YARROW_HOME naming the data's own folder: nothing to copy.
+        if (Normal(folders.fillFrom) == Normal(folders.programFolder)) {
+            folders.fillFrom.clear();
+            folders.fillFromExecutableFolder = false;
         }
     }
     return folders;
@@ -133,14 +153,39 @@ std::string ProgramFolder() {
     return CurrentProgramFolders().programFolder;
 }
 
-std::string FillUserFolder(const std::string& folder, const std::string& installedData) {
+bool IsDataFile(std::string_view relative) {
+    if (relative.starts_with("help/"))
+        return relative.size() > 5;
+    if (relative.find('/') != std::string_view::npos || relative.size() <= 4)
+        return false;
+    const auto lower = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    };
+    const std::string name = lower(relative);
+    const std::string_view extension = std::string_view(name).substr(name.size() - 4);
+    return (extension == ".ini" && name != "yarrow.ini") || extension == ".bmp";
+}
+
+std::string PrepareProgramFolder(const ProgramFolders& folders) {
+    if (!folders.fill)
+        return {};
+    return FillProgramFolder(folders.programFolder, folders.fillFrom,
+                             folders.fillFromExecutableFolder);
+}
+
+std::string FillProgramFolder(const std::string& folder, const std::string& source, bool onlyData) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder))
         return "cannot create " + folder + ": " + ec.message();
     fs::create_directory(folder + "Plugin", ec);
-    if (installedData.empty() || !fs::is_directory(installedData, ec))
+    if (source.empty() || !fs::is_directory(source, ec))
         return {};
 
     const std::string listPath = folder + kInstalledListName;
@@ -154,13 +199,18 @@ std::string FillUserFolder(const std::string& folder, const std::string& install
     }
     std::string error;
     bool listChanged = false;
-    auto it = fs::recursive_directory_iterator(installedData,
-                                               fs::directory_options::skip_permission_denied, ec);
+    auto it =
+        fs::recursive_directory_iterator(source, fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
-        if (!it->is_regular_file(typeError))
+        const std::string relative = it->path().lexically_relative(source).generic_string();
+        if (onlyData && it->is_directory(typeError) && relative != "help") {
+            // The plug-ins, the logs and whatever else the folder holds.
+            it.disable_recursion_pending();
             continue;
-        const std::string relative = it->path().lexically_relative(installedData).generic_string();
+        }
+        if (!it->is_regular_file(typeError) || (onlyData && !IsDataFile(relative)))
+            continue;
         // A name with a line break could not be remembered in the list.
         if (relative.empty() || relative.find('\n') != std::string::npos || listed.count(relative))
             continue;
@@ -190,7 +240,7 @@ std::string FillUserFolder(const std::string& folder, const std::string& install
         listChanged = true;
     }
     if (ec && error.empty())
-        error = "cannot read " + installedData + ": " + ec.message();
+        error = "cannot read " + source + ": " + ec.message();
     if (listChanged) {
         const std::string partial = listPath + ".partial";
         {

@@ -23,19 +23,30 @@ struct FolderEnvironment {
 struct ProgramFolders {
     // Settings, logs, snapshots, charts and the data files; ends in "/".
     std::string programFolder;
-    // True when programFolder is the per-user folder, which start-up creates
-    // and fills from installedData.
-    bool perUser = false;
+    // True when start-up creates programFolder and completes it from
+    // fillFrom (PrepareProgramFolder): the per-user folder and $YARROW_HOME.
+    // The executable's own folder is complete as it is.
+    bool fill = false;
+    // Where the data a new program folder starts with comes from, or empty:
+    // the installed data, else (a build, a portable copy) the executable's
+    // folder when it holds the data.
+    std::string fillFrom;
+    // True when fillFrom is the executable's folder, which also holds the
+    // programs, plug-ins and its own user's settings and logs: only the data
+    // files are taken from it (IsDataFile).
+    bool fillFromExecutableFolder = false;
     // The installed data ("../share/yarrow/" beside the executable's folder)
     // when it exists, else empty.
     std::string installedData;
     // The installed plug-ins ("../lib/yarrow/Plugin" beside the executable's
-    // folder) when that folder exists, else empty.
+    // folder) when that folder exists, else the executable folder's "Plugin"
+    // when that folder holds the data (a build), else empty.
     std::string installedPlugins;
 };
 
 // The rules, with `exists` standing in for the file system:
-// 1. $YARROW_HOME, when set, is the program folder (tests, portable setups).
+// 1. $YARROW_HOME, when set, is the program folder (tests, portable setups);
+//    it is filled like the per-user folder.
 // 2. The executable's folder, when it holds the data (a build's bin/, a
 //    portable copy): any of Yarrow.ini, Deck.ini, Chart.ini, ChipFile.ini.
 // 3. Otherwise (an installed program) the per-user folder
@@ -62,15 +73,27 @@ ProgramFolders CurrentProgramFolders();
 // name.
 std::string ProgramFolder();
 
-// The per-user folder's first start and every later one: creates `folder`
+// A program folder's first start and every later one: creates `folder`
 // (with its parents) and its empty "Plugin" folder, then copies every file
-// below `installedData` that the folder lacks. A user's file is never
-// overwritten, and a file the user deleted does not come back: the copied
-// names are remembered in `folder` + kInstalledListName, and only names not
-// listed there yet are copied (so an update's new files still arrive).
+// below `source` that the folder lacks (with `onlyData`, only those
+// IsDataFile accepts). A user's file is never overwritten, and a file the
+// user deleted does not come back: the copied names are remembered in
+// `folder` + kInstalledListName, and only names not listed there yet are
+// copied (so an update's new files still arrive).
 // Returns an empty string, or what went wrong as UTF-8 text.
 inline constexpr const char* kInstalledListName = ".installed-files";
-std::string FillUserFolder(const std::string& folder, const std::string& installedData);
+std::string FillProgramFolder(const std::string& folder, const std::string& source,
+                              bool onlyData = false);
+
+// What start-up does with the chosen folders: FillProgramFolder when
+// `folders.fill`, else nothing. Returns what went wrong, or an empty string.
+std::string PrepareProgramFolder(const ProgramFolders& folders);
+
+// True for a file of the data set by its path relative to the folder that
+// holds it: the data tables (*.ini but the settings file Yarrow.ini), the
+// chip bitmaps (*.bmp) and the help pages (help/...). The programs, the
+// plug-ins, the settings, logs, snapshots and saved charts and maps are not.
+bool IsDataFile(std::string_view relative);
 
 // `name` in the program folder, or in the installed data when the program
 // folder lacks it and the installed data has it: for readers that only read,

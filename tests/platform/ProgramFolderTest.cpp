@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,49 +33,117 @@ TEST(ParseHexColor, ReadsColourTextInEveryWrittenForm) {
 // an installation under a root, root + "share/yarrow/" and
 // root + "lib/yarrow/Plugin".
 TEST(ProgramFolder, IsChosenByHomeVariableDataAndInstallation) {
+    const std::string bin = "/src/build/bin/";
+    const std::vector<std::string> build{bin + "Deck.ini", bin + "Plugin"};
     const struct {
         const char* what;
         FolderEnvironment environment;
-        std::string installedRoot;  // "" for none
-        std::string present;        // a data file beside the executable, or ""
+        std::string installedRoot;         // "" for none
+        std::vector<std::string> present;  // beside the executable
         std::string programFolder;
-        bool perUser;
+        std::string fillFrom;  // "" when not filled or from nothing
+        std::string plugins;
     } cases[] = {
         // clang-format off
-        {"a build's bin holds the data", {"", "/src/build/bin/", "", "/home/ann"}, "",
-         "/src/build/bin/Deck.ini", "/src/build/bin/", false},
+        {"a build's bin holds the data", {"", bin, "", "/home/ann"}, "", build, bin, "", bin + "Plugin"},
         {"a portable copy with only its settings file", {"", "/opt/y/", "", "/home/ann"}, "",
-         "/opt/y/Yarrow.ini", "/opt/y/", false},
+         {"/opt/y/Yarrow.ini"}, "/opt/y/", "", ""},
         {"installed: the per-user folder under ~/.local/share",
-         {"", "/usr/bin/", "", "/home/ann"}, "/usr/", "", "/home/ann/.local/share/yarrow/", true},
-        {"installed with XDG_DATA_HOME", {"", "/usr/bin/", "/data/ann", "/home/ann"}, "/usr/", "",
-         "/data/ann/yarrow/", true},
+         {"", "/usr/bin/", "", "/home/ann"}, "/usr/", {}, "/home/ann/.local/share/yarrow/",
+         "/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"},
+        {"installed with XDG_DATA_HOME", {"", "/usr/bin/", "/data/ann", "/home/ann"}, "/usr/", {},
+         "/data/ann/yarrow/", "/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"},
         {"a relative XDG_DATA_HOME is ignored", {"", "/usr/bin/", "data", "/home/ann/"}, "/usr/",
-         "", "/home/ann/.local/share/yarrow/", true},
+         {}, "/home/ann/.local/share/yarrow/", "/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"},
         {"an unpacked package tree finds its data beside the executable",
-         {"", "/tmp/x/usr/bin/", "", "/home/ann"}, "/tmp/x/usr/", "",
-         "/home/ann/.local/share/yarrow/", true},
-        {"YARROW_HOME wins over data beside the executable",
-         {"/games/y", "/src/build/bin/", "/data", "/home/ann"}, "", "/src/build/bin/Deck.ini",
-         "/games/y/", false},
-        {"YARROW_HOME wins over the per-user folder, plug-ins still found",
-         {"/games/y/", "/usr/bin/", "", "/home/ann"}, "/usr/", "", "/games/y/", false},
+         {"", "/tmp/x/usr/bin/", "", "/home/ann"}, "/tmp/x/usr/", {},
+         "/home/ann/.local/share/yarrow/", "/tmp/x/usr/share/yarrow/", "/tmp/x/usr/lib/yarrow/Plugin"},
+        {"YARROW_HOME of a build: filled from the data beside the executable",
+         {"/games/y", bin, "/data", "/home/ann"}, "", build, "/games/y/", bin, bin + "Plugin"},
+        {"YARROW_HOME of an installation: filled from the installed data",
+         {"/games/y/", "/usr/bin/", "", "/home/ann"}, "/usr/", {}, "/games/y/",
+         "/usr/share/yarrow/", "/usr/lib/yarrow/Plugin"},
+        {"YARROW_HOME naming the build's bin: nothing to copy", {bin, bin, "", "/home/ann"}, "",
+         build, bin, "", bin + "Plugin"},
         {"no home at all: the executable's folder after all", {"", "/usr/bin/", "", ""}, "/usr/",
-         "", "/usr/bin/", false},
+         {}, "/usr/bin/", "", "/usr/lib/yarrow/Plugin"},
         // clang-format on
     };
     for (const auto& c : cases) {
         const std::string data = c.installedRoot.empty() ? "" : c.installedRoot + "share/yarrow/";
-        const std::string plugins =
-            c.installedRoot.empty() ? "" : c.installedRoot + "lib/yarrow/Plugin";
         const auto exists = [&](const std::string& path) {
-            return !path.empty() && (path == c.present || path == data || path == plugins);
+            return !path.empty() &&
+                   (std::find(c.present.begin(), c.present.end(), path) != c.present.end() ||
+                    path == data || path == c.plugins);
         };
         const ProgramFolders folders = ChooseProgramFolders(c.environment, exists);
         EXPECT_EQ(folders.programFolder, c.programFolder) << c.what;
-        EXPECT_EQ(folders.perUser, c.perUser) << c.what;
+        EXPECT_EQ(folders.fill, c.programFolder != c.environment.executableFolder ||
+                                    !c.environment.yarrowHome.empty())
+            << c.what;
+        EXPECT_EQ(folders.fillFrom, c.fillFrom) << c.what;
+        EXPECT_EQ(folders.fillFromExecutableFolder, !c.fillFrom.empty() && c.fillFrom == bin)
+            << c.what;
         EXPECT_EQ(folders.installedData, data) << c.what;
-        EXPECT_EQ(folders.installedPlugins, plugins) << c.what;
+        EXPECT_EQ(folders.installedPlugins, c.plugins) << c.what;
+    }
+}
+
+// A $YARROW_HOME that names a new folder starts as the per-user folder does:
+// with the data of the installation, or of the build beside the executable,
+// where the programs, plug-ins, the build user's own settings and logs stay
+// behind. The data set is the one the build and the packages ship.
+TEST(ProgramFolder, NewYarrowHomeStartsWithTheData) {
+    namespace fs = std::filesystem;
+    const fs::path shipped = fs::path(YARROW_FIXTURES) / ".." / ".." / "data";
+    const auto files = [](const fs::path& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            const std::string name = entry.path().lexically_relative(folder).generic_string();
+            if (entry.is_regular_file() && name != kInstalledListName)
+                names.insert(name);
+        }
+        return names;
+    };
+    for (const bool installed : {false, true}) {
+        test::TempDir root;
+        const std::string exe = root.File(installed ? "usr/bin/" : "build/bin/");
+        const std::string data = installed ? root.File("usr/share/yarrow/") : exe;
+        fs::create_directories(exe);
+        fs::create_directories(data);
+        fs::copy(shipped, data, fs::copy_options::recursive);
+        test::TempDir::Write(exe + "yarrow", "program");
+        fs::permissions(exe + "yarrow", fs::perms::owner_exec, fs::perm_options::add);
+        if (installed) {
+            // Whatever the installed data holds is data, whatever its kind.
+            test::TempDir::Write(data + "Intro.png", "picture");
+        } else {
+            fs::create_directories(exe + "Plugin");
+            fs::create_directories(exe + "Log");
+            test::TempDir::Write(exe + "Plugin/libGeneralDice.so", "plug-in");
+            test::TempDir::Write(exe + "Log/20260101_120000.txt", "a log");
+            test::TempDir::Write(exe + "Yarrow.ini", "the build user's settings");
+            test::TempDir::Write(exe + "Snapshot.txt", "a snapshot");
+        }
+        const std::string home = root.File("stick/yarrow/");
+        const ProgramFolders folders =
+            ChooseProgramFolders({home, exe, "", root.File("ann")}, FileExists);
+        ASSERT_EQ(folders.programFolder, home);
+        ASSERT_EQ(PrepareProgramFolder(folders), "");
+
+        std::set<std::string> expected = files(shipped);
+        if (installed)
+            expected.insert("Intro.png");
+        EXPECT_EQ(files(home), expected) << installed;
+        EXPECT_TRUE(fs::is_directory(home + "Plugin"));
+        EXPECT_EQ(test::TempDir::Read(home + "Deck.ini"), test::TempDir::Read(data + "Deck.ini"));
+
+        // Later starts keep the user's edits and deletions.
+        test::TempDir::Write(home + "Deck.ini", "my deck");
+        fs::remove(home + "Chart.ini");
+        ASSERT_EQ(PrepareProgramFolder(ChooseProgramFolders({home, exe, "", ""}, FileExists)), "");
+        EXPECT_EQ(test::TempDir::Read(home + "Deck.ini"), "my deck");
+        EXPECT_FALSE(FileExists(home + "Chart.ini"));
     }
 }
 
@@ -102,7 +172,7 @@ TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
     }
 }
 
-TEST(FillUserFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailure) {
+TEST(FillProgramFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailure) {
     test::TempDir installed;
     test::TempDir home;
     std::filesystem::create_directories(installed.File("help"));
@@ -113,7 +183,7 @@ TEST(FillUserFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailur
     std::filesystem::create_directories(user);
     test::TempDir::Write(user + "Chart.ini", "my own chart");
 
-    EXPECT_EQ(FillUserFolder(user, installed.Folder()), "");
+    EXPECT_EQ(FillProgramFolder(user, installed.Folder()), "");
     EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "installed deck");
     EXPECT_EQ(test::TempDir::Read(user + "Chart.ini"), "my own chart");
     EXPECT_EQ(test::TempDir::Read(user + "help/index.html"), "help");
@@ -123,7 +193,7 @@ TEST(FillUserFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailur
     test::TempDir::Write(user + "Deck.ini", "my deck");
     std::filesystem::remove(user + "help/index.html");
     test::TempDir::Write(installed.File("ChipFile.ini"), "chips");
-    EXPECT_EQ(FillUserFolder(user, installed.Folder()), "");
+    EXPECT_EQ(FillProgramFolder(user, installed.Folder()), "");
     EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "my deck");
     EXPECT_FALSE(FileExists(user + "help/index.html"));
     EXPECT_EQ(test::TempDir::Read(user + "ChipFile.ini"), "chips");
@@ -134,8 +204,8 @@ TEST(FillUserFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailur
     // A folder that cannot be made is reported; without installed data the
     // folder is still made, empty.
     test::TempDir::Write(home.File("file"), "");
-    EXPECT_NE(FillUserFolder(home.File("file/yarrow/"), ""), "");
-    EXPECT_EQ(FillUserFolder(home.File("new/yarrow/"), ""), "");
+    EXPECT_NE(FillProgramFolder(home.File("file/yarrow/"), ""), "");
+    EXPECT_EQ(FillProgramFolder(home.File("new/yarrow/"), ""), "");
     EXPECT_TRUE(std::filesystem::is_directory(home.File("new/yarrow/Plugin")));
 }
 
