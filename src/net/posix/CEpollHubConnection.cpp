@@ -1,6 +1,5 @@
 #include "net/posix/CEpollHubConnection.h"
 
-#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,11 +24,11 @@ std::string SystemText(int error) {
 }  // namespace
 
 CEpollHubConnection::CEpollHubConnection(int fd, CEpollHubNetwork& network)
-    : fd_(fd), network_(network), hub_(&network.Hub()), interest_(EPOLLIN) {}
+    : fd_(fd), network_(network), hub_(&network.Hub()) {}
 
 CEpollHubConnection::~CEpollHubConnection() {
     if (fd_ >= 0) {
-        network_.Loop().Unwatch(fd_, this);
+        network_.Loop().Release(fd_, this);
         // Closed with unread bytes, the socket would reset the connection,
         // and the peer's system could throw away what it has not read yet
         // (the goodbye above all). What the peer sent is of no use now.
@@ -44,6 +43,10 @@ CEpollHubConnection::~CEpollHubConnection() {
 
 void CEpollHubConnection::Attach(std::int32_t id) {
     id_ = id;
+}
+
+void CEpollHubConnection::Start() {
+    UpdateInterest();
 }
 
 bool CEpollHubConnection::Write(std::string_view bytes, std::string&) {
@@ -62,7 +65,6 @@ void CEpollHubConnection::SetReadingPaused(bool paused) {
         return;
     paused_ = paused;
     network_.PausedChanged(paused);
-    // Level-triggered: what waits in the socket is reported again on resume.
     UpdateInterest();
 }
 
@@ -106,67 +108,46 @@ void CEpollHubConnection::Finish() {
         network_.Loop().CancelTimer(lingerTimer_);
         lingerTimer_ = 0;
     }
-    network_.Loop().Unwatch(fd_, this);
+    network_.Loop().Release(fd_, this);
     ::close(fd_);
     fd_ = -1;
     out_ = std::string();
     sent_ = 0;
 }
 
-void CEpollHubConnection::OnEvents(std::uint32_t events) {
+void CEpollHubConnection::OnReceived(const char* data, long result) {
+    receiving_ = false;
     if (state_ == State::Finished)
         return;
-    if ((events & (EPOLLERR | EPOLLHUP)) != 0) {
-        // The connection is gone: what the peer said before is read and
-        // relayed, paused or not.
-        Read(true);
+    if (result > 0) {
+        if (state_ == State::Open)
+            hub_->ProcessPendingRead(id_, std::string_view(data, static_cast<std::size_t>(result)));
+        // Closing, the peer's words are dropped until it closes too.
+        UpdateInterest();
         return;
     }
-    if ((events & EPOLLIN) != 0 && (!paused_ || state_ == State::Closing))
-        Read(false);
-    if (state_ != State::Finished && (events & EPOLLOUT) != 0)
-        Flush();
+    if (result == -EAGAIN || result == -EWOULDBLOCK || result == -EINTR || result == -ENOBUFS) {
+        UpdateInterest();
+        return;
+    }
+    if (state_ == State::Closing) {
+        Finish();
+        return;
+    }
+    if (result == 0) {
+        Lost(Utf8ToCp932("the participant closed the connection").text);
+    } else if (UnsentBytes() > 0) {
+        // Bytes were still on their way to the peer: that send failed.
+        Failed(SystemText(static_cast<int>(-result)));
+    } else {
+        Lost(SystemText(static_cast<int>(-result)));
+    }
 }
 
-void CEpollHubConnection::Read(bool all) {
-    char* buffer = network_.ReadBuffer();
-    const std::size_t size = network_.ReadBufferSize();
-    for (;;) {
-        const ssize_t n = ::recv(fd_, buffer, size, 0);
-        if (n > 0) {
-            if (state_ == State::Open) {
-                hub_->ProcessPendingRead(id_,
-                                         std::string_view(buffer, static_cast<std::size_t>(n)));
-                if (state_ != State::Open)
-                    return;  // the hub let go of us
-            }
-            // One slice per turn while the connection lives, so one fast
-            // sender cannot hold the others up.
-            if (!all && state_ == State::Open)
-                return;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (all && state_ == State::Open)
-                Lost(Utf8ToCp932("the connection broke").text);
-            return;
-        }
-        if (state_ == State::Closing) {
-            Finish();
-            return;
-        }
-        if (n == 0) {
-            Lost(Utf8ToCp932("the participant closed the connection").text);
-        } else if (UnsentBytes() > 0) {
-            // Bytes were still on their way to the peer: that send failed.
-            Failed(SystemText(errno));
-        } else {
-            Lost(SystemText(errno));
-        }
-        return;
-    }
+void CEpollHubConnection::OnWritable() {
+    waiting_ = false;
+    if (state_ != State::Finished)
+        Flush();
 }
 
 void CEpollHubConnection::Lost(const std::string& errorText) {
@@ -245,14 +226,13 @@ void CEpollHubConnection::Sent(const CParallelSender::Job& job) {
 void CEpollHubConnection::UpdateInterest() {
     if (state_ == State::Finished)
         return;
-    std::uint32_t want = 0;
-    if (!paused_ || state_ == State::Closing)
-        want |= EPOLLIN;
-    if (wantWrite_)
-        want |= EPOLLOUT;
-    if (want != interest_) {
-        interest_ = want;
-        network_.Loop().Modify(fd_, want, this);
+    if (!receiving_ && (!paused_ || state_ == State::Closing)) {
+        receiving_ = true;
+        network_.Loop().Receive(fd_, this);
+    }
+    if (wantWrite_ && !waiting_) {
+        waiting_ = true;
+        network_.Loop().WaitWritable(fd_, this);
     }
 }
 

@@ -7,9 +7,10 @@
 // many records from one read gets them in one send. What the network does not
 // take waits for the socket to become writable again.
 //
-// Reads take what the socket holds, up to one slice per turn, and hand it to
-// the hub; paused, the connection stops watching for input, so the kernel's
-// buffers fill and TCP slows the peer down.
+// Reads take one slice of what the socket holds per turn and hand it to the
+// hub; paused, the connection stops asking for input (a slice already asked
+// for still arrives), so the kernel's buffers fill and TCP slows the peer
+// down.
 //
 // Once the hub lets go (CloseGracefully, Abort), the network frees the object
 // at the end of a turn.
@@ -42,7 +43,11 @@ class CEpollHubConnection final : public IHubConnection, public CEpollLoop::IHan
     void CloseGracefully() override;
     void Abort() override;
 
-    void OnEvents(std::uint32_t events) override;
+    // Starts reading, once the network holds the connection.
+    void Start();
+
+    void OnReceived(const char* data, long result) override;
+    void OnWritable() override;
     // Sends what the buffer holds, as far as the network takes it now.
     // Reports a failed send to the hub.
     void Flush();
@@ -59,13 +64,9 @@ class CEpollHubConnection final : public IHubConnection, public CEpollLoop::IHan
         return state_ == State::Finished ||
                (!dirty_ && UnsentBytes() == 0 && (state_ == State::Open || shut_));
     }
-    int Descriptor() const { return fd_; }
 
   private:
     enum class State { Open, Closing, Finished };
-    // `all`: until the socket has nothing more (the connection is gone);
-    // otherwise one slice.
-    void Read(bool all);
     void Lost(const std::string& errorText);
     void Failed(const std::string& errorText);
     void UpdateInterest();
@@ -79,8 +80,9 @@ class CEpollHubConnection final : public IHubConnection, public CEpollLoop::IHan
     bool paused_ = false;
     bool shut_ = false;       // the sending side is shut down (closing)
     bool dirty_ = false;      // on the network's list of buffers to send
-    bool wantWrite_ = false;  // watching for the socket to become writable
-    std::uint32_t interest_ = 0;
+    bool wantWrite_ = false;  // bytes wait for the socket to take more
+    bool receiving_ = false;  // a read is asked of the loop
+    bool waiting_ = false;    // the loop is asked to tell when it is writable
     std::uint64_t lingerTimer_ = 0;
     std::string out_;
     std::size_t sent_ = 0;  // bytes at the front of out_ already sent

@@ -20,8 +20,6 @@ namespace yarrow {
 
 namespace {
 
-// One read hands the hub at most this much; the rest waits for the next turn.
-constexpr std::size_t kReadSlice = 256 * 1024;
 // Accepting pauses this long when the process is out of descriptors, instead
 // of being told the same again on every turn.
 constexpr std::chrono::milliseconds kAcceptBackoff{1000};
@@ -130,7 +128,6 @@ CEpollHubNetwork::CEpollHubNetwork(CEpollLoop& loop, IPrompter* prompter, ISound
                                    const IClock* clock)
     : loop_(loop),
       hub_(std::make_unique<CYarrowServ>(this, prompter, sound, clock)),
-      readBuffer_(kReadSlice),
       alive_(std::make_shared<bool>(true)) {
     std::weak_ptr<bool> alive = alive_;
     loop_.AtEndOfTurn([this, alive] {
@@ -262,12 +259,6 @@ void CEpollHubNetwork::Accept() {
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         auto owned = std::make_unique<CEpollHubConnection>(fd, *this);
-        std::string errorText;
-        if (!loop_.Watch(fd, EPOLLIN, owned.get(), &errorText)) {
-            hub_->AcceptFailed(Utf8ToCp932(errorText).text);
-            limits_.Release(host);
-            continue;  // the connection closes its descriptor
-        }
         CEpollHubConnection* connection = owned.get();
         limitAddress_[connection] = host;
         connections_.push_back(std::move(owned));
@@ -277,6 +268,7 @@ void CEpollHubNetwork::Accept() {
             if (onAccepted_)
                 onAccepted_(id, peer);
         }
+        connection->Start();
     }
 }
 

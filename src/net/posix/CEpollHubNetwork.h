@@ -71,9 +71,6 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     void MarkDirty(CEpollHubConnection* connection) { dirty_.push_back(connection); }
     void PausedChanged(bool paused) { paused_ += paused ? 1 : -1; }
     bool AnyPaused() const { return paused_ > 0; }
-    // One read's worth of space, shared by all connections.
-    char* ReadBuffer() { return readBuffer_.data(); }
-    std::size_t ReadBufferSize() const { return readBuffer_.size(); }
 
   private:
     void Accept();
@@ -94,7 +91,6 @@ class CEpollHubNetwork final : public IHubListener, public CEpollLoop::IHandler 
     std::vector<CEpollHubConnection*> flushing_;
     std::vector<CParallelSender::Job> jobs_;
     CParallelSender sender_;
-    std::vector<char> readBuffer_;
     std::function<void(int, const std::string&)> onAccepted_;
     std::function<void()> onDrained_;
     CPeerLimits limits_;

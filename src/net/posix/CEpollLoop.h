@@ -1,22 +1,34 @@
 #pragma once
-// A small single-threaded event loop over Linux epoll, for the hub: descriptors
-// with handlers, one-shot and repeating timers, tasks posted for the next
-// turn, and work that runs once at the end of every turn (before the loop
-// sleeps again), where a network gathers what each peer is owed into one
-// send.
+// A small single-threaded event loop for the hub: descriptors with handlers,
+// streams read a slice at a time, one-shot and repeating timers, tasks posted
+// for the next turn, and work that runs once at the end of every turn (before
+// the loop sleeps again), where a network gathers what each peer is owed into
+// one send.
+//
+// The loop waits in one of two ways, the same for its users:
+// - Through io_uring where the system offers it: a stream's reads are
+//   requests the system completes on its own, into buffers the loop lends it,
+//   so a turn costs one system call (the wait) instead of a wait and a read
+//   per readable peer. Watched descriptors sit in an epoll set that the ring
+//   polls.
+// - Otherwise on epoll alone, reading a stream when it reports input.
+// A ring that fails later hands everything over to epoll for good.
 //
 // Everything but PostFromAnyThread belongs to the thread that runs the loop.
 //
-// Descriptors are level-triggered. A handler that goes away while the turn is
-// still running must unwatch its descriptor first (Unwatch), and must stay
-// alive until the end of the turn: events of the same turn may still name it,
-// and the loop skips handlers that were unwatched.
+// Watched descriptors are level-triggered. A handler that goes away while the
+// turn is still running must unwatch its descriptor (Unwatch) or release its
+// stream (Release) first, and must stay alive until the end of the turn:
+// events of the same turn may still name it, and the loop skips handlers
+// that were let go.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace yarrow {
@@ -28,11 +40,25 @@ class CEpollLoop {
     class IHandler {
       public:
         virtual ~IHandler() = default;
-        // `events` is a mask of EPOLLIN, EPOLLOUT, EPOLLERR, EPOLLHUP.
-        virtual void OnEvents(std::uint32_t events) = 0;
+        // For Watch: `events` is a mask of EPOLLIN, EPOLLOUT, EPOLLERR,
+        // EPOLLHUP.
+        virtual void OnEvents(std::uint32_t) {}
+        // For Receive: `result` bytes at `data` (> 0), the peer closed its
+        // side (0) or the system's error (-errno; -EAGAIN, -EINTR and
+        // -ENOBUFS mean nothing came and the stream may simply be read
+        // again). `data` is lent for the call only.
+        virtual void OnReceived(const char*, long) {}
+        // For WaitWritable: the descriptor takes more, or has failed (a send
+        // tells which).
+        virtual void OnWritable() {}
     };
 
-    CEpollLoop();
+    enum class Method { Ring, Epoll };
+    // The most one Receive hands over.
+    static constexpr std::size_t kSlice = 64 * 1024;
+
+    // `method`: Ring falls back to Epoll where io_uring is not available.
+    explicit CEpollLoop(Method method = Method::Ring);
     ~CEpollLoop();
     CEpollLoop(const CEpollLoop&) = delete;
     CEpollLoop& operator=(const CEpollLoop&) = delete;
@@ -40,11 +66,23 @@ class CEpollLoop {
     // False (with the system's reason in `errorText`) when the loop could not
     // be made or the descriptor not watched.
     bool Ok(std::string* errorText = nullptr) const;
+    Method InUse() const { return ring_ != nullptr ? Method::Ring : Method::Epoll; }
+
     bool Watch(int fd, std::uint32_t events, IHandler* handler, std::string* errorText = nullptr);
     void Modify(int fd, std::uint32_t events, IHandler* handler);
     // Stops watching `fd`; `handler` is not called again, not even for
     // events of the turn under way.
     void Unwatch(int fd, IHandler* handler);
+
+    // Streams: `fd` (a connected non-blocking socket) belongs to `handler`.
+    // Receive asks for its next slice of input, once: OnReceived follows in
+    // a later turn. WaitWritable asks, once, to be told when it takes more
+    // (OnWritable). Asking again while a request is open changes nothing.
+    void Receive(int fd, IHandler* handler);
+    void WaitWritable(int fd, IHandler* handler);
+    // Ends both requests for `fd` before it is closed: `handler` hears
+    // nothing more about it, not even what the turn under way brought.
+    void Release(int fd, IHandler* handler);
 
     // Runs `task` in a later turn, before the loop sleeps. Returns at once.
     void Post(std::function<void()> task);
@@ -66,9 +104,10 @@ class CEpollLoop {
     // than the next timer), handles it and returns.
     void RunOnce(std::chrono::milliseconds timeout);
     void Quit() { quit_ = true; }
-    // The epoll descriptor: readable whenever a watched descriptor has
-    // something to report, so another event loop can drive this one.
-    int Descriptor() const { return epoll_; }
+
+    // For tests: the ring fails at the next wait, as if the system had
+    // refused it; the loop carries on over epoll.
+    void FailRingForTest() { failRing_ = true; }
 
   private:
     struct Timer {
@@ -78,6 +117,19 @@ class CEpollLoop {
         bool repeat;
         std::function<void()> task;
     };
+    struct Stream {
+        IHandler* handler = nullptr;
+        std::uint32_t generation = 0;
+        bool wantIn = false;
+        bool wantOut = false;
+        // Epoll: the events asked of the epoll set (registered: it is in it).
+        bool registered = false;
+        std::uint32_t events = 0;
+        // Ring: the open requests (0: none).
+        std::uint64_t recvOp = 0;
+        std::uint64_t pollOp = 0;
+    };
+    struct Ring;
     // Runs what other threads posted when the wake-up descriptor fires.
     class CWakeHandler : public IHandler {
       public:
@@ -87,6 +139,16 @@ class CEpollLoop {
       private:
         CEpollLoop& loop_;
     };
+    std::chrono::milliseconds TimeLeft(std::chrono::milliseconds timeout) const;
+    void WaitOnEpoll(std::chrono::milliseconds timeout);
+    void WaitOnRing(std::chrono::milliseconds timeout);
+    // Handles what one epoll_wait reported.
+    void Dispatch(int timeoutMs);
+    void StreamEvents(int fd, std::uint32_t generation, std::uint32_t events);
+    // Epoll: brings the epoll set in line with what the streams ask for.
+    void SyncStreams();
+    // Ring: hands the open requests of the streams to epoll, for good.
+    void AbandonRing();
     void RunTimers();
     void RunPosted();
     void RunForeign();
@@ -94,12 +156,18 @@ class CEpollLoop {
     int epoll_ = -1;
     int error_ = 0;
     bool quit_ = false;
+    bool failRing_ = false;
     std::uint64_t nextTimerId_ = 1;
     std::vector<Timer> timers_;
     std::vector<std::function<void()>> posted_;
     std::vector<std::function<void()>> endOfTurn_;
     std::vector<IHandler*> unwatched_;  // this turn's unwatched handlers
-    int wake_ = -1;                     // eventfd written by PostFromAnyThread
+    std::unordered_map<int, Stream> streams_;
+    std::vector<int> unsynced_;  // epoll: streams whose wishes changed
+    std::uint32_t nextGeneration_ = 1;
+    std::vector<char> readBuffer_;  // epoll: one slice, shared by all streams
+    std::unique_ptr<Ring> ring_;
+    int wake_ = -1;  // eventfd written by PostFromAnyThread
     CWakeHandler wakeHandler_{*this};
     std::mutex foreignMutex_;
     std::vector<std::function<void()>> foreign_;  // guarded by foreignMutex_
