@@ -70,14 +70,13 @@ struct Started {
 class CMainFrameQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void commandsTogglesAndPanesOfABareWindow();
+    void commandsTogglesPanesAndHelpOfABareWindow();
     void exitDialogAnswersDecideTheClose();
-    void helpOpensTheHelpFileOrSaysWhyNot();
     void startMakesTheLogFolderAndReadsTheSettings();
-    void saveClearAndTextLogFromTheFileMenu();
+    void aLaterStartAndItsFileMenu();
 };
 
-void CMainFrameQtTest::commandsTogglesAndPanesOfABareWindow() {
+void CMainFrameQtTest::commandsTogglesPanesAndHelpOfABareWindow() {
     // Commands without a feature are greyed and do nothing.
     CMainFrame frame;
     for (int id : {cmd::kSaveLogRtf, cmd::kSaveLogText, cmd::kClearLog, cmd::kStartTextLog,
@@ -138,6 +137,25 @@ void CMainFrameQtTest::commandsTogglesAndPanesOfABareWindow() {
     frame.resize(300, 540);
     QTRY_COMPARE(frame.ChatView()->width(), outer->width() - 120);
     QVERIFY(frame.ChatView()->width() < 220);
+
+    // Help opens the program folder's help file, or says why not.
+    QTemporaryDir dir;
+    test::ScriptedPrompter prompter;
+    QList<QUrl> opened;
+    frame.SetPrompter(&prompter);
+    frame.SetProgramFolder(dir.path().toStdString() + "/");
+    frame.SetUrlOpener([&opened](const QUrl& url) { return opened << url, true; });
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QVERIFY(opened.isEmpty());
+    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
+    QVERIFY(QDir(dir.path()).mkdir("help"));
+    WriteFile(dir.filePath("help/index.html"), "");
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QCOMPARE(opened.value(0), QUrl::fromLocalFile(dir.filePath("help/index.html")));
+    // A desktop that cannot open it is told to the user, not swallowed.
+    frame.SetUrlOpener([](const QUrl&) { return false; });
+    QVERIFY(frame.RunCommand(cmd::kHelp));
+    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプを開けません")));
 }
 
 // Closing asks with the exit dialog; its answers that save write the log's
@@ -205,31 +223,6 @@ void CMainFrameQtTest::exitDialogAnswersDecideTheClose() {
     }
 }
 
-void CMainFrameQtTest::helpOpensTheHelpFileOrSaysWhyNot() {
-    QTemporaryDir dir;
-    CMainFrame frame;
-    test::ScriptedPrompter prompter;
-    QList<QUrl> opened;
-    frame.SetPrompter(&prompter);
-    frame.SetProgramFolder(dir.path().toStdString() + "/");
-    frame.SetUrlOpener([&opened](const QUrl& url) { return opened << url, true; });
-
-    QVERIFY(frame.RunCommand(cmd::kHelp));
-    QVERIFY(opened.isEmpty());
-    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプファイルが見つかりません")));
-
-    QVERIFY(QDir(dir.path()).mkdir("help"));
-    WriteFile(dir.filePath("help/index.html"), "");
-    QVERIFY(frame.RunCommand(cmd::kHelp));
-    QCOMPARE(opened.value(0), QUrl::fromLocalFile(dir.filePath("help/index.html")));
-
-    // A desktop that cannot open it is told to the user, not swallowed.
-    frame.SetUrlOpener([](const QUrl&) { return false; });
-    QVERIFY(frame.RunCommand(cmd::kHelp));
-    QCOMPARE(prompter.prompts.size(), std::size_t{2});
-    QVERIFY(LastTold(prompter).startsWith(QStringLiteral("ヘルプを開けません")));
-}
-
 // A start makes the log folder: "Log" in the program folder unless the
 // settings name another. A folder two levels deep is not built; the user
 // reads why in the log, with the path as named, Japanese included.
@@ -268,25 +261,22 @@ void CMainFrameQtTest::startMakesTheLogFolderAndReadsTheSettings() {
             shown.contains(QStringLiteral("ログフォルダを作成できません")) && shown.contains(deep),
             qPrintable(shown));
     }
-
-    // A later start shows what an edited file holds, and leaves the file and
-    // the folder as they are.
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("Log"));
-    const QByteArray edited = "[InitialSetting]\r\nHandleName=PL\r\nBackGroundColor=0x000000\r\n";
-    WriteFile(dir.filePath("Yarrow.ini"), edited);
-    Started again(dir.path());
-    QVERIFY(!again.app.LogFolder().created);
-    QCOMPARE(again.Frame().ChatView()->HandleNameField()->text(), QStringLiteral("PL"));
-    QCOMPARE(again.Frame().ChatView()->LogControl()->palette().color(QPalette::Base),
-             QColor(Qt::black));
-    QVERIFY(ReadAll(dir.filePath("Yarrow.ini")).startsWith(edited));
 }
 
-void CMainFrameQtTest::saveClearAndTextLogFromTheFileMenu() {
+// A later start shows what an edited file holds, and leaves the file and the
+// folder as they are; its file menu saves, clears and logs.
+void CMainFrameQtTest::aLaterStartAndItsFileMenu() {
     QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("Log"));
+    const QByteArray edited =
+        "[InitialSetting]\r\nHandleName=PL\r\nBackGroundColor=0x000000\r\nLogFolder=Log\r\n";
+    WriteFile(dir.filePath("Yarrow.ini"), edited);
     Started s(dir.path());
     CMainFrame& frame = s.Frame();
+    QVERIFY(!s.app.LogFolder().created);
+    QCOMPARE(frame.ChatView()->HandleNameField()->text(), QStringLiteral("PL"));
+    QCOMPARE(frame.ChatView()->LogControl()->palette().color(QPalette::Base), QColor(Qt::black));
+    QVERIFY(ReadAll(dir.filePath("Yarrow.ini")).startsWith(edited));
     s.app.ChatLog().AppendNoticeLine(Sjis("◇ テスト"));
 
     QVERIFY(frame.RunCommand(cmd::kSaveLogText));
