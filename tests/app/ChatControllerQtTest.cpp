@@ -44,10 +44,6 @@ const std::map<std::string, std::string> kDeckFiles{
 // One player's program: its own folder, frame, chat view and controller.
 struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     explicit Player(const std::map<std::string, std::string>& files = {}) : ChatPlayer(files) {}
-    void Say(const QString& text) {
-        View().InputLine()->setPlainText(text);
-        QTest::keyClick(View().InputLine(), Qt::Key_Return);
-    }
     void Roll(const QString& text) {
         View().DiceCombo()->setEditText(text);
         View().DiceButton()->click();
@@ -80,22 +76,6 @@ void WhenModal(std::function<void(D&)> act) {
         }
     });
     poll->start(10);
-}
-
-// Running window timers wait an hour, so only Tick makes them fire.
-void Freeze(CChatController& chat) {
-    for (int id : {1, 2, 3}) {
-        if (QTimer* timer = chat.Timer(id); timer != nullptr && timer->isActive())
-            timer->setInterval(3600 * 1000);
-    }
-}
-
-// A window timer's tick, as the event loop would deliver it.
-void Tick(CChatController& chat, int timerId) {
-    QTimer* timer = chat.Timer(timerId);
-    QVERIFY(timer != nullptr && timer->isActive());
-    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
-    Freeze(chat);
 }
 
 }  // namespace
@@ -211,28 +191,25 @@ void ChatControllerQtTest::joinLinksFillTheDialogOrExplainWhyNot() {
 
 void ChatControllerQtTest::countdownAndMemberCheckRunOnTheWindowTimers() {
     host_->Roll(QStringLiteral("$TIMER,3"));
-    Freeze(*host_->chat);
+    host_->HoldTimer(CCountdown::kTickTimer);
     QTRY_VERIFY(guest_->LogHas("GM(タイマ)：3秒"));
     for (int i = 0; i < 2; ++i)
-        Tick(*host_->chat, CCountdown::kTickTimer);
+        host_->FireTimer(CCountdown::kTickTimer);
     QTRY_VERIFY(guest_->LogHas("あと 1秒"));
     QVERIFY(guest_->LogHas("あと 2秒"));
-    Tick(*host_->chat, CCountdown::kEndTimer);
+    host_->FireTimer(CCountdown::kEndTimer);
     QTRY_VERIFY(guest_->LogHas("Time Up!"));
-    QVERIFY(!host_->chat->Timer(CCountdown::kTickTimer)->isActive());
-    QVERIFY(!host_->chat->Timer(CCountdown::kEndTimer)->isActive());
+    QVERIFY(!host_->TimerRunning(CCountdown::kTickTimer));
+    QVERIFY(!host_->TimerRunning(CCountdown::kEndTimer));
 
     // The host is listed, so the item resets the list for everybody.
     QVERIFY(host_->app->Frame().RunCommand(cmd::kResetMemberList));
-    for (Player* p : {host_.get(), guest_.get()}) {
-        QTRY_VERIFY(p->chat->Timer(CDispatcher::kMemberCheckTimer) != nullptr);
-        Freeze(*p->chat);
-        QVERIFY(p->chat->Timer(CDispatcher::kMemberCheckTimer)->isActive());
-    }
+    for (Player* p : {host_.get(), guest_.get()})
+        p->HoldTimer(CDispatcher::kMemberCheckTimer);
     for (Player* p : {host_.get(), guest_.get()})
         QTRY_COMPARE(p->chat->PlayerList()->count(), 2);  // everybody answered
-    Tick(*host_->chat, CDispatcher::kMemberCheckTimer);
-    QVERIFY(!host_->chat->Timer(CDispatcher::kMemberCheckTimer)->isActive());
+    host_->FireTimer(CDispatcher::kMemberCheckTimer);
+    QVERIFY(!host_->TimerRunning(CDispatcher::kMemberCheckTimer));
     QCOMPARE(host_->chat->PlayerList()->count(), 2);
 }
 

@@ -13,7 +13,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <string>
 
@@ -36,20 +35,6 @@ struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     QString Caption() const { return app->Frame().windowTitle(); }
     QString Status() const { return app->Frame().StatusPanes().Text(StatusPane::Message); }
     bool Join(int port) { return Connect(CommandLineRequest::Mode::Join, port, "PL"); }
-    bool TimerRunning() const {
-        QTimer* timer = chat->Timer(kTimer);
-        return timer != nullptr && timer->isActive();
-    }
-    // Waits for the next try to be scheduled, which then waits an hour, so
-    // only Fire makes it go off.
-    void AwaitTry() const {
-        QTRY_VERIFY(TimerRunning());
-        chat->Timer(kTimer)->setInterval(3600 * 1000);
-    }
-    void Fire() const {
-        QVERIFY(TimerRunning());
-        QMetaObject::invokeMethod(chat->Timer(kTimer), "timeout", Qt::DirectConnection);
-    }
 };
 
 // The one text log in `folder`'s log folder.
@@ -123,16 +108,16 @@ class LostProcessQtTest : public QObject {
         QVERIFY(log.endsWith("\r\n"));
 
         QTRY_COMPARE(quiet.Session().State(), SessionState::Orphaned);
-        QVERIFY(!quiet.TimerRunning() && !quiet.Caption().contains(QStringLiteral("再接続")));
+        QVERIFY(!quiet.TimerRunning(kTimer) && !quiet.Caption().contains(QStringLiteral("再接続")));
         QTRY_COMPARE(player.Session().State(), SessionState::Reconnecting);
-        player.AwaitTry();
+        player.HoldTimer(kTimer);
         QVERIFY(player.Caption().contains(QStringLiteral("再接続中")));
         QVERIFY(player.Status().contains(QStringLiteral("再接続")));
         // Nobody listens yet: the first try fails and the next is scheduled.
-        player.Fire();
+        player.FireTimer(kTimer);
         QVERIFY(player.LogHas("◇ 再接続しています (1回目)"));
         QTRY_VERIFY(!player.Session().IsConnecting());
-        player.AwaitTry();
+        player.HoldTimer(kTimer);
         QCOMPARE(player.Session().State(), SessionState::Reconnecting);
 
         QProcess hub;
@@ -142,21 +127,20 @@ class LostProcessQtTest : public QObject {
         other.Send(CnctReply, 0, "", "OB");
         QTRY_COMPARE(other.records.size(), size_t(2));
 
-        player.Fire();
+        player.FireTimer(kTimer);
         QVERIFY(player.LogHas("◇ 再接続しています (2回目)"));
         QTRY_COMPARE_WITH_TIMEOUT(player.Session().State(), SessionState::Joined, 10000);
         QCOMPARE(player.Session().MyID(), 2);
         QVERIFY(player.LogHas("◇ 再接続しました"));
         QCOMPARE(player.Caption(), connected);
         QCOMPARE(player.Status(), QString::fromUtf8(kStatusIdleText));
-        QVERIFY(!player.TimerRunning());
+        QVERIFY(!player.TimerRunning(kTimer));
 
         // The others see the same member back, speaking in the same colour
         // (typing marks may come first).
         QTRY_COMPARE(other.records.size(), size_t(3));
         QVERIFY(other.records[2].Text.find(Sjis("PL が接続しました")) != std::string::npos);
-        player.View().InputLine()->setPlainText(QStringLiteral("戻りました"));
-        QTest::keyClick(player.View().InputLine(), Qt::Key_Return);
+        player.Say(QStringLiteral("戻りました"));
         QTRY_COMPARE(other.records.back().Type, std::int32_t(LogBox));
         QCOMPARE(other.records.back().Name, Sjis("PL"));
         QCOMPARE(other.records.back().Color, 0x123456);
@@ -166,7 +150,7 @@ class LostProcessQtTest : public QObject {
         QVERIFY(hub.waitForFinished(10000));
         QTRY_VERIFY(player.LogHas("サーバとの接続が切断されました"));
         QTRY_COMPARE(player.Session().State(), SessionState::Orphaned);
-        QVERIFY(!player.TimerRunning());
+        QVERIFY(!player.TimerRunning(kTimer));
         QVERIFY(!player.Caption().contains(QStringLiteral("再接続")));
     }
 };

@@ -4,6 +4,8 @@
 // started as the program starts, its questions answered by `Prompter`.
 
 #include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 #include <fstream>
 #include <map>
@@ -50,6 +52,34 @@ struct ChatPlayer {
     std::string LogText() const { return View().LogControl()->StreamOutText(); }
     bool LogHas(const std::string& utf8) const {
         return LogText().find(Sjis(utf8)) != std::string::npos;
+    }
+    // Types `text` into the input line and sends it with Enter.
+    void Say(const QString& text) const {
+        View().InputLine()->setPlainText(text);
+        QTest::keyClick(View().InputLine(), Qt::Key_Return);
+    }
+    // Window timers (countdown, member check, reconnecting) fire only when a
+    // test says so: Hold waits until timer `id` runs and then makes every
+    // running one wait an hour; Fire delivers one tick, as the event loop
+    // would, and holds them again.
+    bool TimerRunning(int id) const {
+        QTimer* timer = chat->Timer(id);
+        return timer != nullptr && timer->isActive();
+    }
+    void HoldTimer(int id) const {
+        QTRY_VERIFY(TimerRunning(id));
+        HoldRunningTimers();
+    }
+    void FireTimer(int id) const {
+        QVERIFY(TimerRunning(id));
+        QMetaObject::invokeMethod(chat->Timer(id), "timeout", Qt::DirectConnection);
+        HoldRunningTimers();
+    }
+    void HoldRunningTimers() const {
+        for (int id = 1; id <= 4; ++id) {
+            if (TimerRunning(id))
+                chat->Timer(id)->setInterval(3600 * 1000);
+        }
     }
     // Hosts (port 0: a free one) or joins at 127.0.0.1 as `utf8Name`.
     bool Connect(CommandLineRequest::Mode mode, int port, const char* utf8Name) {
