@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "net/posix/CEpollHubConnection.h"
+#include "net/posix/KeepAlive.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
@@ -258,6 +259,7 @@ void CEpollHubNetwork::Accept() {
         // Writes are gathered per turn already; Nagle would only add delay.
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        EnableKeepAlive(fd);
         auto owned = std::make_unique<CEpollHubConnection>(fd, *this);
         CEpollHubConnection* connection = owned.get();
         limitAddress_[connection] = host;

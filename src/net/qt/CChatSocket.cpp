@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "net/CClientSession.h"
+#include "net/posix/KeepAlive.h"
 #include "net/qt/GracefulClose.h"
 #include "platform/Cp932.h"
 #include "platform/Trace.h"
@@ -137,6 +138,7 @@ void CChatSocket::OnConnected() {
     // Past this the system's own buffers hold the rest, and a hub that sends
     // faster than the window can show is slowed down by TCP.
     socket->setReadBufferSize(kReadBufferBytes);
+    EnableKeepAlive(static_cast<int>(socket->socketDescriptor()));
     // The session hears of the connection before any record is read: the
     // greeting waits for the next turn of the event loop.
     const unsigned attempt = attempt_;
