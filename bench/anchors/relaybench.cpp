@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using Clock = std::chrono::steady_clock;
@@ -83,7 +84,7 @@ static std::string yarrow_rec(int id, int type, const std::string& name, const s
     return s;
 }
 // Parse one Yarrow record of the kinds this benchmark sees; returns bytes used or 0 if incomplete.
-static size_t yarrow_parse(const std::string& b, int& type, int& id, std::string& text) {
+static size_t yarrow_parse(std::string_view b, int& type, int& id, std::string& text) {
     size_t p = 0;
     auto need = [&](size_t n) { return p + n <= b.size(); };
     auto i32 = [&](int32_t& v) {
@@ -156,13 +157,13 @@ static std::string mqtt_str(const std::string& t) {
 
 // One RESP value at b[p..]: fills bulk strings of an array into out; returns bytes used or 0 if
 // incomplete.
-static size_t resp_parse(const std::string& b, std::vector<std::string>& out) {
+static size_t resp_parse(std::string_view b, std::vector<std::string>& out) {
     size_t p = 0;
     auto line = [&](std::string& l) {
         size_t e = b.find("\r\n", p);
         if (e == std::string::npos)
             return false;
-        l = b.substr(p, e - p);
+        l = std::string(b.substr(p, e - p));
         p = e + 2;
         return true;
     };
@@ -182,7 +183,7 @@ static size_t resp_parse(const std::string& b, std::vector<std::string>& out) {
             size_t L = atol(l.c_str() + 1);
             if (p + L + 2 > b.size())
                 return 0;
-            out.push_back(b.substr(p, L));
+            out.push_back(std::string(b.substr(p, L)));
             p += L + 2;
         } else
             out.push_back(l.substr(1));
@@ -213,14 +214,18 @@ static void handle(int ci) {
         exit(3);
     }
     c.in.append(buf, n);
+    // Records are taken from the front by moving a mark; the taken bytes go
+    // once per read, so a long read is not copied over again for each record.
+    size_t taken = 0;
     for (;;) {
+        const std::string_view in = std::string_view(c.in).substr(taken);
         if (proto == YARROW) {
             int type, id;
             std::string text;
-            size_t used = yarrow_parse(c.in, type, id, text);
+            size_t used = yarrow_parse(in, type, id, text);
             if (!used)
                 break;
-            c.in.erase(0, used);
+            taken += used;
             if (type == 1 && !c.ready) {
                 c.id = id;
                 send_all(c.fd, yarrow_rec(id, 2, "", "c" + std::to_string(ci)));
@@ -229,12 +234,12 @@ static void handle(int ci) {
             else if (type == 3)
                 on_message(ci, text);
         } else if (proto == MQTT) {
-            if (c.in.size() < 2)
+            if (in.size() < 2)
                 break;
             size_t mult = 1, len = 0, p = 1;
             bool ok = false;
-            while (p < c.in.size()) {
-                uint8_t d = c.in[p++];
+            while (p < in.size()) {
+                uint8_t d = in[p++];
                 len += (d & 127) * mult;
                 mult *= 128;
                 if (!(d & 128)) {
@@ -242,11 +247,11 @@ static void handle(int ci) {
                     break;
                 }
             }
-            if (!ok || c.in.size() < p + len)
+            if (!ok || in.size() < p + len)
                 break;
-            uint8_t t = uint8_t(c.in[0]) >> 4;
-            std::string body = c.in.substr(p, len);
-            c.in.erase(0, p + len);
+            uint8_t t = uint8_t(in[0]) >> 4;
+            std::string body = std::string(in.substr(p, len));
+            taken += p + len;
             if (t == 9)
                 c.ready = true;  // SUBACK
             else if (t == 3) {
@@ -255,40 +260,40 @@ static void handle(int ci) {
             }
         } else if (proto == REDIS) {
             std::vector<std::string> v;
-            size_t used = resp_parse(c.in, v);
+            size_t used = resp_parse(in, v);
             if (!used)
                 break;
-            c.in.erase(0, used);
+            taken += used;
             if (v.size() == 3 && v[0] == "subscribe")
                 c.ready = true;
             else if (v.size() == 3 && v[0] == "message")
                 on_message(ci, v[2]);
         } else if (proto == NATS) {
-            size_t e = c.in.find("\r\n");
+            size_t e = in.find("\r\n");
             if (e == std::string::npos)
                 break;
-            if (c.in.compare(0, 4, "MSG ") == 0) {
-                size_t sp = c.in.rfind(' ', e);
-                size_t L = atol(c.in.c_str() + sp + 1);
-                if (c.in.size() < e + 2 + L + 2)
+            if (in.compare(0, 4, "MSG ") == 0) {
+                size_t sp = in.rfind(' ', e);
+                size_t L = atol(in.data() + sp + 1);
+                if (in.size() < e + 2 + L + 2)
                     break;
-                std::string payload = c.in.substr(e + 2, L);
-                c.in.erase(0, e + 2 + L + 2);
+                std::string payload = std::string(in.substr(e + 2, L));
+                taken += e + 2 + L + 2;
                 on_message(ci, payload);
             } else {
-                std::string line = c.in.substr(0, e);
-                c.in.erase(0, e + 2);
+                std::string line = std::string(in.substr(0, e));
+                taken += e + 2;
                 if (line == "PING")
                     send_all(c.fd, "PONG\r\n");
                 else if (line == "PONG")
                     c.ready = true;
             }
         } else {
-            size_t e = c.in.find("\r\n");
+            size_t e = in.find("\r\n");
             if (e == std::string::npos)
                 break;
-            std::string line = c.in.substr(0, e);
-            c.in.erase(0, e + 2);
+            std::string line = std::string(in.substr(0, e));
+            taken += e + 2;
             if (line.rfind("PING", 0) == 0)
                 send_all(c.fd, "PONG" + line.substr(4) + "\r\n");
             else if (line.find(" 001 ") != std::string::npos)
@@ -302,6 +307,7 @@ static void handle(int ci) {
             }
         }
     }
+    c.in.erase(0, taken);
 }
 
 int main(int argc, char** argv) {
