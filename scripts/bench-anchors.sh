@@ -12,7 +12,18 @@
 #
 # BASELINE_HUB=path adds another yarrow-hub build to the table (to compare a
 # change with the build before it).
+#
+# PIN=1 runs each relay on the first processor and the benchmark client on the
+# second, both in the real-time class (root only): on a machine shared with
+# builds, figures then move by a few percent instead of tens, since neither
+# side waits for the scheduler or meets the other on one processor.
 set -uo pipefail
+relay_prefix=()
+bench_prefix=()
+if [ "${PIN:-0}" = 1 ]; then
+    relay_prefix=(taskset -c 0 chrt -f 50)
+    bench_prefix=(taskset -c 1 chrt -f 50)
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 messages=${2:-20000}
@@ -52,7 +63,7 @@ trap cleanup EXIT
 start() {
     local label=$1 port=$2
     shift 2
-    "$@" >"$tmp/$label.out" 2>&1 &
+    "${relay_prefix[@]}" "$@" >"$tmp/$label.out" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do
         (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
@@ -76,7 +87,7 @@ measure() {
     for w in 64 1; do
         out=
         for try in 1 2 3; do
-            out=$("$bench" --proto "$proto" --port "$port" --clients "$n" --messages "$messages" \
+            out=$("${bench_prefix[@]}" "$bench" --proto "$proto" --port "$port" --clients "$n" --messages "$messages" \
                 --size 64 --window $w 2>/dev/null) && break
             out=
         done
