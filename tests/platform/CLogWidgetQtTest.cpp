@@ -46,18 +46,16 @@ constexpr std::int32_t kLogBox = 3;
 class CLogWidgetQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void chatLineCarriesItsColoursSizesAndBold();
-    void addressesBecomeLinks();
+    void chatLineCarriesItsColoursSizesAndBoldInAndOut();
+    void addressesBecomeLinksThatEndWhereTheAddressEnds();
     void clickingALinkOpensIt();
-    void findUrlsStopsWhereAnAddressEnds();
     void contextMenuCopiesAndGoesToTheSelectedAddress();
-    void streamsOutTextAndRtfAndClears();
     void scrollLockKeepsTheView();
     void hostileDocumentsAreHarmless();
     void aLineFullOfAddressesIsLinkedThroughout();
 };
 
-void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBold() {
+void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBoldInAndOut() {
     Fixture f;
     f.chat.AppendChatLine(Sjis("GM"), Sjis("<color FF0000>赤い</color>普通<size 5>大"), 0x0000FF,
                           kLogBox);
@@ -70,39 +68,65 @@ void CLogWidgetQtTest::chatLineCarriesItsColoursSizesAndBold() {
     QCOMPARE(red.fontPointSize(), 12.0);
     QCOMPARE(FormatOf(f.log, QStringLiteral("普通")).foreground().color(), QColor(0, 0, 0));
     QCOMPARE(FormatOf(f.log, QStringLiteral("大")).fontPointSize(), 22.5);
-    QCOMPARE(f.log.document()->toPlainText(), QStringLiteral("GM：赤い普通大\n"));
 
     // A heart in red; one entry in two paragraphs, braces and backslashes as typed.
     f.chat.AppendChatLine(Sjis("GM"), Sjis("a<h>b\r\nc\\{d}"), 0, kLogBox);
     const QString heart = QString(QChar(0x2665));
     QCOMPARE(FormatOf(f.log, heart).foreground().color(), QColor(255, 0, 0));
-    QVERIFY(f.log.document()->toPlainText().endsWith("GM：a" + heart + "b\nc\\{d}\n"));
     // A notice's bold ends with its line.
     f.chat.AppendNoticeLine(Sjis("<b>x"));
     f.chat.AppendNoticeLine(Sjis("y"));
     QVERIFY(FormatOf(f.log, QStringLiteral("x")).fontWeight() >= QFont::Bold);
     QVERIFY(FormatOf(f.log, QStringLiteral("y")).fontWeight() < QFont::Bold);
+
+    // Saved as text, and as RTF that reads back with the same colours and weights.
+    const std::string saved = f.log.StreamOutText();
+    QVERIFY(saved.starts_with(Sjis("GM：赤い普通大\r\nGM：a")));
+    QVERIFY(saved.ends_with(Sjis("b\r\nc\\{d}\r\nx\r\ny\r\n")));
+    std::string text;
+    bool redSeen = false, boldBlueName = false;
+    for (const RtfRun& run : CRtfReader::Read(f.log.StreamOutRtf())) {
+        text += run.paragraphBreak ? "|" : run.text;
+        redSeen |= run.text == "赤い" && run.format.color == 0xFF0000u && !run.format.bold;
+        boldBlueName |= run.text == "GM" && run.format.bold && run.format.color == 0x0000FFu;
+    }
+    QCOMPARE(QString::fromStdString(text), "GM：赤い普通大|GM：a" + heart + "b|c\\{d}|x|y|");
+    QVERIFY(redSeen && boldBlueName);
+    f.log.Clear();
+    QCOMPARE(f.log.StreamOutText(), std::string());
 }
 
-void CLogWidgetQtTest::addressesBecomeLinks() {
+// Each line's links as the log marks them: an address runs to the next
+// blank, control or non-ASCII character or one of < > ", and a saved log
+// keeps the colour the line gave the address, not the link colour.
+void CLogWidgetQtTest::addressesBecomeLinksThatEndWhereTheAddressEnds() {
+    const struct {
+        const char* line;
+        QStringList links;
+    } cases[] = {
+        {"see <color 008000>https://example.com/a?b=1</color> and http://x.jp/ここ",
+         {"https://example.com/a?b=1", "http://x.jp/"}},
+        {"<https://x.y/z>", {"https://x.y/z"}},
+        {"http:// https:// ftp://a.b mailto:x", {}},
+        {"http://a\thttps://b", {"http://a", "https://b"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.chat.AppendChatLine(Sjis("GM"), Sjis(c.line), 0, kLogBox);
+        QStringList links;
+        for (auto it = f.log.document()->firstBlock().begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isAnchor() && (links.isEmpty() || links.back() != format.anchorHref()))
+                links << format.anchorHref();
+        }
+        QCOMPARE(links, c.links);
+    }
     Fixture f;
-    f.chat.AppendChatLine(Sjis("GM"),
-                          Sjis("see <color 008000>https://example.com/a?b=1</color> and "
-                               "http://x.jp/ここ"),
-                          0, kLogBox);
-    const QTextCharFormat link = FormatOf(f.log, QStringLiteral("example"));
-    QVERIFY(link.isAnchor());
-    QCOMPARE(link.anchorHref(), QStringLiteral("https://example.com/a?b=1"));
-    QVERIFY(FormatOf(f.log, QStringLiteral("x.jp")).isAnchor());
-    QCOMPARE(FormatOf(f.log, QStringLiteral("x.jp")).anchorHref(), QStringLiteral("http://x.jp/"));
-    QVERIFY(!FormatOf(f.log, QStringLiteral("see")).isAnchor());
-    QVERIFY(!FormatOf(f.log, QStringLiteral("ここ")).isAnchor());
-    // A saved log keeps the colour the line gave the address, not the link colour.
+    f.chat.AppendChatLine(Sjis("GM"), Sjis(cases[0].line), 0, kLogBox);
     bool sawGreen = false;
     for (const RtfRun& run : CRtfReader::Read(f.log.StreamOutRtf())) {
-        if (run.text.find("example.com") != std::string::npos) {
+        if (run.text.find("example.com") != std::string::npos)
             sawGreen = run.format.color == 0x008000u;
-        }
     }
     QVERIFY(sawGreen);
 }
@@ -120,22 +144,6 @@ void CLogWidgetQtTest::clickingALinkOpensIt() {
     const QPoint point = f.log.cursorRect(at).center();
     QTest::mouseClick(f.log.viewport(), Qt::LeftButton, {}, point);
     QCOMPARE(opened, (QList<QUrl>{QUrl(QStringLiteral("http://example.com/page"))}));
-}
-
-void CLogWidgetQtTest::findUrlsStopsWhereAnAddressEnds() {
-    const auto urls = [](const QString& text) {
-        QStringList found;
-        for (const auto& [start, length] : CLogWidget::FindUrls(text)) {
-            found << text.mid(start, length);
-        }
-        return found;
-    };
-    QCOMPARE(urls("a http://a.b/c?d=1 b"), QStringList{"http://a.b/c?d=1"});
-    QCOMPARE(urls("<https://x.y/z>"), QStringList{"https://x.y/z"});
-    QCOMPARE(urls("http://a.jp/日本"), QStringList{"http://a.jp/"});
-    QCOMPARE(urls("http:// https://"), QStringList{});
-    QCOMPARE(urls("ftp://a.b mailto:x"), QStringList{});
-    QCOMPARE(urls("http://a\thttps://b"), (QStringList{"http://a", "https://b"}));
 }
 
 void CLogWidgetQtTest::contextMenuCopiesAndGoesToTheSelectedAddress() {
@@ -169,29 +177,6 @@ void CLogWidgetQtTest::contextMenuCopiesAndGoesToTheSelectedAddress() {
     QVERIFY(menu->actions().at(0)->isEnabled());
     menu->actions().at(1)->trigger();
     QCOMPARE(opened, (QList<QUrl>{QUrl("http://example.com/x")}));
-}
-
-void CLogWidgetQtTest::streamsOutTextAndRtfAndClears() {
-    Fixture f;
-    f.chat.AppendChatLine(Sjis("GM"), Sjis("<color FF0000>赤</color>"), 0x0000FF, kLogBox);
-    f.chat.AppendNoticeLine(Sjis("◇ お知らせ"));
-    QCOMPARE(f.log.StreamOutText(), Sjis("GM：赤\r\n◇ お知らせ\r\n"));
-
-    // What goes out as RTF comes back with the same text, colours and weights.
-    const std::vector<RtfRun> runs = CRtfReader::Read(f.log.StreamOutRtf());
-    std::string text;
-    bool redSeen = false;
-    bool boldBlueName = false;
-    for (const RtfRun& run : runs) {
-        text += run.paragraphBreak ? "|" : run.text;
-        redSeen |= run.text == "赤" && run.format.color == 0xFF0000u;
-        boldBlueName |= run.text == "GM" && run.format.bold && run.format.color == 0x0000FFu;
-    }
-    QCOMPARE(QString::fromStdString(text), QStringLiteral("GM：赤|◇ お知らせ|"));
-    QVERIFY(redSeen);
-    QVERIFY(boldBlueName);
-    f.log.Clear();
-    QCOMPARE(f.log.StreamOutText(), std::string());
 }
 
 void CLogWidgetQtTest::scrollLockKeepsTheView() {

@@ -18,7 +18,11 @@ class ProfileFile : public ::testing::Test {
     std::string path_ = dir_.File("test.ini");
 };
 
-TEST_F(ProfileFile, LookupIgnoresCaseTrimsAndTakesTheFirstDuplicate) {
+// Lookup ignores case and blanks, takes the first duplicate, cuts values
+// without splitting a double-byte character, and reads integers as a sign
+// and the leading digits (wrapping, never overflowing).
+TEST_F(ProfileFile, LookupFoldsCaseTrimsCutsAndReadsIntegers) {
+    const std::string kana = "\x82\xa0";  // "あ"
     TempDir::Write(path_,
                    "top=ignored\r\n"
                    "[Main]\r\n"
@@ -26,53 +30,58 @@ TEST_F(ProfileFile, LookupIgnoresCaseTrimsAndTakesTheFirstDuplicate) {
                    "name=Bob\r\n"
                    "Quoted=\"  padded  \"\r\n"
                    "Half=\"open\r\n"
-                   "[ other ]\n"
-                   "name=Carol\n"
-                   "[MAIN]\r\n"
-                   "late=second section of the same name\r\n"
-                   // 0x83 0x41 is "ア": its trail byte 'A' must not match 'a'.
-                   "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n");
+                   "Single='x'\r\n"
+                   "long=" +
+                       std::string(300, 'x') +
+                       "\r\n"
+                       "kana=a" +
+                       kana + kana +
+                       "\r\n"
+                       "junk\r\n"
+                       "[ other ]\n"
+                       "name=Carol\n"
+                       "[MAIN]\r\n"
+                       "late=second section of the same name\r\n"
+                       // 0x83 0x41 is "ア": its trail byte 'A' must not match 'a'.
+                       "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n"
+                       "[N]\r\na=12abc\r\nb=-7\r\nc=+8\r\nd=abc\r\ne=\r\nf=0x10\r\n"
+                       "g=4294967297\r\nh=- 3\r\n");
     CProfileFile f(path_);
     EXPECT_TRUE(f.Exists());
-    EXPECT_EQ(f.GetString("main", "NAME"), "Alice");
-    EXPECT_EQ(f.GetString("Other", "name"), "Carol");
-    EXPECT_EQ(f.GetString("Main", "Quoted"), "  padded  ");
-    EXPECT_EQ(f.GetString("Main", "Half"), "\"open");
-    EXPECT_EQ(f.GetString("Main", "top", "def"), "def");
-    EXPECT_EQ(f.GetString("Main", "missing", "def"), "def");
-    EXPECT_EQ(f.GetString("Nowhere", "name"), "");
-    EXPECT_TRUE(f.HasKey("MAIN", "name"));
-    EXPECT_FALSE(f.HasKey("Main", "late"));
+    const struct {
+        const char *section, *key;
+        std::size_t max;
+        std::string value;
+    } strings[] = {
+        {"main", "NAME", 255, "Alice"},
+        {"Other", "name", 255, "Carol"},
+        {"Main", "Quoted", 255, "  padded  "},
+        {"Main", "Half", 255, "\"open"},
+        {"Main", "Single", 255, "x"},
+        {"Main", "top", 255, "def"},
+        {"Main", "late", 255, "def"},
+        {"Nowhere", "name", 255, "def"},
+        {"Main", "long", kSettingsValueBytes, std::string(255, 'x')},
+        {"Main", "long", kChartValueBytes, std::string(300, 'x')},
+        {"Main", "kana", 4, "a" + kana},  // not "a" + kana + a lead byte
+        {"Main", "kana", 5, "a" + kana + kana},
+    };
+    for (const auto& c : strings)
+        EXPECT_EQ(f.GetString(c.section, c.key, "def", c.max), c.value) << c.key << c.max;
+    const std::pair<const char*, int> ints[] = {{"a", 12}, {"b", -7}, {"c", 8},
+                                                {"d", 0},  {"e", 99}, {"f", 0},
+                                                {"g", 1},  {"h", 0},  {"missing", 99}};
+    for (const auto& [key, value] : ints)
+        EXPECT_EQ(f.GetInt("N", key, 99), value) << key;
     EXPECT_EQ(f.GetInt("\x83\x41", "K", 0), 1);
     EXPECT_EQ(f.GetInt("\x83\x61", "k", 0), 2);
+    EXPECT_TRUE(f.HasKey("MAIN", "name"));
     EXPECT_EQ(f.SectionNames(),
-              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61"}));
-}
-
-TEST_F(ProfileFile, ValuesAreCutWithoutSplittingADoubleByteCharacter) {
-    std::string kana = "\x82\xa0";  // "あ"
-    std::string longValue(300, 'x');
-    TempDir::Write(path_, "[S]\r\nlong=" + longValue + "\r\nkana=a" + kana + kana + "\r\n");
-    CProfileFile f(path_);
-    EXPECT_EQ(f.GetString("S", "long"), std::string(255, 'x'));
-    EXPECT_EQ(f.GetString("S", "long", {}, kChartValueBytes), longValue);
-    EXPECT_EQ(f.GetString("S", "kana", {}, 4), "a" + kana);  // not "a" + kana + lead byte
-    EXPECT_EQ(f.GetString("S", "kana", {}, 5), "a" + kana + kana);
-    EXPECT_EQ(f.GetString("S", "missing", longValue), std::string(255, 'x'));
-}
-
-// Integers take a sign and the leading digits (wrapping, never
-// overflowing); an empty value counts as missing.
-TEST_F(ProfileFile, IntegersTakeSignAndLeadingDigits) {
-    TempDir::Write(path_,
-                   "[N]\r\na=12abc\r\nb=-7\r\nc=+8\r\nd=abc\r\ne=\r\nf=0x10\r\n"
-                   "g=4294967297\r\nh=- 3\r\n");
-    CProfileFile f(path_);
-    const std::pair<const char*, int> cases[] = {{"a", 12}, {"b", -7}, {"c", 8},
-                                                 {"d", 0},  {"e", 99}, {"f", 0},
-                                                 {"g", 1},  {"h", 0},  {"missing", 99}};
-    for (const auto& [key, value] : cases)
-        EXPECT_EQ(f.GetInt("N", key, 99), value) << key;
+              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61", "N"}));
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(f.SectionEntries("other"), (Entries{{"name", "Carol"}}));
+    EXPECT_EQ(f.SectionEntries("main").size(), 6u);  // each key once, the junk line not
+    EXPECT_TRUE(f.SectionEntries("none").empty());
 }
 
 // A missing file reads empty and is made by the first write; each write
@@ -96,6 +105,8 @@ TEST_F(ProfileFile, MissingFileIsCreatedOnFirstWriteAndWritersShareIt) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Folder()), {}), 1);
 }
 
+// A key write keeps every other line in place; line breaks in a written
+// value cannot start a section or a key of their own.
 TEST_F(ProfileFile, KeyWriteKeepsEveryOtherLineInPlace) {
     TempDir::Write(path_,
                    "; comment\n"
@@ -109,7 +120,7 @@ TEST_F(ProfileFile, KeyWriteKeepsEveryOtherLineInPlace) {
                    "[broken\n");
     CProfileFile f(path_);
     ASSERT_TRUE(f.WriteString("one", "KEY", "new"));
-    ASSERT_TRUE(f.WriteString("One", "added", "a"));
+    ASSERT_TRUE(f.WriteString("One", "added", "a\r\n[Evil]\r\nk=v"));
     ASSERT_TRUE(f.WriteString("Two", "y", "2"));
     EXPECT_EQ(TempDir::Read(path_),
               "; comment\r\n"
@@ -117,7 +128,7 @@ TEST_F(ProfileFile, KeyWriteKeepsEveryOtherLineInPlace) {
               "KEY=new\r\n"
               "garbage line\r\n"
               "other=\x82\xa0\r\n"
-              "added=a\r\n"
+              "added=a  [Evil]  k=v\r\n"
               "\r\n"
               "[Two]\r\n"
               "x=1\r\n"
@@ -150,20 +161,6 @@ TEST_F(ProfileFile, BatchWriteEqualsOneWritePerKey) {
     EXPECT_EQ(batched, "[L]\r\n2=b\r\nNum=2\r\n1=a\r\n[M]\r\nm=1\r\n");
 }
 
-TEST_F(ProfileFile, SectionEntriesListEachKeyOnceInFileOrder) {
-    TempDir::Write(path_, "[S]\r\nb = 2\r\njunk\r\na='x'\r\nB=dup\r\n[T]\r\nc=3\r\n");
-    using Entries = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(CProfileFile(path_).SectionEntries("s"), (Entries{{"b", "2"}, {"a", "x"}}));
-    EXPECT_TRUE(CProfileFile(path_).SectionEntries("none").empty());
-}
-
-TEST_F(ProfileFile, LineBreaksInWrittenTextCannotInjectKeys) {
-    CProfileFile f(path_);
-    ASSERT_TRUE(f.WriteString("S", "name", "x\r\n[Evil]\r\nk=v"));
-    EXPECT_EQ(f.SectionNames(), std::vector<std::string>{"S"});
-    EXPECT_EQ(f.GetString("S", "name"), "x  [Evil]  k=v");
-}
-
 TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {
     std::string head = "[S]\r\nk=v\r\n";
     std::string big = head + std::string(CProfileFile::kMaxFileBytes, ';') + "\r\n[T]\r\nt=1\r\n";
@@ -175,9 +172,10 @@ TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {
     EXPECT_EQ(std::filesystem::file_size(path_), big.size());
 }
 
+// As large as a settings file may be, every line a different key or
+// section: listing them must not compare each with all the earlier ones
+// (that would not finish within the test's time limit).
 TEST_F(ProfileFile, AFileFullOfKeysAndSectionsIsListedWhole) {
-    // As large as a settings file may be, every line a different key or
-    // section: listing them must not compare each with all the earlier ones.
     constexpr int kKeys = 200000;
     std::string text = "[S]\r\n";
     for (int i = 0; i < kKeys; ++i)
@@ -188,14 +186,10 @@ TEST_F(ProfileFile, AFileFullOfKeysAndSectionsIsListedWhole) {
     ASSERT_LE(text.size(), CProfileFile::kMaxFileBytes);
     TempDir::Write(path_, text);
     const CProfileFile f(path_);
-
     const auto entries = f.SectionEntries("S");
     ASSERT_EQ(entries.size(), static_cast<std::size_t>(kKeys));
     EXPECT_EQ(entries.front(), (std::pair<std::string, std::string>{"key1000000", ""}));
-    EXPECT_EQ(entries.back().first, "key" + std::to_string(1000000 + kKeys - 1));
-    const auto names = f.SectionNames();
-    ASSERT_EQ(names.size(), static_cast<std::size_t>(1 + kKeys / 2));
-    EXPECT_EQ(names[1], "n1000000");
+    EXPECT_EQ(f.SectionNames().size(), static_cast<std::size_t>(1 + kKeys / 2));
 }
 
 }  // namespace

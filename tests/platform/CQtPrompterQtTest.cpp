@@ -1,7 +1,6 @@
 // Message boxes, the generated tone and the Qt side of code page 932.
 #include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <cstdint>
@@ -13,88 +12,70 @@
 
 using namespace yarrow;
 
-namespace {
-
-QStringList ButtonTexts(const QMessageBox& box) {
-    QStringList texts;
-    for (QAbstractButton* b : box.buttons()) {
-        texts << b->text();
-    }
-    texts.sort();
-    return texts;
-}
-
-}  // namespace
-
 class CQtPrompterQtTest : public QObject {
     Q_OBJECT
   private slots:
-    void boxesCarryTextsCaptionsIconsAndJapaneseButtons();
-    void answersFollowTheClickedButton();
-    void askRunsTheBoxAndReturnsTheAnswer();
+    void askShowsTheBoxAndAnswersWhatWasPressed();
     void sineWaveHasItsPitchLengthAndBounds();
     void cp932EdgeConversions();
 };
 
-void CQtPrompterQtTest::boxesCarryTextsCaptionsIconsAndJapaneseButtons() {
-    auto box = CQtPrompter::BuildBox(nullptr, Sjis("ログをクリアします\r\nよろしいですか？"),
-                                     Sjis("確認"), PromptIcon::Question, PromptButtons::YesNo);
-    QCOMPARE(box->windowTitle(), QStringLiteral("確認"));
-    QCOMPARE(box->text(), QStringLiteral("ログをクリアします\nよろしいですか？"));
-    QCOMPARE(box->icon(), QMessageBox::Question);
-    QCOMPARE(ButtonTexts(*box), (QStringList{"いいえ(&N)", "はい(&Y)"}));
-    QCOMPARE(box->defaultButton()->text(), QStringLiteral("はい(&Y)"));
-
-    const std::pair<PromptIcon, QMessageBox::Icon> icons[] = {
-        {PromptIcon::None, QMessageBox::NoIcon},
-        {PromptIcon::Information, QMessageBox::Information},
-        {PromptIcon::Exclamation, QMessageBox::Warning},
-        {PromptIcon::Stop, QMessageBox::Critical},
+// Each question as the user sees it: Japanese buttons, the first one the
+// default, Escape or closing the box answering as its last button, the text
+// shown as typed.
+void CQtPrompterQtTest::askShowsTheBoxAndAnswersWhatWasPressed() {
+    const QString yes = QStringLiteral("はい(&Y)"), no = QStringLiteral("いいえ(&N)");
+    const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("キャンセル");
+    enum Press { Click, Escape, Return, Close };
+    const struct {
+        PromptButtons buttons;
+        Press press;
+        QString label;  // the button clicked
+        PromptAnswer answer;
+        QStringList labels;
+    } cases[] = {
+        {PromptButtons::YesNo, Click, yes, PromptAnswer::Yes, {yes, no}},
+        {PromptButtons::YesNo, Click, no, PromptAnswer::No, {yes, no}},
+        {PromptButtons::YesNo, Escape, {}, PromptAnswer::No, {yes, no}},
+        {PromptButtons::YesNo, Return, {}, PromptAnswer::Yes, {yes, no}},
+        {PromptButtons::YesNoCancel, Close, {}, PromptAnswer::Cancel, {yes, no, cancel}},
+        {PromptButtons::OkCancel, Click, cancel, PromptAnswer::Cancel, {ok, cancel}},
+        {PromptButtons::Ok, Escape, {}, PromptAnswer::Ok, {ok}},
     };
-    for (const auto& [icon, qtIcon] : icons) {
-        QCOMPARE(CQtPrompter::BuildBox(nullptr, "x", "y", icon, PromptButtons::Ok)->icon(), qtIcon);
-    }
-    QCOMPARE(ButtonTexts(*CQtPrompter::BuildBox(nullptr, "", "", PromptIcon::None,
-                                                PromptButtons::YesNoCancel)),
-             (QStringList{"いいえ(&N)", "はい(&Y)", "キャンセル"}));
-    // Texts are plain: markup-looking input is shown as typed.
-    QCOMPARE(CQtPrompter::BuildBox(nullptr, "<b>x</b>", "", PromptIcon::None, PromptButtons::Ok)
-                 ->textFormat(),
-             Qt::PlainText);
-}
-
-void CQtPrompterQtTest::answersFollowTheClickedButton() {
-    const auto clickAndAnswer = [](PromptButtons buttons, const QString& label) {
-        auto box = CQtPrompter::BuildBox(nullptr, "", "", PromptIcon::None, buttons);
-        for (QAbstractButton* b : box->buttons()) {
-            if (b->text() == label) {
-                b->click();
-            }
-        }
-        return CQtPrompter::AnswerOf(*box);
-    };
-    QCOMPARE(clickAndAnswer(PromptButtons::YesNo, "はい(&Y)"), PromptAnswer::Yes);
-    QCOMPARE(clickAndAnswer(PromptButtons::YesNo, "いいえ(&N)"), PromptAnswer::No);
-    QCOMPARE(clickAndAnswer(PromptButtons::OkCancel, "キャンセル"), PromptAnswer::Cancel);
-    QCOMPARE(clickAndAnswer(PromptButtons::Ok, "OK"), PromptAnswer::Ok);
-    // Closed without a button: as Escape would answer.
-    QCOMPARE(clickAndAnswer(PromptButtons::YesNo, "none"), PromptAnswer::No);
-    QCOMPARE(clickAndAnswer(PromptButtons::YesNoCancel, "none"), PromptAnswer::Cancel);
-}
-
-void CQtPrompterQtTest::askRunsTheBoxAndReturnsTheAnswer() {
     CQtPrompter prompter;
-    QString seen;
-    QTimer::singleShot(0, [&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box != nullptr);
-        seen = box->text();
-        QTest::keyClick(box, Qt::Key_Escape);
-    });
-    QCOMPARE(prompter.Ask(Sjis("切断してもよろしいですか？"), Sjis("終了"), PromptIcon::Question,
-                          PromptButtons::YesNo),
-             PromptAnswer::No);
-    QCOMPARE(seen, QStringLiteral("切断してもよろしいですか？"));
+    for (const auto& c : cases) {
+        QStringList labels;
+        QString title, text;
+        bool plain = false, question = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            for (QAbstractButton* b : box->buttons())
+                labels << b->text();
+            title = box->windowTitle();
+            text = box->text();
+            plain = box->textFormat() == Qt::PlainText;
+            question = box->icon() == QMessageBox::Question;
+            if (c.press == Escape || c.press == Return)
+                QTest::keyClick(box, c.press == Escape ? Qt::Key_Escape : Qt::Key_Return);
+            else if (c.press == Close)
+                box->close();
+            for (QAbstractButton* b : box->buttons()) {
+                if (c.press == Click && b->text() == c.label)
+                    b->click();
+            }
+        });
+        QCOMPARE(prompter.Ask(Sjis("<b>ログをクリアします</b>\r\nよろしいですか？"), Sjis("確認"),
+                              PromptIcon::Question, c.buttons),
+                 c.answer);
+        labels.sort();
+        QStringList expected = c.labels;
+        expected.sort();
+        QCOMPARE(labels, expected);
+        QCOMPARE(title, QStringLiteral("確認"));
+        QCOMPARE(text, QStringLiteral("<b>ログをクリアします</b>\nよろしいですか？"));
+        QVERIFY(plain && question);
+    }
 }
 
 void CQtPrompterQtTest::sineWaveHasItsPitchLengthAndBounds() {
@@ -119,7 +100,7 @@ void CQtPrompterQtTest::sineWaveHasItsPitchLengthAndBounds() {
 }
 
 void CQtPrompterQtTest::cp932EdgeConversions() {
-    QCOMPARE(FromCp932(Sjis("ころころ……")), QStringLiteral("ころころ……"));
+    QCOMPARE(FromCp932(Sjis("ころころ……ﾊﾞｯﾌｧ")), QStringLiteral("ころころ……ﾊﾞｯﾌｧ"));
     const Cp932Conversion ok = ToCp932(QStringLiteral("ﾊﾞｯﾌｧ1"));
     QVERIFY(!ok.replaced);
     QCOMPARE(ok.text, Sjis("ﾊﾞｯﾌｧ1"));

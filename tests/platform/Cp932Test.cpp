@@ -5,45 +5,38 @@
 namespace yarrow {
 namespace {
 
-TEST(Cp932, RoundTripsJapaneseAndAscii) {
-    auto sjis = Utf8ToCp932("GM：ころころ");
-    EXPECT_FALSE(sjis.replaced);
-    EXPECT_EQ(sjis.text, "GM\x81\x46\x82\xb1\x82\xeb\x82\xb1\x82\xeb");
-    auto back = Cp932ToUtf8(sjis.text);
-    EXPECT_FALSE(back.replaced);
-    EXPECT_EQ(back.text, "GM：ころころ");
-}
-
-TEST(Cp932, UnrepresentableCharactersAreReplacedVisibly) {
-    // U+1F600 (an emoji) and U+00E9 (é) have no code page 932 form.
-    auto sjis = Utf8ToCp932("a😀b\xc3\xa9");
-    EXPECT_TRUE(sjis.replaced);
-    EXPECT_EQ(sjis.text, std::string("a") + std::string(kCp932Replacement) + "b" +
-                             std::string(kCp932Replacement));
-}
-
-TEST(Cp932, BrokenInputNeverLosesTheRest) {
-    auto broken = Cp932ToUtf8(std::string("x\x81", 2));  // lead byte without a trail
-    EXPECT_TRUE(broken.replaced);
-    EXPECT_EQ(broken.text.substr(0, 1), "x");
-    auto badUtf8 = Utf8ToCp932(
-        "a\xff"
-        "b");
-    EXPECT_TRUE(badUtf8.replaced);
-    EXPECT_EQ(badUtf8.text.back(), 'b');
-}
-
-TEST(Cp932, Utf16SurrogatePairsAndUnpairedHalves) {
-    std::u16string pair = u"A\U0001F600B";
-    auto r = Utf16ToCp932(pair);
-    EXPECT_TRUE(r.replaced);
-    EXPECT_EQ(r.text, std::string("A") + std::string(kCp932Replacement) + "B");
-    std::u16string lone = {u'x', char16_t(0xD800), u'y'};
-    auto r2 = Utf16ToCp932(lone);
-    EXPECT_TRUE(r2.replaced);
-    EXPECT_EQ(r2.text.front(), 'x');
-    EXPECT_EQ(r2.text.back(), 'y');
-    EXPECT_EQ(Utf16ToCp932(u"表").text, "\x95\x5c");
+// Every direction keeps what it can and marks what it cannot: a character
+// code page 932 lacks becomes the geta mark, broken input never takes the
+// rest of the text with it.
+TEST(Cp932, ConvertsEveryDirectionAndMarksWhatItCannotHold) {
+    const std::string geta(kCp932Replacement);
+    const struct {
+        const char* what;
+        Cp932Conversion result;
+        std::string text;
+        bool replaced;
+    } cases[] = {
+        {"Japanese and ASCII", Utf8ToCp932("GM：ころころ"),
+         "GM\x81\x46\x82\xb1\x82\xeb\x82\xb1\x82\xeb", false},
+        {"and back", Cp932ToUtf8("GM\x81\x46\x82\xb1\x82\xeb\x82\xb1\x82\xeb"), "GM：ころころ",
+         false},
+        // U+1F600 (an emoji) and U+00E9 (é) have no code page 932 form.
+        {"unrepresentable", Utf8ToCp932("a😀b\xc3\xa9"), "a" + geta + "b" + geta, true},
+        {"broken UTF-8",
+         Utf8ToCp932("a\xff"
+                     "b"),
+         "a" + geta + "b", true},
+        {"a lead byte without a trail", Cp932ToUtf8(std::string("x\x81", 2)), "x\xEF\xBF\xBD",
+         true},
+        {"a surrogate pair", Utf16ToCp932(u"A\U0001F600B"), "A" + geta + "B", true},
+        {"an unpaired half", Utf16ToCp932(std::u16string{u'x', char16_t(0xD800), u'y'}),
+         "x" + geta + "y", true},
+        {"a trail byte that is a backslash", Utf16ToCp932(u"表"), "\x95\x5c", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result.text, c.text) << c.what;
+        EXPECT_EQ(c.result.replaced, c.replaced) << c.what;
+    }
 }
 
 }  // namespace

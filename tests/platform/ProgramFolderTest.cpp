@@ -92,12 +92,14 @@ TEST(ProgramFolder, IsChosenByHomeVariableDataAndInstallation) {
 // A $YARROW_HOME that names a new folder starts as the per-user folder does:
 // with the data of the installation, or of the build beside the executable,
 // where the programs, plug-ins, the build user's own settings and logs stay
-// behind. The data set is the one the build and the packages ship.
-TEST(ProgramFolder, NewYarrowHomeStartsWithTheData) {
+// behind. The data set is the one the build and the packages ship. Later
+// starts bring an update's new files but never overwrite a user's file or
+// bring back one the user deleted.
+TEST(ProgramFolder, YarrowHomeIsFilledFromTheDataAndKeepsTheUsersChanges) {
     namespace fs = std::filesystem;
     const fs::path shipped = fs::path(YARROW_FIXTURES) / ".." / ".." / "data";
     const auto files = [](const fs::path& folder) {
-        std::set<std::string> names;
+        std::set<std::string> names;  // a half-copied file would show here too
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             const std::string name = entry.path().lexically_relative(folder).generic_string();
             if (entry.is_regular_file() && name != kInstalledListName)
@@ -126,25 +128,44 @@ TEST(ProgramFolder, NewYarrowHomeStartsWithTheData) {
             test::TempDir::Write(exe + "Snapshot.txt", "a snapshot");
         }
         const std::string home = root.File("stick/yarrow/");
-        const ProgramFolders folders =
-            ChooseProgramFolders({home, exe, "", root.File("ann")}, FileExists);
-        ASSERT_EQ(folders.programFolder, home);
-        ASSERT_EQ(PrepareProgramFolder(folders), "");
-
+        fs::create_directories(home);
+        test::TempDir::Write(home + "Chart.ini", "my own chart");
+        const auto start = [&] {
+            const ProgramFolders folders =
+                ChooseProgramFolders({home, exe, "", root.File("ann")}, FileExists);
+            EXPECT_EQ(folders.programFolder, home);
+            return PrepareProgramFolder(folders);
+        };
+        ASSERT_EQ(start(), "");
         std::set<std::string> expected = files(shipped);
         if (installed)
             expected.insert("Intro.png");
         EXPECT_EQ(files(home), expected) << installed;
         EXPECT_TRUE(fs::is_directory(home + "Plugin"));
         EXPECT_EQ(test::TempDir::Read(home + "Deck.ini"), test::TempDir::Read(data + "Deck.ini"));
+        EXPECT_EQ(test::TempDir::Read(home + "Chart.ini"), "my own chart");
 
-        // Later starts keep the user's edits and deletions.
+        // The user edits one file and deletes another; an update brings a new one.
         test::TempDir::Write(home + "Deck.ini", "my deck");
-        fs::remove(home + "Chart.ini");
-        ASSERT_EQ(PrepareProgramFolder(ChooseProgramFolders({home, exe, "", ""}, FileExists)), "");
+        fs::remove(home + "help/index.html");
+        test::TempDir::Write(data + "ChipNew.bmp", "new chip");
+        ASSERT_EQ(start(), "");
         EXPECT_EQ(test::TempDir::Read(home + "Deck.ini"), "my deck");
-        EXPECT_FALSE(FileExists(home + "Chart.ini"));
+        EXPECT_FALSE(FileExists(home + "help/index.html"));
+        EXPECT_EQ(test::TempDir::Read(home + "ChipNew.bmp"), "new chip");
     }
+
+    // A folder that cannot be made is reported; without any data the folder
+    // is still made, empty.
+    test::TempDir root;
+    test::TempDir::Write(root.File("file"), "");
+    EXPECT_NE(PrepareProgramFolder(
+                  ChooseProgramFolders({root.File("file/y"), "/nowhere/bin/", "", ""}, FileExists)),
+              "");
+    EXPECT_EQ(PrepareProgramFolder(
+                  ChooseProgramFolders({root.File("new/y"), "/nowhere/bin/", "", ""}, FileExists)),
+              "");
+    EXPECT_TRUE(std::filesystem::is_directory(root.File("new/y/Plugin")));
 }
 
 TEST(ProgramFolder, PluginsOfTheUserComeBeforeTheInstalledOnes) {
@@ -172,57 +193,17 @@ TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
     }
 }
 
-TEST(FillProgramFolder, CopiesWhatIsMissingNeverOverwritesOrRevivesAndReportsFailure) {
-    test::TempDir installed;
-    test::TempDir home;
-    std::filesystem::create_directories(installed.File("help"));
-    test::TempDir::Write(installed.File("Deck.ini"), "installed deck");
-    test::TempDir::Write(installed.File("Chart.ini"), "installed chart");
-    test::TempDir::Write(installed.File("help/index.html"), "help");
-    const std::string user = home.File("share/yarrow/");
-    std::filesystem::create_directories(user);
-    test::TempDir::Write(user + "Chart.ini", "my own chart");
-
-    EXPECT_EQ(FillProgramFolder(user, installed.Folder()), "");
-    EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "installed deck");
-    EXPECT_EQ(test::TempDir::Read(user + "Chart.ini"), "my own chart");
-    EXPECT_EQ(test::TempDir::Read(user + "help/index.html"), "help");
-    EXPECT_TRUE(std::filesystem::is_directory(user + "Plugin"));
-
-    // The user edits one file and deletes another; an update brings a new one.
-    test::TempDir::Write(user + "Deck.ini", "my deck");
-    std::filesystem::remove(user + "help/index.html");
-    test::TempDir::Write(installed.File("ChipFile.ini"), "chips");
-    EXPECT_EQ(FillProgramFolder(user, installed.Folder()), "");
-    EXPECT_EQ(test::TempDir::Read(user + "Deck.ini"), "my deck");
-    EXPECT_FALSE(FileExists(user + "help/index.html"));
-    EXPECT_EQ(test::TempDir::Read(user + "ChipFile.ini"), "chips");
-    // Nothing half-copied is left behind.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(user))
-        EXPECT_EQ(entry.path().string().find("copying"), std::string::npos) << entry.path();
-
-    // A folder that cannot be made is reported; without installed data the
-    // folder is still made, empty.
-    test::TempDir::Write(home.File("file"), "");
-    EXPECT_NE(FillProgramFolder(home.File("file/yarrow/"), ""), "");
-    EXPECT_EQ(FillProgramFolder(home.File("new/yarrow/"), ""), "");
-    EXPECT_TRUE(std::filesystem::is_directory(home.File("new/yarrow/Plugin")));
-}
-
+// The windowless hub reads what the program folder lacks from the installed data.
 TEST(DataFilePath, FallsBackToTheInstalledDataForReading) {
     test::TempDir own;
     test::TempDir installed;
-    test::TempDir::Write(installed.File("Deck.ini"), "");
-    test::TempDir::Write(installed.File("Chart.ini"), "");
-    test::TempDir::Write(own.File("Chart.ini"), "");
-    ProgramFolders folders;
-    folders.programFolder = own.Folder();
-    folders.installedData = installed.Folder();
+    for (const std::string& path :
+         {installed.File("Deck.ini"), installed.File("Chart.ini"), own.File("Chart.ini")})
+        test::TempDir::Write(path, "");
+    ProgramFolders folders{own.Folder(), false, "", false, installed.Folder(), ""};
     EXPECT_EQ(DataFilePath(folders, "Deck.ini"), installed.File("Deck.ini"));
     EXPECT_EQ(DataFilePath(folders, "Chart.ini"), own.File("Chart.ini"));
     EXPECT_EQ(DataFilePath(folders, "None.ini"), own.File("None.ini"));
-    folders.installedData.clear();
-    EXPECT_EQ(DataFilePath(folders, "Deck.ini"), own.File("Deck.ini"));
 }
 
 }  // namespace
