@@ -146,21 +146,6 @@ TEST_F(ProfileFile, SectionWriteReplacesOnlyThatSection) {
     EXPECT_EQ(f.GetString("A", "new"), "3");
 }
 
-TEST_F(ProfileFile, BatchWriteEqualsOneWritePerKey) {
-    std::string start = "[L]\r\n2=stale\r\n[M]\r\nm=1\r\n";
-    std::vector<std::pair<std::string, std::string>> entries = {
-        {"Num", "2"}, {"1", "a"}, {"2", "b"}};
-    TempDir::Write(path_, start);
-    ASSERT_TRUE(CProfileFile(path_).WriteStrings("L", entries));
-    std::string batched = TempDir::Read(path_);
-    TempDir::Write(path_, start);
-    CProfileFile single(path_);
-    for (const auto& [k, v] : entries)
-        ASSERT_TRUE(single.WriteString("L", k, v));
-    EXPECT_EQ(TempDir::Read(path_), batched);
-    EXPECT_EQ(batched, "[L]\r\n2=b\r\nNum=2\r\n1=a\r\n[M]\r\nm=1\r\n");
-}
-
 TEST_F(ProfileFile, OversizedFileIsReadInPartAndNeverRewritten) {
     std::string head = "[S]\r\nk=v\r\n";
     std::string big = head + std::string(CProfileFile::kMaxFileBytes, ';') + "\r\n[T]\r\nt=1\r\n";

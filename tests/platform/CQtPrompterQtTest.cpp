@@ -1,4 +1,4 @@
-// Message boxes, the generated tone and the Qt side of code page 932.
+// Message boxes and the generated tone.
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
@@ -8,7 +8,6 @@
 #include "platform/Cp932.h"
 #include "platform/qt/CQtPrompter.h"
 #include "platform/qt/CQtSound.h"
-#include "platform/qt/QtCp932.h"
 
 using namespace yarrow;
 
@@ -17,7 +16,6 @@ class CQtPrompterQtTest : public QObject {
   private slots:
     void askShowsTheBoxAndAnswersWhatWasPressed();
     void sineWaveHasItsPitchLengthAndBounds();
-    void cp932EdgeConversions();
 };
 
 // Each question as the user sees it: Japanese buttons, the first one the
@@ -97,17 +95,6 @@ void CQtPrompterQtTest::sineWaveHasItsPitchLengthAndBounds() {
     // An absurd request cannot allocate more than ten seconds of sound.
     QCOMPARE(CQtSound::SineWave(800, 1'000'000'000, 22050).size(), 22050 * 10 * 2);
     QCOMPARE(CQtSound::SineWave(800, -5, 22050).size(), 0);
-}
-
-void CQtPrompterQtTest::cp932EdgeConversions() {
-    QCOMPARE(FromCp932(Sjis("ころころ……ﾊﾞｯﾌｧ")), QStringLiteral("ころころ……ﾊﾞｯﾌｧ"));
-    const Cp932Conversion ok = ToCp932(QStringLiteral("ﾊﾞｯﾌｧ1"));
-    QVERIFY(!ok.replaced);
-    QCOMPARE(ok.text, Sjis("ﾊﾞｯﾌｧ1"));
-    const Cp932Conversion lossy = ToCp932(QStringLiteral("a♥b"));
-    QVERIFY(lossy.replaced);
-    QCOMPARE(FromCp932(lossy.text), QStringLiteral("a〓b"));
-    QCOMPARE(FromCp932(std::string("x\x81", 2)).left(1), QStringLiteral("x"));
 }
 
 QTEST_MAIN(CQtPrompterQtTest)

@@ -247,46 +247,12 @@ std::string CLogWidget::StreamOutText() const {
     return CRtfWriter::WriteText(Runs());
 }
 
-QString CLogWidget::AddressInSelection(const QString& selection) {
-    // Selections hand paragraph ends over as U+2029; as CR LF they would be
-    // removed, so they are removed here too.
-    QString text = selection;
-    text.remove(QChar::ParagraphSeparator);
-    text.remove(QLatin1Char('\r'));
-    text.remove(QLatin1Char('\n'));
-    const qsizetype start = text.indexOf(QLatin1String("http://"));
-    if (start < 0) {
-        return {};
-    }
-    qsizetype end = start;
-    while (end < text.size() && text.at(end) != QLatin1Char(' ') &&
-           text.at(end) != QLatin1Char('\t') && text.at(end) != QChar(0x3000)) {
-        ++end;
-    }
-    return text.mid(start, end - start);
-}
-
-QMenu* CLogWidget::BuildContextMenu(QWidget* parent) {
-    auto* menu = new QMenu(parent);
-    const QString selected = textCursor().selectedText();
-    QAction* copyAction = menu->addAction(QStringLiteral("コピー(&C)\tCtrl+C"));
-    copyAction->setObjectName(QStringLiteral("57634"));
-    copyAction->setEnabled(!selected.isEmpty());
-    connect(copyAction, &QAction::triggered, this, &QTextEdit::copy);
-    QAction* go = menu->addAction(QStringLiteral("URLへ移動(&U)"));
-    go->setObjectName(QStringLiteral("logGoToUrl"));
-    const QString address = AddressInSelection(selected);
-    go->setEnabled(!address.isEmpty());
-    connect(go, &QAction::triggered, this, [this, address] {
-        if (opener_) {
-            opener_(QUrl(address));
-        }
-    });
-    return menu;
-}
-
 void CLogWidget::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = menuProvider_ ? menuProvider_(this) : BuildContextMenu(this);
+    if (!menuProvider_) {
+        QTextBrowser::contextMenuEvent(event);
+        return;
+    }
+    QMenu* menu = menuProvider_(this);
     if (menu == nullptr) {
         return;
     }

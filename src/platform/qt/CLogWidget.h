@@ -40,15 +40,8 @@ class CLogWidget : public QTextBrowser, public ILogControl {
     // non-ASCII character or one of < > " (which cannot be part of one).
     static std::vector<std::pair<int, int>> FindUrls(const QString& text);
 
-    // The address "URLへ移動" opens for a selection: from its first "http://"
-    // to the next blank (line breaks inside removed); empty when there is none.
-    static QString AddressInSelection(const QString& selection);
-
-    // The log's context menu: copy and "URLへ移動" (greyed when nothing or no
-    // address is selected). The caller owns the menu.
-    QMenu* BuildContextMenu(QWidget* parent);
-    // Lets the chat commands supply the log's context menu instead (they
-    // remember which control copy goes to); nothing restores the built-in one.
+    // The log's context menu comes from the chat commands (they remember
+    // which control copy goes to); without them it is the text browser's own.
     void SetContextMenuProvider(std::function<QMenu*(QWidget* parent)> provider) {
         menuProvider_ = std::move(provider);
     }
