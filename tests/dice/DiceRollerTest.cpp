@@ -196,28 +196,6 @@ TEST_F(DiceRollerTest, SoundSelection) {
     EXPECT_EQ(rng.Left(), 0u);
 }
 
-TEST_F(DiceRollerTest, HistoryKeepsTypedExpressionsAndCardDrawsOnce) {
-    host.entries = {"3D6"};
-    rng.Dice({1, 1, 1, 1, 1, 1, 1, 1, 1});
-    Roll("3D6");           // typed, but already an entry
-    Roll(" 2d6 @ bang ");  // stored as typed, trimmed
-    Roll("3D");            // errors never enter the history
-    Roll("$TIMER,30,60");  // nor do commands other than $CARD
-    host.Type("$CARD");
-    roller.OnRollDice();
-    EXPECT_EQ(host.entries, (std::vector<std::string>{"3D6", "2d6 @ bang", "$CARD"}));
-    EXPECT_EQ(host.selected, 2);
-    host.entries.push_back("1D6 ");  // not byte-equal
-    Roll("1D6");
-    EXPECT_EQ(host.entries.back(), "1D6");
-    // A picked entry never adds.
-    host.selected = 0;
-    const auto before = host.entries;
-    roller.OnRollDice();
-    EXPECT_EQ(host.entries, before);
-    EXPECT_EQ(rng.Left(), 0u);
-}
-
 TEST_F(DiceRollerTest, CardDrawsAndTimerCommands) {
     host.Type("$CARDS please");
     roller.OnRollDice();

@@ -226,28 +226,30 @@ class DiceWidgetsQtTest : public QObject {
         QCOMPARE(view.TemplateList()->count(), 0);
     }
 
-    // A picked entry adds nothing; an edited text joins the list once and is
-    // selected.
+    // The history through the chat view's box: a picked entry, errors and
+    // commands other than $CARD add nothing; a typed expression joins once,
+    // trimmed, unless an entry is byte for byte the same; what joins is selected.
     void expressionBoxKeepsTypedExpressionsOnce() {
         QComboBox combo;
         combo.setEditable(true);
-        combo.addItems({"3D6", "2D6"});
+        combo.addItems({"3D6", "1D6 "});
         combo.setCurrentIndex(0);
         ComboControls host(&combo);
         test::FakeSession session;
         session.connected = false;
         CMersenneTwister rng;
         CDiceRoller roller(session, session, host, rng, "/nonexistent/Chart.ini", nullptr);
-
         QVERIFY(host.box.IsPicked());
         roller.OnRollDice();
-        QCOMPARE(combo.count(), 2);
-        combo.lineEdit()->setText(QStringLiteral("1D6 @ がらがら"));
-        QVERIFY(!host.box.IsPicked());
-        roller.OnRollDice();
-        QCOMPARE(combo.count(), 3);
-        QCOMPARE(combo.itemText(2), QStringLiteral("1D6 @ がらがら"));
-        QCOMPARE(combo.currentIndex(), 2);
+        for (const char* typed :
+             {" 1D6 @ がらがら ", "3D", "$TIMER,5m", "$CARD", "1D6", "3D6", "1D6 @ がらがら"}) {
+            combo.lineEdit()->setText(QString::fromUtf8(typed));
+            QVERIFY(!host.box.IsPicked());
+            roller.OnRollDice();
+        }
+        QCOMPARE(host.box.Entries(), (std::vector<std::string>{"3D6", "1D6 ", Sjis("1D6 @ がらがら"),
+                                                               "$CARD", "1D6"}));
+        QCOMPARE(combo.currentIndex(), 4);  // the last one added
     }
 };
 
