@@ -6,6 +6,7 @@
 #include "platform/TempDir.h"
 #include "settings/CSettings.h"
 #include "settings/DefaultSettings.h"
+#include "settings/SettingsValues.h"
 
 namespace yarrow {
 namespace {
@@ -123,6 +124,27 @@ TEST_F(Settings, WritersUseTheFileFormats) {
     EXPECT_EQ(settings_.HandleNameColor(), 0xFF8040u);
     ASSERT_TRUE(settings_.WriteSubHandleNames({}));
     EXPECT_TRUE(settings_.SubHandleNames().empty());
+}
+
+// The dialogs show indices and the file stores values: every fixed entry's
+// value selects its index again, and a value outside the fixed entries stays
+// the user's custom colour (the option sheet test keeps one through the
+// dialog) instead of becoming another one.
+TEST(SettingsValues, ComboIndicesAndStoredValuesRoundTrip) {
+    for (int i = 0; i < kPaletteCustom; ++i)
+        EXPECT_EQ(PaletteIndexOf(PaletteValue(i, 0x123456)), i) << i;
+    EXPECT_EQ(PaletteValue(-1, 0x00C801), 0x00C801u);
+    EXPECT_EQ(TextColorComboIndex(0xFF0000), kColorComboCustom);
+    EXPECT_EQ(TextColorComboValue(kColorComboCustom, 7), 7u);
+    EXPECT_EQ(BackColorComboValue(BackColorComboIndex(0x000000), 7), 0x000000u);
+    EXPECT_EQ(CharSizeFromComboIndex(CharSizeComboIndex(4)), 4);
+    EXPECT_EQ(CharSizeComboIndex(9), 1);  // out of the table: the default
+    EXPECT_EQ(CharSizeFromComboIndex(-1), 3);
+    // Each colour combo's custom index is its "ｶｽﾀﾑ" entry.
+    const std::string custom = "\xb6\xbd\xc0\xd1";
+    EXPECT_EQ(HandleNamePalette()[kPaletteCustom].label, custom);
+    EXPECT_EQ(TextColorComboLabels().at(kColorComboCustom), custom);
+    EXPECT_EQ(BackColorComboLabels().at(kColorComboCustom), custom);
 }
 
 }  // namespace
