@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "map/CMapPage.h"
-#include "map/MapRings.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
@@ -301,15 +300,6 @@ TEST(MapPageTest, NearestFreeCellOrder) {
                   order)
             << c.shape << " " << c.target.column << "," << c.target.row;
     }
-}
-
-TEST(MapPageTest, HexRingsHoldSixTimesTheDistanceSquareRingsTheirBorder) {
-    for (int d = 1; d <= 20; ++d) {
-        EXPECT_EQ(RingCells(true, 0, {100, 101}, d).size(), 6u * d);
-        EXPECT_EQ(RingCells(true, 1, {101, 100}, d).size(), 6u * d);
-    }
-    EXPECT_EQ(RingCells(false, 0, {100, 100}, 3).size(), 24u);
-    EXPECT_TRUE(RingCells(true, 0, {0, 0}, 600).empty());
 }
 
 TEST(MapPageTest, ACrowdedMapFindsItsLastFreeCellAndAFullOneNone) {

@@ -11,19 +11,6 @@
 namespace yarrow {
 namespace {
 
-class FakeMapHost final : public IMapHost {
-  public:
-    bool IsConnected() const override { return connected; }
-    std::int32_t MyID() const override { return 7; }
-    bool DoSerialize(CMsg& msg) override {
-        sent.push_back(msg);
-        return sendSucceeds;
-    }
-    bool connected = true;
-    bool sendSucceeds = true;
-    std::vector<CMsg> sent;
-};
-
 CMsg MapRecord(int number, std::int32_t flags = 0x9) {
     CMsg msg;
     msg.Type = UpdateMap;
@@ -180,21 +167,6 @@ TEST(MapSyncTest, NegativeNumbersAndA65thPageAreIgnored) {
     // Pages that exist still take their updates.
     CMsg existing = MapRecord(6300);
     EXPECT_FALSE(book.ReceiveMap(existing, kShown).ignored);
-}
-
-// What a sent map carries is seen arriving in the whole-window test.
-TEST(MapSyncTest, SendingNeedsAConnectionAndReportsFailures) {
-    CMapBook book;
-    FakeMapHost host;
-    host.connected = false;
-    EXPECT_FALSE(CMapBook::SendMap(book.MainPage(), host));
-    EXPECT_TRUE(host.sent.empty());
-    host.connected = true;
-    EXPECT_TRUE(CMapBook::SendMap(book.MainPage(), host));
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].ID, 7);
-    host.sendSucceeds = false;
-    EXPECT_FALSE(CMapBook::SendMap(book.MainPage(), host));
 }
 
 // The map payload as another program may write it: entries out of key order,
