@@ -247,8 +247,8 @@ class DiceWidgetsQtTest : public QObject {
             QVERIFY(!host.box.IsPicked());
             roller.OnRollDice();
         }
-        QCOMPARE(host.box.Entries(), (std::vector<std::string>{"3D6", "1D6 ", Sjis("1D6 @ がらがら"),
-                                                               "$CARD", "1D6"}));
+        QCOMPARE(host.box.Entries(),
+                 (std::vector<std::string>{"3D6", "1D6 ", Sjis("1D6 @ がらがら"), "$CARD", "1D6"}));
         QCOMPARE(combo.currentIndex(), 4);  // the last one added
     }
 };
