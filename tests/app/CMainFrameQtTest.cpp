@@ -95,13 +95,6 @@ void CMainFrameQtTest::commandsTogglesPanesAndHelpOfABareWindow() {
     frame.ChatView()->DiceButton()->click();
     QCOMPARE(ran, 11);
 
-    // A window given later enables its command, which shows it.
-    QWidget chart;
-    frame.ChatView()->SetModelessWindow(ModelessWindow::Chart, &chart);
-    frame.UpdateCommandStates();
-    QVERIFY(frame.RunCommand(cmd::kChart));
-    QVERIFY(chart.isVisible());
-
     // Toggles show their state.
     CStatusPanes& panes = frame.StatusPanes();
     QSignalSpy filter(&frame, &CMainFrame::FirstPersonFilterChanged);
