@@ -81,11 +81,12 @@ struct ChatPlayer {
                 chat->Timer(id)->setInterval(3600 * 1000);
         }
     }
-    // Hosts (port 0: a free one) or joins at 127.0.0.1 as `utf8Name`.
+    // Hosts (port 0: a free one) or joins at 127.0.0.1 as `utf8Name`. A host
+    // is given no address, as --serve gives none.
     bool Connect(CommandLineRequest::Mode mode, int port, const char* utf8Name) {
         CommandLineRequest request;
         request.mode = mode;
-        request.host = "127.0.0.1";
+        request.host = mode == CommandLineRequest::Mode::Join ? "127.0.0.1" : "";
         request.port = port;
         request.name = Sjis(utf8Name);
         return chat->ConnectFromCommandLine(request);
