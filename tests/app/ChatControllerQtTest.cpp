@@ -112,9 +112,6 @@ void ChatControllerQtTest::cleanup() {
 }
 
 void ChatControllerQtTest::linesRollsAndWhispersReachTheOtherWindowUntilTheHostLeaves() {
-    QVERIFY(guest_->LogHas("サーバとの接続が確立しました"));
-    QTRY_VERIFY(host_->LogHas("PL が接続しました"));
-
     guest_->Say(QStringLiteral("こんにちは"));
     QTRY_VERIFY(host_->LogHas("PL：こんにちは"));
     QTRY_VERIFY(guest_->LogHas("PL：こんにちは"));  // the sender sees the echo
