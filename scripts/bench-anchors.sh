@@ -13,10 +13,14 @@
 # BASELINE_HUB=path adds another yarrow-hub build to the table (to compare a
 # change with the build before it).
 #
+# ROUNDS=N (default 1) measures every relay N times, taking turns, and shows
+# the median of each figure: the machine's speed drifts over minutes, and
+# relays measured one after the other would otherwise meet different moments.
+#
 # PIN=1 runs each relay on the first processor and the benchmark client on the
 # second, both in the real-time class (root only): on a machine shared with
-# builds, figures then move by a few percent instead of tens, since neither
-# side waits for the scheduler or meets the other on one processor.
+# builds, neither side then waits for the scheduler or meets the other on one
+# processor. The machine's own speed still drifts (ROUNDS).
 set -uo pipefail
 relay_prefix=()
 bench_prefix=()
@@ -72,15 +76,9 @@ start() {
     echo "$label did not start listening on $port" >&2
     return 1
 }
-stop() {
-    local last=${pids[-1]}
-    kill "$last" 2>/dev/null
-    wait "$last" 2>/dev/null
-    unset 'pids[-1]'
-}
-
-# measure LABEL PORT PROTO CLIENTS: fills tput/p50/p99 for LABEL at CLIENTS;
-# up to three tries (InspIRCd now and then drops a client while registering).
+# measure LABEL PORT PROTO CLIENTS: adds one throughput and one latency figure
+# for LABEL at CLIENTS ("fails" when it failed); up to three tries (InspIRCd
+# now and then drops a client while registering).
 declare -A tput p50 p99
 measure() {
     local label=$1 port=$2 proto=$3 n=$4 out w try
@@ -92,16 +90,21 @@ measure() {
             out=
         done
         if [ -z "$out" ]; then
-            [ $w = 64 ] && tput[$label,$n]=fails || { p50[$label,$n]=fails; p99[$label,$n]=fails; }
+            [ $w = 64 ] && tput[$label,$n]+=" fails" || { p50[$label,$n]+=" fails"; p99[$label,$n]+=" fails"; }
             continue
         fi
         if [ $w = 64 ]; then
-            tput[$label,$n]=$(sed -n 's/.*deliveries\/s=\([0-9]*\).*/\1/p' <<<"$out")
+            tput[$label,$n]+=" $(sed -n 's/.*deliveries\/s=\([0-9]*\).*/\1/p' <<<"$out")"
         else
-            p50[$label,$n]=$(sed -n 's/.*p50_us=\([0-9]*\).*/\1/p' <<<"$out")
-            p99[$label,$n]=$(sed -n 's/.*p99_us=\([0-9]*\).*/\1/p' <<<"$out")
+            p50[$label,$n]+=" $(sed -n 's/.*p50_us=\([0-9]*\).*/\1/p' <<<"$out")"
+            p99[$label,$n]+=" $(sed -n 's/.*p99_us=\([0-9]*\).*/\1/p' <<<"$out")"
         fi
     done
+}
+# median FIGURES...: the middle one of those measured, or "fails".
+median() {
+    printf '%s\n' "$@" | grep -E '^[0-9]+$' | sort -n |
+        awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "fails" }'
 }
 
 cat >"$tmp/mosq.conf" <<CONF
@@ -112,21 +115,31 @@ CONF
 sed "s|/tmp/insp|$tmp/insp|g" "$root/bench/anchors/inspircd.conf" >"$tmp/insp.conf"
 mkdir -p "$tmp/home"
 labels=()
-run() { # LABEL PORT PROTO COMMAND...
+declare -A port_of proto_of
+run() { # LABEL PORT PROTO COMMAND...: starts a relay to be measured
     local label=$1 port=$2 proto=$3
     shift 3
-    labels+=("$label")
     start "$label" "$port" "$@" || return
-    for n in "${counts[@]}"; do measure "$label" "$port" "$proto" "$n"; done
-    stop
+    labels+=("$label")
+    port_of[$label]=$port
+    proto_of[$label]=$proto
 }
 run redis 16379 redis redis-server --port 16379 --bind 127.0.0.1 --save '' --appendonly no
 run nats 14222 nats nats-server -p 14222 -a 127.0.0.1
 run mosquitto 18830 mqtt mosquitto -c "$tmp/mosq.conf"
 run inspircd 16667 irc inspircd --config="$tmp/insp.conf" --runasroot --nofork
-[ -n "${BASELINE_HUB:-}" ] && run baseline-hub 15997 yarrow "$BASELINE_HUB" --port 15997 --home "$tmp/home"
+mkdir -p "$tmp/home-baseline"
+[ -n "${BASELINE_HUB:-}" ] && run baseline-hub 15997 yarrow "$BASELINE_HUB" --port 15997 --home "$tmp/home-baseline"
 [ -x "$hub" ] && run yarrow-hub 15999 yarrow "$hub" --port 15999 --home "$tmp/home"
 [ -x "$host" ] && QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run hosting-window 15998 yarrow "$host" --port 15998
+for _ in $(seq "${ROUNDS:-1}"); do
+    for n in "${counts[@]}"; do
+        for l in "${labels[@]}"; do measure "$l" "${port_of[$l]}" "${proto_of[$l]}" "$n"; done
+    done
+done
+for key in "${!tput[@]}"; do tput[$key]=$(median ${tput[$key]}); done
+for key in "${!p50[@]}"; do p50[$key]=$(median ${p50[$key]}); done
+for key in "${!p99[@]}"; do p99[$key]=$(median ${p99[$key]}); done
 
 ratio() { # A B: A/B with two decimals, or "-"
     [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^[0-9]+$ && "$2" -gt 0 ]] || { echo -; return; }
