@@ -38,20 +38,31 @@ class ScriptedDialogs final : public IChartDialogs {
             whileAsking();
         return header;
     }
-    std::optional<std::vector<int>> ChooseColumnsToDelete(const QStringList& headers, IPrompter&,
-                                                          QWidget*) override {
-        offered = headers;
+    // The real dialog, as the user leaves it: the rows of `pick` selected in
+    // its list (row i is column i + 1) and confirmed, or cancelled without.
+    std::optional<std::vector<int>> ChooseColumnsToDelete(const QStringList& headers,
+                                                          IPrompter& prompter,
+                                                          QWidget* parent) override {
+        CDeleteColumnsDialog dialog(headers, prompter, parent);
+        offered.clear();
+        for (int i = 0; i < dialog.List()->count(); ++i)
+            offered << dialog.List()->item(i)->text();
         if (whileAsking)
             whileAsking();
-        return columns;
+        if (!pick)
+            return std::nullopt;
+        for (int row : *pick)
+            dialog.List()->item(row)->setSelected(true);
+        dialog.ConfirmDelete();
+        return dialog.Taken();
     }
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
     std::optional<QString> header;
     // Runs while a column dialog is open (records arriving meanwhile).
     std::function<void()> whileAsking;
-    std::optional<std::vector<int>> columns;
-    QStringList offered;
+    std::optional<std::vector<int>> pick;
+    QStringList offered;  // what the delete dialog listed
 };
 
 // One participant's chart window with the real dispatcher in front of it, so
@@ -146,9 +157,8 @@ void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
     QCOMPARE(a.LocksSent(), 1);
     QCOMPARE(a.session.records.back().Text, std::string("Alice"));
     QVERIFY(!a.window->Model().Locked());  // its own echo is ignored
-    QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
-    QCOMPARE(b.Button("1040")->text(), QStringLiteral("ﾛｯｸ解除"));
-    QCOMPARE(b.Editable(), 0);
+    QCOMPARE(std::tuple(b.window->windowTitle(), b.Button("1040")->text(), b.Editable()),
+             std::tuple(QStringLiteral("ロック中(Alice)"), QStringLiteral("ﾛｯｸ解除"), 0));
     QVERIFY(b.window->NumberBox()->isEnabled());  // the arrows stay usable
     b.window->SetChartLock(true, "Dave");         // a second locker changes nothing
     QCOMPARE(b.window->windowTitle(), QStringLiteral("ロック中(Alice)"));
@@ -173,9 +183,8 @@ void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
     b.window->SendChart();
     QVERIFY(!b.window->Model().Locked());
     QVERIFY(b.session.records.empty());
-    QCOMPARE(b.window->windowTitle(), QStringLiteral("Yarrow"));
-    QCOMPARE(b.Button("1040")->text(), QStringLiteral("更新"));
-    QCOMPARE(b.Editable(), 5);
+    QCOMPARE(std::tuple(b.window->windowTitle(), b.Button("1040")->text(), b.Editable()),
+             std::tuple(QStringLiteral("Yarrow"), QStringLiteral("更新"), 5));
     QVERIFY(c.window->Model().Locked());
 
     // The sent chart lifts everybody's lock and carries the number box.
@@ -183,9 +192,9 @@ void CChartWindowQtTest::locksTravelThroughTheHubAndStopEditing() {
     a.Button("1040")->click();
     QCOMPARE(a.session.records.back().Type, static_cast<std::int32_t>(Chart));
     QVERIFY(!c.window->Model().Locked());
-    QCOMPARE(c.window->windowTitle(), QStringLiteral("Yarrow"));
-    QCOMPARE(c.window->Model().RowCount(), 2);
-    QCOMPARE(c.window->NumberBox()->value(), 7);
+    QCOMPARE(std::tuple(c.window->windowTitle(), c.window->Model().RowCount(),
+                        c.window->NumberBox()->value()),
+             std::tuple(QStringLiteral("Yarrow"), 2, 7));
     QVERIFY(a.window->isVisible() && c.window->isVisible());          // auto-show is on
     QVERIFY(a.session.notices.empty() && c.session.notices.empty());  // shown, so not noted
     QVERIFY(b.window->isHidden());
@@ -221,8 +230,8 @@ void CChartWindowQtTest::addColumnAndRowAnnounceAndKeepTheirLimits() {
     p.window->AddColumn();
     p.window->AddRow();
     QCOMPARE(p.prompter.prompts.size(), size_t(3));
-    QCOMPARE(p.prompter.prompts[1].text, Sjis("表に追加できる列は255個までです"));
-    QCOMPARE(p.prompter.prompts[2].text, Sjis("表に追加できる行は255個までです"));
+    QCOMPARE(p.prompter.prompts[1].text + p.prompter.prompts[2].text,
+             Sjis("表に追加できる列は255個までです表に追加できる行は255個までです"));
     QCOMPARE(p.window->Grid()->model()->columnCount(), 256);
     QCOMPARE(p.LocksSent(), 510);  // a refused addition announces nothing
 }
@@ -268,13 +277,12 @@ void CChartWindowQtTest::rowsAreDeletedMovedAndResetThroughTheControls() {
     QCOMPARE(p.window->Model().RowCount(), 3);
     p.prompter.answers = {PromptAnswer::Yes};
     p.Action("32803")->trigger();
-    QCOMPARE(p.window->Model().RowCount(), 1);
-    QCOMPARE(p.window->NumberBox()->value(), 0);
-    QCOMPARE(p.window->Grid()->model()->columnCount(), 0);
+    QCOMPARE(std::tuple(p.window->Model().RowCount(), p.window->NumberBox()->value(),
+                        p.window->Grid()->model()->columnCount()),
+             std::tuple(1, 0, 0));
     const size_t sent = p.session.records.size();
-    p.Button("1043")->click();
-    QCOMPARE(p.window->Model().RowCount(), 1);
-    QCOMPARE(p.session.records.size(), sent);  // nothing happened, nothing announced
+    p.Button("1043")->click();  // nothing happens, nothing is announced
+    QCOMPARE(std::pair(p.window->Model().RowCount(), p.session.records.size()), std::pair(1, sent));
     p.dialogs->header = QStringLiteral("new");
     p.Button("1042")->click();
     p.Button("1043")->click();
@@ -285,42 +293,25 @@ void CChartWindowQtTest::deleteColumnsOffersAllButFirstAndAnnouncesEvenForNone()
     Participant p(1, "A");
     p.window->ApplyChart(ChartMsg(2, 4, {Sjis("名前"), "b", "c", "d", "0", "1", "2", "3"}));
     p.Action("32804")->trigger();  // cancelled: nothing
-    QCOMPARE(p.dialogs->offered, (QStringList{QStringLiteral("名前"), "b", "c", "d"}));
+    QCOMPARE(p.dialogs->offered, (QStringList{"b", "c", "d"}));
     QCOMPARE(p.LocksSent(), 0);
-    p.dialogs->columns = std::vector<int>{};
+    // Confirmed with nothing selected: no question, no deletion, yet announced.
+    p.dialogs->pick = std::vector<int>{};
     p.window->DeleteColumns();
-    QCOMPARE(p.window->Model().ColumnCount(), 4);
-    QCOMPARE(p.LocksSent(), 1);
-    // Also while locked; column 0 survives even when asked for, each column
-    // goes once and the other cells stay.
+    QVERIFY(p.prompter.prompts.empty());
+    QCOMPARE(std::pair(p.window->Model().ColumnCount(), p.LocksSent()), std::pair(4, 1));
+    // Two chosen and No: the dialog still closes as confirmed, taking nothing.
+    p.dialogs->pick = std::vector<int>{2, 0};
+    p.window->DeleteColumns();  // unscripted: No
+    QCOMPARE(p.prompter.prompts.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
+    QCOMPARE(std::pair(p.window->Model().ColumnCount(), p.LocksSent()), std::pair(4, 2));
+    // Yes, also while locked: those two go and the other cells stay.
     p.window->SetChartLock(true, "Bob");
-    p.dialogs->columns = std::vector<int>{0, 1, 3, 1, 99};
+    p.prompter.answers = {PromptAnswer::Yes};
     p.window->DeleteColumns();
     QCOMPARE(p.window->Model().Header(1), std::string("c"));
     QCOMPARE(p.window->Model().Cell(0, 0) + p.window->Model().Cell(0, 1), std::string("02"));
-    QCOMPARE(p.window->Grid()->model()->columnCount(), 2);
-    QCOMPARE(p.LocksSent(), 2);
-
-    // The dialog itself lists all but the first and asks with the count; a
-    // No still closes it as confirmed, taking nothing.
-    const QStringList headers{QStringLiteral("名前"), "b", "c", "d"};
-    for (const PromptAnswer answer : {PromptAnswer::Yes, PromptAnswer::No}) {
-        CDeleteColumnsDialog dialog(headers, p.prompter);
-        QCOMPARE(dialog.List()->count(), 3);
-        dialog.List()->item(2)->setSelected(true);
-        dialog.List()->item(0)->setSelected(true);
-        p.prompter.answers = {answer};
-        dialog.ConfirmDelete();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(p.prompter.prompts.back().text, Sjis("これら2個の列を削除してもよろしいですか？"));
-        QCOMPARE(dialog.Taken(),
-                 (answer == PromptAnswer::Yes ? std::vector{1, 3} : std::vector<int>()));
-    }
-    CDeleteColumnsDialog none(headers, p.prompter);
-    const size_t asked = p.prompter.prompts.size();
-    none.ConfirmDelete();  // nothing selected: no question
-    QCOMPARE(p.prompter.prompts.size(), asked);
-    QCOMPARE(none.result(), int(QDialog::Accepted));
+    QCOMPARE(std::pair(p.window->Grid()->model()->columnCount(), p.LocksSent()), std::pair(2, 3));
 }
 
 void CChartWindowQtTest::inPlaceEditWritesTheCellOnEnterAndEscape() {
@@ -398,11 +389,13 @@ void CChartWindowQtTest::recordsArrivingDuringAQuestionCancelTheEdit() {
 
     // Another chart while the column dialog is open.
     p.Receive(chart);
-    p.dialogs->columns = std::vector<int>{1};
+    p.dialogs->pick = std::vector<int>{0};
     p.dialogs->whileAsking = [&] { p.Receive(other); };
+    p.prompter.answers = {PromptAnswer::Yes};
     p.window->DeleteColumns();
     QCOMPARE(p.window->Model().ColumnCount(), 3);
     p.dialogs->whileAsking = nullptr;
+    p.prompter.answers = {PromptAnswer::Yes};
     p.window->DeleteColumns();  // nothing arrived: the delete goes ahead
     QCOMPARE(p.window->Model().ColumnCount(), 2);
 }
@@ -445,9 +438,10 @@ void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
     q.window->NumberBox()->setValue(5);
     q.dialogs->openPath = dir.File("party.cht");
     q.Action("32805")->trigger();
-    QCOMPARE(q.window->Model().Cell(0, 0) + q.window->Model().Cell(0, 1), std::string("100,3,4"));
-    QCOMPARE(q.window->NumberBox()->value(), 5);  // a file has no number box value
-    QVERIFY(q.session.records.empty());           // opening neither announces nor sends
+    // A file has no number box value; opening neither announces nor sends.
+    QCOMPARE(std::tuple(q.window->Model().Cell(0, 0) + q.window->Model().Cell(0, 1),
+                        q.window->NumberBox()->value(), q.session.records.size()),
+             std::tuple(std::string("100,3,4"), 5, size_t(0)));
 
     // Blanks at either end are dropped, a missing piece or an empty line
     // reads as empty cells, a piece beyond the last column is ignored.
@@ -463,10 +457,10 @@ void CChartWindowQtTest::saveAndOpenFilesWithTheirMessages() {
     TempDir::Write(dir.File("empty.cht"), "");
     q.dialogs->openPath = dir.File("empty.cht");
     q.window->OpenChartFile();
-    QCOMPARE(q.prompter.prompts.back().text,
-             Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"));
-    QCOMPARE(q.prompter.prompts.back().icon, PromptIcon::Stop);
-    QCOMPARE(q.window->Model().Header(1), std::string("HP"));
+    QCOMPARE(std::tuple(q.prompter.prompts.back().text, q.prompter.prompts.back().icon,
+                        q.window->Model().Header(1)),
+             std::tuple(Sjis("Chartファイルの書式がおかしいか、あるいは破損しています"),
+                        PromptIcon::Stop, std::string("HP")));
 }
 
 void CChartWindowQtTest::fittedColumnsMeasureCellsAndNeverShortenTheText() {
@@ -489,10 +483,8 @@ void CChartWindowQtTest::fittedColumnsMeasureCellsAndNeverShortenTheText() {
     const QFontMetrics metrics(QApplication::font());
     CTextWidthMeter meter(QApplication::font());
     for (const QString& text :
-         {QStringLiteral("AVAVAV To Ty Wa"), QStringLiteral("戦士ｾﾝｼ（12）"),
-          QStringLiteral("iiiiiiiiiiiiiiiiiiiiiiiiiiii"), QStringLiteral("ffi fl office"),
-          QString::fromUtf8("e\xCC\x81t\xCC\x81"), QString::fromUtf8("\xF0\x9F\x98\x80 ok"),
-          QString()}) {
+         {QStringLiteral("AVAVAV To Ty Wa 戦士ｾﾝｼ（12）"), QStringLiteral("ffi fl office"),
+          QString::fromUtf8("e\xCC\x81t\xCC\x81 \xF0\x9F\x98\x80 ok"), QString()}) {
         const int width = meter.Width(text);
         QVERIFY2(width >= metrics.horizontalAdvance(text), qPrintable(text));
         QVERIFY2(width <= metrics.horizontalAdvance(text) + text.size() + 1, qPrintable(text));
