@@ -204,6 +204,12 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         const std::string relative = it->path().lexically_relative(source).generic_string();
+        // A program folder inside the data it is filled from is the user's,
+        // not data: copying it into itself would never end.
+        if (it->is_directory(typeError) && fs::equivalent(it->path(), folder, typeError)) {
+            it.disable_recursion_pending();
+            continue;
+        }
         if (onlyData && it->is_directory(typeError) && relative != "help") {
             // The plug-ins, the logs and whatever else the folder holds.
             it.disable_recursion_pending();

@@ -166,6 +166,14 @@ TEST(ProgramFolder, YarrowHomeIsFilledFromTheDataAndKeepsTheUsersChanges) {
                   ChooseProgramFolders({root.File("new/y"), "/nowhere/bin/", "", ""}, FileExists)),
               "");
     EXPECT_TRUE(std::filesystem::is_directory(root.File("new/y/Plugin")));
+    // A folder inside the installed data is filled once, not into itself.
+    fs::create_directories(root.File("usr/bin"));
+    fs::create_directories(root.File("usr/share/yarrow/mine"));
+    test::TempDir::Write(root.File("usr/share/yarrow/Deck.ini"), "deck");
+    EXPECT_EQ(PrepareProgramFolder(ChooseProgramFolders(
+                  {root.File("usr/share/yarrow/mine"), root.File("usr/bin/"), "", ""}, FileExists)),
+              "");
+    EXPECT_EQ(files(root.File("usr/share/yarrow/mine")), std::set<std::string>{"Deck.ini"});
 }
 
 TEST(ProgramFolder, PluginsOfTheUserComeBeforeTheInstalledOnes) {
