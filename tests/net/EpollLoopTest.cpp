@@ -28,19 +28,16 @@ using std::chrono::milliseconds;
 namespace {
 
 using Method = CEpollLoop::Method;
-constexpr Method kMethods[] = {Method::Ring, Method::Epoll};
-
-// Whether the loop runs as asked; io_uring may be missing here.
-bool Runs(const CEpollLoop& loop, Method method) {
-    if (loop.InUse() == method)
-        return true;
-    std::printf("io_uring is not available here: only epoll is tested\n");
-    return false;
-}
-
-const char* NameOf(Method method) {
-    return method == Method::Ring ? "ring" : "epoll";
-}
+// Each TEST_P runs once for each way the loop waits for input: through
+// io_uring and through epoll. Where io_uring is missing, only epoll runs.
+class EitherWayOfWaiting : public ::testing::TestWithParam<Method> {
+  protected:
+    void SetUp() override {
+        if (loop.InUse() != GetParam())
+            GTEST_SKIP() << "io_uring is not available here: only epoll is tested";
+    }
+    CEpollLoop loop{GetParam()};
+};
 
 // Turns the loop until `done` holds, or gives up after some seconds.
 template <typename Done>
@@ -75,6 +72,11 @@ struct Reader : CEpollLoop::IHandler {
 };
 
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(, EitherWayOfWaiting, ::testing::Values(Method::Ring, Method::Epoll),
+                         [](const ::testing::TestParamInfo<Method>& way) {
+                             return way.param == Method::Ring ? "Ring" : "Epoll";
+                         });
 
 TEST(EpollLoop, PostedTasksTimersAndEndOfTurnRunInTheirTurns) {
     CEpollLoop loop;
@@ -141,114 +143,96 @@ TEST(EpollLoop, HandlerUnwatchedDuringATurnIsNotCalledAgain) {
         ::close(fd);
 }
 
-TEST(EpollLoop, StreamsArriveWholeAndInOrderAcrossAFailingRing) {
+TEST_P(EitherWayOfWaiting, StreamsArriveWholeAndInOrderAcrossAFailingRing) {
     // Far more than a socket holds, written as it takes it: more reads than
     // the ring has buffers to lend. Then the ring fails, and epoll carries
     // the open read over. Then the writer closes.
     std::string payload(64 * CEpollLoop::kSlice + 123, '\0');
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<char>(i * 7 + i / 4093);
-    for (const Method method : kMethods) {
-        SCOPED_TRACE(NameOf(method));
-        CEpollLoop loop(method);
-        if (!Runs(loop, method))
-            continue;
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
-        Reader reader;
-        reader.loop = &loop;
-        reader.fd = pair[0];
-        loop.Receive(pair[0], &reader);
-        std::size_t written = 0;
-        bool failed = false;
-        ASSERT_TRUE(TurnUntil(loop, [&] {
-            if (!failed && reader.got.size() > 40 * CEpollLoop::kSlice) {
-                loop.FailRingForTest();
-                failed = true;
-            }
-            const ssize_t n =
-                ::send(pair[1], payload.data() + written, payload.size() - written, MSG_DONTWAIT);
-            if (n > 0)
-                written += static_cast<std::size_t>(n);
-            return written == payload.size();
-        }));
-        ::shutdown(pair[1], SHUT_WR);
-        ASSERT_TRUE(TurnUntil(loop, [&] { return reader.last == 0; }));
-        EXPECT_TRUE(reader.got == payload) << reader.got.size() << " of " << payload.size();
-        EXPECT_LE(reader.largest, CEpollLoop::kSlice);
-        EXPECT_EQ(loop.InUse(), Method::Epoll);
-        // Closed: not read again.
-        const int calls = reader.calls;
-        loop.RunOnce(milliseconds(0));
-        EXPECT_EQ(reader.calls, calls);
-        loop.Release(pair[0], &reader);
-        ::close(pair[0]);
-        ::close(pair[1]);
-    }
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+    Reader reader;
+    reader.loop = &loop;
+    reader.fd = pair[0];
+    loop.Receive(pair[0], &reader);
+    std::size_t written = 0;
+    bool failed = false;
+    ASSERT_TRUE(TurnUntil(loop, [&] {
+        if (!failed && reader.got.size() > 40 * CEpollLoop::kSlice) {
+            loop.FailRingForTest();
+            failed = true;
+        }
+        const ssize_t n =
+            ::send(pair[1], payload.data() + written, payload.size() - written, MSG_DONTWAIT);
+        if (n > 0)
+            written += static_cast<std::size_t>(n);
+        return written == payload.size();
+    }));
+    ::shutdown(pair[1], SHUT_WR);
+    ASSERT_TRUE(TurnUntil(loop, [&] { return reader.last == 0; }));
+    EXPECT_TRUE(reader.got == payload) << reader.got.size() << " of " << payload.size();
+    EXPECT_LE(reader.largest, CEpollLoop::kSlice);
+    EXPECT_EQ(loop.InUse(), Method::Epoll);
+    // Closed: not read again.
+    const int calls = reader.calls;
+    loop.RunOnce(milliseconds(0));
+    EXPECT_EQ(reader.calls, calls);
+    loop.Release(pair[0], &reader);
+    ::close(pair[0]);
+    ::close(pair[1]);
 }
 
-TEST(EpollLoop, StreamReleasedDuringATurnIsNotHeardOfAgain) {
+TEST_P(EitherWayOfWaiting, StreamReleasedDuringATurnIsNotHeardOfAgain) {
     // Both streams have input when the turn begins; whichever is read first
     // lets the other go, which then hears nothing, in this turn or later.
-    for (const Method method : kMethods) {
-        SCOPED_TRACE(NameOf(method));
-        CEpollLoop loop(method);
-        if (!Runs(loop, method))
-            continue;
-        int first[2];
-        int second[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, first), 0);
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, second), 0);
-        Reader a, b;
-        a.loop = b.loop = &loop;
-        a.fd = first[0];
-        b.fd = second[0];
-        a.release = {&b};
-        b.release = {&a};
-        ASSERT_EQ(::write(first[1], "x", 1), 1);
-        ASSERT_EQ(::write(second[1], "y", 1), 1);
-        loop.Receive(a.fd, &a);
-        loop.Receive(b.fd, &b);
-        ASSERT_TRUE(TurnUntil(loop, [&] { return a.calls + b.calls > 0; }));
-        ASSERT_EQ(::write(first[1], "x", 1), 1);
-        ASSERT_EQ(::write(second[1], "y", 1), 1);
-        Reader& kept = a.calls > 0 ? a : b;
-        ASSERT_TRUE(TurnUntil(loop, [&] { return kept.got.size() == 2; }));
-        loop.RunOnce(milliseconds(0));
-        EXPECT_EQ(a.calls + b.calls, 2);
-        loop.Release(kept.fd, &kept);
-        for (int fd : {first[0], first[1], second[0], second[1]})
-            ::close(fd);
-    }
+    int first[2];
+    int second[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, first), 0);
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, second), 0);
+    Reader a, b;
+    a.loop = b.loop = &loop;
+    a.fd = first[0];
+    b.fd = second[0];
+    a.release = {&b};
+    b.release = {&a};
+    ASSERT_EQ(::write(first[1], "x", 1), 1);
+    ASSERT_EQ(::write(second[1], "y", 1), 1);
+    loop.Receive(a.fd, &a);
+    loop.Receive(b.fd, &b);
+    ASSERT_TRUE(TurnUntil(loop, [&] { return a.calls + b.calls > 0; }));
+    ASSERT_EQ(::write(first[1], "x", 1), 1);
+    ASSERT_EQ(::write(second[1], "y", 1), 1);
+    Reader& kept = a.calls > 0 ? a : b;
+    ASSERT_TRUE(TurnUntil(loop, [&] { return kept.got.size() == 2; }));
+    loop.RunOnce(milliseconds(0));
+    EXPECT_EQ(a.calls + b.calls, 2);
+    loop.Release(kept.fd, &kept);
+    for (int fd : {first[0], first[1], second[0], second[1]})
+        ::close(fd);
 }
 
-TEST(EpollHubConnection, WritableInTheMiddleOfATurnSendsEveryByteOnce) {
+TEST_P(EitherWayOfWaiting, WritableInTheMiddleOfATurnSendsEveryByteOnce) {
     // A write lists the connection for the end of the turn; the socket then
     // reports itself writable and the connection sends at once; a second
     // write in the same turn must not list it again, or the end of the turn
     // would send the second write's bytes twice.
-    for (const Method method : kMethods) {
-        SCOPED_TRACE(NameOf(method));
-        CEpollLoop loop(method);
-        if (!Runs(loop, method))
-            continue;
-        CEpollHubNetwork network(loop);
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
-        CEpollHubConnection connection(pair[0], network);
-        std::string error;
-        ASSERT_TRUE(connection.Write("first ", error));
-        connection.OnWritable();
-        ASSERT_TRUE(connection.Write("second", error));
-        loop.RunOnce(milliseconds(0));
+    CEpollHubNetwork network(loop);
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+    CEpollHubConnection connection(pair[0], network);
+    std::string error;
+    ASSERT_TRUE(connection.Write("first ", error));
+    connection.OnWritable();
+    ASSERT_TRUE(connection.Write("second", error));
+    loop.RunOnce(milliseconds(0));
 
-        char buffer[64];
-        const ssize_t n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT);
-        ASSERT_GT(n, 0);
-        EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "first second");
-        EXPECT_EQ(connection.UnsentBytes(), 0u);
-        ::close(pair[1]);
-    }
+    char buffer[64];
+    const ssize_t n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "first second");
+    EXPECT_EQ(connection.UnsentBytes(), 0u);
+    ::close(pair[1]);
 }
 
 namespace {
@@ -297,54 +281,48 @@ struct Participant {
 
 }  // namespace
 
-TEST(EpollHubNetwork, RelaysEveryRecordAsSentOverEitherWayOfWaiting) {
+TEST_P(EitherWayOfWaiting, RelaysEveryRecordAsSent) {
     // One participant sends a burst (small records and one of several
     // slices) before and after the ring fails; the other receives each
     // record as it was sent, in order.
-    for (const Method method : kMethods) {
-        SCOPED_TRACE(NameOf(method));
-        CEpollLoop loop(method);
-        if (!Runs(loop, method))
-            continue;
-        CEpollHubNetwork network(loop);
-        ASSERT_TRUE(network.Hub().ConnectSocket(0));
-        Participant a(network.Port()), b(network.Port());
-        for (Participant* p : {&a, &b}) {
-            ASSERT_TRUE(TurnUntil(loop, [&] { return !p->Of(CnctStart).empty(); }));
-            p->id = p->Of(CnctStart).front().ID;
-            CMsg reply;
-            reply.Text = "p" + std::to_string(p->id);
-            reply.Type = CnctReply;
-            reply.ID = p->id;
-            p->Send(reply.Encode());
-        }
-        ASSERT_TRUE(TurnUntil(loop, [&] { return b.Of(CnctReply).size() >= 2; }));
-
-        std::vector<CMsg> sent;
-        auto burst = [&](const std::string& tag) {
-            std::string bytes;
-            for (int i = 0; i < 40; ++i) {
-                const std::string text = i == 20 ? std::string(2 * CEpollLoop::kSlice + 5, 'x')
-                                                 : tag + std::to_string(i);
-                CMsg chat;
-                chat.Text = text;
-                chat.Name = "a";
-                chat.Type = LogBox;
-                chat.ID = a.id;
-                chat.Encode(bytes);
-                sent.push_back(chat);
-            }
-            a.Send(bytes);
-            ASSERT_TRUE(TurnUntil(loop, [&] { return b.Of(LogBox).size() == sent.size(); }));
-        };
-        burst("before ");
-        loop.FailRingForTest();
-        burst("after ");
-        EXPECT_TRUE(b.Of(LogBox) == sent);
-        EXPECT_EQ(loop.InUse(), Method::Epoll);
-
-        ::close(a.fd);
-        a.fd = -1;
-        EXPECT_TRUE(TurnUntil(loop, [&] { return network.LiveConnections() == 1; }));
+    CEpollHubNetwork network(loop);
+    ASSERT_TRUE(network.Hub().ConnectSocket(0));
+    Participant a(network.Port()), b(network.Port());
+    for (Participant* p : {&a, &b}) {
+        ASSERT_TRUE(TurnUntil(loop, [&] { return !p->Of(CnctStart).empty(); }));
+        p->id = p->Of(CnctStart).front().ID;
+        CMsg reply;
+        reply.Text = "p" + std::to_string(p->id);
+        reply.Type = CnctReply;
+        reply.ID = p->id;
+        p->Send(reply.Encode());
     }
+    ASSERT_TRUE(TurnUntil(loop, [&] { return b.Of(CnctReply).size() >= 2; }));
+
+    std::vector<CMsg> sent;
+    auto burst = [&](const std::string& tag) {
+        std::string bytes;
+        for (int i = 0; i < 40; ++i) {
+            const std::string text =
+                i == 20 ? std::string(2 * CEpollLoop::kSlice + 5, 'x') : tag + std::to_string(i);
+            CMsg chat;
+            chat.Text = text;
+            chat.Name = "a";
+            chat.Type = LogBox;
+            chat.ID = a.id;
+            chat.Encode(bytes);
+            sent.push_back(chat);
+        }
+        a.Send(bytes);
+        ASSERT_TRUE(TurnUntil(loop, [&] { return b.Of(LogBox).size() == sent.size(); }));
+    };
+    burst("before ");
+    loop.FailRingForTest();
+    burst("after ");
+    EXPECT_TRUE(b.Of(LogBox) == sent);
+    EXPECT_EQ(loop.InUse(), Method::Epoll);
+
+    ::close(a.fd);
+    a.fd = -1;
+    EXPECT_TRUE(TurnUntil(loop, [&] { return network.LiveConnections() == 1; }));
 }
