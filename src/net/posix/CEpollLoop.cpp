@@ -275,6 +275,10 @@ void CEpollLoop::Release(int fd, IHandler* handler) {
                 ::io_uring_prep_cancel64(sqe, op, 0);
                 ::io_uring_sqe_set_data64(sqe, Ring::kIgnored);
                 cancelled = true;
+            } else {
+                // Without a cancellation the request would keep the closed
+                // socket open; giving up the ring ends every request.
+                failRing_ = true;
             }
         }
         // At once: an open request holds the socket, which the caller is
