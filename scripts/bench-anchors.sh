@@ -17,6 +17,16 @@
 # the median of each figure: the machine's speed drifts over minutes, and
 # relays measured one after the other would otherwise meet different moments.
 #
+# Beside each throughput figure: the share of a processor the relay (all its
+# threads) and the benchmark client used while measured. The one near 100 %
+# sets the throughput; when neither is, the window does (64 messages in
+# flight over the time each takes).
+#
+# BURST=1 has the benchmark's sender hand all the messages it may send at a
+# moment to one send call, for every relay alike. Sending one message per call
+# is most of the client's work, and a relay faster than the client otherwise
+# shows only the client's limit.
+#
 # PIN=1 runs each relay on the first processor and the benchmark client on the
 # second, both in the real-time class (root only): on a machine shared with
 # builds, neither side then waits for the scheduler or meets the other on one
@@ -79,14 +89,18 @@ start() {
 # measure LABEL PORT PROTO CLIENTS: adds one throughput and one latency figure
 # for LABEL at CLIENTS ("fails" when it failed); up to three tries (InspIRCd
 # now and then drops a client while registering).
-declare -A tput p50 p99
+declare -A tput p50 p99 relay_busy client_busy
+# percent KEY LINE: the share KEY=0.93 of the benchmark's line as 93 (nothing when not measured).
+percent() {
+    sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2" | awk '{ printf "%d", $1 * 100 + 0.5 }'
+}
 measure() {
     local label=$1 port=$2 proto=$3 n=$4 out w try
     for w in 64 1; do
         out=
         for try in 1 2 3; do
             out=$("${bench_prefix[@]}" "$bench" --proto "$proto" --port "$port" --clients "$n" --messages "$messages" \
-                --size 64 --window $w 2>/dev/null) && break
+                --size 64 --window $w --relay-pid "${pid_of[$label]}" --burst "${BURST:-0}" 2>/dev/null) && break
             out=
         done
         if [ -z "$out" ]; then
@@ -95,6 +109,8 @@ measure() {
         fi
         if [ $w = 64 ]; then
             tput[$label,$n]+=" $(sed -n 's/.*deliveries\/s=\([0-9]*\).*/\1/p' <<<"$out")"
+            relay_busy[$label,$n]+=" $(percent relay_busy "$out")"
+            client_busy[$label,$n]+=" $(percent bench_busy "$out")"
         else
             p50[$label,$n]+=" $(sed -n 's/.*p50_us=\([0-9]*\).*/\1/p' <<<"$out")"
             p99[$label,$n]+=" $(sed -n 's/.*p99_us=\([0-9]*\).*/\1/p' <<<"$out")"
@@ -115,7 +131,7 @@ CONF
 sed "s|/tmp/insp|$tmp/insp|g" "$root/bench/anchors/inspircd.conf" >"$tmp/insp.conf"
 mkdir -p "$tmp/home"
 labels=()
-declare -A port_of proto_of
+declare -A port_of proto_of pid_of
 run() { # LABEL PORT PROTO COMMAND...: starts a relay to be measured
     local label=$1 port=$2 proto=$3
     shift 3
@@ -123,6 +139,7 @@ run() { # LABEL PORT PROTO COMMAND...: starts a relay to be measured
     labels+=("$label")
     port_of[$label]=$port
     proto_of[$label]=$proto
+    pid_of[$label]=${pids[-1]}
 }
 run redis 16379 redis redis-server --port 16379 --bind 127.0.0.1 --save '' --appendonly no
 run nats 14222 nats nats-server -p 14222 -a 127.0.0.1
@@ -140,6 +157,8 @@ done
 for key in "${!tput[@]}"; do tput[$key]=$(median ${tput[$key]}); done
 for key in "${!p50[@]}"; do p50[$key]=$(median ${p50[$key]}); done
 for key in "${!p99[@]}"; do p99[$key]=$(median ${p99[$key]}); done
+for key in "${!relay_busy[@]}"; do relay_busy[$key]=$(median ${relay_busy[$key]}); done
+for key in "${!client_busy[@]}"; do client_busy[$key]=$(median ${client_busy[$key]}); done
 
 ratio() { # A B: A/B with two decimals, or "-"
     [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^[0-9]+$ && "$2" -gt 0 ]] || { echo -; return; }
@@ -147,11 +166,15 @@ ratio() { # A B: A/B with two decimals, or "-"
 }
 for n in "${counts[@]}"; do
     echo
-    echo "$n clients, $messages messages of 64 bytes"
-    printf '| %-14s | %27s | %28s |\n' relay "deliveries/s, 64 in flight" "p50 / p99 µs, one in flight"
-    printf '|%s|%s|%s|\n' "----------------" "-----------------------------:" "-----------------------------:"
+    echo "$n clients, $messages messages of 64 bytes$([ "${BURST:-0}" = 1 ] && echo ", sent in bursts")"
+    printf '| %-14s | %27s | %22s | %28s |\n' relay "deliveries/s, 64 in flight" "busy: relay / client" \
+        "p50 / p99 µs, one in flight"
+    printf '|%s|%s|%s|%s|\n' "----------------" "-----------------------------:" "-----------------------:" \
+        "-----------------------------:"
     for l in "${labels[@]}"; do
-        printf '| %-14s | %27s | %28s |\n' "$l" "${tput[$l,$n]:--}" "${p50[$l,$n]:--} / ${p99[$l,$n]:--}"
+        busy=-
+        [[ "${relay_busy[$l,$n]:-}" =~ ^[0-9]+$ ]] && busy="${relay_busy[$l,$n]} % / ${client_busy[$l,$n]} %"
+        printf '| %-14s | %27s | %22s | %28s |\n' "$l" "${tput[$l,$n]:--}" "$busy" "${p50[$l,$n]:--} / ${p99[$l,$n]:--}"
     done
     best=${tput[redis,$n]:-0}
     [[ "${tput[nats,$n]:-}" =~ ^[0-9]+$ && ( ! "$best" =~ ^[0-9]+$ || ${tput[nats,$n]} -gt $best ) ]] && best=${tput[nats,$n]}

@@ -1,8 +1,16 @@
 // relaybench: fan-out relay benchmark for a chat hub, speaking Yarrow (protocol 6), MQTT 3.1.1,
 // IRC, Redis pub/sub (RESP) or NATS. One sender publishes M messages of B bytes; N-1 receivers take
 // each; at most W messages are in flight. Prints deliveries per second and send-to-last-delivery
-// latency percentiles.
+// latency percentiles. For the measured part it also prints the share of one processor the
+// benchmark itself used and, given --relay-pid, the share the relay used (all its threads): the
+// one near 100 % is what limits the throughput.
+//
+// --burst 1: the sender hands every message it may send at that moment to one send call instead
+// of one call each. Sending is most of the benchmark's own work, so this lets a relay that is
+// faster than the benchmark show how far it goes. It changes the traffic (several messages per
+// segment), alike for every relay.
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -15,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +31,35 @@
 using Clock = std::chrono::steady_clock;
 static double now_us() {
     return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
+}
+
+static double process_cpu_us() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+// Processor time of every thread of process `pid` so far, in µs (-1 when it cannot be read).
+static double relay_cpu_us(int pid) {
+    if (pid <= 0)
+        return -1;
+    std::string dir = "/proc/" + std::to_string(pid) + "/task";
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return -1;
+    double ns = 0;
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        FILE* f = fopen((dir + "/" + e->d_name + "/schedstat").c_str(), "r");
+        if (!f)
+            continue;
+        unsigned long long run = 0;
+        if (fscanf(f, "%llu", &run) == 1)
+            ns += double(run);
+        fclose(f);
+    }
+    closedir(d);
+    return ns / 1e3;
 }
 
 enum Proto { YARROW, MQTT, IRC, REDIS, NATS };
@@ -33,7 +71,8 @@ struct Client {
 };
 
 static Proto proto;
-static int N = 16, M = 20000, B = 64, W = 64, port = 0;
+static int N = 16, M = 20000, B = 64, W = 64, port = 0, relay_pid = 0;
+static bool burst = false;
 static std::vector<Client> cl;
 static std::vector<double> sent_at, lat;
 static std::vector<int> got;
@@ -329,6 +368,10 @@ int main(int argc, char** argv) {
             B = atoi(v.c_str());
         else if (k == "--window")
             W = atoi(v.c_str());
+        else if (k == "--relay-pid")
+            relay_pid = atoi(v.c_str());
+        else if (k == "--burst")
+            burst = atoi(v.c_str()) != 0;
     }
     cl.resize(N);
     for (int i = 0; i < N; ++i) {
@@ -398,8 +441,11 @@ int main(int argc, char** argv) {
     got.assign(M, 0);
     int next = 0;
     double t0 = now_us();
+    const double cpu0 = process_cpu_us(), relay0 = relay_cpu_us(relay_pid);
     std::string pad(std::max(0, B - 8), 'x');
+    std::string batch;
     while (done_msgs < M) {
+        const double batch_at = now_us();
         while (next < M && next - done_msgs < W) {
             char num[16];
             snprintf(num, sizeof num, "%07d ", next);
@@ -417,9 +463,18 @@ int main(int argc, char** argv) {
                 wire = "PUB t " + std::to_string(payload.size()) + "\r\n" + payload + "\r\n";
             else
                 wire = "PRIVMSG #b :" + payload + "\r\n";
-            sent_at[next] = now_us();
-            send_all(cl[0].fd, wire);
+            if (burst) {
+                sent_at[next] = batch_at;
+                batch += wire;
+            } else {
+                sent_at[next] = now_us();
+                send_all(cl[0].fd, wire);
+            }
             ++next;
+        }
+        if (!batch.empty()) {
+            send_all(cl[0].fd, batch);
+            batch.clear();
         }
         if (poll(pf.data(), N, 5000) == 0) {
             fprintf(stderr, "stalled at %d/%d delivered messages\n", done_msgs, M);
@@ -430,13 +485,17 @@ int main(int argc, char** argv) {
                 handle(i);
     }
     double el = (now_us() - t0) / 1e6;
+    const double busy = (process_cpu_us() - cpu0) / (el * 1e6);
+    const double relay1 = relay_cpu_us(relay_pid);
+    const double relay_busy = relay0 >= 0 && relay1 >= 0 ? (relay1 - relay0) / (el * 1e6) : -1;
     std::sort(lat.begin(), lat.end());
     printf(
-        "%s clients=%d messages=%d size=%d window=%d deliveries/s=%.0f p50_us=%.0f p99_us=%.0f\n",
+        "%s clients=%d messages=%d size=%d window=%d deliveries/s=%.0f p50_us=%.0f p99_us=%.0f "
+        "bench_busy=%.2f relay_busy=%.2f\n",
         proto == YARROW  ? "yarrow"
         : proto == MQTT  ? "mqtt"
         : proto == REDIS ? "redis"
         : proto == NATS  ? "nats"
                          : "irc",
-        N, M, B, W, delivered / el, lat[lat.size() / 2], lat[lat.size() * 99 / 100]);
+        N, M, B, W, delivered / el, lat[lat.size() / 2], lat[lat.size() * 99 / 100], busy, relay_busy);
 }
