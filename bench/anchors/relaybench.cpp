@@ -497,5 +497,6 @@ int main(int argc, char** argv) {
         : proto == REDIS ? "redis"
         : proto == NATS  ? "nats"
                          : "irc",
-        N, M, B, W, delivered / el, lat[lat.size() / 2], lat[lat.size() * 99 / 100], busy, relay_busy);
+        N, M, B, W, delivered / el, lat[lat.size() / 2], lat[lat.size() * 99 / 100], busy,
+        relay_busy);
 }
