@@ -2,9 +2,10 @@
 // end-of-turn work run, that a handler let go during a turn is not called for
 // the rest of it, and that streams arrive whole and in order; then the hub on
 // real sockets. Streams are tested through io_uring and through epoll alike,
-// and across a ring that fails in the middle.
+// across a ring that fails in the middle and one that has no room left.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -209,6 +210,41 @@ TEST_P(EitherWayOfWaiting, StreamReleasedDuringATurnIsNotHeardOfAgain) {
     EXPECT_EQ(a.calls + b.calls, 2);
     loop.Release(kept.fd, &kept);
     for (int fd : {first[0], first[1], second[0], second[1]})
+        ::close(fd);
+}
+
+TEST(EpollLoop, StreamReleasedWhenTheRingIsFullIsClosedForThePeerAndTheRestGoOn) {
+    // The open read holds the socket; when its cancellation finds no room,
+    // the loop gives the ring up, which ends the read, so that closing the
+    // socket reaches the peer. The other stream carries on over epoll.
+    CEpollLoop loop(Method::Ring);
+    if (loop.InUse() != Method::Ring)
+        GTEST_SKIP() << "io_uring is not available here";
+    int released[2];
+    int kept[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, released), 0);
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, kept), 0);
+    Reader gone, stays;
+    gone.loop = stays.loop = &loop;
+    gone.fd = released[0];
+    stays.fd = kept[0];
+    loop.Receive(gone.fd, &gone);
+    loop.Receive(stays.fd, &stays);
+    loop.RunOnce(milliseconds(0));
+    loop.LimitRequestsForTest(0);
+    loop.Release(gone.fd, &gone);
+    ::close(released[0]);
+    loop.RunOnce(milliseconds(0));
+    EXPECT_EQ(loop.InUse(), Method::Epoll);
+    pollfd peer{released[1], POLLIN, 0};
+    ASSERT_EQ(::poll(&peer, 1, 5000), 1) << "the peer never saw the socket closed";
+    char byte;
+    EXPECT_EQ(::recv(released[1], &byte, 1, MSG_DONTWAIT), 0);
+    ASSERT_EQ(::write(kept[1], "z", 1), 1);
+    ASSERT_TRUE(TurnUntil(loop, [&] { return stays.got == "z"; }));
+    EXPECT_EQ(gone.calls, 0);
+    loop.Release(stays.fd, &stays);
+    for (int fd : {released[1], kept[0], kept[1]})
         ::close(fd);
 }
 

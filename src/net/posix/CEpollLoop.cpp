@@ -58,6 +58,7 @@ struct CEpollLoop::Ring {
     std::uint64_t nextOp = kFirstOp;
     std::unordered_map<std::uint64_t, Op> ops;
     std::vector<io_uring_cqe> reaped;
+    std::uint64_t requestsLeft = UINT64_MAX;  // fewer only in tests
 
     bool Make() {
         io_uring_params params{};
@@ -115,6 +116,9 @@ struct CEpollLoop::Ring {
     // A free request; null when the system takes no more (the ring has
     // failed).
     io_uring_sqe* Sqe() {
+        if (requestsLeft == 0)
+            return nullptr;
+        --requestsLeft;
         io_uring_sqe* sqe = ::io_uring_get_sqe(&ring);
         if (sqe == nullptr && ::io_uring_submit(&ring) >= 0)
             sqe = ::io_uring_get_sqe(&ring);
@@ -167,6 +171,15 @@ CEpollLoop::~CEpollLoop() {
         ::close(epoll_);
     if (wake_ >= 0)
         ::close(wake_);
+}
+
+void CEpollLoop::LimitRequestsForTest(unsigned requests) {
+#if defined(YARROW_HAVE_IO_URING)
+    if (ring_ != nullptr)
+        ring_->requestsLeft = requests;
+#else
+    (void)requests;
+#endif
 }
 
 bool CEpollLoop::Ok(std::string* errorText) const {

@@ -108,6 +108,9 @@ class CEpollLoop {
     // For tests: the ring fails at the next wait, as if the system had
     // refused it; the loop carries on over epoll.
     void FailRingForTest() { failRing_ = true; }
+    // For tests: the ring takes only `requests` more requests, as when the
+    // system keeps it full.
+    void LimitRequestsForTest(unsigned requests);
 
   private:
     struct Timer {

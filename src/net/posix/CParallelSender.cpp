@@ -96,9 +96,16 @@ void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
             ::io_uring_prep_send(sqe, job.fd, job.data, job.size, MSG_NOSIGNAL | MSG_DONTWAIT);
             ::io_uring_sqe_set_data64(sqe, first + i);
         }
-        int submitted = ::io_uring_submit_and_wait(ring, batch);
+        unsigned handOver = batch;
+        if (takeOnlyForTest_ != 0 && takeOnlyForTest_ < batch) {
+            // The requests past the limit are withdrawn before the system
+            // sees them: to the code below it is as if it had refused them.
+            ring->sq.sqe_tail -= batch - takeOnlyForTest_;
+            handOver = takeOnlyForTest_;
+        }
+        int submitted = ::io_uring_submit_and_wait(ring, handOver);
         while (submitted == -EINTR)
-            submitted = ::io_uring_submit_and_wait(ring, batch);
+            submitted = ::io_uring_submit_and_wait(ring, handOver);
         // The system takes the requests in order; what it took is reaped
         // below, whatever it did not take is sent from threads afterwards.
         const unsigned taken = submitted > 0 ? static_cast<unsigned>(submitted) : 0;

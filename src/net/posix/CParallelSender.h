@@ -59,6 +59,10 @@ class CParallelSender {
     static void Send(Job& job);
     Method InUse() const { return ring_ != nullptr ? Method::Ring : Method::Threads; }
 
+    // For tests: the system takes only the first `requests` of each batch
+    // handed to the ring, as when it runs short of memory.
+    void TakeOnlyForTest(unsigned requests) { takeOnlyForTest_ = requests; }
+
   private:
     struct Ring;
     void RunOnRing(std::vector<Job>& jobs);
@@ -82,6 +86,7 @@ class CParallelSender {
     std::atomic<std::uint32_t> done_{0};
     std::thread helper_;  // only without a ring
     std::unique_ptr<Ring> ring_;
+    unsigned takeOnlyForTest_ = 0;  // 0: all
 };
 
 }  // namespace yarrow
