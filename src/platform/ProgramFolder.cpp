@@ -210,8 +210,10 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
             it.disable_recursion_pending();
             continue;
         }
-        if (onlyData && it->is_directory(typeError) && relative != "help") {
-            // The plug-ins, the logs and whatever else the folder holds.
+        if (onlyData && it->is_directory(typeError) && relative != "help" &&
+            !relative.starts_with("help/")) {
+            // The plug-ins, the logs and whatever else the folder holds; the
+            // help pages come with every folder below them.
             it.disable_recursion_pending();
             continue;
         }

@@ -114,6 +114,9 @@ TEST(ProgramFolder, YarrowHomeIsFilledFromTheDataAndKeepsTheUsersChanges) {
         fs::create_directories(exe);
         fs::create_directories(data);
         fs::copy(shipped, data, fs::copy_options::recursive);
+        // Help pages may keep their pictures in a folder of their own.
+        fs::create_directories(data + "help/pictures");
+        test::TempDir::Write(data + "help/pictures/dice.png", "picture");
         test::TempDir::Write(exe + "yarrow", "program");
         fs::permissions(exe + "yarrow", fs::perms::owner_exec, fs::perm_options::add);
         if (installed) {
@@ -138,6 +141,7 @@ TEST(ProgramFolder, YarrowHomeIsFilledFromTheDataAndKeepsTheUsersChanges) {
         };
         ASSERT_EQ(start(), "");
         std::set<std::string> expected = files(shipped);
+        expected.insert("help/pictures/dice.png");
         if (installed)
             expected.insert("Intro.png");
         EXPECT_EQ(files(home), expected) << installed;
