@@ -543,9 +543,52 @@ void CEpollLoop::AbandonRing() {
         s.events = 0;
         unsynced_.push_back(fd);
     }
-    ring_.reset();
+    // From here on the streams ask epoll, also from the handlers below.
+    const std::unique_ptr<Ring> ring = std::move(ring_);
     readBuffer_.resize(kSlice);
     failRing_ = false;
+    // Reads can finish after the turn took its completions (the handlers'
+    // system calls let them), and what they read is gone from the socket:
+    // every open request is ended, and what the reads brought reaches their
+    // streams before epoll reads on.
+    io_uring_sync_cancel_reg cancel{};
+    cancel.fd = -1;
+    cancel.flags = IORING_ASYNC_CANCEL_ANY;
+    cancel.timeout.tv_sec = -1;
+    cancel.timeout.tv_nsec = -1;
+    ::io_uring_register_sync_cancel(&ring->ring, &cancel);
+    ::io_uring_get_events(&ring->ring);
+    struct Late {
+        int fd;
+        std::uint32_t generation;
+        io_uring_cqe cqe;
+    };
+    std::vector<Late> late;
+    unsigned head;
+    unsigned count = 0;
+    io_uring_cqe* cqe;
+    io_uring_for_each_cqe(&ring->ring, head, cqe) {
+        ++count;
+        auto op = ring->ops.find(cqe->user_data);
+        // Cancelled reads took nothing: epoll reads the socket instead.
+        if (op == ring->ops.end() || op->second.kind != Ring::Kind::Receive ||
+            cqe->res == -ECANCELED)
+            continue;
+        const auto it = streams_.find(op->second.fd);
+        if (it != streams_.end())
+            late.push_back({op->second.fd, it->second.generation, *cqe});
+    }
+    ::io_uring_cq_advance(&ring->ring, count);
+    for (const Late& l : late) {
+        auto it = streams_.find(l.fd);
+        if (it == streams_.end() || it->second.generation != l.generation)
+            continue;  // released by an earlier handler
+        it->second.wantIn = false;
+        const char* bytes = nullptr;
+        if ((l.cqe.flags & IORING_CQE_F_BUFFER) != 0)
+            bytes = ring->memory + std::size_t{l.cqe.flags >> IORING_CQE_BUFFER_SHIFT} * kSlice;
+        it->second.handler->OnReceived(bytes, l.cqe.res);
+    }
     // Whatever the epoll set holds now is seen in the next turn.
     Post([] {});
 }
