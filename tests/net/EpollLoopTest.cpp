@@ -13,6 +13,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -288,6 +289,62 @@ TEST(EpollLoop, InputReadByTheRingJustBeforeItFailsStillReachesItsStream) {
     loop.Release(a.fd, &a);
     loop.Release(b.fd, &b);
     for (int fd : {quiet[0], quiet[1], trigger[0], trigger[1]})
+        ::close(fd);
+}
+
+TEST(EpollLoop, StreamsAlwaysFullDoNotKeepTheRingsBuffersFromTheOthers) {
+    // More streams than the ring has buffers, all with input at once; the
+    // first of them refill their sockets every time they are read (a flood).
+    // The quiet ones behind them must still be read within a few turns.
+    CEpollLoop loop(Method::Ring);
+    if (loop.InUse() != Method::Ring)
+        GTEST_SKIP() << "io_uring is not available here";
+    struct Flooded : Reader {
+        int peer = -1;
+        void OnReceived(const char* data, long result) override {
+            if (result > 0) {
+                const std::string more(64, 'f');
+                [[maybe_unused]] auto n = ::write(peer, more.data(), more.size());
+            }
+            Reader::OnReceived(data, result);
+            got.clear();
+        }
+    };
+    constexpr int kFlooding = 40;
+    constexpr int kQuiet = 8;
+    std::vector<int> fds;
+    std::vector<Flooded> flooding(kFlooding);
+    std::vector<Reader> quiet(kQuiet);
+    for (int i = 0; i < kFlooding + kQuiet; ++i) {
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+        fds.push_back(pair[0]);
+        fds.push_back(pair[1]);
+        Reader& r = i < kFlooding ? static_cast<Reader&>(flooding[i]) : quiet[i - kFlooding];
+        r.loop = &loop;
+        r.fd = pair[0];
+        if (i < kFlooding) {
+            flooding[i].peer = pair[1];
+            ASSERT_EQ(::write(pair[1], "start", 5), 5);
+        } else {
+            ASSERT_EQ(::write(pair[1], "q", 1), 1);
+        }
+        loop.Receive(r.fd, &r);
+    }
+    int turns = 0;
+    const auto allRead = [&] {
+        return std::all_of(quiet.begin(), quiet.end(),
+                           [](const Reader& r) { return r.got == "q"; });
+    };
+    for (; turns < 200 && !allRead(); ++turns)
+        loop.RunOnce(milliseconds(10));
+    EXPECT_TRUE(allRead()) << "quiet streams still unread after " << turns << " turns";
+    EXPECT_EQ(loop.InUse(), Method::Ring);
+    for (Flooded& r : flooding)
+        loop.Release(r.fd, &r);
+    for (Reader& r : quiet)
+        loop.Release(r.fd, &r);
+    for (int fd : fds)
         ::close(fd);
 }
 

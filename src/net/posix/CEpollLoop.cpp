@@ -498,6 +498,12 @@ void CEpollLoop::WaitOnRing(std::chrono::milliseconds timeout) {
         reaped.push_back(*cqe);
     }
     ::io_uring_cq_advance(ring, static_cast<unsigned>(reaped.size()));
+    // Reads that found no free buffer go first: their streams ask again
+    // before those just served, so they are the first to get buffers next
+    // time. Otherwise streams that always have input would take every buffer
+    // turn after turn, and the streams behind them would never be read.
+    std::stable_partition(reaped.begin(), reaped.end(),
+                          [](const io_uring_cqe& c) { return c.res == -ENOBUFS; });
     // What came is handled even when the ring has failed.
     for (const io_uring_cqe& c : reaped) {
         const std::uint64_t data = c.user_data;
