@@ -560,8 +560,8 @@ void CEpollLoop::AbandonRing() {
     io_uring_sync_cancel_reg cancel{};
     cancel.fd = -1;
     cancel.flags = IORING_ASYNC_CANCEL_ANY;
-    cancel.timeout.tv_sec = -1;
-    cancel.timeout.tv_nsec = -1;
+    // Bounded: a ring past help is closed below, which ends them anyway.
+    cancel.timeout.tv_sec = 1;
     ::io_uring_register_sync_cancel(&ring->ring, &cancel);
     ::io_uring_get_events(&ring->ring);
     struct Late {
