@@ -190,7 +190,10 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
 
     const std::string listPath = folder + kInstalledListName;
     std::set<std::string> listed;
-    {
+    // Only a plain file is read: a pipe would hold the start up for good,
+    // and a link to a device could be endless.
+    std::error_code listError;
+    if (fs::is_regular_file(listPath, listError)) {
         std::ifstream in(listPath, std::ios::binary);
         for (std::string line; std::getline(in, line);) {
             if (!line.empty())
@@ -232,8 +235,13 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
             partial += ".yarrow-copying";
             std::error_code copyError;
             fs::create_directories(target.parent_path(), copyError);
+            // What a cut-short start left there goes first, and the copy is
+            // made anew: writing into it would follow a link to wherever it
+            // points, or wait on a pipe.
             if (!copyError)
-                fs::copy_file(it->path(), partial, fs::copy_options::overwrite_existing, copyError);
+                fs::remove(partial, copyError);
+            if (!copyError)
+                fs::copy_file(it->path(), partial, copyError);
             if (!copyError)
                 fs::rename(partial, target, copyError);
             if (copyError) {
@@ -251,15 +259,27 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
         error = "cannot read " + source + ": " + ec.message();
     if (listChanged) {
         const std::string partial = listPath + ".partial";
-        {
+        std::error_code writeError;
+        fs::remove(partial, writeError);
+        if (!writeError) {
+            errno = 0;
             std::ofstream out(partial, std::ios::binary | std::ios::trunc);
             for (const std::string& name : listed)
                 out << name << '\n';
+            out.close();
+            // A full disk leaves the new list short; the old one then stays,
+            // or the files the user deleted would come back next time.
+            if (!out)
+                writeError = std::error_code(errno ? errno : EIO, std::generic_category());
         }
-        std::error_code renameError;
-        fs::rename(partial, listPath, renameError);
-        if (renameError && error.empty())
-            error = "cannot write " + listPath + ": " + renameError.message();
+        if (!writeError)
+            fs::rename(partial, listPath, writeError);
+        if (writeError) {
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            if (error.empty())
+                error = "cannot write " + listPath + ": " + writeError.message();
+        }
     }
     return error;
 }

@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cstdint>
@@ -178,6 +184,96 @@ TEST(ProgramFolder, YarrowHomeIsFilledFromTheDataAndKeepsTheUsersChanges) {
                   {root.File("usr/share/yarrow/mine"), root.File("usr/bin/"), "", ""}, FileExists)),
               "");
     EXPECT_EQ(files(root.File("usr/share/yarrow/mine")), std::set<std::string>{"Deck.ini"});
+}
+
+// A disk that fills up during a start: the files that did not fit are not
+// left half copied, the list of the files already given keeps every name (so
+// what the user deleted stays deleted), and the failure is reported. The
+// start runs in a child process whose file size limit stands in for the disk.
+TEST(ProgramFolder, FillOnAFullDiskKeepsTheListAndLeavesNoHalfFile) {
+    namespace fs = std::filesystem;
+    constexpr long kRoom = 4096;
+    for (const bool bigFile : {false, true}) {
+        test::TempDir data;
+        test::TempDir home;
+        fs::create_directories(data.File("help"));
+        test::TempDir::Write(data.File("New.ini"), "new table");
+        test::TempDir::Write(data.File("help/zz-deleted.html"), "a page the user deleted");
+        if (bigFile)
+            test::TempDir::Write(data.File("Big.bmp"), std::string(2 * kRoom, 'b'));
+        std::string list;
+        for (int i = 0; i < 300; ++i)
+            list += "help/an-old-page-" + std::to_string(1000 + i) + ".html\n";
+        list += "help/zz-deleted.html\n";
+        ASSERT_GT(list.size(), static_cast<std::size_t>(kRoom));
+        test::TempDir::Write(home.File(kInstalledListName), list);
+
+        const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit room{kRoom, kRoom};
+            ::setrlimit(RLIMIT_FSIZE, &room);
+            ::_exit(FillProgramFolder(home.Folder(), data.Folder()).empty() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << bigFile;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "the full disk is reported " << bigFile;
+        EXPECT_TRUE(test::TempDir::Read(home.File(kInstalledListName)) == list)
+            << "the list keeps every name " << bigFile;
+        EXPECT_FALSE(FileExists(home.File("Big.bmp"))) << bigFile;
+        for (const auto& entry : fs::recursive_directory_iterator(home.Folder())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.ends_with(".yarrow-copying") || name.ends_with(".partial"))
+                << name << " " << bigFile;
+        }
+
+        // With room again the rest arrives whole, and the deleted page stays away.
+        ASSERT_EQ(FillProgramFolder(home.Folder(), data.Folder()), "") << bigFile;
+        EXPECT_EQ(test::TempDir::Read(home.File("New.ini")), "new table") << bigFile;
+        EXPECT_FALSE(FileExists(home.File("help/zz-deleted.html"))) << bigFile;
+        if (bigFile) {
+            EXPECT_EQ(test::TempDir::Read(home.File("Big.bmp")), std::string(2 * kRoom, 'b'));
+        }
+    }
+}
+
+// Odd things in the user's folder where the fill keeps its own files: a pipe
+// or a device does not hold the start up, and a link does not lead the fill
+// to write over the file it points at.
+TEST(ProgramFolder, FillIsNotLedAstrayByPipesAndLinksInTheUsersFolder) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        std::string name;  // in the user's folder
+        bool pipe;         // else a link to the user's own file, or to "target"
+        std::string target;
+    } cases[] = {
+        {"the list is a pipe", kInstalledListName, true, ""},
+        {"the list is a link to an endless device", kInstalledListName, false, "/dev/zero"},
+        {"the list's new copy is a pipe", std::string(kInstalledListName) + ".partial", true, ""},
+        {"the list's new copy is a link", std::string(kInstalledListName) + ".partial", false, ""},
+        {"a data file's copy in progress is a link", "Deck.ini.yarrow-copying", false, ""},
+    };
+    for (const auto& c : cases) {
+        test::TempDir data;
+        test::TempDir home;
+        test::TempDir::Write(data.File("Deck.ini"), "deck");
+        test::TempDir::Write(home.File("Notes.txt"), "my notes");
+        if (c.pipe) {
+            ASSERT_EQ(::mkfifo(home.File(c.name).c_str(), 0600), 0) << c.what;
+        } else {
+            fs::create_symlink(c.target.empty() ? home.File("Notes.txt") : c.target,
+                               home.File(c.name));
+        }
+        EXPECT_EQ(FillProgramFolder(home.Folder(), data.Folder()), "") << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File("Notes.txt")), "my notes") << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File("Deck.ini")), "deck") << c.what;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(home.File(kInstalledListName))))
+            << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File(kInstalledListName)), "Deck.ini\n") << c.what;
+    }
 }
 
 TEST(ProgramFolder, PluginsOfTheUserComeBeforeTheInstalledOnes) {
