@@ -41,6 +41,16 @@ class EitherWayOfWaiting : public ::testing::TestWithParam<Method> {
     CEpollLoop loop{GetParam()};
 };
 
+// What only the ring can run into; skipped where io_uring is missing.
+class OnTheRing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (loop.InUse() != Method::Ring)
+            GTEST_SKIP() << "io_uring is not available here";
+    }
+    CEpollLoop loop{Method::Ring};
+};
+
 // Turns the loop until `done` holds, or gives up after some seconds.
 template <typename Done>
 bool TurnUntil(CEpollLoop& loop, Done done) {
@@ -214,13 +224,10 @@ TEST_P(EitherWayOfWaiting, StreamReleasedDuringATurnIsNotHeardOfAgain) {
         ::close(fd);
 }
 
-TEST(EpollLoop, StreamReleasedWhenTheRingIsFullIsClosedForThePeerAndTheRestGoOn) {
+TEST_F(OnTheRing, StreamReleasedWhenTheRingIsFullIsClosedForThePeerAndTheRestGoOn) {
     // The open read holds the socket; when its cancellation finds no room,
     // the loop gives the ring up, which ends the read, so that closing the
     // socket reaches the peer. The other stream carries on over epoll.
-    CEpollLoop loop(Method::Ring);
-    if (loop.InUse() != Method::Ring)
-        GTEST_SKIP() << "io_uring is not available here";
     int released[2];
     int kept[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, released), 0);
@@ -249,14 +256,11 @@ TEST(EpollLoop, StreamReleasedWhenTheRingIsFullIsClosedForThePeerAndTheRestGoOn)
         ::close(fd);
 }
 
-TEST(EpollLoop, InputReadByTheRingJustBeforeItFailsStillReachesItsStream) {
+TEST_F(OnTheRing, InputReadByTheRingJustBeforeItFailsStillReachesItsStream) {
     // The ring fails in the turn in which it has read a stream's input while
     // the turn's handlers ran (any system call they make lets it finish open
     // reads). That input was taken from the socket: it must reach the
     // stream before epoll carries on, or the bytes are lost.
-    CEpollLoop loop(Method::Ring);
-    if (loop.InUse() != Method::Ring)
-        GTEST_SKIP() << "io_uring is not available here";
     int quiet[2];
     int trigger[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, quiet), 0);
@@ -292,13 +296,10 @@ TEST(EpollLoop, InputReadByTheRingJustBeforeItFailsStillReachesItsStream) {
         ::close(fd);
 }
 
-TEST(EpollLoop, StreamsAlwaysFullDoNotKeepTheRingsBuffersFromTheOthers) {
+TEST_F(OnTheRing, StreamsAlwaysFullDoNotKeepTheRingsBuffersFromTheOthers) {
     // More streams than the ring has buffers, all with input at once; the
     // first of them refill their sockets every time they are read (a flood).
     // The quiet ones behind them must still be read within a few turns.
-    CEpollLoop loop(Method::Ring);
-    if (loop.InUse() != Method::Ring)
-        GTEST_SKIP() << "io_uring is not available here";
     struct Flooded : Reader {
         int peer = -1;
         void OnReceived(const char* data, long result) override {
