@@ -217,14 +217,23 @@ void CEpollLoop::Unwatch(int fd, IHandler* handler) {
 }
 
 void CEpollLoop::Receive(int fd, IHandler* handler) {
+    Ask(fd, handler, true);
+}
+
+void CEpollLoop::WaitWritable(int fd, IHandler* handler) {
+    Ask(fd, handler, false);
+}
+
+void CEpollLoop::Ask(int fd, IHandler* handler, bool input) {
     Stream& s = streams_[fd];
     if (s.handler == nullptr)
         s.generation = nextGeneration_++;
     s.handler = handler;
-    s.wantIn = true;
+    (input ? s.wantIn : s.wantOut) = true;
 #if defined(YARROW_HAVE_IO_URING)
     if (ring_ != nullptr) {
-        if (s.recvOp != 0)
+        std::uint64_t& open = input ? s.recvOp : s.pollOp;
+        if (open != 0)
             return;
         io_uring_sqe* sqe = ring_->Sqe();
         if (sqe == nullptr) {
@@ -232,39 +241,17 @@ void CEpollLoop::Receive(int fd, IHandler* handler) {
             return;
         }
         const std::uint64_t op = ring_->nextOp++;
-        ring_->ops.emplace(op, Ring::Op{fd, Ring::Kind::Receive});
-        s.recvOp = op;
-        ::io_uring_prep_recv(sqe, fd, nullptr, kSlice, 0);
-        // The socket was just read empty: wait for input before trying.
-        sqe->ioprio |= IORING_RECVSEND_POLL_FIRST;
-        sqe->flags |= IOSQE_BUFFER_SELECT;
-        sqe->buf_group = Ring::kGroup;
-        ::io_uring_sqe_set_data64(sqe, op);
-        return;
-    }
-#endif
-    unsynced_.push_back(fd);
-}
-
-void CEpollLoop::WaitWritable(int fd, IHandler* handler) {
-    Stream& s = streams_[fd];
-    if (s.handler == nullptr)
-        s.generation = nextGeneration_++;
-    s.handler = handler;
-    s.wantOut = true;
-#if defined(YARROW_HAVE_IO_URING)
-    if (ring_ != nullptr) {
-        if (s.pollOp != 0)
-            return;
-        io_uring_sqe* sqe = ring_->Sqe();
-        if (sqe == nullptr) {
-            failRing_ = true;
-            return;
+        ring_->ops.emplace(op, Ring::Op{fd, input ? Ring::Kind::Receive : Ring::Kind::Writable});
+        open = op;
+        if (input) {
+            ::io_uring_prep_recv(sqe, fd, nullptr, kSlice, 0);
+            // The socket was just read empty: wait for input before trying.
+            sqe->ioprio |= IORING_RECVSEND_POLL_FIRST;
+            sqe->flags |= IOSQE_BUFFER_SELECT;
+            sqe->buf_group = Ring::kGroup;
+        } else {
+            ::io_uring_prep_poll_add(sqe, fd, POLLOUT);
         }
-        const std::uint64_t op = ring_->nextOp++;
-        ring_->ops.emplace(op, Ring::Op{fd, Ring::Kind::Writable});
-        s.pollOp = op;
-        ::io_uring_prep_poll_add(sqe, fd, POLLOUT);
         ::io_uring_sqe_set_data64(sqe, op);
         return;
     }

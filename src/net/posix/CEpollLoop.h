@@ -142,6 +142,9 @@ class CEpollLoop {
       private:
         CEpollLoop& loop_;
     };
+    // Receive (`input`) or WaitWritable: records the wish and, on the ring,
+    // opens its request unless one is open already.
+    void Ask(int fd, IHandler* handler, bool input);
     std::chrono::milliseconds TimeLeft(std::chrono::milliseconds timeout) const;
     void WaitOnEpoll(std::chrono::milliseconds timeout);
     void WaitOnRing(std::chrono::milliseconds timeout);
