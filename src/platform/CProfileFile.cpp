@@ -1,8 +1,8 @@
 #include "platform/CProfileFile.h"
 
+#include "platform/FileBytes.h"
 #include "platform/SjisText.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -354,39 +354,17 @@ bool CProfileFile::Save() {
         data += line;
         data += "\r\n";
     }
-    // Write a temporary file beside the real one and rename it over, so a crash
-    // or a full disk never leaves half a settings file behind.
-    std::string tmp = path_ + ".tmp" + std::to_string(::getpid());
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (::stat(path_.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
-    const char* p = data.data();
-    std::size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(tmp.c_str(), path_.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        int saved = errno;
-        ::unlink(tmp.c_str());
-        errno = saved;
+    // A temporary file beside the real one is renamed over it, so neither a
+    // crash, a full disk nor a power cut leaves half a settings file behind.
+    const int error =
+        ReplaceFileDurably(path_, path_ + ".tmp" + std::to_string(::getpid()), [&](int fd) {
+            struct stat st;
+            if (::stat(path_.c_str(), &st) == 0)
+                ::fchmod(fd, st.st_mode & 07777);
+            return WriteAllBytes(fd, data);
+        });
+    if (error != 0) {
+        errno = error;
         return false;
     }
     exists_ = true;

@@ -1,5 +1,8 @@
 #include "platform/FileBytes.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +20,75 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+int failFileSyncForTest = 0;
+int failFolderSyncForTest = 0;
+
+int SyncFile(int fd) {
+    if (failFileSyncForTest != 0)
+        return failFileSyncForTest;
+    return ::fsync(fd) == 0 ? 0 : (errno != 0 ? errno : EIO);
+}
+
 }  // namespace
+
+int WriteAllBytes(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 && errno != 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int SyncFolder(const std::string& folder) {
+    if (failFolderSyncForTest != 0)
+        return failFolderSyncForTest;
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno != 0 ? errno : EIO;
+    int error = ::fsync(fd) == 0 ? 0 : (errno != 0 ? errno : EIO);
+    ::close(fd);
+    // Some network file systems cannot flush a folder; there is nothing
+    // more to be done for its entries then.
+    if (error == EINVAL)
+        error = 0;
+    return error;
+}
+
+int ReplaceFileDurably(const std::string& path, const std::string& temporary,
+                       const std::function<int(int fd)>& write) {
+    // What a crashed save left under the temporary name goes first; the new
+    // file is then made afresh, never opened through a link or a pipe.
+    if (::unlink(temporary.c_str()) != 0 && errno != ENOENT)
+        return errno != 0 ? errno : EIO;
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno != 0 ? errno : EIO;
+    int error = write(fd);
+    // Renamed before its bytes reach the disk, the file could be found empty
+    // or short after a power cut, under the name of a complete one.
+    if (error == 0)
+        error = SyncFile(fd);
+    if (::close(fd) != 0 && error == 0)
+        error = errno != 0 ? errno : EIO;
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+        error = errno != 0 ? errno : EIO;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return SyncFolder(std::filesystem::path(path).parent_path().string());
+}
+
+void FailSyncForTest(int fileError, int folderError) {
+    failFileSyncForTest = fileError;
+    failFolderSyncForTest = folderError;
+}
 
 FileWrite WriteFileBytes(const std::string& path, std::string_view bytes) {
     FilePtr file(std::fopen(path.c_str(), "wb"));

@@ -3,8 +3,11 @@
 // snapshots). A save reports every failure, a full disk included, so that a
 // file that was not written never passes for saved; a read stops one chunk
 // past its limit, so neither a huge file nor an endless device is read whole.
+// Files that must survive a power cut whole (settings, the program folder's
+// data) are replaced through ReplaceFileDurably.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +31,29 @@ struct FileBytes {
 };
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes);
+
+// Replaces `path` so that neither a crash nor a power cut leaves half a file
+// there: `write` fills a new file at `temporary` (beside `path`; whatever had
+// that name goes first, so a link or pipe left there is never written
+// through), the file reaches the disk before it is renamed over `path`, and
+// the folder's new entry reaches it after. `write` gets the new file's
+// descriptor and returns 0 or an error number. Returns 0, or the system's
+// error number (EIO when it gave none). After a failure `temporary` is gone;
+// `path` is as it was unless only the flush of the folder failed, in which
+// case it holds the whole new file but may not keep it through a power cut.
+int ReplaceFileDurably(const std::string& path, const std::string& temporary,
+                       const std::function<int(int fd)>& write);
+
+// Writes all of `bytes` to `fd`: 0, or the error number that stopped it.
+int WriteAllBytes(int fd, std::string_view bytes);
+
+// Makes the entries of `folder` (files added, renamed or removed in it) reach
+// the disk: 0, or the error number. A file system that cannot flush a folder
+// at all counts as done.
+int SyncFolder(const std::string& folder);
+
+// For tests: flushing a file, or a folder, to the disk fails with the error
+// given; 0 makes it work again.
+void FailSyncForTest(int fileError, int folderError);
 
 }  // namespace yarrow

@@ -1,5 +1,6 @@
 #include "platform/ProgramFolder.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <system_error>
 
 #include "platform/Cp932.h"
+#include "platform/FileBytes.h"
 
 namespace yarrow {
 namespace {
@@ -47,6 +49,32 @@ bool HoldsData(const std::string& folder, const std::function<bool(const std::st
 // "/usr/bin/../share/yarrow/" as "/usr/share/yarrow/" (a trailing "/" stays).
 std::string Normal(const std::string& path) {
     return std::filesystem::path(path).lexically_normal().generic_string();
+}
+
+// Copies the file at `from` into the open file `to`, with its permissions:
+// 0, or the error number that stopped it.
+int CopyFileInto(const std::string& from, int to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno != 0 ? errno : EIO;
+    int error = 0;
+    struct stat st;
+    if (::fstat(in, &st) == 0)
+        ::fchmod(to, st.st_mode & 0777);
+    char buffer[64 * 1024];
+    while (error == 0) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno != EINTR)
+                error = errno != 0 ? errno : EIO;
+            continue;
+        }
+        error = WriteAllBytes(to, std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    ::close(in);
+    return error;
 }
 
 std::string Variable(const char* name) {
@@ -229,23 +257,33 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
         // Whatever is there already is the user's, and stays: an older
         // folder, or a file of the same name the user made.
         if (!FileExists(target.string())) {
-            // Copied under another name first, so a start that is cut short
-            // never leaves half a file that would then count as the user's.
+            // Copied under another name first and flushed to the disk before
+            // it takes its own, so a start that is cut short, even by a power
+            // cut, never leaves an empty or half file that would then count
+            // as the user's.
             fs::path partial = target;
             partial += ".yarrow-copying";
             std::error_code copyError;
-            fs::create_directories(target.parent_path(), copyError);
-            // What a cut-short start left there goes first, and the copy is
-            // made anew: writing into it would follow a link to wherever it
-            // points, or wait on a pipe.
-            if (!copyError)
-                fs::remove(partial, copyError);
-            if (!copyError)
-                fs::copy_file(it->path(), partial, copyError);
-            if (!copyError)
-                fs::rename(partial, target, copyError);
+            if (fs::create_directories(target.parent_path(), copyError)) {
+                // The new folders' own entries reach the disk too, or the
+                // files listed as given could vanish with them.
+                fs::path holder = folder;
+                for (const fs::path& part : fs::path(relative).parent_path()) {
+                    if (const int synced = SyncFolder(holder.string())) {
+                        copyError = std::error_code(synced, std::generic_category());
+                        break;
+                    }
+                    holder /= part;
+                }
+            }
+            if (!copyError) {
+                const std::string from = it->path().string();
+                if (const int copied =
+                        ReplaceFileDurably(target.string(), partial.string(),
+                                           [&from](int fd) { return CopyFileInto(from, fd); }))
+                    copyError = std::error_code(copied, std::generic_category());
+            }
             if (copyError) {
-                fs::remove(partial, typeError);
                 if (error.empty())
                     error =
                         "cannot copy " + relative + " into " + folder + ": " + copyError.message();
@@ -258,28 +296,17 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
     if (ec && error.empty())
         error = "cannot read " + source + ": " + ec.message();
     if (listChanged) {
-        const std::string partial = listPath + ".partial";
-        std::error_code writeError;
-        fs::remove(partial, writeError);
-        if (!writeError) {
-            errno = 0;
-            std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-            for (const std::string& name : listed)
-                out << name << '\n';
-            out.close();
-            // A full disk leaves the new list short; the old one then stays,
-            // or the files the user deleted would come back next time.
-            if (!out)
-                writeError = std::error_code(errno ? errno : EIO, std::generic_category());
-        }
-        if (!writeError)
-            fs::rename(partial, listPath, writeError);
-        if (writeError) {
-            std::error_code ignored;
-            fs::remove(partial, ignored);
-            if (error.empty())
-                error = "cannot write " + listPath + ": " + writeError.message();
-        }
+        std::string text;
+        for (const std::string& name : listed)
+            text += name + '\n';
+        // A full disk leaves the new list short; the old one then stays, or
+        // the files the user deleted would come back next time.
+        if (const int written =
+                ReplaceFileDurably(listPath, listPath + ".partial",
+                                   [&text](int fd) { return WriteAllBytes(fd, text); });
+            written != 0 && error.empty())
+            error = "cannot write " + listPath + ": " +
+                    std::error_code(written, std::generic_category()).message();
     }
     return error;
 }

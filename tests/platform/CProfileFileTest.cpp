@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <iterator>
 
 #include "platform/CProfileFile.h"
+#include "platform/FileBytes.h"
 #include "platform/TempDir.h"
 
 namespace yarrow {
@@ -98,6 +100,12 @@ TEST_F(ProfileFile, MissingFileIsCreatedOnFirstWriteAndWritersShareIt) {
     ASSERT_TRUE(f.WriteString("A", "d", "3"));
     EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\nd=3\r\n[B]\r\nc=2\r\n");
     EXPECT_EQ(CProfileFile(path_).GetInt("b", "C", 0), 2);
+    // A save that cannot be flushed to the disk could be lost to a power
+    // cut: it is no save, and the file stays as it was.
+    FailSyncForTest(EIO, 0);
+    EXPECT_FALSE(f.WriteString("A", "b", "changed"));
+    FailSyncForTest(0, 0);
+    EXPECT_EQ(TempDir::Read(path_), "[A]\r\nb=1\r\nd=3\r\n[B]\r\nc=2\r\n");
 
     CProfileFile nowhere(dir_.File("no/such/folder/x.ini"));
     EXPECT_FALSE(nowhere.WriteString("S", "k", "v"));

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <algorithm>
@@ -12,9 +13,11 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "platform/FileBytes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TempDir.h"
 
@@ -273,6 +276,62 @@ TEST(ProgramFolder, FillIsNotLedAstrayByPipesAndLinksInTheUsersFolder) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(home.File(kInstalledListName))))
             << c.what;
         EXPECT_EQ(test::TempDir::Read(home.File(kInstalledListName)), "Deck.ini\n") << c.what;
+    }
+}
+
+// A copy, a new folder or the list that cannot be flushed to the disk could
+// be lost or cut short by a power cut: it counts as not made. The failure is
+// reported, nothing half made is left, the old list stays, and the next start
+// completes the folder.
+TEST(ProgramFolder, FillReportsWhatCannotBeFlushedToTheDisk) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        int fileError;
+        int folderError;
+        bool usersOwn;  // the folder already holds every data file: only the list changes
+        const char* reported;
+    } cases[] = {
+        {"a copy", EIO, 0, false, "cannot copy "},
+        {"a folder", 0, EIO, false, "cannot copy "},
+        {"the list", EIO, 0, true, "cannot write "},
+        {"the list's folder", 0, EIO, true, "cannot write "},
+    };
+    for (const auto& c : cases) {
+        test::TempDir data;
+        test::TempDir home;
+        fs::create_directories(data.File("help/pictures"));
+        test::TempDir::Write(data.File("Deck.ini"), "deck");
+        test::TempDir::Write(data.File("help/pictures/dice.png"), "picture");
+        test::TempDir::Write(home.File(kInstalledListName), "Old.ini\n");
+        if (c.usersOwn) {
+            fs::create_directories(home.File("help/pictures"));
+            test::TempDir::Write(home.File("Deck.ini"), "deck");
+            test::TempDir::Write(home.File("help/pictures/dice.png"), "picture");
+        }
+        FailSyncForTest(c.fileError, c.folderError);
+        const std::string error = FillProgramFolder(home.Folder(), data.Folder());
+        FailSyncForTest(0, 0);
+        EXPECT_TRUE(error.starts_with(c.reported)) << c.what << ": " << error;
+        EXPECT_NE(error.find(std::error_code(EIO, std::generic_category()).message()),
+                  std::string::npos)
+            << c.what << ": " << error;
+        if (c.fileError != 0) {
+            EXPECT_EQ(test::TempDir::Read(home.File(kInstalledListName)), "Old.ini\n") << c.what;
+            EXPECT_EQ(FileExists(home.File("Deck.ini")), c.usersOwn) << c.what;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(home.Folder())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.ends_with(".yarrow-copying") || name.ends_with(".partial"))
+                << c.what << ": " << name;
+        }
+
+        ASSERT_EQ(FillProgramFolder(home.Folder(), data.Folder()), "") << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File("Deck.ini")), "deck") << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File("help/pictures/dice.png")), "picture") << c.what;
+        EXPECT_EQ(test::TempDir::Read(home.File(kInstalledListName)),
+                  "Deck.ini\nOld.ini\nhelp/pictures/dice.png\n")
+            << c.what;
     }
 }
 
