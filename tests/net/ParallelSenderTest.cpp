@@ -1,7 +1,8 @@
 // The hub's sends of a turn, handed to io_uring or shared between two
 // threads: every job goes out whole and exactly once whichever way it goes, a
 // failing socket's error stays its own, and a full socket takes what it can
-// without an error; what a ring refuses still goes out, once.
+// without an error; what a ring refuses still goes out, once, and what it
+// took without telling what became of it is failed, never sent twice.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -124,4 +125,52 @@ TEST(ParallelSender, WhatTheRingDoesNotTakeGoesOutFromThreadsOnce) {
         ::close(ours[i]);
         ::close(theirs[i]);
     }
+}
+
+// A ring that stops reporting part way through a batch: a send it took but
+// did not report may have gone out, so it fails (and its connection with it)
+// instead of being sent again; the sends it reported stand, and those of the
+// later batches, never handed to it, go out from threads once.
+TEST(ParallelSender, ASendTheRingDidNotReportIsFailedNotSentAgain) {
+    CParallelSender sender(CParallelSender::Method::Ring);
+    if (sender.InUse() != CParallelSender::Method::Ring)
+        GTEST_SKIP() << "io_uring is not available here";
+    constexpr unsigned kReported = 5;
+    sender.StopReportingForTest(kReported);
+    constexpr int kJobs = CParallelSender::kRingBatch + 40;
+    std::vector<int> ours(kJobs), theirs(kJobs);
+    std::vector<std::string> payloads(kJobs);
+    std::vector<CParallelSender::Job> jobs(kJobs);
+    for (int i = 0; i < kJobs; ++i) {
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+        ours[i] = pair[0];
+        theirs[i] = pair[1];
+        payloads[i].assign(1000, static_cast<char>('a' + i % 26));
+        jobs[i].fd = ours[i];
+        jobs[i].data = payloads[i].data();
+        jobs[i].size = payloads[i].size();
+    }
+    sender.Run(jobs);
+    EXPECT_EQ(sender.InUse(), CParallelSender::Method::Threads);
+    unsigned succeeded = 0;
+    for (int i = 0; i < kJobs; ++i) {
+        const std::string received = ReadAll(theirs[i]);
+        if (i >= static_cast<int>(CParallelSender::kRingBatch)) {
+            EXPECT_EQ(jobs[i].error, 0) << i;
+            EXPECT_EQ(jobs[i].sent, jobs[i].size) << i;
+        } else if (jobs[i].error == 0) {
+            ++succeeded;
+        } else {
+            EXPECT_EQ(jobs[i].error, EIO) << i;
+        }
+        // What the caller would go on sending from must be where the peer's
+        // stream stands.
+        if (jobs[i].error == 0) {
+            EXPECT_EQ(received, payloads[i].substr(0, jobs[i].sent)) << i;
+        }
+        ::close(ours[i]);
+        ::close(theirs[i]);
+    }
+    EXPECT_EQ(succeeded, kReported);
 }

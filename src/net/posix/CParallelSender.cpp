@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 
 #if defined(YARROW_HAVE_IO_URING)
@@ -13,8 +14,7 @@ namespace yarrow {
 
 #if defined(YARROW_HAVE_IO_URING)
 struct CParallelSender::Ring {
-    // Requests handed over per system call; a longer list goes in batches.
-    static constexpr unsigned kEntries = 256;
+    static constexpr unsigned kEntries = kRingBatch;
     io_uring ring{};
 };
 #else
@@ -109,19 +109,30 @@ void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
         // The system takes the requests in order; what it took is reaped
         // below, whatever it did not take is sent from threads afterwards.
         const unsigned taken = submitted > 0 ? static_cast<unsigned>(submitted) : 0;
+        std::bitset<Ring::kEntries> reported;
+        bool stopped = false;
         for (unsigned seen = 0; seen < taken;) {
             io_uring_cqe* cqe = nullptr;
-            const int waited = ::io_uring_wait_cqe(ring, &cqe);
+            const int waited =
+                seen == stopReportingForTest_ ? -EBADF : ::io_uring_wait_cqe(ring, &cqe);
             if (waited == -EINTR || waited == -EAGAIN)
                 continue;  // the requests are still under way
             if (waited != 0 || cqe == nullptr) {
-                // The ring no longer reports: what it did not report stays
-                // unsent (sent 0), and those connections send again once
-                // their sockets are writable.
-                AbandonRing();
-                return;
+                // The ring no longer reports. A send it took but did not
+                // report may have gone out, in whole or in part: sending it
+                // again could give the peer the same bytes twice, in the
+                // middle of its stream. Those connections are failed
+                // instead; every other peer's stream stays whole.
+                for (unsigned i = 0; i < taken; ++i) {
+                    if (!reported[i])
+                        jobs[first + i].error = EIO;
+                }
+                stopped = true;
+                break;
             }
-            Job& job = jobs[::io_uring_cqe_get_data64(cqe)];
+            const std::uint64_t index = ::io_uring_cqe_get_data64(cqe);
+            Job& job = jobs[index];
+            reported.set(index - first);
             const int result = cqe->res;
             ::io_uring_cqe_seen(ring, cqe);
             ++seen;
@@ -137,10 +148,11 @@ void CParallelSender::RunOnRing(std::vector<Job>& jobs) {
                 job.error = -result;
             }
         }
-        if (taken < batch) {
-            // The ring refused part of the batch: it is given up (which
-            // discards the requests it did not take), and the sends go out
-            // from threads from now on.
+        if (stopped || taken < batch) {
+            // The ring refused part of the batch or stopped reporting: it is
+            // given up (which discards the requests it did not take), and
+            // the sends it was never handed go out from threads, as all
+            // sends do from now on.
             AbandonRing();
             const auto from = jobs.begin() + static_cast<std::ptrdiff_t>(first + taken);
             std::vector<Job> rest(from, jobs.end());

@@ -33,7 +33,11 @@ class CParallelSender {
         const char* data = nullptr;
         std::size_t size = 0;
         // Filled in: bytes the network took, and the error that stopped the
-        // sending (0 when all was taken or the socket was full).
+        // sending (0 when all was taken or the socket was full). EIO when
+        // the system took the send but never told what became of it: some
+        // or all of the bytes may have gone out, so the connection's stream
+        // can no longer be continued (sending them again could give the peer
+        // the same bytes twice).
         std::size_t sent = 0;
         int error = 0;
     };
@@ -43,6 +47,10 @@ class CParallelSender {
     // everybody goes out at once).
     static constexpr std::size_t kMinSharedJobs = 4;
     static constexpr std::size_t kMinSharedBytes = 16 * 1024;
+
+    // Requests handed to the ring per system call; a longer list goes in
+    // batches.
+    static constexpr unsigned kRingBatch = 256;
 
     enum class Method { Ring, Threads };
 
@@ -62,6 +70,9 @@ class CParallelSender {
     // For tests: the system takes only the first `requests` of each batch
     // handed to the ring, as when it runs short of memory.
     void TakeOnlyForTest(unsigned requests) { takeOnlyForTest_ = requests; }
+    // For tests: the ring stops reporting once it has reported `reports`
+    // sends of a batch, as when waiting for it fails.
+    void StopReportingForTest(unsigned reports) { stopReportingForTest_ = reports; }
 
   private:
     struct Ring;
@@ -86,7 +97,8 @@ class CParallelSender {
     std::atomic<std::uint32_t> done_{0};
     std::thread helper_;  // only without a ring
     std::unique_ptr<Ring> ring_;
-    unsigned takeOnlyForTest_ = 0;  // 0: all
+    unsigned takeOnlyForTest_ = 0;         // 0: all
+    unsigned stopReportingForTest_ = ~0u;  // ~0u: never
 };
 
 }  // namespace yarrow
