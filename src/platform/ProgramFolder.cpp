@@ -313,9 +313,14 @@ std::string FillProgramFolder(const std::string& folder, const std::string& sour
 
 std::string DataFilePath(const ProgramFolders& folders, const std::string& name) {
     const std::string own = folders.programFolder + name;
-    if (!FileExists(own) && !folders.installedData.empty() &&
-        FileExists(folders.installedData + name))
-        return folders.installedData + name;
+    if (FileExists(own))
+        return own;
+    // The folder a new program folder is filled from: the installed data, or
+    // a build's or a portable copy's own folder.
+    for (const std::string& data : {folders.installedData, folders.fillFrom}) {
+        if (!data.empty() && FileExists(data + name))
+            return data + name;
+    }
     return own;
 }
 

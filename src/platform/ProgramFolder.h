@@ -95,9 +95,10 @@ std::string PrepareProgramFolder(const ProgramFolders& folders);
 // plug-ins, the settings, logs, snapshots and saved charts and maps are not.
 bool IsDataFile(std::string_view relative);
 
-// `name` in the program folder, or in the installed data when the program
-// folder lacks it and the installed data has it: for readers that only read,
-// such as the windowless hub's Deck.ini.
+// `name` in the program folder, or where the program folder is filled from
+// (the installed data, else a build's folder) when the program folder lacks
+// it and that folder has it: for readers that only read, such as the
+// windowless hub's Deck.ini.
 std::string DataFilePath(const ProgramFolders& folders, const std::string& name);
 
 // True when something (file, folder, even a dangling link) exists at `path`.

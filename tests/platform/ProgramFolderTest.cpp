@@ -360,17 +360,21 @@ TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
     }
 }
 
-// The windowless hub reads what the program folder lacks from the installed data.
-TEST(DataFilePath, FallsBackToTheInstalledDataForReading) {
+// The windowless hub reads what the program folder lacks from the folder it
+// is filled from: the installed data, else a build's own folder.
+TEST(DataFilePath, FallsBackToWhereTheFolderIsFilledFrom) {
     test::TempDir own;
-    test::TempDir installed;
-    for (const std::string& path :
-         {installed.File("Deck.ini"), installed.File("Chart.ini"), own.File("Chart.ini")})
+    test::TempDir data;
+    for (const std::string& path : {data.File("Deck.ini"), data.File("Chart.ini"),
+                                    own.File("Chart.ini")})
         test::TempDir::Write(path, "");
-    ProgramFolders folders{own.Folder(), false, "", false, installed.Folder(), ""};
-    EXPECT_EQ(DataFilePath(folders, "Deck.ini"), installed.File("Deck.ini"));
-    EXPECT_EQ(DataFilePath(folders, "Chart.ini"), own.File("Chart.ini"));
-    EXPECT_EQ(DataFilePath(folders, "None.ini"), own.File("None.ini"));
+    const ProgramFolders installed{own.Folder(), true, data.Folder(), false, data.Folder(), ""};
+    const ProgramFolders build{own.Folder(), true, data.Folder(), true, "", data.Folder()};
+    for (const ProgramFolders& folders : {installed, build}) {
+        EXPECT_EQ(DataFilePath(folders, "Deck.ini"), data.File("Deck.ini"));
+        EXPECT_EQ(DataFilePath(folders, "Chart.ini"), own.File("Chart.ini"));
+        EXPECT_EQ(DataFilePath(folders, "None.ini"), own.File("None.ini"));
+    }
 }
 
 }  // namespace
