@@ -71,16 +71,26 @@ void YarrowHubProcessQtTest::latecomersGetTheChartUnlessTableMemoryIsOff() {
 }
 
 void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
-    for (const QStringList& args :
-         {QStringList{"--port"}, QStringList{"--port", "70000"}, QStringList{"--port", "12x"},
-          QStringList{"--bogus"}, QStringList{"--max-peers"}, QStringList{"--max-peers", "-1"},
-          QStringList{"--max-per-address", "2x"}}) {
+    // Each names what is wrong before the usage.
+    const std::pair<QStringList, QByteArray> cases[] = {
+        {{"--port"}, "--port wants a value"},
+        {{"--port", "70000"}, "--port wants a whole number from 0 to 65535, not '70000'"},
+        {{"--port=12x"}, "not '12x'"},
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"--max-peers"}, "--max-peers wants a value"},
+        {{"--max-peers", "-1"}, "not '-1'"},
+        {{"--max-per-address", "2x"}, "--max-per-address wants a whole number"},
+        {{"--no-table-memory=1"}, "unknown option --no-table-memory=1"},
+    };
+    for (const auto& [args, reason] : cases) {
         QProcess hub;
         hub.start(test::kHubProgram, args);
         if (hub.state() != QProcess::NotRunning)
             QVERIFY(hub.waitForFinished(10000));
-        QVERIFY2(hub.exitCode() != 0, qPrintable(args.join(' ')));
-        QVERIFY(hub.readAllStandardError().contains("usage: yarrow-hub"));
+        QVERIFY2(hub.exitCode() == 2, qPrintable(args.join(' ')));
+        const QByteArray error = hub.readAllStandardError();
+        QVERIFY2(error.contains(reason) && error.contains("usage: yarrow-hub"),
+                 error.constData());
     }
 }
 

@@ -76,8 +76,22 @@ constexpr const char* kHelp =
     "line once it listens, connection events to standard error, and ends on\n"
     "SIGINT or SIGTERM after telling every member.\n";
 
-std::optional<Options> ParseArguments(int argc, char** argv) {
+// The options, or what is wrong with them in `error`.
+std::optional<Options> ParseArguments(int argc, char** argv, std::string& error) {
     Options options;
+    // A whole number in [0, most] from an option's value.
+    const auto number = [&error](const std::string& option, const std::string& value, long most,
+                                 int& into) {
+        char* end = nullptr;
+        const long n = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || n < 0 || n > most) {
+            error = option + " wants a whole number from 0 to " + std::to_string(most) +
+                    ", not '" + value + "'";
+            return false;
+        }
+        into = static_cast<int>(n);
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::optional<std::string> attached;
@@ -85,33 +99,32 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
             attached = arg.substr(eq + 1);
             arg.resize(eq);
         }
-        const bool hasValue = attached || i + 1 < argc;
+        const bool takesValue =
+            arg == "--port" || arg == "--home" || arg == "--max-peers" || arg == "--max-per-address";
+        if (takesValue && !attached && i + 1 >= argc) {
+            error = arg + " wants a value";
+            return std::nullopt;
+        }
+        const std::string value = !takesValue ? "" : attached ? *attached : argv[++i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return options;
         } else if (arg == "--version") {
             options.version = true;
             return options;
-        } else if (arg == "--port" && hasValue) {
-            const std::string value = attached ? *attached : argv[++i];
-            char* end = nullptr;
-            const long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || port < 0 || port > 65535)
+        } else if (arg == "--port") {
+            if (!number(arg, value, 65535, options.port))
                 return std::nullopt;
-            options.port = static_cast<int>(port);
-        } else if (arg == "--home" && hasValue) {
-            options.home = attached ? *attached : argv[++i];
+        } else if (arg == "--home") {
+            options.home = value;
         } else if (arg == "--no-table-memory" && !attached) {
             options.tableMemory = false;
-        } else if ((arg == "--max-peers" || arg == "--max-per-address") && hasValue) {
-            const std::string value = attached ? *attached : argv[++i];
-            char* end = nullptr;
-            const long limit = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || limit < 0 || limit > 1000000)
+        } else if (arg == "--max-peers" || arg == "--max-per-address") {
+            if (!number(arg, value, 1000000,
+                        arg == "--max-peers" ? options.maxPeers : options.maxPerAddress))
                 return std::nullopt;
-            (arg == "--max-peers" ? options.maxPeers : options.maxPerAddress) =
-                static_cast<int>(limit);
         } else {
+            error = "unknown option " + std::string(argv[i]);
             return std::nullopt;
         }
     }
@@ -168,9 +181,10 @@ class CConsolePrompter : public IPrompter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::optional<Options> options = ParseArguments(argc, argv);
+    std::string argumentError;
+    const std::optional<Options> options = ParseArguments(argc, argv, argumentError);
     if (!options) {
-        std::fprintf(stderr, "%s", kUsage);
+        std::fprintf(stderr, "yarrow-hub: %s\n%s", argumentError.c_str(), kUsage);
         return 2;
     }
     if (options->help) {
