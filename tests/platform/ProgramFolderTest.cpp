@@ -365,8 +365,8 @@ TEST(ProgramFolder, FollowsYarrowHomeInThisProcess) {
 TEST(DataFilePath, FallsBackToWhereTheFolderIsFilledFrom) {
     test::TempDir own;
     test::TempDir data;
-    for (const std::string& path : {data.File("Deck.ini"), data.File("Chart.ini"),
-                                    own.File("Chart.ini")})
+    for (const std::string& path :
+         {data.File("Deck.ini"), data.File("Chart.ini"), own.File("Chart.ini")})
         test::TempDir::Write(path, "");
     const ProgramFolders installed{own.Folder(), true, data.Folder(), false, data.Folder(), ""};
     const ProgramFolders build{own.Folder(), true, data.Folder(), true, "", data.Folder()};

@@ -89,8 +89,7 @@ void YarrowHubProcessQtTest::badArgumentsPrintUsage() {
             QVERIFY(hub.waitForFinished(10000));
         QVERIFY2(hub.exitCode() == 2, qPrintable(args.join(' ')));
         const QByteArray error = hub.readAllStandardError();
-        QVERIFY2(error.contains(reason) && error.contains("usage: yarrow-hub"),
-                 error.constData());
+        QVERIFY2(error.contains(reason) && error.contains("usage: yarrow-hub"), error.constData());
     }
 }
 

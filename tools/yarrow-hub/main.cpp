@@ -85,8 +85,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
         char* end = nullptr;
         const long n = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || n < 0 || n > most) {
-            error = option + " wants a whole number from 0 to " + std::to_string(most) +
-                    ", not '" + value + "'";
+            error = option + " wants a whole number from 0 to " + std::to_string(most) + ", not '" +
+                    value + "'";
             return false;
         }
         into = static_cast<int>(n);
@@ -99,8 +99,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
             attached = arg.substr(eq + 1);
             arg.resize(eq);
         }
-        const bool takesValue =
-            arg == "--port" || arg == "--home" || arg == "--max-peers" || arg == "--max-per-address";
+        const bool takesValue = arg == "--port" || arg == "--home" || arg == "--max-peers" ||
+                                arg == "--max-per-address";
         if (takesValue && !attached && i + 1 >= argc) {
             error = arg + " wants a value";
             return std::nullopt;
