@@ -205,7 +205,11 @@ void CDispatcher::OnMoveCard(const CMsg& msg) {
     const bool own = IsOwn(msg);
     const std::int32_t moveCode = msg.Param1 & 0xFFFF;
     Line(msg, MoveCard, MoveCardText(moveCode, msg.Strings, own));
-    if (!own)
+    // The mover's window moved the cards when they were dropped; the echo
+    // lists what the hub really moved.
+    if (own)
+        deps_.cards.SettleOwnMove(msg.Strings);
+    else
         deps_.cards.FollowDiscardMove(moveCode, msg.Strings);
 }
 

@@ -99,6 +99,11 @@ class ICardTarget {
     // passed: cards the window took out of its hand for that pass and the
     // hub did not pass go back into the hand.
     virtual void SettleOwnPass(const std::vector<std::string>& passed) = 0;
+    // The hub's echo of this member's own move, with the entries it really
+    // moved: cards the window already moved for that move and the hub did
+    // not are not in the member's source pile (another member took the
+    // discarded card first), so they leave the list they were dropped on.
+    virtual void SettleOwnMove(const std::vector<std::string>& moved) = 0;
 };
 
 }  // namespace yarrow

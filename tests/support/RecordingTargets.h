@@ -89,6 +89,9 @@ class Recorder final : public IChatLogTarget,
     void SettleOwnPass(const std::vector<std::string>& passed) override {
         Add("settle " + std::to_string(passed.size()));
     }
+    void SettleOwnMove(const std::vector<std::string>& moved) override {
+        Add("settlemove " + std::to_string(moved.size()));
+    }
     // chart and map
     bool IsChartShown() const override { return chartShown; }
     void ShowChart() override {

@@ -307,6 +307,7 @@ void CCardDialog::ResetDeck(const std::string& deckName, std::int32_t cards) {
     for (CCardPileList* list : {hand_, faceDown_, faceUp_, discard_})
         list->clear();
     pendingPasses_.clear();
+    pendingMoves_.clear();
     // What was looked at belonged to piles the hub has just forgotten.
     ShowCardStat(0, 0, {});
 }
@@ -336,6 +337,23 @@ void CCardDialog::SettleOwnPass(const std::vector<std::string>& passed) {
     for (const CardItem& card : sent) {
         if (done.count(card.number) == 0)
             hand_->AppendCard(card);
+    }
+}
+
+void CCardDialog::SettleOwnMove(const std::vector<std::string>& moved) {
+    if (pendingMoves_.empty())
+        return;
+    const PendingMove sent = std::move(pendingMoves_.front());
+    pendingMoves_.pop_front();
+    std::set<int> done;
+    for (const CardItem& card : CardsOf(moved))
+        done.insert(card.number);
+    CCardPileList* target = List(sent.targetPile);
+    if (target == nullptr)
+        return;
+    for (const CardItem& card : sent.cards) {
+        if (done.count(card.number) == 0)
+            target->RemoveCard(card.number);
     }
 }
 
@@ -407,7 +425,8 @@ void CCardDialog::OnCardsDropped(int sourcePile, int targetPile,
     // still rearranges the lists and nothing is sent.
     if (sourcePile == targetPile)
         return;
-    sender_.SendMoveCards((sourcePile << 8) | targetPile, EntriesOf(cards));
+    if (sender_.SendMoveCards((sourcePile << 8) | targetPile, EntriesOf(cards)))
+        pendingMoves_.push_back({targetPile, cards});
 }
 
 }  // namespace yarrow

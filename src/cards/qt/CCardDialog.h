@@ -56,6 +56,7 @@ class CCardDialog : public QDialog, public ICardTarget {
     void ResetDeck(const std::string& deckName, std::int32_t cards) override;
     bool GiveRandomCard(std::int32_t requesterID) override;
     void SettleOwnPass(const std::vector<std::string>& passed) override;
+    void SettleOwnMove(const std::vector<std::string>& moved) override;
 
     // The operations behind the buttons and menu items.
     void DrawOpen();
@@ -94,6 +95,13 @@ class CCardDialog : public QDialog, public ICardTarget {
     // Passes sent and not yet echoed by the hub, oldest first: the cards
     // the hub does not pass come back into the hand.
     std::deque<std::vector<CardItem>> pendingPasses_;
+    // Moves sent and not yet echoed, oldest first: the destination pile and
+    // the cards dropped on it.
+    struct PendingMove {
+        int targetPile = 0;
+        std::vector<CardItem> cards;
+    };
+    std::deque<PendingMove> pendingMoves_;
 
     CCardPileList* hand_ = nullptr;
     CCardPileList* faceUp_ = nullptr;
