@@ -78,7 +78,7 @@ MapCell CMapGeometry::HitTest(int x, int y) const {
             x += hexB;
         column = x / (2 * hexB);
     }
-    return {(column + scrollColumn) & 0xFF, (row + scrollRow) & 0xFF};
+    return {column + scrollColumn, row + scrollRow};
 }
 
 MapCellCounts CMapGeometry::VisibleCounts(int width, int height) const {

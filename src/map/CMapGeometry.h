@@ -97,7 +97,10 @@ struct CMapGeometry {
     // The cell under a client pixel. Square: x / S, y / S. Hex direction 0:
     // column (x - 5) / (A + B); for an odd column y moves down by B; row
     // y / 2B. Direction 1 the same with the axes exchanged. Then the scroll
-    // positions are added and each result wraps into 0..255.
+    // positions are added. The strip past the last column or row (a client
+    // area that is not a whole number of cells, scrolled to the end) gives
+    // 256 or more: off the map, so a click there edits nothing, rather than
+    // a cell at the other end of the map.
     MapCell HitTest(int x, int y) const;
 
     // The cells that fit a client area of width x height pixels. Square:

@@ -167,14 +167,26 @@ TEST(MapGeometryTest, HitTestAtTheEdgesBetweenCells) {
         EXPECT_EQ(PageNamed(c.shape).HitTest(c.x, c.y), c.cell)
             << c.shape << " " << c.x << "," << c.y;
     }
-    // Results wrap into a byte once the scroll position is added.
-    CMapPage page(0);
-    page.SetHexShape(false);
-    page.SetClientSize(250, 250);
+    // Scrolled to the end, the strip past the last whole cell is off the
+    // map: it must not stand for a cell at the other end of the map.
+    for (const char* shape : {"square large", "hex0 large", "hex1 large"}) {
+        CMapPage page = PageNamed(shape);
+        page.SetClientSize(262, 262);  // not a whole number of cells
+        page.Scroll(ScrollAxis::Horizontal, ScrollAction::ToEnd);
+        page.Scroll(ScrollAxis::Vertical, ScrollAction::ToEnd);
+        const MapCell corner = page.HitTest(261, 261);
+        EXPECT_FALSE(corner.column < page.ScrollColumn() || corner.row < page.ScrollRow())
+            << shape << " " << corner.column << "," << corner.row;
+        EXPECT_EQ(page.HitTest(0, 0), (MapCell{page.ScrollColumn(), page.ScrollRow()})) << shape;
+    }
+    CMapPage page = PageNamed("square large");
+    page.SetClientSize(262, 262);
     page.Scroll(ScrollAxis::Horizontal, ScrollAction::ToEnd);
     EXPECT_EQ(page.ScrollColumn(), 246);
     EXPECT_EQ(page.HitTest(249, 0).column, 255);
-    EXPECT_EQ(page.HitTest(250, 0).column, 0);
+    EXPECT_EQ(page.HitTest(255, 0).column, 256);
+    EXPECT_FALSE(page.PaintTile(256, 0).changed);
+    EXPECT_TRUE(page.Tiles().empty());
 }
 
 TEST(MapGeometryTest, StaggeredAxesShowAnEvenNumberOfLines) {

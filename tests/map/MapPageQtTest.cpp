@@ -750,6 +750,49 @@ class MapPageQtTest : public QObject {
         QCOMPARE(Messages(f.prompter), QStringList{QStringLiteral("シンボルが空です|エラー")});
         QVERIFY(dialog.isVisible());
     }
+
+    void theStripPastTheLastCellEditsNothing() {
+        // A client area that is not a whole number of cells, scrolled to the
+        // end, shows a strip past column and row 255. A click there must not
+        // reach column or row 0 at the other end of the map.
+        Fixture f;
+        f.sheet->ToolBar()->ShapeButton()->click();  // square cells
+        QVERIFY(!f.Page().HexShape());
+        f.sent.clear();
+        const QSize client = f.View()->ClientSize();
+        f.sheet->resize(f.sheet->width() + (12 - client.width() % 25 + 25) % 25,
+                        f.sheet->height() + (12 - client.height() % 25 + 25) % 25);
+        QTRY_COMPARE(f.View()->ClientSize().width() % 25, 12);
+        QCOMPARE(f.View()->ClientSize().height() % 25, 12);
+        f.View()->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        f.View()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        QCOMPARE(f.Page().ScrollColumn() + f.Page().VisibleCols(), 256);
+        QCOMPARE(f.Page().ScrollRow() + f.Page().VisibleRows(), 256);
+        const QPoint strip(f.View()->ClientSize().width() - 3, f.View()->ClientSize().height() - 3);
+
+        f.ChooseTool(1);
+        QTest::mousePress(f.Viewport(), Qt::LeftButton, {}, strip);
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, strip);
+        QVERIFY(f.Page().Tiles().empty());
+        // A rectangle dragged into the strip ends at the last cell.
+        f.sheet->ToolBar()->RectFillButton()->click();
+        f.Press(254, 254);
+        QTest::mouseMove(f.Viewport(), strip);
+        QTest::mouseRelease(f.Viewport(), Qt::LeftButton, {}, strip);
+        QCOMPARE(f.Page().Tiles().size(), std::size_t{4});
+        QVERIFY(f.Page().HasTile(255, 255));
+        f.sheet->ToolBar()->RectFillButton()->click();
+
+        // Nothing is offered to be placed there either.
+        f.ChooseTool(0);
+        QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, strip);
+        QCOMPARE(f.dialogs->runs, 0);
+        QTest::mousePress(f.Viewport(), Qt::RightButton, {}, strip);
+        QCOMPARE(f.dialogs->lastMenu.front().text, QStringLiteral("ﾕﾆｯﾄ配置(&U)"));
+        QVERIFY(!f.dialogs->lastMenu.front().enabled);
+        QVERIFY(f.Page().Units().empty());
+        QVERIFY(!f.Page().HasTile(0, 0) && !f.Page().HasTile(0, 255) && !f.Page().HasTile(255, 0));
+    }
 };
 
 QTEST_MAIN(MapPageQtTest)

@@ -480,6 +480,8 @@ std::unique_ptr<QMenu> CMapPageView::BuildContextMenu() {
     const CUnitRecord* item = page_.ItemAt(cell.column, cell.row);
     const bool hasTile = page_.HasTile(cell.column, cell.row);
     const bool chip = item != nullptr && IsChip(*item);
+    // Past the last column or row nothing can be placed.
+    const bool onMap = IsOnMap(cell.column, cell.row);
     using namespace mapcmd;
     if (page_.Tool() != MapTool::PlaceUnits) {
         menu->setObjectName(QStringLiteral("Dummy2"));
@@ -494,7 +496,7 @@ std::unique_ptr<QMenu> CMapPageView::BuildContextMenu() {
     }
     menu->setObjectName(QStringLiteral("Dummy1"));
     if (item == nullptr) {
-        AddCommand(*menu, QStringLiteral("ﾕﾆｯﾄ配置(&U)"), kAddUnit);
+        AddCommand(*menu, QStringLiteral("ﾕﾆｯﾄ配置(&U)"), kAddUnit, onMap);
     } else {
         AddCommand(*menu, QStringLiteral("ﾕﾆｯﾄ編集(&E)"), kEditItem, !chip);
     }
@@ -503,7 +505,7 @@ std::unique_ptr<QMenu> CMapPageView::BuildContextMenu() {
     AddCommand(*menu, QStringLiteral("ﾀｲﾙの削除(&R)"), kDeleteTile, hasTile);
     AddCommand(*menu, QStringLiteral("ﾀｲﾙﾗﾍﾞﾙ編集(&L)"), kEditTileLabel, hasTile);
     AddCommand(*menu, QStringLiteral("チップの配置(&C)"), kPlaceChip,
-               page_.ChipsAvailable() && item == nullptr);
+               page_.ChipsAvailable() && item == nullptr && onMap);
     menu->addSeparator();
     AddCommand(*menu, QStringLiteral("タイル塗潰し(&T)"), kCycleTool);
     return menu;
@@ -589,6 +591,9 @@ void CMapPageView::Slide() {
 }
 
 void CMapPageView::AddUnit(MapCell cell) {
+    if (!IsOnMap(cell.column, cell.row)) {
+        return;
+    }
     const CMapResult limit = page_.CheckItemLimit();
     if (limit.HasMessage()) {
         Show(limit);
@@ -645,7 +650,7 @@ void CMapPageView::EditTileLabel() {
 
 void CMapPageView::PlaceChip() {
     const MapCell cell = page_.ContextCell();
-    if (page_.HasItem(cell.column, cell.row)) {
+    if (!IsOnMap(cell.column, cell.row) || page_.HasItem(cell.column, cell.row)) {
         return;
     }
     CChipDlg dialog(programFolder_, prompter_, this);
