@@ -50,6 +50,7 @@
 #include "net/CDispatcher.h"
 #include "net/qt/CChatSocket.h"
 #include "net/qt/COwnedHub.h"
+#include "net/SessionText.h"
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
@@ -469,8 +470,23 @@ void CChatController::AppendNoticeLine(const std::string& text) {
 }
 
 void CChatController::SwitchDeck(int index) {
-    if (COwnedHub* hub = ServingHub())
-        hub->SwitchDeck(index);
+    COwnedHub* hub = ServingHub();
+    if (hub == nullptr)
+        return;
+    const std::vector<std::string> names = hub->DeckSetNames();
+    const std::optional<CMsg> init = hub->SwitchDeck(index);
+    if (init && init->Param1 >= 0)
+        return;
+    const std::string name =
+        index >= 0 && static_cast<std::size_t>(index) < names.size() ? names[index] : "";
+    // Said plainly: a caption reading "-1 cards left", or a menu item that
+    // does nothing, would leave the operator guessing.
+    static const std::string unchanged =
+        Sjis("デッキ「%s」に切り替えられません。\r\nDeck.ini が見つかりません。");
+    static const std::string unusable =
+        Sjis("デッキ「%s」を Deck.ini から読み込めないため、カードなしになりました。");
+    prompter_.Tell(SjisFormat((init ? unusable : unchanged).c_str(), name.c_str()), Sjis("エラー"),
+                   PromptIcon::Exclamation);
 }
 
 void CChatController::UpdateMaintenanceItem() {

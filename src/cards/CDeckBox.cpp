@@ -92,14 +92,15 @@ std::unique_ptr<CDeck> CDeckBox::ReadDeck(const std::string& name) const {
 }
 
 bool CDeckBox::SelectDeck(const std::string& name) {
-    if (!FileExists(deckFile_))
+    auto it = decks_.find(name);
+    // A set read before is in memory and needs no file; a new one does, and
+    // without the file nothing changes: the deck in use and every member's
+    // cards stay as they are.
+    if (name.empty() || (it == decks_.end() && !FileExists(deckFile_)))
         return false;
     currentDeck_ = name;
     current_ = nullptr;
-    if (name.empty())
-        return false;
     EmptyHolders();
-    auto it = decks_.find(name);
     if (it != decks_.end()) {
         it->second->RestoreAll();
     } else {

@@ -67,7 +67,8 @@ class CDeckBox {
     // the draw pile (ascending, before the shuffle); a new one is read from
     // the file (reseeding the generator). A set without a positive CardNum,
     // with more than 32768 cards, or with more than 32767 attributes cannot
-    // be selected: false, and the box then has no deck.
+    // be selected: false, and the box then has no deck. A new set when the
+    // file is gone (or an empty name): false, and nothing changes.
     bool SelectDeck(const std::string& name);
 
     // The deck in use, or null when there is none.

@@ -52,10 +52,15 @@ std::vector<std::string> CHubCardState::TransferHolder(std::int32_t from, std::i
     return Entries(box_.TransferHolder(from, to));
 }
 
-CMsg CHubCardState::SwitchDeck(int index) {
+std::optional<CMsg> CHubCardState::SwitchDeck(int index) {
     const auto& names = box_.DeckSetNames();
-    if (index >= 0 && static_cast<std::size_t>(index) < names.size())
-        box_.SelectDeck(names[static_cast<std::size_t>(index)]);
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size())
+        return std::nullopt;
+    const std::string& name = names[static_cast<std::size_t>(index)];
+    // Refused before anything changed: an InitDeck would empty every window's
+    // lists while the hub still holds the cards in them.
+    if (!box_.SelectDeck(name) && box_.CurrentDeckName() != name)
+        return std::nullopt;
     CMsg init;
     init.Type = InitDeck;
     init.Text = box_.CurrentDeckName();

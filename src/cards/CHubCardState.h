@@ -36,7 +36,7 @@ class CHubCardState final : public IHubCardState {
     // IHubCardState.
     std::vector<std::string> DeckSetNames() const override { return box_.DeckSetNames(); }
     // Selects the set with shuffling.
-    CMsg SwitchDeck(int index) override;
+    std::optional<CMsg> SwitchDeck(int index) override;
     std::string DeckSummary() const override;
     void AddHolder(std::int32_t memberId) override;
     void ReleaseHolder(std::int32_t memberId) override;

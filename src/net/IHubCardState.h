@@ -4,6 +4,7 @@
 // "-0001" (no cards left, no name) and card records are relayed unchanged.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,13 @@ class IHubCardState {
     virtual std::vector<std::string> TransferHolder(std::int32_t from, std::int32_t to) = 0;
     // The deck sets offered, in file order (for the operator's deck switch).
     virtual std::vector<std::string> DeckSetNames() const = 0;
-    // The operator switches to deck set `index` (when there is one): every
-    // member's piles are forgotten. Returns the InitDeck record that tells
-    // everybody the deck now in use, whether the switch worked or not.
-    virtual CMsg SwitchDeck(int index) = 0;
+    // The operator switches to deck set `index`: every member's piles are
+    // forgotten. Returns the InitDeck record that tells everybody the deck
+    // now in use (no cards left and -1 when the set could not be read). None
+    // when nothing changed (no such set, or a set never read and the file is
+    // gone): the windows must then keep their lists, as the hub keeps the
+    // cards in them.
+    virtual std::optional<CMsg> SwitchDeck(int index) = 0;
     // Types 14, 15, 16, 18, 24, 25, 26: applies the operation of `record` to
     // the deck and piles and may rewrite Type, Text, Param1, Param2 and
     // Strings of the hub's working record before it is relayed.

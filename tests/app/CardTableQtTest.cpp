@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
@@ -57,6 +59,10 @@ struct Player : test::ChatPlayer<test::ScriptedPrompter> {
     }
 };
 
+QString Caption(int left, const char* deck) {
+    return QStringLiteral("カード管理：%1(残り%2枚)").arg(QLatin1String(deck)).arg(left);
+}
+
 }  // namespace
 
 class CardTableQtTest : public QObject {
@@ -66,6 +72,7 @@ class CardTableQtTest : public QObject {
     void init();
     void cleanup();
     void aDiscardedCardTakenByTwoAtOnceEndsInOneHand();
+    void aDeckSwitchThatCannotHappenTellsTheHostAndTakesNoCards();
 
   private:
     std::unique_ptr<Player> host_;
@@ -107,6 +114,35 @@ void CardTableQtTest::aDiscardedCardTakenByTwoAtOnceEndsInOneHand() {
     }
     QCOMPARE(host_->Count(kHandPile) + guest_->Count(kHandPile), 1);
     QCOMPARE(host_->Count(kDiscardPile) + guest_->Count(kDiscardPile), 0);
+}
+
+void CardTableQtTest::aDeckSwitchThatCannotHappenTellsTheHostAndTakesNoCards() {
+    guest_->Click("drawOpenButton");
+    QTRY_COMPARE(guest_->Count(kHandPile), 1);
+    QTRY_COMPARE(host_->Cards().windowTitle(), Caption(3, "Four"));
+    emit host_->Cards().findChild<QMenu*>(QStringLiteral("cardFunctionMenu"))->aboutToShow();
+    QMenu* decks = host_->Cards().DeckMenu();
+    QCOMPARE(decks->actions().size(), 2);
+
+    // The file is gone and "Three" was never read: nothing changes, and the
+    // host is told why, instead of every hand emptying while the hub keeps
+    // the cards.
+    QVERIFY(QFile::remove(QString::fromStdString(host_->Folder() + "Deck.ini")));
+    decks->actions()[1]->trigger();
+    QCOMPARE(host_->prompter.prompts.size(), size_t(1));
+    QCOMPARE(host_->prompter.prompts[0].caption, Sjis("エラー"));
+    QVERIFY(host_->prompter.prompts[0].text.find(Sjis("Three")) != std::string::npos);
+    guest_->Say(QStringLiteral("marker"));
+    QTRY_VERIFY(guest_->LogHas("PL：marker"));
+    QCOMPARE(guest_->Count(kHandPile), 1);
+    QCOMPARE(guest_->Cards().windowTitle(), Caption(3, "Four"));
+
+    // "Four" was read when the hub started: it needs no file, and its cards
+    // all come back.
+    decks->actions()[0]->trigger();
+    QTRY_COMPARE(guest_->Cards().windowTitle(), Caption(4, "Four"));
+    QCOMPARE(guest_->Count(kHandPile), 0);
+    QCOMPARE(host_->prompter.prompts.size(), size_t(1));
 }
 
 }  // namespace yarrow

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -471,26 +472,41 @@ TEST_F(CardsTest, ADeckSwitchTakesBackEveryCardAndReusesTheSetsReadBefore) {
     DrawCards(2, 2);
     Send(1, Record(MoveCard, 0x0104, {Entry(drawn[0])}));
     Send(1, Record(MoveCard, 0x0102, {Entry(drawn[1])}));
+    // What the operator's window does: relay the InitDeck when there is one.
+    auto switchTo = [&](int index) {
+        const std::optional<CMsg> init = cards.SwitchDeck(index);
+        if (init)
+            hub.RelayGenerated(*init);
+        return init.has_value();
+    };
     // The file changes meanwhile; a set read before is not read again.
     path = WriteDeckIni(dir, {"[DeckSet]", "0=Twenty"});
-    hub.RelayGenerated(cards.SwitchDeck(0));
+    ASSERT_TRUE(switchTo(0));
     EXPECT_EQ(std::pair(cards.Box().Remaining(), cards.Box().DiscardCount()), std::pair(20, 0));
     EXPECT_TRUE(Pile(1, kFaceUpPile).empty());
     EXPECT_EQ(cards.Box().DisplayText(0), "C0");
-    DrawCards(1, 1);
+    const int kept = DrawCards(1, 1)[0];
     ExpectConserved();
-    // One beyond the list, or without the file, the deck in use stays and
-    // is told again.
-    hub.RelayGenerated(cards.SwitchDeck(9));
+    // One beyond the list, or a set never read once the file is gone:
+    // nothing changes and nothing is told, so every window keeps showing the
+    // cards its member still holds.
+    const std::size_t told = conns[0].Records().size();
+    EXPECT_FALSE(switchTo(9));
     std::filesystem::remove(path);
-    hub.RelayGenerated(cards.SwitchDeck(1));
-    for (const CMsg& init : {conns[0].Records().back(), *(conns[0].Records().end() - 2)}) {
-        EXPECT_EQ(std::tuple(init.Type, init.Text, init.Param1),
-                  std::tuple(InitDeck, std::string("Twenty"), 19));
-    }
+    EXPECT_FALSE(switchTo(1));
+    EXPECT_EQ(conns[0].Records().size(), told);
+    EXPECT_EQ(Pile(1, kHandPile).count(static_cast<std::uint16_t>(kept)), 1u);
+    EXPECT_EQ(cards.Box().Remaining(), 19);
+    // A set read before needs no file.
+    ASSERT_TRUE(switchTo(0));
+    EXPECT_EQ(std::tuple(conns[0].Records().back().Type, conns[0].Records().back().Text,
+                         conns[0].Records().back().Param1),
+              std::tuple(InitDeck, std::string("Twenty"), 20));
+    EXPECT_TRUE(Pile(1, kHandPile).empty());
+    DrawCards(1, 1);
     // A set that cannot be read leaves no deck and no cards with anybody.
     WriteDeckIni(dir, {"[DeckSet]", "0=Twenty"});
-    hub.RelayGenerated(cards.SwitchDeck(1));
+    ASSERT_TRUE(switchTo(1));
     EXPECT_EQ(conns[0].Records().back().Param1, -1);
     EXPECT_TRUE(Pile(1, kHandPile).empty());
     EXPECT_EQ(Send(2, Record(DrawCard)).Type, DeckEmpty);

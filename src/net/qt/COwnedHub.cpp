@@ -93,12 +93,16 @@ void COwnedHub::PurgeCardHolders(const std::vector<std::int32_t>& liveIDs) {
     Call([&](CEpollHubNetwork& network) { network.Hub().PurgeCardHolders(liveIDs); });
 }
 
-void COwnedHub::SwitchDeck(int index) {
+std::optional<CMsg> COwnedHub::SwitchDeck(int index) {
+    std::optional<CMsg> init;
     if (cards_) {
         Call([&](CEpollHubNetwork& network) {
-            network.Hub().RelayGenerated(cards_->SwitchDeck(index));
+            init = cards_->SwitchDeck(index);
+            if (init)
+                network.Hub().RelayGenerated(*init);
         });
     }
+    return init;
 }
 
 std::vector<CMember> COwnedHub::Members() const {

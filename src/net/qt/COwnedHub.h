@@ -60,7 +60,9 @@ class COwnedHub final : public IOwnedHub {
     // The operator's deck switch to set `index`: every member's piles are
     // forgotten and everybody is told the deck now in use, whether the
     // switch worked or not. Nothing without a card state.
-    void SwitchDeck(int index);
+    // Switches to deck set `index` and tells everybody; returns the InitDeck
+    // relayed, or none when nothing changed (see IHubCardState::SwitchDeck).
+    std::optional<CMsg> SwitchDeck(int index);
     void SetTableMemory(bool on);
     // Runs `task` with the hub's network on the hub's thread and waits.
     void Call(const std::function<void(CEpollHubNetwork&)>& task) const;
