@@ -793,6 +793,43 @@ class MapPageQtTest : public QObject {
         QVERIFY(f.Page().Units().empty());
         QVERIFY(!f.Page().HasTile(0, 0) && !f.Page().HasTile(0, 255) && !f.Page().HasTile(255, 0));
     }
+
+    void aRefusalIsToldOnlyOnceTheGestureIsSent() {
+        // A message box takes the mouse: opened while the button is held, the
+        // release would never reach the page and the painting never be sent.
+        Fixture f;
+        f.sheet->ToolBar()->ShapeButton()->click();  // square cells
+        f.Page().FillRectangle({0, 0}, {255, 255}, false);
+        f.Page().DeleteTile(253, 253);
+        f.Page().Scroll(ScrollAxis::Horizontal, ScrollAction::ToEnd);
+        f.Page().Scroll(ScrollAxis::Vertical, ScrollAction::ToEnd);
+        f.View()->Refresh();
+        f.ChooseTool(1);
+        f.Page().SetFillColor(0x0000FF);
+        f.sent.clear();
+        std::vector<std::size_t> sentWhenTold;
+        f.prompter.whileOpen = [&] { sentWhenTold.push_back(f.sent.size()); };
+
+        f.Press(254, 254);  // a recolour
+        f.Move(255, 255);   // refused
+        f.Move(253, 253);   // the last tile that fits
+        QVERIFY(sentWhenTold.empty());
+        f.Release(253, 253);
+        QCOMPARE(sentWhenTold, std::vector<std::size_t>{1});
+        QCOMPARE(f.sent.back().tiles.size(), kMaxTiles);
+        QCOMPARE(f.sent.back().tiles.at(MakeCellKey(254, 254)).TileColor, 0x0000FF);
+
+        // A rectangle that reaches the limit is sent before it is told.
+        f.Page().DeleteTile(250, 250);
+        f.Page().DeleteTile(251, 251);
+        f.sheet->ToolBar()->RectFillButton()->click();
+        f.Press(250, 250);
+        f.Move(252, 252);
+        f.Release(252, 252);
+        QCOMPARE(sentWhenTold, (std::vector<std::size_t>{1, 2}));
+        QCOMPARE(f.sent.back().tiles.at(MakeCellKey(250, 250)).TileColor, 0x0000FF);
+        QCOMPARE(f.prompter.prompts.size(), std::size_t{2});
+    }
 };
 
 QTEST_MAIN(MapPageQtTest)

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 
 #include "map/CMapFile.h"
@@ -293,14 +294,9 @@ void CMapPageView::ApplyTool(MapCell cell) {
                             ? page_.PaintTile(cell.column, cell.row)
                             : page_.DeleteTile(cell.column, cell.row);
     // At the tile limit a drag keeps recolouring tiles; the refusal is told
-    // once per gesture.
-    if (result.HasMessage() && limitToldThisGesture_) {
-        result.message.clear();
-    }
-    if (result.HasMessage()) {
-        limitToldThisGesture_ = true;
-    }
-    if (Show(result)) {
+    // once, when the gesture ends.
+    Hold(result);
+    if (result.changed) {
         Invalidate(before | renderer_.CellExtent(page_, cell.column, cell.row));
     }
 }
@@ -323,7 +319,7 @@ void CMapPageView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     leftPressed_ = true;
-    limitToldThisGesture_ = false;
+    held_.clear();
     const MapTool tool = page_.Tool();
     if (tool == MapTool::PlaceUnits) {
         if (page_.HasItem(cell.column, cell.row)) {
@@ -381,7 +377,9 @@ void CMapPageView::mouseReleaseEvent(QMouseEvent* event) {
         const MapCell from = page_.ContextCell();
         const MapCell drop = page_.HitTest(at.x(), at.y());
         if (!(drop == from)) {
-            Show(page_.DropItem(from, drop, event->modifiers() & Qt::ControlModifier));
+            CMapResult dropped =
+                page_.DropItem(from, drop, event->modifiers() & Qt::ControlModifier);
+            Hold(dropped);
         }
         EndDrag();
         InvalidateAll();
@@ -392,7 +390,8 @@ void CMapPageView::mouseReleaseEvent(QMouseEvent* event) {
             const MapPoint start = page_.DragStart();
             const MapCell from = page_.HitTest(start.x, start.y);
             const MapCell to = page_.HitTest(at.x(), at.y());
-            Show(page_.FillRectangle(from, to, page_.Tool() == MapTool::DeleteTiles));
+            CMapResult filled = page_.FillRectangle(from, to, page_.Tool() == MapTool::DeleteTiles);
+            Hold(filled);
             SetRectMode(RectFillMode::Armed);
             page_.SetDragStart({0, 0});
             InvalidateAll();
@@ -402,6 +401,31 @@ void CMapPageView::mouseReleaseEvent(QMouseEvent* event) {
     UpdateCursor();
     if (send) {
         emit SendRequested();
+    }
+    TellHeld();
+}
+
+void CMapPageView::Hold(CMapResult& result) {
+    if (!result.HasMessage()) {
+        return;
+    }
+    const bool told = std::any_of(held_.begin(), held_.end(), [&](const CMapResult& held) {
+        return held.message == result.message;
+    });
+    if (!told) {
+        held_.push_back(result);
+    }
+    result.message.clear();
+}
+
+void CMapPageView::TellHeld() {
+    // A message box runs an event loop of its own: opened while the button is
+    // held it would take the release (the gesture would never be sent), and
+    // before the send a map arriving meanwhile would replace the edit first.
+    const std::vector<CMapResult> held = std::move(held_);
+    held_.clear();
+    for (const CMapResult& result : held) {
+        Show(result);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "map/CMapPage.h"
 #include "map/qt/CMapRenderer.h"
@@ -102,6 +103,10 @@ class CMapPageView : public QAbstractScrollArea {
     void UpdateCursor();
     // Shows a result's message; true when the page changed.
     bool Show(const CMapResult& result);
+    // Keeps a result's message (once per text) for TellHeld and takes it out
+    // of the result.
+    void Hold(CMapResult& result);
+    void TellHeld();
     // Fill or delete tool on one cell, as a press or drag step does.
     void ApplyTool(MapCell cell);
     std::optional<MapRubberBand> RubberBand() const;
@@ -129,7 +134,9 @@ class CMapPageView : public QAbstractScrollArea {
     QRegion invalid_;
     QPoint bandEnd_;
     bool leftPressed_ = false;
-    bool limitToldThisGesture_ = false;
+    // Refusals met during a mouse gesture, told once it has ended and been
+    // sent.
+    std::vector<CMapResult> held_;
     bool syncingBars_ = false;
     int wheelDelta_ = 0;
 };
