@@ -1,4 +1,7 @@
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +22,7 @@
 #include "map/CMapPage.h"
 #include "map/SnapshotBmp.h"
 #include "map/qt/CChipDlg.h"
+#include "map/qt/CMapDialogs.h"
 #include "map/qt/CMapPageView.h"
 #include "map/qt/CMapPropSheet.h"
 #include "map/qt/CMapSlideDlg.h"
@@ -829,6 +833,41 @@ class MapPageQtTest : public QObject {
         QCOMPARE(sentWhenTold, (std::vector<std::size_t>{1, 2}));
         QCOMPARE(f.sent.back().tiles.at(MakeCellKey(250, 250)).TileColor, 0x0000FF);
         QCOMPARE(f.prompter.prompts.size(), std::size_t{2});
+    }
+
+    void fileDialogsStartInTheFolderLastChosen() {
+        // A map opened from a folder is offered to be saved back there, not
+        // in the program folder under the same name.
+        test::TempDir dir;
+        QVERIFY(QDir().mkpath(QString::fromStdString(dir.File("maps"))));
+        const QString maps = QFileInfo(QString::fromStdString(dir.File("maps"))).absoluteFilePath();
+        test::TempDir::Write(dir.File("maps/dungeon.map"), "x");
+        QStringList shownIn;
+        auto answer = [&shownIn](const QString& choose) {
+            QTimer::singleShot(0, [&shownIn, choose] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                shownIn << dialog->directory().absolutePath();
+                if (choose.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(choose);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+        };
+        CMapDialogs dialogs;
+        answer(maps + "/dungeon.map");
+        QCOMPARE(
+            dialogs.OpenMapFileName(nullptr),
+            std::optional<std::string>(QFile::encodeName(maps + "/dungeon.map").toStdString()));
+        answer({});
+        QCOMPARE(dialogs.SaveMapFileName("dungeon.map", nullptr), std::nullopt);
+        answer({});
+        QCOMPARE(dialogs.SnapshotFileName(nullptr), std::nullopt);
+        QCOMPARE(shownIn.size(), 3);
+        QCOMPARE(shownIn[1], maps);
+        QCOMPARE(shownIn[2], maps);
     }
 };
 

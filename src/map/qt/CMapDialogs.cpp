@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 
 #include "map/MapTypes.h"
@@ -11,16 +12,19 @@
 namespace yarrow {
 namespace {
 
-std::optional<std::string> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
-                                         const QString& suffix, const QString& filter,
-                                         const QString& initialName) {
-    QFileDialog dialog(parent, mode == QFileDialog::AcceptOpen
-                                   ? QStringLiteral("開く")
-                                   : QStringLiteral("名前を付けて保存"));
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(ProgramFolder())));
+const QString kMapFilter = QStringLiteral("Mapファイル(*.map)");
+
+}  // namespace
+
+std::optional<std::string> CMapDialogs::RunFileDialog(QWidget* parent, bool save,
+                                                      const QString& suffix, const QString& filter,
+                                                      const QString& initialName) {
+    QFileDialog dialog(parent, save ? QStringLiteral("名前を付けて保存") : QStringLiteral("開く"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDirectory(folder_.isEmpty()
+                            ? QFile::decodeName(QByteArray::fromStdString(ProgramFolder()))
+                            : folder_);
     dialog.setDefaultSuffix(suffix);
     dialog.setNameFilters({filter, QStringLiteral("すべてのファイル(*.*)")});
     if (!initialName.isEmpty()) {
@@ -29,12 +33,10 @@ std::optional<std::string> RunFileDialog(QWidget* parent, QFileDialog::AcceptMod
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    folder_ = QFileInfo(chosen).absolutePath();
+    return QFile::encodeName(chosen).toStdString();
 }
-
-const QString kMapFilter = QStringLiteral("Mapファイル(*.map)");
-
-}  // namespace
 
 std::optional<std::int32_t> CMapDialogs::PickColor(std::int32_t mapColor, QWidget* parent) {
     const QColor initial(QRgb(RgbFromMapColor(mapColor)));
@@ -46,18 +48,18 @@ std::optional<std::int32_t> CMapDialogs::PickColor(std::int32_t mapColor, QWidge
 }
 
 std::optional<std::string> CMapDialogs::OpenMapFileName(QWidget* parent) {
-    return RunFileDialog(parent, QFileDialog::AcceptOpen, QStringLiteral("map"), kMapFilter, {});
+    return RunFileDialog(parent, false, QStringLiteral("map"), kMapFilter, {});
 }
 
 std::optional<std::string> CMapDialogs::SaveMapFileName(const std::string& initialName,
                                                         QWidget* parent) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, QStringLiteral("map"), kMapFilter,
+    return RunFileDialog(parent, true, QStringLiteral("map"), kMapFilter,
                          QFile::decodeName(QByteArray::fromStdString(initialName)));
 }
 
 std::optional<std::string> CMapDialogs::SnapshotFileName(QWidget* parent) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, QStringLiteral("bmp"),
-                         QStringLiteral("bmpファイル(*.bmp)"), {});
+    return RunFileDialog(parent, true, QStringLiteral("bmp"), QStringLiteral("bmpファイル(*.bmp)"),
+                         {});
 }
 
 bool CMapDialogs::Run(QDialog& dialog) {

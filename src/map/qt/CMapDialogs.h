@@ -1,6 +1,10 @@
 #pragma once
-// The map window's real dialogs: the Qt colour dialog, file dialogs that
-// start in the program folder, and a modal run of its own dialogs.
+// The map window's real dialogs: the Qt colour dialog, file dialogs, and a
+// modal run of its own dialogs. The file dialogs start in the folder last
+// chosen in any of them (the program folder at first), so a map opened from a
+// folder is saved back there under its name.
+
+#include <QString>
 
 #include "map/qt/IMapDialogs.h"
 
@@ -15,6 +19,12 @@ class CMapDialogs final : public IMapDialogs {
     std::optional<std::string> SnapshotFileName(QWidget* parent) override;
     bool Run(QDialog& dialog) override;
     QAction* RunMenu(QMenu& menu, const QPoint& globalPosition) override;
+
+  private:
+    std::optional<std::string> RunFileDialog(QWidget* parent, bool save, const QString& suffix,
+                                             const QString& filter, const QString& initialName);
+
+    QString folder_;  // the folder last chosen; empty: the program folder
 };
 
 }  // namespace yarrow
