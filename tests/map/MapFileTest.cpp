@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -211,6 +214,33 @@ TEST_F(MapFileTest, AFullDiskIsNotASavedMap) {
     const CMapResult saved = CMapFile::Save("/dev/full", SamplePage());
     EXPECT_EQ(saved.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u);
     EXPECT_EQ(saved.icon, PromptIcon::Stop);
+}
+
+TEST_F(MapFileTest, AFailedSaveLeavesTheMapItWouldHaveReplacedWhole) {
+    // Saving over a map on a disk that fills up halfway must not leave the
+    // earlier map cut short.
+    const std::string path = PathOf("kept.map");
+    CMapPage before = SamplePage();
+    ASSERT_EQ(CMapFile::Save(path, before).caption, Sjis("保存"));
+    const std::string saved = ReadAll(path);
+    CMapPage larger(0);
+    larger.FillRectangle({0, 0}, {99, 99}, false);  // 10,000 tiles: 180 KB
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const CMapResult result = CMapFile::Save(path, larger);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(result.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u)
+        << result.message;
+    EXPECT_TRUE(ReadAll(path) == saved) << "the earlier map was cut short";
+    // Nothing else is left in the folder, and the next save goes through.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Folder()), {}), 1);
+    EXPECT_EQ(CMapFile::Save(path, larger).caption, Sjis("保存"));
+    EXPECT_TRUE(ReadAll(path) == CMapFile::Format(larger));
 }
 
 // --- Chip set files -------------------------------------------------------------
