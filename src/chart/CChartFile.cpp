@@ -160,7 +160,7 @@ CChartResult CChartFile::Parse(std::string_view bytes, CChartModel& chart) {
 }
 
 CChartResult CChartFile::Save(const std::string& path, const CChartModel& chart) {
-    const FileWrite write = WriteFileBytes(path, Format(chart));
+    const FileWrite write = SaveFileBytes(path, Format(chart));
     if (!write.opened)
         return CannotOpen(write.error);
     if (!write.Written())

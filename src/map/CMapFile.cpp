@@ -1,10 +1,6 @@
 #include "map/CMapFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <filesystem>
 
 #include "platform/Cp932.h"
 #include "platform/FileBytes.h"
@@ -209,27 +205,7 @@ CMapResult CMapFile::Parse(std::string_view bytes, Contents& out) {
 }
 
 CMapResult CMapFile::Save(const std::string& path, const CMapPage& page) {
-    const std::string bytes = Format(page);
-    FileWrite write;
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(path, error);
-    if (error || status.type() == std::filesystem::file_type::not_found ||
-        status.type() == std::filesystem::file_type::regular) {
-        // The map is written beside the file it replaces and renamed over
-        // it: a full disk or a crash halfway leaves the earlier map whole
-        // instead of cut short.
-        write.opened = false;
-        write.error =
-            ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
-                write.opened = true;
-                if (status.type() == std::filesystem::file_type::regular)
-                    ::fchmod(fd, static_cast<mode_t>(status.permissions()) & 07777);
-                return WriteAllBytes(fd, bytes);
-            });
-    } else {
-        // A link, a device or a pipe is written through as it is.
-        write = WriteFileBytes(path, bytes);
-    }
+    const FileWrite write = SaveFileBytes(path, Format(page));
     if (!write.opened)
         return CannotOpenMessage(write.error);
     if (!write.Written())

@@ -1,6 +1,7 @@
 #include "platform/FileBytes.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -103,6 +104,25 @@ FileWrite WriteFileBytes(const std::string& path, std::string_view bytes) {
         return {};
     const int error = !written ? writeError : errno;
     return {true, error != 0 ? error : EIO};
+}
+
+FileWrite SaveFileBytes(const std::string& path, std::string_view bytes) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    const auto type = error ? std::filesystem::file_type::not_found : status.type();
+    if (type != std::filesystem::file_type::not_found &&
+        type != std::filesystem::file_type::regular)
+        return WriteFileBytes(path, bytes);
+    FileWrite write;
+    write.opened = false;
+    write.error =
+        ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
+            write.opened = true;
+            if (type == std::filesystem::file_type::regular)
+                ::fchmod(fd, static_cast<mode_t>(status.permissions()) & 07777);
+            return WriteAllBytes(fd, bytes);
+        });
+    return write;
 }
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes) {

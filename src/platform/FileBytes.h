@@ -4,7 +4,8 @@
 // file that was not written never passes for saved; a read stops one chunk
 // past its limit, so neither a huge file nor an endless device is read whole.
 // Files that must survive a power cut whole (settings, the program folder's
-// data) are replaced through ReplaceFileDurably.
+// data, and the charts and maps the user saves, through SaveFileBytes) are
+// replaced through ReplaceFileDurably.
 
 #include <cstddef>
 #include <functional>
@@ -20,8 +21,16 @@ struct FileWrite {
     bool Written() const { return error == 0; }
 };
 
-// Replaces the file with `bytes`.
+// Replaces the file with `bytes`, writing into it in place.
 FileWrite WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// Saves a document the user chose (a chart, a map): an ordinary file, or a
+// new one, is written beside it and renamed over it (ReplaceFileDurably),
+// keeping its permissions, so a full disk or a crash halfway leaves the
+// earlier document whole. A link, a device or a pipe is written through as it
+// is, since renaming over it would replace the link itself or the device's
+// name. `opened` is false when no new file could be made at all.
+FileWrite SaveFileBytes(const std::string& path, std::string_view bytes);
 
 struct FileBytes {
     enum class Status { Read, CannotOpen, TooLarge, ReadError };

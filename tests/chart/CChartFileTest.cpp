@@ -1,4 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "chart/CChartFile.h"
 #include "platform/Cp932.h"
@@ -77,6 +84,51 @@ TEST_F(CChartFileTest, LineBreaksNulBytesAndLoneCarriageReturns) {
     ASSERT_EQ(read.RowCount(), 2);
     EXPECT_EQ(read.Cell(0, 0), "d\re");  // a CR without LF stays inside the line
     EXPECT_EQ(read.Cell(1, 0), "last");  // a last line without a line end counts
+}
+
+// A save over a chart on a disk that fills up halfway (a child process whose
+// file size limit stands in for the disk) is reported and leaves the earlier
+// chart whole; a save that succeeds keeps the file's permissions, and a link
+// is written through to the chart it names.
+TEST_F(CChartFileTest, AFailedSaveLeavesTheEarlierChartWhole) {
+    namespace fs = std::filesystem;
+    constexpr long kRoom = 4096;
+    const std::string path = PathOf("kept.cht");
+    CChartModel before;
+    before.SetCell(0, 0, "earlier");
+    ASSERT_FALSE(CChartFile::Save(path, before).HasMessage());
+    const std::string saved = test::TempDir::Read(path);
+    CChartModel larger;
+    larger.SetCell(0, 0, std::string(4 * kRoom, 'x'));
+
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit room{kRoom, kRoom};
+        ::setrlimit(RLIMIT_FSIZE, &room);
+        const CChartResult result = CChartFile::Save(path, larger);
+        ::_exit(result.message.rfind(Sjis("Chartファイルに書き込めません\r\n"), 0) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk is reported";
+    EXPECT_TRUE(test::TempDir::Read(path) == saved) << "the earlier chart was cut short";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Folder()), {}), 1);
+
+    // With room again the save goes through and keeps who may read the file.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_FALSE(CChartFile::Save(path, larger).HasMessage());
+    EXPECT_TRUE(test::TempDir::Read(path) == CChartFile::Format(larger));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    const std::string link = PathOf("link.cht");
+    fs::create_symlink(path, link);
+    ASSERT_FALSE(CChartFile::Save(link, before).HasMessage());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(test::TempDir::Read(path) == saved);
 }
 
 }  // namespace
