@@ -115,13 +115,12 @@ FileWrite SaveFileBytes(const std::string& path, std::string_view bytes) {
         return WriteFileBytes(path, bytes);
     FileWrite write;
     write.opened = false;
-    write.error =
-        ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
-            write.opened = true;
-            if (type == std::filesystem::file_type::regular)
-                ::fchmod(fd, static_cast<mode_t>(status.permissions()) & 07777);
-            return WriteAllBytes(fd, bytes);
-        });
+    write.error = ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
+        write.opened = true;
+        if (type == std::filesystem::file_type::regular)
+            ::fchmod(fd, static_cast<mode_t>(status.permissions()) & 07777);
+        return WriteAllBytes(fd, bytes);
+    });
     return write;
 }
 
