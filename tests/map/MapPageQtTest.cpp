@@ -5,6 +5,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +26,7 @@
 #include "map/qt/CMapDialogs.h"
 #include "map/qt/CMapPageView.h"
 #include "map/qt/CMapPropSheet.h"
+#include "map/qt/CMapRenderer.h"
 #include "map/qt/CMapSlideDlg.h"
 #include "map/qt/CMapToolBar.h"
 #include "map/qt/CUnitDlg.h"
@@ -868,6 +870,67 @@ class MapPageQtTest : public QObject {
         QCOMPARE(shownIn.size(), 3);
         QCOMPARE(shownIn[1], maps);
         QCOMPARE(shownIn[2], maps);
+    }
+
+    // A chip picture is drawn from its top left corner at its own size; only
+    // that corner is kept, so a chip set of large pictures does not fill the
+    // memory, and a large picture draws exactly as its corner would.
+    void largeChipPicturesKeepOnlyTheDrawnCorner() {
+        Fixture f;
+        constexpr int kChip = CMapLayout::kChipSize;
+        QImage big(400, 300, QImage::Format_RGB32);
+        for (int y = 0; y < big.height(); ++y)
+            for (int x = 0; x < big.width(); ++x)
+                big.setPixel(x, y, qRgb(x * 13 % 256, y * 11 % 256, (x * 7 + y * 3) % 256));
+        QImage small(10, 7, QImage::Format_RGB32);
+        small.fill(QColor(0x12, 0x34, 0x56));
+        const auto save = [&](const QImage& image, const char* name) {
+            QVERIFY(image.save(QString::fromStdString(f.dir.File(name)), "BMP"));
+        };
+        save(big, "big.bmp");
+        save(big.copy(0, 0, kChip, kChip), "corner.bmp");
+        save(small, "small.bmp");
+        test::TempDir::Write(f.dir.File("ChipFile.ini"),
+                             "[ChipFile]\r\nChipNum=3\r\n0=big.bmp\r\n1=corner.bmp\r\n"
+                             "2=small.bmp\r\n");
+        CMapPage& page = f.Page();
+        page.SetHexShape(false);
+        CMapRenderer renderer(f.dir.Folder());
+        const auto render = [&] {
+            QImage shown(page.ClientWidth(), page.ClientHeight(), QImage::Format_RGB32);
+            QPainter painter(&shown);
+            renderer.Render(painter, page, shown.rect());
+            return shown;
+        };
+        const QImage empty = render();
+        QVERIFY(page.AddChip(2, 2, 0, "A").changed);
+        QVERIFY(page.AddChip(2, 6, 1, "A").changed);
+        QVERIFY(page.AddChip(2, 10, 2, "A").changed);
+        const QImage shown = render();
+
+        const CMapLayout layout(page.Geometry());
+        const MapRect large = layout.ItemBox(2, 2);
+        const MapRect corner = layout.ItemBox(2, 6);
+        for (int y = 0; y < large.Height(); ++y)
+            for (int x = 0; x < large.Width(); ++x)
+                QCOMPARE(QColor(shown.pixel(large.left + x, large.top + y)),
+                         QColor(shown.pixel(corner.left + x, corner.top + y)));
+        const MapPoint origin = layout.ChipOrigin(large);
+        QCOMPARE(QColor(shown.pixel(origin.x + kChip - 1, origin.y + kChip - 1)),
+                 QColor(big.pixel(kChip - 1, kChip - 1)));
+        // A picture smaller than a chip gets nothing added around it.
+        const MapRect box = layout.ItemBox(2, 10);
+        const MapPoint at = layout.ChipOrigin(box);
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x) {
+                const bool picture = QRect(at.x, at.y, 10, 7).contains(x, y);
+                QCOMPARE(QColor(shown.pixel(x, y)),
+                         picture ? QColor(0x12, 0x34, 0x56) : QColor(empty.pixel(x, y)));
+            }
+        // Two chip corners and the small picture are all the cache holds.
+        QVERIFY(renderer.ChipPictureBytes() > 0);
+        QVERIFY2(renderer.ChipPictureBytes() <= (2 * kChip * kChip + 10 * 7) * 4,
+                 qPrintable(QString::number(renderer.ChipPictureBytes())));
     }
 };
 

@@ -56,6 +56,15 @@ void CMapRenderer::ClearCaches() {
     pictures_.clear();
 }
 
+qsizetype CMapRenderer::ChipPictureBytes() const {
+    qsizetype bytes = 0;
+    for (const auto& [path, picture] : pictures_) {
+        bytes += qsizetype{picture.pixmap.width()} * picture.pixmap.height() *
+                 picture.pixmap.depth() / 8;
+    }
+    return bytes;
+}
+
 const QFont& CMapRenderer::Font(FontKind kind) {
     const auto it = fonts_.find(static_cast<int>(kind));
     if (it != fonts_.end()) {
@@ -191,7 +200,18 @@ const QPixmap* CMapRenderer::ChipPicture(const CChipFile& chips, std::int32_t ch
                     pictures_.clear();
                     paintChips_.clear();
                 }
-                Picture loaded{modified, info.size(), QPixmap(info.filePath())};
+                // Only the picture's top left chip-sized corner is ever drawn
+                // (at its own size), so only that is kept: a chip set of
+                // large pictures does not fill the memory. A picture smaller
+                // than a chip is kept whole and nothing is added to it.
+                const QImage whole(info.filePath());
+                QPixmap corner;
+                if (!whole.isNull()) {
+                    corner = QPixmap::fromImage(
+                        whole.copy(QRect(0, 0, CMapLayout::kChipSize, CMapLayout::kChipSize)
+                                       .intersected(whole.rect())));
+                }
+                Picture loaded{modified, info.size(), std::move(corner)};
                 it = pictures_.insert_or_assign(path, std::move(loaded)).first;
             }
             if (!it->second.pixmap.isNull()) {

@@ -59,6 +59,8 @@ class CMapRenderer {
 
     // Drops the cached text layouts and pictures (tests; a changed font).
     void ClearCaches();
+    // The bytes the cached chip pictures hold (tests).
+    qsizetype ChipPictureBytes() const;
 
   private:
     struct TextLine {
