@@ -5,6 +5,7 @@
 
 #include "chart/qt/CAddColumnDialog.h"
 #include "chart/qt/CDeleteColumnsDialog.h"
+#include "platform/qt/FileDialogFilters.h"
 
 namespace yarrow {
 namespace {
@@ -15,8 +16,7 @@ std::optional<std::string> RunFileDialog(QWidget* parent, QFileDialog::AcceptMod
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("cht"));
-    dialog.setNameFilters(
-        {QStringLiteral("Chartファイル(*.cht)"), QStringLiteral("すべてのファイル(*.*)")});
+    SetFileFilters(dialog, {QStringLiteral("Chartファイル(*.cht)"), kAllFilesFilter});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

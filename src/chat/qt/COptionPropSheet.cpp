@@ -13,6 +13,7 @@
 #include "chat/qt/CExtendedOptionPage.h"
 #include "platform/IPrompter.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/FileDialogFilters.h"
 #include "platform/qt/QtCp932.h"
 
 namespace yarrow {
@@ -119,7 +120,7 @@ QString COptionPropSheet::DefaultFileChooser(QWidget* parent, bool save) {
         dialog.setNameFilter(Q("iniファイル(*.ini)"));
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters({Q("iniファイル(*.ini)"), Q("すべてのファイル(*.*)")});
+        SetFileFilters(dialog, {Q("iniファイル(*.ini)"), kAllFilesFilter});
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

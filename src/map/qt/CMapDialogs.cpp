@@ -8,6 +8,7 @@
 
 #include "map/MapTypes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/qt/FileDialogFilters.h"
 
 namespace yarrow {
 namespace {
@@ -26,7 +27,7 @@ std::optional<std::string> CMapDialogs::RunFileDialog(QWidget* parent, bool save
                             ? QFile::decodeName(QByteArray::fromStdString(ProgramFolder()))
                             : folder_);
     dialog.setDefaultSuffix(suffix);
-    dialog.setNameFilters({filter, QStringLiteral("すべてのファイル(*.*)")});
+    SetFileFilters(dialog, {filter, kAllFilesFilter});
     if (!initialName.isEmpty()) {
         dialog.selectFile(initialName);
     }
