@@ -65,7 +65,7 @@ class FakeSession final : public ISessionPort, public IChatLogTarget {
         lines.push_back({name, text, color, type});
     }
     void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
-    void CloseTextLog() override { ++logCloses; }
+    void CloseTextLog() override {}
 
     bool connected = true;
     std::int32_t myId = 1;
@@ -80,7 +80,6 @@ class FakeSession final : public ISessionPort, public IChatLogTarget {
     std::vector<CMsg> records;    // what went to the hub (DoSerialize, SendText)
     std::vector<SentLine> lines;  // AppendChatLine
     std::vector<std::string> notices;
-    int logCloses = 0;
 };
 
 // Window timers as the view keeps them: running ones with their period.
@@ -88,13 +87,12 @@ class FakeTimers : public IWindowTimers {
   public:
     bool StartTimer(int id, int periodMs) override {
         running[id] = periodMs;
-        return startSucceeds;
+        return true;
     }
     void KillTimer(int id) override { running.erase(id); }
     bool IsRunning(int id) const { return running.count(id) != 0; }
     int Period(int id) const { return running.count(id) ? running.at(id) : -1; }
     std::map<int, int> running;
-    bool startSucceeds = true;
 };
 
 }  // namespace yarrow::test

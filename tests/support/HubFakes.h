@@ -22,10 +22,6 @@ namespace yarrow::test {
 class FakeConnection : public IHubConnection {
   public:
     bool Write(std::string_view bytes, std::string& errorText) override {
-        if (!writeError.empty()) {
-            errorText = writeError;
-            return false;
-        }
         written.append(bytes);
         ++writes;
         if (!draining)
@@ -53,7 +49,6 @@ class FakeConnection : public IHubConnection {
     std::size_t unsent = 0;
     bool draining = true;
     bool paused = false;
-    std::string writeError;
     std::string state = "open";
 };
 
@@ -80,9 +75,8 @@ class FakeListener : public IHubListener {
 class FakeOwner : public IHubOwner {
   public:
     void AppendNoticeLine(const std::string& text) override { notices.push_back(text); }
-    void RunMemberListCommand() override { ++memberListCommands; }
+    void RunMemberListCommand() override {}
     std::vector<std::string> notices;
-    int memberListCommands = 0;
 };
 
 class FakeSound : public ISound {

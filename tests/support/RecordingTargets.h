@@ -84,7 +84,7 @@ class Recorder final : public IChatLogTarget,
     }
     bool GiveRandomCard(std::int32_t requesterID) override {
         Add("give " + std::to_string(requesterID));
-        return handCards > 0;
+        return true;
     }
     void SettleOwnPass(const std::vector<std::string>& passed) override {
         Add("settle " + std::to_string(passed.size()));
@@ -129,8 +129,6 @@ class Recorder final : public IChatLogTarget,
     std::vector<CMember> members;
     bool chartShown = false;
     std::string caption;
-    // What GiveRandomCard finds in the hand.
-    int handCards = 1;
     bool menuConnected = false;
     std::string connectionStatus;
 };
