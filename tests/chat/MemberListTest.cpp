@@ -28,19 +28,5 @@ TEST(MemberMaintenance, ItemTextAndRecordDependOnTheOwnIdBeingListed) {
               (std::vector<SentLine>{{"", "Me", 0, UpdateMbr}, {"", "", 0, ResetMembers}}));
 }
 
-TEST(MemberCall, RecordCarriesTheTargetAndOfflineNothingHappens) {
-    FakeSession view;
-    view.myName = Sjis("花子");
-    EXPECT_TRUE(SendCall(view, 4));
-    ASSERT_EQ(view.records.size(), 1u);
-    EXPECT_EQ(view.records[0].Type, CallMember);
-    EXPECT_EQ(view.records[0].ID, 4);
-    EXPECT_EQ(view.records[0].Text, Sjis("花子 さんからのコールです"));
-    view.connected = false;
-    EXPECT_FALSE(SendCall(view, 4));
-    EXPECT_EQ(view.records.size(), 1u);
-    EXPECT_TRUE(view.notices.empty());
-}
-
 }  // namespace
 }  // namespace yarrow::test

@@ -16,9 +16,8 @@ namespace yarrow::test {
 
 class FakeLogControl final : public ILogControl {
   public:
-    void AppendRtf(const std::string& document, bool keepScrollPosition) override {
+    void AppendRtf(const std::string& document, bool) override {
         documents.push_back(document);
-        keptScroll.push_back(keepScrollPosition);
         std::string text;
         for (RtfRun& run : CRtfReader::Read(document)) {
             text += run.paragraphBreak ? "\n" : run.text;
@@ -35,17 +34,14 @@ class FakeLogControl final : public ILogControl {
     void Clear() override {
         runs.clear();
         documents.clear();
-        keptScroll.clear();
         texts.clear();
     }
-    void SetBackgroundColor(std::uint32_t rgb) override { background = rgb; }
+    void SetBackgroundColor(std::uint32_t) override {}
 
     std::vector<std::string> documents;
-    std::vector<bool> keptScroll;
     std::vector<std::string> texts;  // UTF-8
     std::vector<RtfRun> runs;
     std::string rtf;  // when set, what StreamOutRtf returns
-    std::uint32_t background = 0;
 };
 
 }  // namespace yarrow::test
