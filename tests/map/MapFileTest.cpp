@@ -10,11 +10,14 @@
 #include "map/CChipFile.h"
 #include "map/CMapFile.h"
 #include "map/SnapshotBmp.h"
+#include "net/NetTestUtil.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
+
+using test::Bytes;
 
 class MapFileTest : public ::testing::Test {
   protected:
@@ -25,13 +28,6 @@ class MapFileTest : public ::testing::Test {
     }
     test::TempDir dir_;
 };
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
 
 // A page with two items and two tiles, one of each labelled.
 CMapPage SamplePage() {

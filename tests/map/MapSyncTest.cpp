@@ -6,10 +6,13 @@
 #include "map/CMapBook.h"
 #include "net/CMsg.h"
 #include "net/CMsgDecoder.h"
+#include "net/NetTestUtil.h"
 #include "platform/Cp932.h"
 
 namespace yarrow {
 namespace {
+
+using test::Bytes;
 
 CMsg MapRecord(int number, std::int32_t flags = 0x9) {
     CMsg msg;
@@ -173,23 +176,17 @@ TEST(MapSyncTest, NegativeNumbersAndA65thPageAreIgnored) {
 // a cell given twice (the later entry wins) and a text too long for the
 // one-byte length form (which the decoder reads field by field).
 TEST(MapSyncTest, MapPayloadsDecodeTheSameWhateverTheirOrder) {
-    auto bytes = [](std::initializer_list<int> values) {
-        std::string out;
-        for (int v : values)
-            out.push_back(static_cast<char>(v));
-        return out;
-    };
     const std::string longText(300, 's');
     const std::string wire =
-        bytes({7, 0, 0, 0, 0, 0, 0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 2, 0, 0, 0}) +
-        bytes({3, 0}) +                                                                  // units
-        bytes({0x02, 0x02, 0x01, 5, 0, 0, 0, 9, 1}) + "B" + bytes({0, 0, 0xFF, 0xFF}) +  //
-        bytes({0x01, 0x01, 0x12, 6, 0, 0, 0, 10, 0}) + bytes({3, 1, 0, 0}) +             //
-        bytes({0x02, 0x02, 0x20, 7, 0, 0, 0, 11, 0xFF, 0x2C, 0x01}) + longText +         //
-        bytes({0, 0, 0xFF, 0xFF}) +                                                      //
-        bytes({2, 0}) +                                                                  // tiles
-        bytes({0xFF, 0xFF, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1}) + "L" +               //
-        bytes({0x00, 0x00, 4, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0});
+        Bytes({7, 0, 0, 0, 0, 0, 0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 2, 0, 0, 0}) +
+        Bytes({3, 0}) +                                                                  // units
+        Bytes({0x02, 0x02, 0x01, 5, 0, 0, 0, 9, 1}) + "B" + Bytes({0, 0, 0xFF, 0xFF}) +  //
+        Bytes({0x01, 0x01, 0x12, 6, 0, 0, 0, 10, 0}) + Bytes({3, 1, 0, 0}) +             //
+        Bytes({0x02, 0x02, 0x20, 7, 0, 0, 0, 11, 0xFF, 0x2C, 0x01}) + longText +         //
+        Bytes({0, 0, 0xFF, 0xFF}) +                                                      //
+        Bytes({2, 0}) +                                                                  // tiles
+        Bytes({0xFF, 0xFF, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1}) + "L" +               //
+        Bytes({0x00, 0x00, 4, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0, 0});
 
     UnitMap units;
     units[0x0101] = CUnitRecord{0x12, 6, 10, "", 0x0103};
