@@ -215,7 +215,7 @@ CMapResult CMapFile::Save(const std::string& path, const CMapPage& page) {
 }
 
 CMapResult CMapFile::SaveSnapshot(const std::string& path, std::string_view bitmap) {
-    const FileWrite write = WriteFileBytes(path, bitmap);
+    const FileWrite write = SaveFileBytes(path, bitmap);
     if (write.Written())
         return {};
     return Error(Sjis("スナップショットを保存できません\r\n") + Utf8ToCp932(path).text + "\r\n" +
