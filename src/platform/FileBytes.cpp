@@ -107,21 +107,41 @@ FileWrite WriteFileBytes(const std::string& path, std::string_view bytes) {
 }
 
 FileWrite SaveFileBytes(const std::string& path, std::string_view bytes) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(path, error);
-    const auto type = error ? std::filesystem::file_type::not_found : status.type();
-    if (type != std::filesystem::file_type::not_found &&
-        type != std::filesystem::file_type::regular)
+    struct stat old {};
+    const bool exists = ::lstat(path.c_str(), &old) == 0;
+    // Renaming over a link, a device or a pipe would replace the name, not
+    // what it stands for; a file with other names (hard links) would keep the
+    // earlier document under those.
+    if (exists && (!S_ISREG(old.st_mode) || old.st_nlink > 1))
         return WriteFileBytes(path, bytes);
-    FileWrite write;
-    write.opened = false;
-    write.error = ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
-        write.opened = true;
-        if (type == std::filesystem::file_type::regular)
-            ::fchmod(fd, static_cast<mode_t>(status.permissions()) & 07777);
-        return WriteAllBytes(fd, bytes);
-    });
-    return write;
+    bool made = false;
+    bool ownerKept = true;
+    const int error =
+        ReplaceFileDurably(path, path + ".tmp" + std::to_string(::getpid()), [&](int fd) {
+            made = true;
+            if (!exists)
+                return WriteAllBytes(fd, bytes);
+            // The new file must belong to whom the old one did: another
+            // member of a shared file's group could otherwise lose it.
+            struct stat fresh {};
+            if (::fstat(fd, &fresh) != 0 ||
+                ((fresh.st_uid != old.st_uid || fresh.st_gid != old.st_gid) &&
+                 ::fchown(fd, old.st_uid, old.st_gid) != 0)) {
+                ownerKept = false;
+                return EPERM;
+            }
+            ::fchmod(fd, old.st_mode & 07777);
+            return WriteAllBytes(fd, bytes);
+        });
+    // A folder that takes no new file (not the user's, or a name too long for
+    // the temporary one), or an owner that cannot be kept: the file is written
+    // in place, as a document the user may change but not replace. A full
+    // disk is not among these: writing in place would cut the earlier
+    // document short.
+    if (!ownerKept ||
+        (!made && (error == EACCES || error == EPERM || error == ENAMETOOLONG)))
+        return WriteFileBytes(path, bytes);
+    return {made, error};
 }
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes) {

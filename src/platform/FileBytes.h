@@ -26,10 +26,12 @@ FileWrite WriteFileBytes(const std::string& path, std::string_view bytes);
 
 // Saves a document the user chose (a chart, a map): an ordinary file, or a
 // new one, is written beside it and renamed over it (ReplaceFileDurably),
-// keeping its permissions, so a full disk or a crash halfway leaves the
-// earlier document whole. A link, a device or a pipe is written through as it
-// is, since renaming over it would replace the link itself or the device's
-// name. `opened` is false when no new file could be made at all.
+// keeping its permissions and owner, so a full disk or a crash halfway leaves
+// the earlier document whole. A link, a device, a pipe or a file with other
+// names is written through as it is, since renaming over it would replace the
+// name rather than what it stands for; so is a file whose folder takes no new
+// file or whose owner a new file could not keep. `opened` is false when
+// neither a new file nor the file itself could be opened.
 FileWrite SaveFileBytes(const std::string& path, std::string_view bytes);
 
 struct FileBytes {
