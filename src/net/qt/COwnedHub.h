@@ -58,10 +58,9 @@ class COwnedHub final : public IOwnedHub {
 
     std::vector<CMember> Members() const;
     // The operator's deck switch to set `index`: every member's piles are
-    // forgotten and everybody is told the deck now in use, whether the
-    // switch worked or not. Nothing without a card state.
-    // Switches to deck set `index` and tells everybody; returns the InitDeck
-    // relayed, or none when nothing changed (see IHubCardState::SwitchDeck).
+    // forgotten and everybody is told the deck now in use. Returns the
+    // InitDeck relayed, or none when nothing changed (see
+    // IHubCardState::SwitchDeck) or there is no card state.
     std::optional<CMsg> SwitchDeck(int index);
     void SetTableMemory(bool on);
     // Runs `task` with the hub's network on the hub's thread and waits.
