@@ -138,8 +138,7 @@ FileWrite SaveFileBytes(const std::string& path, std::string_view bytes) {
     // in place, as a document the user may change but not replace. A full
     // disk is not among these: writing in place would cut the earlier
     // document short.
-    if (!ownerKept ||
-        (!made && (error == EACCES || error == EPERM || error == ENAMETOOLONG)))
+    if (!ownerKept || (!made && (error == EACCES || error == EPERM || error == ENAMETOOLONG)))
         return WriteFileBytes(path, bytes);
     return {made, error};
 }
