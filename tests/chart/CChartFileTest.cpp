@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "chart/CChartFile.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
+#include "support/FullDisk.h"
 
 namespace yarrow {
 namespace {
@@ -101,19 +99,13 @@ TEST_F(CChartFileTest, AFailedSaveLeavesTheEarlierChartWhole) {
     CChartModel larger;
     larger.SetCell(0, 0, std::string(4 * kRoom, 'x'));
 
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit room{kRoom, kRoom};
-        ::setrlimit(RLIMIT_FSIZE, &room);
-        const CChartResult result = CChartFile::Save(path, larger);
-        ::_exit(result.message.rfind(Sjis("Chartファイルに書き込めません\r\n"), 0) == 0 ? 0 : 1);
+    CChartResult result;
+    {
+        test::FullDisk full(kRoom);
+        result = CChartFile::Save(path, larger);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk is reported";
+    EXPECT_EQ(result.message.rfind(Sjis("Chartファイルに書き込めません\r\n"), 0), 0u)
+        << "the full disk is reported";
     EXPECT_TRUE(test::TempDir::Read(path) == saved) << "the earlier chart was cut short";
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Folder()), {}), 1);
 

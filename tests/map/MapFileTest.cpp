@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include "net/NetTestUtil.h"
 #include "platform/Cp932.h"
 #include "platform/TempDir.h"
+#include "support/FullDisk.h"
 
 namespace yarrow {
 namespace {
@@ -221,15 +220,11 @@ TEST_F(MapFileTest, AFailedSaveLeavesTheMapItWouldHaveReplacedWhole) {
     const std::string saved = ReadAll(path);
     CMapPage larger(0);
     larger.FillRectangle({0, 0}, {99, 99}, false);  // 10,000 tiles: 180 KB
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const CMapResult result = CMapFile::Save(path, larger);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    CMapResult result;
+    {
+        test::FullDisk full(64 * 1024);
+        result = CMapFile::Save(path, larger);
+    }
     EXPECT_EQ(result.message.rfind(Sjis("Mapファイルに書き込めません\r\n"), 0), 0u)
         << result.message;
     EXPECT_TRUE(ReadAll(path) == saved) << "the earlier map was cut short";

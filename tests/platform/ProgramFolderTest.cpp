@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 
 #include <algorithm>
 #include <cstdint>
@@ -20,6 +17,7 @@
 #include "platform/FileBytes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TempDir.h"
+#include "support/FullDisk.h"
 
 namespace yarrow {
 namespace {
@@ -211,18 +209,12 @@ TEST(ProgramFolder, FillOnAFullDiskKeepsTheListAndLeavesNoHalfFile) {
         ASSERT_GT(list.size(), static_cast<std::size_t>(kRoom));
         test::TempDir::Write(home.File(kInstalledListName), list);
 
-        const pid_t child = ::fork();
-        ASSERT_NE(child, -1);
-        if (child == 0) {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit room{kRoom, kRoom};
-            ::setrlimit(RLIMIT_FSIZE, &room);
-            ::_exit(FillProgramFolder(home.Folder(), data.Folder()).empty() ? 0 : 1);
+        std::string error;
+        {
+            test::FullDisk full(kRoom);
+            error = FillProgramFolder(home.Folder(), data.Folder());
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << bigFile;
-        EXPECT_EQ(WEXITSTATUS(status), 1) << "the full disk is reported " << bigFile;
+        EXPECT_NE(error, "") << "the full disk is reported " << bigFile;
         EXPECT_TRUE(test::TempDir::Read(home.File(kInstalledListName)) == list)
             << "the list keeps every name " << bigFile;
         EXPECT_FALSE(FileExists(home.File("Big.bmp"))) << bigFile;
