@@ -10,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,40 @@ std::string ReadAll(int fd) {
         got.append(buffer, static_cast<std::size_t>(n));
     }
 }
+
+// `count` peers on socket pairs, each owed its own payload: the jobs of a
+// turn, and the far ends to read what arrived. Every socket is closed at the
+// end.
+struct Peers {
+    Peers(int count, const std::function<std::string(int)>& payloadOf)
+        : ours(count, -1), theirs(count, -1), payloads(count), jobs(count) {
+        for (int i = 0; i < count; ++i) {
+            int pair[2];
+            if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair) != 0)
+                throw std::runtime_error("socketpair failed");
+            ours[i] = pair[0];
+            theirs[i] = pair[1];
+            payloads[i] = payloadOf(i);
+            jobs[i].fd = ours[i];
+            jobs[i].data = payloads[i].data();
+            jobs[i].size = payloads[i].size();
+        }
+    }
+    ~Peers() {
+        for (const auto* fds : {&ours, &theirs}) {
+            for (const int fd : *fds) {
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }
+    }
+    Peers(const Peers&) = delete;
+    Peers& operator=(const Peers&) = delete;
+
+    std::vector<int> ours, theirs;
+    std::vector<std::string> payloads;
+    std::vector<CParallelSender::Job> jobs;
+};
 
 }  // namespace
 
@@ -55,24 +91,16 @@ TEST(ParallelSender, EveryJobGoesOutOnceWhicheverWayItGoes) {
         for (const Case& c : cases) {
             for (int round = 0; round < 20; ++round) {
                 SCOPED_TRACE(std::to_string(c.jobs) + " jobs, round " + std::to_string(round));
-                std::vector<int> ours(c.jobs), theirs(c.jobs);
-                std::vector<std::string> payloads(c.jobs);
-                std::vector<CParallelSender::Job> jobs(c.jobs);
-                for (int i = 0; i < c.jobs; ++i) {
-                    int pair[2];
-                    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
-                    ours[i] = pair[0];
-                    theirs[i] = pair[1];
-                    const std::size_t size = i == c.fullSocket ? 8u * 1024u * 1024u : c.bytes;
-                    payloads[i].assign(size, static_cast<char>('A' + i % 26));
-                    payloads[i][0] = static_cast<char>(round);
-                    if (i == c.closedPeer) {
-                        ::close(theirs[i]);
-                        theirs[i] = -1;
-                    }
-                    jobs[i].fd = ours[i];
-                    jobs[i].data = payloads[i].data();
-                    jobs[i].size = size;
+                Peers peers(c.jobs, [&](int i) {
+                    std::string payload(i == c.fullSocket ? 8u * 1024u * 1024u : c.bytes,
+                                        static_cast<char>('A' + i % 26));
+                    payload[0] = static_cast<char>(round);
+                    return payload;
+                });
+                auto& [ours, theirs, payloads, jobs] = peers;
+                if (c.closedPeer >= 0) {
+                    ::close(theirs[c.closedPeer]);
+                    theirs[c.closedPeer] = -1;
                 }
                 sender.Run(jobs);
                 for (int i = 0; i < c.jobs; ++i) {
@@ -88,9 +116,6 @@ TEST(ParallelSender, EveryJobGoesOutOnceWhicheverWayItGoes) {
                         EXPECT_EQ(jobs[i].sent, jobs[i].size) << i;
                         EXPECT_EQ(ReadAll(theirs[i]), payloads[i]) << i;
                     }
-                    ::close(ours[i]);
-                    if (theirs[i] >= 0)
-                        ::close(theirs[i]);
                 }
             }
         }
@@ -103,27 +128,14 @@ TEST(ParallelSender, WhatTheRingDoesNotTakeGoesOutFromThreadsOnce) {
         GTEST_SKIP() << "io_uring is not available here";
     sender.TakeOnlyForTest(5);
     constexpr int kJobs = 16;
-    std::vector<int> ours(kJobs), theirs(kJobs);
-    std::vector<std::string> payloads(kJobs);
-    std::vector<CParallelSender::Job> jobs(kJobs);
-    for (int i = 0; i < kJobs; ++i) {
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
-        ours[i] = pair[0];
-        theirs[i] = pair[1];
-        payloads[i].assign(4096, static_cast<char>('a' + i));
-        jobs[i].fd = ours[i];
-        jobs[i].data = payloads[i].data();
-        jobs[i].size = payloads[i].size();
-    }
+    Peers peers(kJobs, [](int i) { return std::string(4096, static_cast<char>('a' + i)); });
+    auto& [ours, theirs, payloads, jobs] = peers;
     sender.Run(jobs);
     EXPECT_EQ(sender.InUse(), CParallelSender::Method::Threads);
     for (int i = 0; i < kJobs; ++i) {
         EXPECT_EQ(jobs[i].error, 0) << i;
         EXPECT_EQ(jobs[i].sent, jobs[i].size) << i;
         EXPECT_EQ(ReadAll(theirs[i]), payloads[i]) << i;
-        ::close(ours[i]);
-        ::close(theirs[i]);
     }
 }
 
@@ -138,19 +150,8 @@ TEST(ParallelSender, ASendTheRingDidNotReportIsFailedNotSentAgain) {
     constexpr unsigned kReported = 5;
     sender.StopReportingForTest(kReported);
     constexpr int kJobs = CParallelSender::kRingBatch + 40;
-    std::vector<int> ours(kJobs), theirs(kJobs);
-    std::vector<std::string> payloads(kJobs);
-    std::vector<CParallelSender::Job> jobs(kJobs);
-    for (int i = 0; i < kJobs; ++i) {
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
-        ours[i] = pair[0];
-        theirs[i] = pair[1];
-        payloads[i].assign(1000, static_cast<char>('a' + i % 26));
-        jobs[i].fd = ours[i];
-        jobs[i].data = payloads[i].data();
-        jobs[i].size = payloads[i].size();
-    }
+    Peers peers(kJobs, [](int i) { return std::string(1000, static_cast<char>('a' + i % 26)); });
+    auto& [ours, theirs, payloads, jobs] = peers;
     sender.Run(jobs);
     EXPECT_EQ(sender.InUse(), CParallelSender::Method::Threads);
     unsigned succeeded = 0;
@@ -169,8 +170,6 @@ TEST(ParallelSender, ASendTheRingDidNotReportIsFailedNotSentAgain) {
         if (jobs[i].error == 0) {
             EXPECT_EQ(received, payloads[i].substr(0, jobs[i].sent)) << i;
         }
-        ::close(ours[i]);
-        ::close(theirs[i]);
     }
     EXPECT_EQ(succeeded, kReported);
 }
