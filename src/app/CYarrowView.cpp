@@ -26,6 +26,9 @@ CYarrowView::CYarrowView(QWidget* parent) : QWidget(parent) {
     diceCombo_->setObjectName(QStringLiteral("1013"));
     diceCombo_->setEditable(true);
     diceCombo_->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is rolled: completing "$TIMER" (a cancel) or
+    // "1D6" from a longer entry of the list would roll another expression.
+    diceCombo_->setCompleter(nullptr);
     diceCombo_->setMinimumContentsLength(8);
     diceCombo_->setToolTip(QStringLiteral("ダイスの式"));
     // Dice expressions are typed in half-width characters.
@@ -54,6 +57,8 @@ CYarrowView::CYarrowView(QWidget* parent) : QWidget(parent) {
     subHandle_->setObjectName(QStringLiteral("1006"));
     subHandle_->setEditable(true);
     subHandle_->setInsertPolicy(QComboBox::NoInsert);
+    // A new name typed as the start of a listed one is still a new name.
+    subHandle_->setCompleter(nullptr);
     subHandle_->lineEdit()->setPlaceholderText(QStringLiteral("サブハンドル名"));
     // Picking a sub-handle name or typing one means speaking under it.
     connect(subHandle_, &QComboBox::activated, this, [this] { SetRadioIndex(1); });

@@ -89,6 +89,7 @@ class ChatControllerQtTest : public QObject {
     void linesRollsAndWhispersReachTheOtherWindowUntilTheHostLeaves();
     void joinLinksFillTheDialogOrExplainWhyNot();
     void countdownAndMemberCheckRunOnTheWindowTimers();
+    void typedExpressionsAndSubHandleNamesAreTakenAsTyped();
     void callAlertsWithoutUnmaximisingUnderTheOneHandleName();
     void autoShownChartLeavesTheFocusWithTheInputLine();
     void frameCommandsOpenTheWindowsCentredOnTheView();
@@ -208,6 +209,41 @@ void ChatControllerQtTest::countdownAndMemberCheckRunOnTheWindowTimers() {
     host_->FireTimer(CDispatcher::kMemberCheckTimer);
     QVERIFY(!host_->TimerRunning(CDispatcher::kMemberCheckTimer));
     QCOMPARE(host_->chat->PlayerList()->count(), 2);
+}
+
+void ChatControllerQtTest::typedExpressionsAndSubHandleNamesAreTakenAsTyped() {
+    // Typed key by key into the focused field, as a player types: a listed
+    // entry that starts with the typed text must not take its place.
+    const auto type = [](Player& p, QComboBox* combo, const QString& text) {
+        p.app->Frame().show();
+        p.app->Frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.app->Frame()));
+        combo->lineEdit()->clear();
+        combo->lineEdit()->setFocus();
+        QTest::keyClicks(combo->lineEdit(), text);
+        QCOMPARE(combo->currentText(), text);
+    };
+    QComboBox* dice = host_->View().DiceCombo();
+    host_->Roll(QStringLiteral("$TIMER,30,10"));
+    host_->HoldTimer(CCountdown::kTickTimer);
+    QTRY_VERIFY(guest_->LogHas("GM(タイマ)：30秒(10秒間隔)"));
+    type(*host_, dice, QStringLiteral("$TIMER"));  // "$TIMER," is listed
+    QTest::keyClick(dice->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY(guest_->LogHas("タイマをキャンセルしました"));
+    QVERIFY(!host_->TimerRunning(CCountdown::kTickTimer));
+
+    host_->Roll(QStringLiteral("1D6+100"));
+    type(*host_, dice, QStringLiteral("1D6+1"));
+    QTest::keyClick(dice->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY(guest_->LogHas("1D6+1 = "));
+
+    QComboBox* sub = guest_->View().SubHandleNameCombo();
+    type(*guest_, sub, QStringLiteral("Elf"));
+    guest_->Say(QStringLiteral("one"));
+    QTRY_VERIFY(host_->LogHas("Elf：one"));
+    type(*guest_, sub, QStringLiteral("E"));
+    guest_->Say(QStringLiteral("two"));
+    QTRY_VERIFY(host_->LogHas("E：two"));
 }
 
 void ChatControllerQtTest::callAlertsWithoutUnmaximisingUnderTheOneHandleName() {

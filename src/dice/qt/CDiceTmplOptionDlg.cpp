@@ -42,12 +42,16 @@ CDiceTmplOptionDlg::CDiceTmplOptionDlg(IPrompter& prompter, TemplateFormatCheck 
     groupBox_->setObjectName("groupBox");
     groupBox_->setEditable(true);
     groupBox_->setInsertPolicy(QComboBox::NoInsert);
+    // Typed group names and formulas are taken as typed, never completed
+    // to a longer entry of the list.
+    groupBox_->setCompleter(nullptr);
     list_->setObjectName("templateList");
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     name_->setObjectName("nameEdit");
     formula_->setObjectName("formulaBox");
     formula_->setEditable(true);
     formula_->setInsertPolicy(QComboBox::NoInsert);
+    formula_->setCompleter(nullptr);
     target_->setObjectName("targetBox");
     target_->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     add_->setObjectName("addButton");
