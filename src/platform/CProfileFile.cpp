@@ -60,12 +60,14 @@ std::string NameForm(std::string_view name) {
 }
 
 // "[name]" (blanks around allowed) gives the trimmed name; anything else,
-// including an unterminated "[", is not a section header.
+// including an unterminated "[", is not a section header. The closing "]" is
+// looked for by character: the second byte of a double-byte character such as
+// "ゾ" (83 5D) is the same byte and must not end the name.
 bool SectionHeader(std::string_view line, std::string_view* name) {
     std::string_view t = Trim(line);
     if (t.empty() || t.front() != '[')
         return false;
-    std::size_t close = t.find(']');
+    std::size_t close = SjisFind(t, ']');
     if (close == std::string_view::npos)
         return false;
     *name = Trim(t.substr(1, close - 1));

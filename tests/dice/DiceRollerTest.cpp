@@ -46,7 +46,9 @@ class DiceRollerTest : public ::testing::Test {
                             "[Bound]\r\nUseDice=1D6\r\nMin=3\r\nMinResult=below\r\nMax=4\r\n"
                             "MaxResult=above\r\n"
                             "[Bad]\r\nUseDice=2D0\r\n[Huge]\r\nUseDice=5000D6\r\n"
-                            "[Empty]\r\nUseDice=\r\n"));
+                            "[Empty]\r\nUseDice=\r\n"
+                            // "ゾ" ends in the byte of "]": the header still names the table.
+                            "[ゾンビ表]\r\nUseDice=1D6\r\n2=噛まれた\r\n"));
     }
     std::string Roll(const std::string& typed) {
         host.Type(typed);
@@ -115,6 +117,7 @@ TEST_F(DiceRollerTest, EachExpressionSendsItsResultOrAFormatError) {
         {"#Below", {4}, noResult("Below", "4")},
         {"#Bound", {3}, noResult("Bound", "3")},  // Min and Max themselves are no bounds
         {"#Bound", {4}, noResult("Bound", "4")},
+        {Sjis("#ゾンビ表"), {2}, sent("(ゾンビ表:2)噛まれた")},
         // Plug-ins go without the sound; "ァ" (83 40) is not the sound mark.
         {"$EC,x", {1}, "echo x"},
         {"$EC,\x83\x40", {1}, "echo \x83\x40"},
