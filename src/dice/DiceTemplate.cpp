@@ -218,6 +218,16 @@ bool IsReservedTemplateGroupName(std::string_view name) {
     return false;
 }
 
+bool IsStorableTemplateGroupName(std::string_view name) {
+    const std::string_view trimmed = TrimBlanks(name, " \t");
+    if (trimmed.empty() || SjisFind(trimmed, ']') != std::string_view::npos ||
+        trimmed.find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    const bool quoted = trimmed.size() >= 2 && (trimmed.front() == '"' || trimmed.front() == '\'') &&
+                        trimmed.back() == trimmed.front();
+    return !quoted;
+}
+
 bool WriteTemplateGroups(CProfileFile& file, const std::vector<TemplateGroup>& groups) {
     std::vector<std::pair<std::string, CProfileFile::KeyValues>> sections;
     CProfileFile::KeyValues names = {{std::string(kCountKey), std::to_string(groups.size())}};

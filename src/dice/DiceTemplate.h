@@ -50,6 +50,11 @@ std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file);
 // settings file's own sections ("Dice", "InitialSetting", ... in any case),
 // so that saving the group would overwrite them.
 bool IsReservedTemplateGroupName(std::string_view name);
+// Whether the settings file can keep a new group of this name in a section of
+// its own and give the name back when it is read: not blank, no "]" (it would
+// end the section header), no line break, not wrapped in quotes (a value read
+// loses them).
+bool IsStorableTemplateGroupName(std::string_view name);
 // Writes the counts and the numbered keys of [DiceTemplate] and of each group's
 // section, all in one save. Keys beyond the new counts and the sections of
 // removed groups are left alone: readers stop at the counts. False when the

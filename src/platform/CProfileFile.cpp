@@ -285,6 +285,10 @@ std::vector<std::string> CProfileFile::SectionNames() const {
     return names;
 }
 
+bool CProfileFile::SameSectionName(std::string_view a, std::string_view b) {
+    return SameName(Trim(a), Trim(b));
+}
+
 bool CProfileFile::WriteString(std::string_view section, std::string_view key,
                                std::string_view value) {
     return WriteStrings(section, {{std::string(key), std::string(value)}});

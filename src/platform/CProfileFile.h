@@ -41,6 +41,9 @@ class CProfileFile {
         std::string_view section, std::size_t maxBytes = kSettingsValueBytes) const;
     // Section names in file order.
     std::vector<std::string> SectionNames() const;
+    // Whether two names name the same section: blanks around them ignored,
+    // single-byte letters in any case.
+    static bool SameSectionName(std::string_view a, std::string_view b);
 
     // Writes one key and saves the file at once, keeping every other line, its
     // order and unknown lines; adds the section or the key when missing.

@@ -194,6 +194,58 @@ class DiceWidgetsQtTest : public QObject {
         QVERIFY(Messages(prompter).isEmpty());
     }
 
+    // A group is a section of the settings file, and the file knows a
+    // section by its name with blanks around it ignored and letters in any
+    // case: such a typed name adds to the group it names instead of starting
+    // a second group that the save would write over the first. A name the
+    // file cannot give back (a "]" ends the section header, blanks read as
+    // nothing) is refused rather than lost with its templates at the save.
+    void optionPageKeepsGroupsTheFileCanTellApart() {
+        test::TempDir dir;
+        const std::string path = dir.File("Yarrow.ini");
+        test::TempDir::Write(path, kSettings);
+        test::ScriptedPrompter prompter;
+        CDiceTmplOptionDlg page(prompter, Check);
+        page.LoadTemplates(path);
+        const QString unnamed = QStringLiteral("テンプレートグループ名が入力されていません|エラー");
+        const QString unstorable =
+            QStringLiteral("テンプレートグループ名に使えない文字が含まれています|エラー");
+        const struct {
+            QString group;
+            QString message;  // empty: added
+            int into;         // the group added to
+        } cases[] = {
+            {QStringLiteral(" side "), {}, 1},
+            {QStringLiteral("MAIN"), {}, 0},
+            {QStringLiteral("   "), unnamed, -1},
+            {QStringLiteral("A]B"), unstorable, -1},
+            {QStringLiteral("\"x\""), unstorable, -1},
+            {QStringLiteral("ゾンビ"), {}, 2},  // "ゾ" ends in the byte of "]"
+        };
+        for (const auto& c : cases) {
+            page.GroupBox()->lineEdit()->setText(c.group);
+            emit page.GroupBox()->lineEdit()->textEdited(c.group);
+            Fill(page, "T", "1D6");
+            page.AddTemplate();
+            QCOMPARE(page.CurrentGroup(), c.into);
+            QCOMPARE(Messages(prompter).isEmpty() ? QString() : Messages(prompter).last(),
+                     c.message);
+            prompter.prompts.clear();
+        }
+        QCOMPARE(page.GroupBox()->count(), 3);
+        QCOMPARE(page.Groups()[0].entries.size(), std::size_t(3));
+        QCOMPARE(page.Groups()[1].entries.size(), std::size_t(3));
+        QVERIFY(page.SaveTemplates(path));
+
+        CDiceTmplOptionDlg again(prompter, Check);
+        again.LoadTemplates(path);
+        QCOMPARE(again.Groups().size(), std::size_t(3));
+        for (std::size_t g = 0; g < 3; ++g) {
+            QCOMPARE(again.Groups()[g].name, page.Groups()[g].name);
+            QCOMPARE(again.Groups()[g].entries, page.Groups()[g].entries);
+        }
+    }
+
     // The pane lists the groups and the templates of the chosen one, read
     // afresh each time; a double click rolls with the bonus.
     void templatePaneShowsGroupsAndRollsWithTheBonus() {

@@ -21,6 +21,7 @@
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
 #include "platform/IPrompter.h"
+#include "platform/SjisText.h"
 #include "platform/qt/QtCp932.h"
 #include "settings/CSettings.h"
 
@@ -189,7 +190,8 @@ void CDiceTmplOptionDlg::AddTemplate() {
         return Error("テンプレート名を入力してください");
     if (!check_ || !check_(entry.formula, entry.criterion == TemplateCriterion::Plugin))
         return Error("ダイスフォーマットが不正です");
-    if (groupName.empty())
+    // The file reads a blank name as none.
+    if (TrimBlanks(groupName, " \t").empty())
         return Error("テンプレートグループ名が入力されていません");
     // The group is saved as a section of the settings file; one named like
     // the file's own sections would overwrite them.
@@ -198,16 +200,22 @@ void CDiceTmplOptionDlg::AddTemplate() {
             "この名前は設定ファイルで使われているため、テンプレートグループ名にできません");
     if (current_ < 0) {
         // A typed name of an existing group adds to that group rather than
-        // replacing it with a second group of the same name.
-        const auto found =
-            std::find_if(groups_.begin(), groups_.end(),
-                         [&](const TemplateGroup& g) { return g.name == groupName; });
+        // starting a second group of the same name. "The same" is the file's
+        // rule for section names: a second group that differs only in case
+        // or blanks would share the first one's section and the save would
+        // write one over the other.
+        const auto found = std::find_if(
+            groups_.begin(), groups_.end(),
+            [&](const TemplateGroup& g) { return CProfileFile::SameSectionName(g.name, groupName); });
         if (found != groups_.end()) {
             ChooseGroup(static_cast<int>(found - groups_.begin()));
         } else {
-            groups_.push_back({groupName, {}});
+            if (!IsStorableTemplateGroupName(groupName))
+                return Error("テンプレートグループ名に使えない文字が含まれています");
+            const std::string name(TrimBlanks(groupName, " \t"));
+            groups_.push_back({name, {}});
             QSignalBlocker block(groupBox_);
-            groupBox_->addItem(FromCp932(groupName));
+            groupBox_->addItem(FromCp932(name));
             ChooseGroup(static_cast<int>(groups_.size()) - 1);
         }
     }
