@@ -223,7 +223,8 @@ bool IsStorableTemplateGroupName(std::string_view name) {
     if (trimmed.empty() || SjisFind(trimmed, ']') != std::string_view::npos ||
         trimmed.find_first_of("\r\n") != std::string_view::npos)
         return false;
-    const bool quoted = trimmed.size() >= 2 && (trimmed.front() == '"' || trimmed.front() == '\'') &&
+    const bool quoted = trimmed.size() >= 2 &&
+                        (trimmed.front() == '"' || trimmed.front() == '\'') &&
                         trimmed.back() == trimmed.front();
     return !quoted;
 }

@@ -204,9 +204,10 @@ void CDiceTmplOptionDlg::AddTemplate() {
         // rule for section names: a second group that differs only in case
         // or blanks would share the first one's section and the save would
         // write one over the other.
-        const auto found = std::find_if(
-            groups_.begin(), groups_.end(),
-            [&](const TemplateGroup& g) { return CProfileFile::SameSectionName(g.name, groupName); });
+        const auto found =
+            std::find_if(groups_.begin(), groups_.end(), [&](const TemplateGroup& g) {
+                return CProfileFile::SameSectionName(g.name, groupName);
+            });
         if (found != groups_.end()) {
             ChooseGroup(static_cast<int>(found - groups_.begin()));
         } else {
