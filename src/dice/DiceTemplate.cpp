@@ -74,14 +74,14 @@ const char* CriterionWord(TemplateCriterion c) {
     return "";
 }
 
-// The values of the keys "1" … "count" of a section, in key order, leaving
-// out the keys that are not there. The count is read from the file, so the
-// keys are not asked for one by one: a count of two thousand million would
-// keep the window busy for hours asking for keys that do not exist.
-std::vector<std::string> NumberedValues(const CProfileFile& file, std::string_view section,
-                                        int count) {
+// The values of the keys "1" … "count" among a section's entries, in key
+// order, leaving out the keys that are not there. The count is read from the
+// file, so the keys are not asked for one by one: a count of two thousand
+// million would keep the window busy for hours asking for keys that do not
+// exist.
+std::vector<std::string> NumberedValues(CProfileFile::KeyValues section, int count) {
     std::vector<std::pair<int, std::string>> found;
-    for (auto& [key, value] : file.SectionEntries(section)) {
+    for (auto& [key, value] : section) {
         // Only the plain decimal spelling names an entry ("05" is not "5").
         if (key.empty() || key.size() > 10 || key[0] < '1' || key[0] > '9')
             continue;
@@ -104,6 +104,26 @@ std::vector<std::string> NumberedValues(const CProfileFile& file, std::string_vi
     for (auto& [number, value] : found)
         values.push_back(std::move(value));
     return values;
+}
+
+// The count key of a section among its entries, read as GetInt reads it.
+int CountOf(const CProfileFile::KeyValues& section) {
+    for (const auto& [key, value] : section) {
+        if (CProfileFile::SameSectionName(key, kCountKey))  // keys compare as names do
+            return CProfileFile::ToInt(value, 0);
+    }
+    return 0;
+}
+
+// The valid entries among a group section's entries.
+std::vector<TemplateEntry> EntriesOf(CProfileFile::KeyValues section) {
+    std::vector<TemplateEntry> entries;
+    const int count = CountOf(section);
+    for (const std::string& line : NumberedValues(std::move(section), count)) {
+        if (auto entry = ParseTemplateEntry(line))
+            entries.push_back(std::move(*entry));
+    }
+    return entries;
 }
 
 }  // namespace
@@ -177,8 +197,9 @@ std::string TemplateDisplayText(const TemplateEntry& entry) {
 
 std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file) {
     std::vector<std::string> names;
-    const int count = file.GetInt(kSection, kCountKey, 0);
-    for (std::string& name : NumberedValues(file, kSection, count)) {
+    CProfileFile::KeyValues section = file.SectionEntries(kSection);
+    const int count = CountOf(section);
+    for (std::string& name : NumberedValues(std::move(section), count)) {
         if (!name.empty())
             names.push_back(std::move(name));
     }
@@ -186,23 +207,18 @@ std::vector<std::string> ReadTemplateGroupNames(const CProfileFile& file) {
 }
 
 std::vector<TemplateEntry> ReadTemplateEntries(const CProfileFile& file, std::string_view group) {
-    std::vector<TemplateEntry> entries;
-    const int count = file.GetInt(group, kCountKey, 0);
-    for (const std::string& line : NumberedValues(file, group, count)) {
-        if (auto entry = ParseTemplateEntry(line))
-            entries.push_back(std::move(*entry));
-    }
-    return entries;
+    return EntriesOf(file.SectionEntries(group));
 }
 
 std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file) {
+    std::vector<std::string> names = ReadTemplateGroupNames(file);
+    // All sections in one walk over the file: one walk per group would take
+    // hours over a large file of group names.
+    std::vector<CProfileFile::KeyValues> sections = file.SectionsEntries(names);
     std::vector<TemplateGroup> groups;
-    for (std::string& name : ReadTemplateGroupNames(file)) {
-        TemplateGroup group;
-        group.entries = ReadTemplateEntries(file, name);
-        group.name = std::move(name);
-        groups.push_back(std::move(group));
-    }
+    groups.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        groups.push_back({std::move(names[i]), EntriesOf(std::move(sections[i]))});
     return groups;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace yarrow {
@@ -236,7 +237,10 @@ bool CProfileFile::HasKey(std::string_view section, std::string_view key) const 
 }
 
 int CProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
-    std::string v = GetString(section, key, {}, kSettingsValueBytes);
+    return ToInt(GetString(section, key, {}, kSettingsValueBytes), def);
+}
+
+int CProfileFile::ToInt(std::string_view v, int def) {
     if (v.empty())
         return def;
     std::size_t i = 0;
@@ -269,6 +273,45 @@ std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
         }
         return true;
     });
+    return entries;
+}
+
+std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
+    const std::vector<std::string>& sections, std::size_t maxBytes) const {
+    std::vector<KeyValues> entries(sections.size());
+    // Requests by the form of their name; a name asked for twice is answered
+    // once and copied.
+    std::unordered_map<std::string, std::vector<std::size_t>> wanted;
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        wanted[NameForm(sections[i])].push_back(i);
+    std::vector<std::vector<std::size_t>> answered;
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t current = kNone;  // the request the section in hand answers
+    std::unordered_set<std::string> seen;               // its keys so far
+    for (const std::string& line : lines_) {
+        std::string_view name;
+        if (SectionHeader(line, &name)) {
+            current = kNone;
+            seen.clear();
+            // Only the first section of a name counts, as for every lookup.
+            if (auto it = wanted.find(NameForm(name)); it != wanted.end()) {
+                current = it->second.front();
+                answered.push_back(std::move(it->second));
+                wanted.erase(it);
+            }
+            continue;
+        }
+        std::string_view k, v;
+        if (current != kNone && KeyLine(line, &k, &v) && seen.insert(NameForm(k)).second) {
+            v = Unquote(v);
+            entries[current].emplace_back(std::string(k),
+                                                   std::string(v.substr(0, CutLength(v, maxBytes))));
+        }
+    }
+    for (const std::vector<std::size_t>& same : answered) {
+        for (std::size_t j = 1; j < same.size(); ++j)
+            entries[same[j]] = entries[same.front()];
+    }
     return entries;
 }
 

@@ -20,6 +20,8 @@ inline constexpr std::size_t kChipValueBytes = 259;
 
 class CProfileFile {
   public:
+    using KeyValues = std::vector<std::pair<std::string, std::string>>;
+
     // Reads the file now; a missing or unreadable file reads as empty.
     explicit CProfileFile(std::string path);
 
@@ -34,11 +36,18 @@ class CProfileFile {
     // The integer rules of the profile functions: optional sign, then leading
     // decimal digits ("12abc" is 12, "abc" is 0); `def` when the key is missing.
     int GetInt(std::string_view section, std::string_view key, int def) const;
+    // That integer reading of a value already read; `def` when it is empty.
+    static int ToInt(std::string_view value, int def);
     bool HasKey(std::string_view section, std::string_view key) const;
     // The keys of [section] with their values (trimmed and cut as GetString
     // does), in file order, each key once (its first occurrence).
     std::vector<std::pair<std::string, std::string>> SectionEntries(
         std::string_view section, std::size_t maxBytes = kSettingsValueBytes) const;
+    // SectionEntries of each of `sections`, in their order, found in one walk
+    // over the file: a reader of thousands of sections must not walk it for
+    // each of them.
+    std::vector<KeyValues> SectionsEntries(const std::vector<std::string>& sections,
+                                           std::size_t maxBytes = kSettingsValueBytes) const;
     // Section names in file order.
     std::vector<std::string> SectionNames() const;
     // Whether two names name the same section: blanks around them ignored,
@@ -55,7 +64,6 @@ class CProfileFile {
                       const std::vector<std::pair<std::string, std::string>>& entries);
     // Writes keys of several sections, in order, as one save: either every
     // key is in the file afterwards or none is.
-    using KeyValues = std::vector<std::pair<std::string, std::string>>;
     bool WriteSections(const std::vector<std::pair<std::string, KeyValues>>& sections);
     // Replaces the whole section with `lines` ("key=value" each) and saves.
     bool WriteSection(std::string_view section, const std::vector<std::string>& lines);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "dice/DiceTemplate.h"
+#include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
+#include "platform/TempDir.h"
 
 namespace yarrow {
 namespace {
@@ -52,6 +54,39 @@ TEST(TemplateEntryText, ParsedDisplayedAndStored) {
     const TemplateEntry stray{"n", "\x8e,x\x81,", 0, C::Other};
     EXPECT_EQ(FormatTemplateEntry(stray), "n,\x8e%2Cx\x81%2C");
     EXPECT_EQ(ParseTemplateEntry(FormatTemplateEntry(stray)), stray);
+}
+
+// A settings file as large as the reader takes, nearly all of it group names
+// without sections: every group is read (as the file's lookups find it: the
+// first section of its name, in any case), and the file is walked once for
+// all of them rather than once for each, which would take hours.
+TEST(TemplateGroups, ManyGroupsReadAsEachAloneWouldRead) {
+    test::TempDir dir;
+    const std::string path = dir.File("Yarrow.ini");
+    constexpr int kGroups = 300000;
+    std::string text = "[DiceTemplate]\r\nTemplateNum=" + std::to_string(kGroups) + "\r\n";
+    for (int k = 1; k <= kGroups; ++k)
+        text += std::to_string(k) + "=g" + std::to_string(k % 1000) + "\r\n";
+    text += "[G1]\r\nTemplateNum=3\r\n1=A,1D6\r\n3=C,2D6,7,lo\r\n4=D,1D6\r\n1=dup,1D6\r\n"
+            "[g2]\r\ntemplatenum=1\r\n1=B,3D6\r\n"
+            "[g1]\r\nTemplateNum=1\r\n1=later,1D6\r\n";
+    ASSERT_LT(text.size(), CProfileFile::kMaxFileBytes);
+    test::TempDir::Write(path, text);
+    const CProfileFile file(path);
+
+    const std::vector<TemplateGroup> groups = ReadTemplateGroups(file);
+    ASSERT_EQ(groups.size(), std::size_t(kGroups));
+    const std::vector<TemplateEntry> g1 = {{"A", "1D6", 0, C::Other},
+                                           {"C", "2D6", 7, C::RollUnder}};
+    const std::vector<TemplateEntry> g2 = {{"B", "3D6", 0, C::Other}};
+    for (int k : {1, 2, 3, 1001, 1002, kGroups}) {
+        const TemplateGroup& group = groups[static_cast<std::size_t>(k - 1)];
+        EXPECT_EQ(group.name, "g" + std::to_string(k % 1000));
+        EXPECT_EQ(group.entries, ReadTemplateEntries(file, group.name)) << k;
+        EXPECT_EQ(group.entries,
+                  k % 1000 == 1 ? g1 : k % 1000 == 2 ? g2 : std::vector<TemplateEntry>{})
+            << k;
+    }
 }
 
 }  // namespace
