@@ -286,8 +286,8 @@ std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
         wanted[NameForm(sections[i])].push_back(i);
     std::vector<std::vector<std::size_t>> answered;
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t current = kNone;  // the request the section in hand answers
-    std::unordered_set<std::string> seen;               // its keys so far
+    std::size_t current = kNone;           // the request the section in hand answers
+    std::unordered_set<std::string> seen;  // its keys so far
     for (const std::string& line : lines_) {
         std::string_view name;
         if (SectionHeader(line, &name)) {
@@ -305,7 +305,7 @@ std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
         if (current != kNone && KeyLine(line, &k, &v) && seen.insert(NameForm(k)).second) {
             v = Unquote(v);
             entries[current].emplace_back(std::string(k),
-                                                   std::string(v.substr(0, CutLength(v, maxBytes))));
+                                          std::string(v.substr(0, CutLength(v, maxBytes))));
         }
     }
     for (const std::vector<std::size_t>& same : answered) {

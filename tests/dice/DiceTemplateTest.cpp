@@ -67,9 +67,10 @@ TEST(TemplateGroups, ManyGroupsReadAsEachAloneWouldRead) {
     std::string text = "[DiceTemplate]\r\nTemplateNum=" + std::to_string(kGroups) + "\r\n";
     for (int k = 1; k <= kGroups; ++k)
         text += std::to_string(k) + "=g" + std::to_string(k % 1000) + "\r\n";
-    text += "[G1]\r\nTemplateNum=3\r\n1=A,1D6\r\n3=C,2D6,7,lo\r\n4=D,1D6\r\n1=dup,1D6\r\n"
-            "[g2]\r\ntemplatenum=1\r\n1=B,3D6\r\n"
-            "[g1]\r\nTemplateNum=1\r\n1=later,1D6\r\n";
+    text +=
+        "[G1]\r\nTemplateNum=3\r\n1=A,1D6\r\n3=C,2D6,7,lo\r\n4=D,1D6\r\n1=dup,1D6\r\n"
+        "[g2]\r\ntemplatenum=1\r\n1=B,3D6\r\n"
+        "[g1]\r\nTemplateNum=1\r\n1=later,1D6\r\n";
     ASSERT_LT(text.size(), CProfileFile::kMaxFileBytes);
     test::TempDir::Write(path, text);
     const CProfileFile file(path);
@@ -83,8 +84,9 @@ TEST(TemplateGroups, ManyGroupsReadAsEachAloneWouldRead) {
         const TemplateGroup& group = groups[static_cast<std::size_t>(k - 1)];
         EXPECT_EQ(group.name, "g" + std::to_string(k % 1000));
         EXPECT_EQ(group.entries, ReadTemplateEntries(file, group.name)) << k;
-        EXPECT_EQ(group.entries,
-                  k % 1000 == 1 ? g1 : k % 1000 == 2 ? g2 : std::vector<TemplateEntry>{})
+        EXPECT_EQ(group.entries, k % 1000 == 1   ? g1
+                                 : k % 1000 == 2 ? g2
+                                                 : std::vector<TemplateEntry>{})
             << k;
     }
 }
