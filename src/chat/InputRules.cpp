@@ -161,4 +161,9 @@ std::string NotConnectedNotice() {
     return text;
 }
 
+std::string UnsendableCharactersNotice() {
+    static const std::string text = Sjis("◇ 送信できない文字を〓に置き換えました");
+    return text;
+}
+
 }  // namespace yarrow

@@ -119,4 +119,8 @@ std::string DefaultPleaseWaitText();
 // The notice for a feature used while not connected.
 std::string NotConnectedNotice();
 
+// The notice for a remark or whisper that went out with characters code page
+// 932 cannot hold shown as "〓".
+std::string UnsendableCharactersNotice();
+
 }  // namespace yarrow

@@ -11,6 +11,7 @@
 #include "chat/CDebugCodes.h"
 #include "chat/CTraceLog.h"
 #include "chat/CommandIds.h"
+#include "chat/InputRules.h"
 #include "chat/qt/CChatCommands.h"
 #include "chat/qt/CInputLine.h"
 #include "net/CMsg.h"
@@ -94,6 +95,12 @@ class InputLineQtTest : public QObject {
         QTest::keyClicks(line.get(), "x");
         QCOMPARE(view->texts,
                  (std::vector<test::SentLine>{{"", "", 0, NowSaying}, {"", "", 0, NowSaying}}));
+        // What code page 932 cannot hold goes out as "〓", and the user is told.
+        QVERIFY(view->notices.empty());
+        line->insertPlainText(QStringLiteral("€"));
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(view->chats.back().text, Sjis("x〓"));
+        QCOMPARE(view->notices, std::vector<std::string>{UnsendableCharactersNotice()});
     }
 
     void emptyingWithoutSendingEndsTheTypingMarkAndOfflineSendsNone() {

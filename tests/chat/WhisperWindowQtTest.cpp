@@ -3,8 +3,10 @@
 #include <QtTest>
 
 #include "chat/CMemberList.h"
+#include "chat/InputRules.h"
 #include "chat/qt/CWhisperWindow.h"
 #include "net/MsgType.h"
+#include "platform/Cp932.h"
 #include "support/FakeSession.h"
 
 using namespace yarrow;
@@ -58,6 +60,15 @@ class WhisperWindowQtTest : public QObject {
         QCOMPARE(view.lines.size(), size_t(1));
         QCOMPARE(view.lines[0].name, std::string("GM->Ann"));
         QVERIFY(edit->toPlainText().isEmpty());
+        QVERIFY(view.notices.empty());
+
+        // A character code page 932 cannot hold goes out as "〓", and the
+        // sender is told so, as for a remark.
+        edit->insertPlainText(QStringLiteral("€5"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(view.records.size(), size_t(2));
+        QCOMPARE(view.records[1].Text, Sjis("〓5"));
+        QCOMPARE(view.notices, std::vector<std::string>{UnsendableCharactersNotice()});
     }
 
     void enterInTheListIsSwallowedNothingGoesOutUnsendableEscapeHides() {

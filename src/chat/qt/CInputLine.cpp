@@ -68,8 +68,7 @@ SubmitOutcome CInputLine::Submit() {
         outcome.clearInput = true;
     } else {
         if (replaced && !state_.debugInput && log_ != nullptr) {
-            static const std::string notice = Sjis("◇ 送信できない文字を〓に置き換えました");
-            log_->AppendNoticeLine(notice);
+            log_->AppendNoticeLine(UnsendableCharactersNotice());
         }
         outcome = SubmitInput(state_, std::move(text), *session_, *debug_);
     }

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "chat/InputRules.h"
+#include "net/DispatchTargets.h"
 #include "net/ISessionPort.h"
 #include "platform/qt/QtCp932.h"
 
@@ -83,6 +84,10 @@ bool CWhisperWindow::SendWhisperNow() {
     if (session_ != nullptr && log_ != nullptr) {
         const Cp932Conversion conversion = ToCp932(text);
         sent = SendWhisper(*session_, *log_, conversion.text, CheckedRows());
+        // As for remarks: the whisper went out with "〓" in place of what
+        // code page 932 cannot hold, and the sender is told so.
+        if (sent && conversion.replaced)
+            log_->AppendNoticeLine(UnsendableCharactersNotice());
     }
     edit_->clear();
     return sent;
