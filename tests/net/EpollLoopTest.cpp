@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -190,6 +191,37 @@ TEST_P(EitherWayOfWaiting, StreamsArriveWholeAndInOrderAcrossAFailingRing) {
     const int calls = reader.calls;
     loop.RunOnce(milliseconds(0));
     EXPECT_EQ(reader.calls, calls);
+    loop.Release(pair[0], &reader);
+    ::close(pair[0]);
+    ::close(pair[1]);
+}
+
+TEST_P(EitherWayOfWaiting, LoopLooksForMoreInputBrieflyThenSleeps) {
+    // After a turn with input the loop looks for more before it sleeps:
+    // input already there is handled in the next turn, and when nothing
+    // comes the wait sleeps, so a quiet table costs no processor time.
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+    Reader reader;
+    reader.loop = &loop;
+    reader.fd = pair[0];
+    loop.Receive(pair[0], &reader);
+    ASSERT_EQ(::write(pair[1], "a", 1), 1);
+    ASSERT_TRUE(TurnUntil(loop, [&] { return reader.got == "a"; }));
+    ASSERT_EQ(::write(pair[1], "b", 1), 1);
+    loop.RunOnce(milliseconds(1000));
+    EXPECT_EQ(reader.got, "ab");
+
+    auto threadTime = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+    };
+    const auto before = threadTime();
+    loop.RunOnce(milliseconds(300));
+    loop.RunOnce(milliseconds(300));
+    EXPECT_LT(threadTime() - before, milliseconds(100));
+    EXPECT_EQ(reader.got, "ab");
     loop.Release(pair[0], &reader);
     ::close(pair[0]);
     ::close(pair[1]);

@@ -14,6 +14,12 @@
 // - Otherwise on epoll alone, reading a stream when it reports input.
 // A ring that fails later hands everything over to epoll for good.
 //
+// After a turn that brought input, the loop keeps looking for more for a few
+// tens of microseconds before it sleeps. A table's records come in bursts
+// and answers: the next one often arrives within that time and is handled at
+// once, and its sender's system call is spared waking this thread, which is
+// dear on virtual machines. A quiet loop sleeps as before.
+//
 // Everything but PostFromAnyThread belongs to the thread that runs the loop.
 //
 // Watched descriptors are level-triggered. A handler that goes away while the
@@ -56,6 +62,9 @@ class CEpollLoop {
     enum class Method { Ring, Epoll };
     // The most one Receive hands over.
     static constexpr std::size_t kSlice = 64 * 1024;
+    // How long the loop looks for more input before it sleeps, after a turn
+    // that brought some.
+    static constexpr std::chrono::microseconds kWatchBeforeSleep{50};
 
     // `method`: Ring falls back to Epoll where io_uring is not available.
     explicit CEpollLoop(Method method = Method::Ring);
@@ -146,10 +155,10 @@ class CEpollLoop {
     // opens its request unless one is open already.
     void Ask(int fd, IHandler* handler, bool input);
     std::chrono::milliseconds TimeLeft(std::chrono::milliseconds timeout) const;
-    void WaitOnEpoll(std::chrono::milliseconds timeout);
-    void WaitOnRing(std::chrono::milliseconds timeout);
-    // Handles what one epoll_wait reported.
-    void Dispatch(int timeoutMs);
+    void WaitOnEpoll(std::chrono::milliseconds timeout, bool watchFirst);
+    void WaitOnRing(std::chrono::milliseconds timeout, bool watchFirst);
+    // Handles what one epoll_wait reported; returns how many reports.
+    int Dispatch(int timeoutMs);
     void StreamEvents(int fd, std::uint32_t generation, std::uint32_t events);
     // Epoll: brings the epoll set in line with what the streams ask for.
     void SyncStreams();
@@ -163,6 +172,7 @@ class CEpollLoop {
     int error_ = 0;
     bool quit_ = false;
     bool failRing_ = false;
+    bool gotInput_ = false;  // this turn handed a stream input
     std::uint64_t nextTimerId_ = 1;
     std::vector<Timer> timers_;
     std::vector<std::function<void()>> posted_;
