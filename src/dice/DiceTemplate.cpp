@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "platform/CProfileFile.h"
 #include "platform/Cp932.h"
@@ -211,7 +212,15 @@ std::vector<TemplateEntry> ReadTemplateEntries(const CProfileFile& file, std::st
 }
 
 std::vector<TemplateGroup> ReadTemplateGroups(const CProfileFile& file) {
-    std::vector<std::string> names = ReadTemplateGroupNames(file);
+    // A name listed again, in any case, is the same section and so the same
+    // group: kept twice, the save of the second copy would write its entries
+    // over the edits of the first.
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    for (std::string& name : ReadTemplateGroupNames(file)) {
+        if (seen.insert(CProfileFile::NameKey(name)).second)
+            names.push_back(std::move(name));
+    }
     // All sections in one walk over the file: one walk per group would take
     // hours over a large file of group names.
     std::vector<CProfileFile::KeyValues> sections = file.SectionsEntries(names);

@@ -332,6 +332,10 @@ bool CProfileFile::SameSectionName(std::string_view a, std::string_view b) {
     return SameName(Trim(a), Trim(b));
 }
 
+std::string CProfileFile::NameKey(std::string_view name) {
+    return NameForm(Trim(name));
+}
+
 bool CProfileFile::WriteString(std::string_view section, std::string_view key,
                                std::string_view value) {
     return WriteStrings(section, {{std::string(key), std::string(value)}});

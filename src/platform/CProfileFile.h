@@ -53,6 +53,9 @@ class CProfileFile {
     // Whether two names name the same section: blanks around them ignored,
     // single-byte letters in any case.
     static bool SameSectionName(std::string_view a, std::string_view b);
+    // A form of a name that is equal for exactly the names SameSectionName
+    // takes as the same (for sets and maps of names).
+    static std::string NameKey(std::string_view name);
 
     // Writes one key and saves the file at once, keeping every other line, its
     // order and unknown lines; adds the section or the key when missing.
