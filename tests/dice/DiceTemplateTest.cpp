@@ -107,10 +107,7 @@ TEST(TemplateGroups, ManyGroupsReadAsEachAloneWouldRead) {
         const TemplateGroup& group = groups[static_cast<std::size_t>(k - 1)];
         EXPECT_EQ(group.name, "g" + std::to_string(k));
         EXPECT_EQ(group.entries, ReadTemplateEntries(file, group.name)) << k;
-        EXPECT_EQ(group.entries, k == 1   ? g1
-                                 : k == 2 ? g2
-                                                 : std::vector<TemplateEntry>{})
-            << k;
+        EXPECT_EQ(group.entries, k == 1 ? g1 : k == 2 ? g2 : std::vector<TemplateEntry>{}) << k;
     }
 }
 
