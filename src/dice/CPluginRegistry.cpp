@@ -71,7 +71,14 @@ void CPluginRegistry::LoadFolder(const std::string& folder) {
         }
         auto getTag = reinterpret_cast<PluginGetTagNameFunc>(dlsym(library, kPluginTagExport));
         auto dice = reinterpret_cast<PluginDiceFunc>(dlsym(library, kPluginDiceExport));
-        const char* tag = getTag && dice ? getTag() : nullptr;
+        const char* tag = nullptr;
+        try {
+            tag = getTag && dice ? getTag() : nullptr;
+        } catch (...) {
+            // A plug-in that throws instead of naming its tag is broken; the
+            // others still load and the program starts.
+            tag = nullptr;
+        }
         if (!tag || !*tag) {
             // Not a plug-in (an empty tag would claim every expression):
             // nothing of it is used, so it is not kept loaded.

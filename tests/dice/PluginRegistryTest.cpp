@@ -16,14 +16,15 @@ const std::string kPluginFolder = YARROW_BIN_DIR "/Plugin";
 const std::string kFixturePlugins = YARROW_BIN_DIR "/../tests/dice-plugins";
 
 // Which libraries a folder (or folders, in order) makes plug-ins of: files
-// ending in exactly .so or .SO at any depth that export a tag; a tag found
-// later in path order replaces the earlier, and the user's folder, listed
-// first, wins over the installed one.
+// ending in exactly .so or .SO at any depth that export a tag (one whose
+// GetTagName throws has none); a tag found later in path order replaces the
+// earlier, and the user's folder, listed first, wins over the installed one.
 TEST(PluginFolder, LoadsLibrariesInOrderAndSkipsWhatIsNotAPlugin) {
     const std::string kestrel = kPluginFolder + "/Kestrel.so";
     const std::string brightmoor = kPluginFolder + "/Brightmoor.so";
     const std::string sameTag = kFixturePlugins + "/SameTagPlugin.so";
     const std::string tagOnly = kFixturePlugins + "/TagOnlyPlugin.so";
+    const std::string throwing = kFixturePlugins + "/ThrowingTagPlugin.so";
     using Files = std::vector<std::pair<std::string, std::string>>;  // from, to
     const Files twoFolders{
         {sameTag, "user/Same.so"}, {kestrel, "installed/K.so"}, {brightmoor, "installed/B.so"}};
@@ -39,6 +40,7 @@ TEST(PluginFolder, LoadsLibrariesInOrderAndSkipsWhatIsNotAPlugin) {
         {twoFolders, {"user", "installed"}, {"$BM,", "$KS,"}, 3, "same-tag"},
         {twoFolders, {"installed", "user"}, {"$BM,", "$KS,"}, 3, "($KS,1) = 1"},
         {{{kestrel, "K.So"}, {tagOnly, "deep/er/T.so"}, {brightmoor, "B.SO"}}, {}, {"$BM,"}, 1, ""},
+        {{{throwing, "a.so"}, {kestrel, "b.so"}}, {}, {"$KS,"}, 1, "($KS,1) = 1"},
         {{}, {"NoSuchFolder"}, {}, 0, ""},
     };
     for (const auto& c : cases) {
