@@ -312,6 +312,7 @@ void CChatController::CreateWindows(CMainFrame& frame) {
     view->SetModelessWindow(ModelessWindow::Chart, chart_);
     whisper_ = new CWhisperWindow(&frame);
     whisper_->Attach(this, log_, &players_->Members());
+    connect(players_, &CPlayerListView::MembersChanged, whisper_, &CWhisperWindow::UpdateMembers);
     view->SetModelessWindow(ModelessWindow::Whisper, whisper_);
     view->SetModelessWindow(ModelessWindow::Cards, cards_);
 

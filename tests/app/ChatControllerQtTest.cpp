@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -90,6 +91,7 @@ class ChatControllerQtTest : public QObject {
     void joinLinksFillTheDialogOrExplainWhyNot();
     void countdownAndMemberCheckRunOnTheWindowTimers();
     void typedExpressionsAndSubHandleNamesAreTakenAsTyped();
+    void anOpenWhisperWindowFollowsWhoJoinsAndLeaves();
     void callAlertsWithoutUnmaximisingUnderTheOneHandleName();
     void autoShownChartLeavesTheFocusWithTheInputLine();
     void frameCommandsOpenTheWindowsCentredOnTheView();
@@ -244,6 +246,32 @@ void ChatControllerQtTest::typedExpressionsAndSubHandleNamesAreTakenAsTyped() {
     type(*guest_, sub, QStringLiteral("E"));
     guest_->Say(QStringLiteral("two"));
     QTRY_VERIFY(host_->LogHas("E：two"));
+}
+
+void ChatControllerQtTest::anOpenWhisperWindowFollowsWhoJoinsAndLeaves() {
+    emit host_->chat->PlayerList()->WhisperRequested(2);
+    CWhisperWindow* whisper = host_->chat->WhisperWindow();
+    QTRY_VERIFY(whisper->isVisible());
+    QListWidget* list = whisper->MemberList();
+    QCOMPARE(list->count(), 1);
+    {
+        Player third;
+        QVERIFY(third.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(),
+                              "P3"));
+        QTRY_COMPARE(list->count(), 2);
+        QCOMPARE(list->item(1)->text(), QStringLiteral("P3"));
+        QCOMPARE(list->item(0)->checkState(), Qt::Checked);  // PL stays checked
+    }
+    QTRY_COMPARE(list->count(), 1);  // P3 has left
+    QCOMPARE(list->item(0)->text(), QStringLiteral("PL"));
+    QCOMPARE(list->item(0)->checkState(), Qt::Checked);
+
+    // Through a member list reset PL keeps the check.
+    QVERIFY(host_->app->Frame().RunCommand(cmd::kResetMemberList));
+    host_->HoldTimer(CDispatcher::kMemberCheckTimer);
+    QTRY_COMPARE(host_->chat->PlayerList()->count(), 2);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->checkState(), Qt::Checked);
 }
 
 void ChatControllerQtTest::callAlertsWithoutUnmaximisingUnderTheOneHandleName() {

@@ -93,6 +93,38 @@ class WhisperWindowQtTest : public QObject {
         QVERIFY(!window->isVisible());
     }
 
+    void anOpenWindowFollowsTheMembersKeepingEachCheck() {
+        window->SetPresetTarget(2);
+        window->show();
+        window->MemberList()->item(1)->setCheckState(Qt::Checked);  // Ann and Ben
+        const auto shown = [this] {
+            QStringList rows;
+            for (int i = 0; i < window->MemberList()->count(); ++i) {
+                const QListWidgetItem* row = window->MemberList()->item(i);
+                rows << row->text() + (row->checkState() == Qt::Checked ? "+" : "");
+            }
+            return rows.join(' ');
+        };
+        // Ann leaves, Cy joins.
+        members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Cy", 9}});
+        window->UpdateMembers();
+        QCOMPARE(shown(), QStringLiteral("Ben+ Cy"));
+        // A member list reset: empty until everybody has answered again.
+        members.ClearMembers();
+        window->UpdateMembers();
+        QCOMPARE(shown(), QString());
+        members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}, {"Cy", 9}});
+        window->UpdateMembers();
+        QCOMPARE(shown(), QStringLiteral("Ann+ Ben+ Cy"));
+        // A closed window waits for its next show, which starts afresh.
+        window->hide();
+        members.RebuildMembers({{"GM", 1}, {"Cy", 9}});
+        window->UpdateMembers();
+        QCOMPARE(shown(), QStringLiteral("Ann+ Ben+ Cy"));
+        window->show();
+        QCOMPARE(shown(), QStringLiteral("Cy"));
+    }
+
   private:
     test::FakeSession view;
     CMemberList members;

@@ -70,16 +70,19 @@ CPlayerListView::CPlayerListView(QWidget* parent) : QListWidget(parent) {
 void CPlayerListView::RebuildMembers(const std::vector<CMember>& members) {
     members_.RebuildMembers(members);
     Refill();
+    emit MembersChanged();
 }
 
 void CPlayerListView::RemoveMember(std::int32_t id) {
     members_.RemoveMember(id);
     delete ItemFor(id);
+    emit MembersChanged();
 }
 
 void CPlayerListView::ClearMembers() {
     members_.ClearMembers();
     clear();
+    emit MembersChanged();
 }
 
 void CPlayerListView::SetTyping(std::int32_t id, bool typing) {

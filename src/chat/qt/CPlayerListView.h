@@ -46,6 +46,8 @@ class CPlayerListView : public QListWidget, public IMemberListTarget {
     void WhisperRequested(std::int32_t id);
     // Right double-click, confirmed: call this member.
     void CallRequested(std::int32_t id);
+    // Members joined, left or were listed anew (not a typing mark).
+    void MembersChanged();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -53,11 +53,32 @@ void CWhisperWindow::Attach(ISessionPort* session, IChatLogTarget* log,
 }
 
 void CWhisperWindow::RefillMembers() {
-    list_->clear();
     const std::int32_t myId = session_ != nullptr ? session_->MyID() : -1;
-    rows_ = members_ != nullptr ? members_->WhisperRows(myId, presetTarget_)
-                                : std::vector<WhisperRow>();
+    checkedAway_.clear();
+    ShowRows(members_ != nullptr ? members_->WhisperRows(myId, presetTarget_)
+                                 : std::vector<WhisperRow>());
     presetTarget_ = -1;
+}
+
+void CWhisperWindow::UpdateMembers() {
+    if (!isVisible() || members_ == nullptr)
+        return;
+    std::set<std::int32_t> checked = checkedAway_;
+    for (const WhisperRow& row : CheckedRows())
+        checked.insert(row.id);
+    const std::int32_t myId = session_ != nullptr ? session_->MyID() : -1;
+    std::vector<WhisperRow> rows = members_->WhisperRows(myId, -1);
+    checkedAway_ = checked;
+    for (WhisperRow& row : rows) {
+        row.checked = checked.count(row.id) != 0;
+        checkedAway_.erase(row.id);
+    }
+    ShowRows(std::move(rows));
+}
+
+void CWhisperWindow::ShowRows(std::vector<WhisperRow> rows) {
+    list_->clear();
+    rows_ = std::move(rows);
     for (const WhisperRow& row : rows_) {
         auto* entry = new QListWidgetItem(FromCp932(row.name), list_);
         entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);

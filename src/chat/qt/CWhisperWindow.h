@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "chat/CMemberList.h"
@@ -34,6 +35,11 @@ class CWhisperWindow : public QDialog {
 
     // Refills the list (the preset target checked, then forgotten).
     void RefillMembers();
+    // While the window is open, its list follows the members as they join
+    // and leave; each check stays with its member, also through a moment
+    // away from the list (a member list reset empties it until everybody has
+    // answered). A closed window waits for its next show.
+    void UpdateMembers();
     // The menu command and the member list's double-click: refill, then show,
     // raise and activate, also when the window is already open.
     void Present();
@@ -53,11 +59,14 @@ class CWhisperWindow : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void ShowRows(std::vector<WhisperRow> rows);
+
     ISessionPort* session_ = nullptr;
     IChatLogTarget* log_ = nullptr;
     const CMemberList* members_ = nullptr;
     std::int32_t presetTarget_ = -1;
     std::vector<WhisperRow> rows_;
+    std::set<std::int32_t> checkedAway_;  // checked members not listed at the moment
     bool refilled_ = false;  // Present refilled already; the show must not redo it
     QPlainTextEdit* edit_ = nullptr;
     QListWidget* list_ = nullptr;
