@@ -256,8 +256,8 @@ void ChatControllerQtTest::anOpenWhisperWindowFollowsWhoJoinsAndLeaves() {
     QCOMPARE(list->count(), 1);
     {
         Player third;
-        QVERIFY(third.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(),
-                              "P3"));
+        QVERIFY(
+            third.Connect(CommandLineRequest::Mode::Join, host_->chat->Session().PortNum(), "P3"));
         QTRY_COMPARE(list->count(), 2);
         QCOMPARE(list->item(1)->text(), QStringLiteral("P3"));
         QCOMPARE(list->item(0)->checkState(), Qt::Checked);  // PL stays checked

@@ -67,7 +67,7 @@ class CWhisperWindow : public QDialog {
     std::int32_t presetTarget_ = -1;
     std::vector<WhisperRow> rows_;
     std::set<std::int32_t> checkedAway_;  // checked members not listed at the moment
-    bool refilled_ = false;  // Present refilled already; the show must not redo it
+    bool refilled_ = false;               // Present refilled already; the show must not redo it
     QPlainTextEdit* edit_ = nullptr;
     QListWidget* list_ = nullptr;
 };
