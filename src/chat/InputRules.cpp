@@ -64,15 +64,18 @@ SubmitOutcome SubmitInput(InputState& state, std::string text, ISessionPort& ses
         text = ApplyFirstPersonFilter(std::move(text), state.filter.persons,
                                       state.filter.replacements);
     }
-    // A remark ends the typing mark on every receiver by itself, so no
-    // EndSaying follows it.
-    state.typing = false;
     if (state.debugInput) {
+        // A debug code reaches nobody: the typing flag stays as it is, so a
+        // line the code empties takes the typing mark down with EndSaying,
+        // and a refused code keeps both the line and the mark.
         state.debugInput = false;
         outcome.debugRun = true;
         outcome.clearInput = debug.Run(text);
         return outcome;
     }
+    // A remark ends the typing mark on every receiver by itself, so no
+    // EndSaying follows it.
+    state.typing = false;
     outcome.clearInput = true;
     if (text.empty())
         return outcome;

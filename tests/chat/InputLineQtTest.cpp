@@ -171,7 +171,17 @@ class InputLineQtTest : public QObject {
         QTest::keyClick(line.get(), Qt::Key_Return);
         QVERIFY(debug->IsOn(CDebugCodes::kScrollTrace));
         QVERIFY(line->toPlainText().isEmpty());
-        // An invalid code stays in the line; the next Enter speaks it.
+        // The code went to nobody, so the typing mark it raised on the other
+        // windows is taken down as for a line emptied without sending.
+        const auto notices = [this] {
+            std::vector<std::int32_t> types;
+            for (const test::SentLine& sent : view->texts)
+                types.push_back(sent.type);
+            return types;
+        };
+        QCOMPARE(notices(), (std::vector<std::int32_t>{NowSaying, EndSaying}));
+        // An invalid code stays in the line, and so does the mark; the next
+        // Enter speaks it, which takes the mark down by itself.
         commands.Execute(cmd::kDebugInput);
         QTest::keyClicks(line.get(), "cmd_on!");
         QTest::keyClick(line.get(), Qt::Key_Return);
@@ -180,6 +190,7 @@ class InputLineQtTest : public QObject {
         QVERIFY(view->chats.empty());
         QTest::keyClick(line.get(), Qt::Key_Return);
         QCOMPARE(view->chats.at(0).text, std::string("cmd_on!"));
+        QCOMPARE(notices(), (std::vector<std::int32_t>{NowSaying, EndSaying, NowSaying}));
     }
 
     void listedDiceRollOnlyWhenTheListIsLongEnough() {

@@ -74,8 +74,10 @@ SubmitOutcome CInputLine::Submit() {
     }
     if (outcome.clearInput) {
         // The remark itself ends the typing mark on every receiver, so
-        // emptying the line here must not send EndSaying.
-        state_.typing = false;
+        // emptying the line here must not send EndSaying; a line a debug
+        // code empties still has its mark to take down.
+        if (!outcome.debugRun)
+            state_.typing = false;
         const bool blocked = blockSignals(true);
         clear();
         blockSignals(blocked);
