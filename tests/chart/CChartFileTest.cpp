@@ -84,6 +84,23 @@ TEST_F(CChartFileTest, LineBreaksNulBytesAndLoneCarriageReturns) {
     EXPECT_EQ(read.Cell(1, 0), "last");  // a last line without a line end counts
 }
 
+// A comma is escaped wherever the reader splits at it: also right after a
+// lead byte with no character to finish (only a received chart can hold one),
+// where it once stayed bare and the saved row read back shifted a column.
+TEST_F(CChartFileTest, EveryCommaStaysInItsCellThroughASaveAndARead) {
+    for (const std::string& text :
+         {Sjis("表,ソ"), std::string("\x8e,x"), std::string("\x81,"), std::string("\x95,\x95,y")}) {
+        CChartModel chart;
+        chart.Assign({text, "next"}, {{text, "next"}}, 0);
+        CChartModel read;
+        CChartFile::Parse(CChartFile::Format(chart), read);
+        ASSERT_EQ(std::tuple(read.ColumnCount(), read.RowCount()), std::tuple(2, 1)) << text;
+        EXPECT_EQ(std::tuple(read.Header(0), read.Header(1), read.Cell(0, 0), read.Cell(0, 1)),
+                  std::tuple(text, std::string("next"), text, std::string("next")))
+            << text;
+    }
+}
+
 // A save over a chart on a disk that fills up halfway (a child process whose
 // file size limit stands in for the disk) is reported and leaves the earlier
 // chart whole; a save that succeeds keeps the file's permissions, and a link
