@@ -132,8 +132,13 @@ std::size_t CaretAfterEmptyTagInsertion(std::size_t caret, const TagPair& tags) 
 }
 
 std::optional<std::string> ExtractUrl(std::string_view selected) {
-    const auto start = selected.find("http://");
-    if (start == std::string_view::npos)
+    // The address starts at a character: the second byte of a double-byte
+    // character such as "ド" (83 68) is no "h".
+    static constexpr std::string_view kScheme = "http://";
+    std::size_t start = 0;
+    while (start < selected.size() && selected.compare(start, kScheme.size(), kScheme) != 0)
+        start += SjisCharWidth(selected, start);
+    if (start >= selected.size())
         return std::nullopt;
     auto end = selected.find_first_of(" \t", start);
     if (end == std::string_view::npos)

@@ -41,6 +41,9 @@ TEST(InputRules, UrlsEndAtABlankAndNoSubHandleIsNone) {
     EXPECT_EQ(ExtractUrl("http://exam\r\nple.org"), "http://example.org");
     EXPECT_EQ(ExtractUrl("x http://a.jp/\tnext"), "http://a.jp/");
     EXPECT_FALSE(ExtractUrl("https://secure.example").has_value());
+    // "ド" is 83 68: its second byte is no "h" that could start an address.
+    EXPECT_EQ(ExtractUrl(Sjis("ドttp://a.jp/ http://b.jp/")), "http://b.jp/");
+    EXPECT_FALSE(ExtractUrl(Sjis("ドttp://a.jp/")).has_value());
 }
 
 }  // namespace
