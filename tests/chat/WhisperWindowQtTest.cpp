@@ -116,6 +116,16 @@ class WhisperWindowQtTest : public QObject {
         members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}, {"Cy", 9}});
         window->UpdateMembers();
         QCOMPARE(shown(), QStringLiteral("Ann+ Ben+ Cy"));
+        // A hub started anew gives the ids out again: Ann's id, now Dee's,
+        // does not take Ann's check along.
+        members.ClearMembers();
+        window->UpdateMembers();
+        members.RebuildMembers({{"GM", 1}, {"Dee", 2}, {"Ben", 5}});
+        window->UpdateMembers();
+        QCOMPARE(shown(), QStringLiteral("Dee Ben+"));
+        members.RebuildMembers({{"Ben", 5}, {"GM", 1}, {"Ann", 2}, {"Cy", 9}});
+        window->UpdateMembers();
+        QCOMPARE(shown(), QStringLiteral("Ann+ Ben+ Cy"));  // Ann herself has it again
         // A closed window waits for its next show, which starts afresh.
         window->hide();
         members.RebuildMembers({{"GM", 1}, {"Cy", 9}});

@@ -63,15 +63,19 @@ void CWhisperWindow::RefillMembers() {
 void CWhisperWindow::UpdateMembers() {
     if (!isVisible() || members_ == nullptr)
         return;
-    std::set<std::int32_t> checked = checkedAway_;
+    // A check belongs to an id under a name: a hub started anew gives its
+    // ids out again, and a whisper meant for one member must not go to
+    // another who now has the same id.
+    std::set<CheckedMember> checked = checkedAway_;
     for (const WhisperRow& row : CheckedRows())
-        checked.insert(row.id);
+        checked.emplace(row.id, row.name);
     const std::int32_t myId = session_ != nullptr ? session_->MyID() : -1;
     std::vector<WhisperRow> rows = members_->WhisperRows(myId, -1);
     checkedAway_ = checked;
     for (WhisperRow& row : rows) {
-        row.checked = checked.count(row.id) != 0;
-        checkedAway_.erase(row.id);
+        const CheckedMember member(row.id, row.name);
+        row.checked = checked.count(member) != 0;
+        checkedAway_.erase(member);
     }
     ShowRows(std::move(rows));
 }

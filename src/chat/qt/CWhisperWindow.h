@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <cstdint>
 #include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "chat/CMemberList.h"
@@ -66,7 +68,8 @@ class CWhisperWindow : public QDialog {
     const CMemberList* members_ = nullptr;
     std::int32_t presetTarget_ = -1;
     std::vector<WhisperRow> rows_;
-    std::set<std::int32_t> checkedAway_;  // checked members not listed at the moment
+    using CheckedMember = std::pair<std::int32_t, std::string>;  // id, name
+    std::set<CheckedMember> checkedAway_;  // checked members not listed at the moment
     bool refilled_ = false;               // Present refilled already; the show must not redo it
     QPlainTextEdit* edit_ = nullptr;
     QListWidget* list_ = nullptr;
