@@ -70,7 +70,7 @@ class CWhisperWindow : public QDialog {
     std::vector<WhisperRow> rows_;
     using CheckedMember = std::pair<std::int32_t, std::string>;  // id, name
     std::set<CheckedMember> checkedAway_;  // checked members not listed at the moment
-    bool refilled_ = false;               // Present refilled already; the show must not redo it
+    bool refilled_ = false;                // Present refilled already; the show must not redo it
     QPlainTextEdit* edit_ = nullptr;
     QListWidget* list_ = nullptr;
 };
