@@ -385,6 +385,21 @@ CMapResult CMapPage::AddItem(int column, int row, std::uint8_t flags, std::int32
     return CMapResult::Changed(MapCell{column, row});
 }
 
+CMapResult CMapPage::PlaceNewItem(MapCell cell, std::uint8_t flags, std::int32_t color,
+                                  std::string symbol) {
+    if (!IsOnMap(cell.column, cell.row) || !HasItem(cell.column, cell.row))
+        return AddItem(cell.column, cell.row, flags, color, std::move(symbol));
+    if (units_.size() >= kMaxItems)
+        return ItemLimitMessage();
+    const std::optional<MapCell> free = NearestFreeCell(cell);
+    if (!free)
+        return {};
+    CMapResult result = AddItem(free->column, free->row, flags, color, std::move(symbol));
+    if (result.changed)
+        MutableItem(free->column, free->row)->Anchor = AnchorOf(cell.Key());
+    return result;
+}
+
 CMapResult CMapPage::EditItem(int column, int row, bool asLabel, std::int32_t color,
                               std::string symbol) {
     CUnitRecord* item = MutableItem(column, row);

@@ -211,6 +211,13 @@ class CMapPage {
     CMapResult AddChip(int column, int row, std::int32_t chipNumber, std::string symbol) {
         return AddItem(column, row, kKindChip, chipNumber, std::move(symbol));
     }
+    // The unit and chip dialogs' OK for the cell they were opened on. Maps
+    // keep arriving while a dialog is open, so another member may have put
+    // an item there meanwhile: the new item then stands on the nearest free
+    // cell with a leader line to the chosen one, as a drop onto an item does,
+    // and what was typed is not lost. The result's cell is where it stands.
+    CMapResult PlaceNewItem(MapCell cell, std::uint8_t flags, std::int32_t color,
+                            std::string symbol);
     // The unit dialog's OK on an existing unit or label: kind becomes label or
     // unit (facing and bit 7 kept), colour and text replaced. Chips are not
     // edited.

@@ -334,6 +334,66 @@ class MapPageQtTest : public QObject {
         QCOMPARE(f.sent.size(), std::size_t{4});
     }
 
+    // The unit and chip dialogs are open while maps keep arriving: another
+    // member may put an item on the chosen cell meanwhile. What was typed is
+    // placed all the same, on the nearest free cell pointing at the chosen
+    // one, and sent; the other member's item stays.
+    void itemsAddedWhileTheirCellWasTakenLandBesideIt() {
+        Fixture f;
+        test::TempDir::Write(f.dir.File("ChipFile.ini"),
+                             "[ChipFile]\r\nChipNum=1\r\n0=Knight.bmp\r\n");
+        test::TempDir::Write(f.dir.File("Knight.bmp"), "BM");
+        f.sheet->RunCommand(mapcmd::kNewMap);
+        f.sheet->Tabs()->setCurrentIndex(1);
+        QVERIFY(f.Page().ChipsAvailable());
+        const auto othersItemArrives = [&f](int c, int r, const char* symbol) {
+            CMsg msg;
+            msg.Type = UpdateMap;
+            msg.Param1 = f.Page().MapFlags();
+            msg.Param2 = f.Page().MapNumber();
+            msg.Units = f.Page().Units();
+            msg.Tiles = f.Page().Tiles();
+            msg.Units[MakeCellKey(c, r)] = CUnitRecord{0, 0, 9, symbol, kNoAnchor};
+            f.sheet->OnMapReceived(f.book->ReceiveMap(msg, {true, true, false}));
+        };
+        struct Case {
+            int command;
+            std::uint8_t kind;
+        };
+        const Case cases[] = {{mapcmd::kAddUnit, kKindUnit}, {mapcmd::kPlaceChip, kKindChip}};
+        int row = 4;
+        for (const Case& c : cases) {
+            f.dialogs->runScript.push_back([&](QDialog& dialog) {
+                othersItemArrives(5, row, "theirs");
+                if (auto* unit = qobject_cast<CUnitDlg*>(&dialog))
+                    unit->SymbolField()->setPlainText(QStringLiteral("mine%1").arg(row));
+                else if (auto* chip = qobject_cast<CChipDlg*>(&dialog))
+                    chip->SymbolField()->setText(QStringLiteral("mine%1").arg(row));
+                else
+                    return false;
+                return true;
+            });
+            const std::size_t sentBefore = f.sent.size();
+            f.Page().SetContextCell({5, row});
+            QVERIFY(f.View()->RunCommand(c.command));
+            QCOMPARE(f.Page().ItemAt(5, row)->Symbol, std::string("theirs"));
+            const std::optional<MapCell> beside = [&]() -> std::optional<MapCell> {
+                for (const auto& [key, item] : f.Page().Units()) {
+                    if (item.Symbol == "mine" + std::to_string(row))
+                        return MapCell{KeyColumn(key), KeyRow(key)};
+                }
+                return std::nullopt;
+            }();
+            QVERIFY2(beside.has_value(), "the typed item was lost");
+            const CUnitRecord& mine = *f.Page().ItemAt(beside->column, beside->row);
+            QCOMPARE(mine.Flags & kKindMask, int(c.kind));
+            QCOMPARE(int(mine.Anchor), int(MakeCellKey(5, row)));
+            QCOMPARE(f.sent.size(), sentBefore + 1);
+            QCOMPARE(f.sent.back().units.size(), f.Page().Units().size());
+            row += 4;
+        }
+    }
+
     void itemLimitRefusesNewItemsBeforeTheDialog() {
         Fixture f;
         for (int c = 0; c < kMapSide; ++c)

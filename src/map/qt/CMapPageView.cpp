@@ -627,10 +627,9 @@ void CMapPageView::AddUnit(MapCell cell) {
     if (!dialogs_.Run(dialog)) {
         return;
     }
-    Show(
-        page_.AddUnit(cell.column, cell.row, dialog.AsLabel(), dialog.MapColor(), dialog.Symbol()));
-    Invalidate(renderer_.ItemExtent(page_, cell.column, cell.row));
-    emit SendRequested();
+    ShowPlaced(page_.PlaceNewItem(cell, dialog.AsLabel() ? kKindLabel : kKindUnit,
+                                  dialog.MapColor(), dialog.Symbol()),
+               cell);
 }
 
 void CMapPageView::EditItem() {
@@ -681,8 +680,17 @@ void CMapPageView::PlaceChip() {
     if (!dialogs_.Run(dialog)) {
         return;
     }
-    Show(page_.AddChip(cell.column, cell.row, dialog.Chip(), dialog.Symbol()));
-    Invalidate(renderer_.ItemExtent(page_, cell.column, cell.row));
+    ShowPlaced(page_.PlaceNewItem(cell, kKindChip, dialog.Chip(), dialog.Symbol()), cell);
+}
+
+void CMapPageView::ShowPlaced(const CMapResult& placed, MapCell chosen) {
+    Show(placed);
+    if (placed.cell && !(*placed.cell == chosen)) {
+        // Beside the chosen cell, with a leader line to it.
+        InvalidateAll();
+    } else {
+        Invalidate(renderer_.ItemExtent(page_, chosen.column, chosen.row));
+    }
     emit SendRequested();
 }
 

@@ -123,6 +123,8 @@ class CMapPageView : public QAbstractScrollArea {
     void EditItem();
     void EditTileLabel();
     void PlaceChip();
+    // Repaints and sends a new item from a dialog, wherever it was placed.
+    void ShowPlaced(const CMapResult& placed, MapCell chosen);
 
     CMapPage& page_;
     IPrompter& prompter_;
