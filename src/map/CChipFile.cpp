@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "map/MapTypes.h"
+#include "platform/Cp932.h"
 #include "platform/ProgramFolder.h"
 
 namespace yarrow {
@@ -32,6 +33,12 @@ std::string WithSlashes(std::string path) {
     return path;
 }
 
+// A folder or file name of the chip file as the file system names it: "/"
+// for "\\" (see WithSlashes), then UTF-8 for the file's code page 932.
+std::string FileSystemName(const std::string& name) {
+    return Cp932ToUtf8(WithSlashes(name)).text;
+}
+
 std::string WithoutTrailingSlash(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
@@ -50,7 +57,7 @@ int CChipFile::ChipNum() const {
 
 std::string CChipFile::Folder() const {
     std::string folder =
-        WithSlashes(file_.GetString(kFileSection, "ChipFolder", {}, kChipValueBytes));
+        FileSystemName(file_.GetString(kFileSection, "ChipFolder", {}, kChipValueBytes));
     if (folder.empty()) {
         return WithoutTrailingSlash(programFolder_);
     }
@@ -69,7 +76,7 @@ std::string CChipFile::BitmapPath(int chip) const {
         return {};
     }
     const std::string name = FileName(chip);
-    return name.empty() ? std::string() : Folder() + "/" + WithSlashes(name);
+    return name.empty() ? std::string() : Folder() + "/" + FileSystemName(name);
 }
 
 std::string CChipFile::ChipName(int chip) const {
@@ -93,7 +100,7 @@ std::vector<CChipFile::ListEntry> CChipFile::ExistingChips() const {
     const std::string folder = Folder();
     for (int chip = 0; chip < count; ++chip) {
         const std::string name = FileName(chip);
-        if (!name.empty() && FileExists(folder + "/" + WithSlashes(name))) {
+        if (!name.empty() && FileExists(folder + "/" + FileSystemName(name))) {
             entries.push_back({name, chip});
         }
     }

@@ -38,12 +38,15 @@ class CChipFile {
     // "ChipNum", 0 when missing or negative, at most kMaxChips.
     int ChipNum() const;
     // The bitmaps' folder without a trailing "/": "ChipFolder" (relative
-    // folders are taken from the program folder) or the program folder.
+    // folders are taken from the program folder) or the program folder. A
+    // file system path, UTF-8 like `programFolder`.
     std::string Folder() const;
-    // The bitmap file name of a chip ("" when none is named).
+    // The bitmap file name of a chip as the file writes it (code page 932),
+    // "" when none is named.
     std::string FileName(int chip) const;
-    // Folder() + "/" + FileName(chip); "" when the chip has no file name or is
-    // outside 0..ChipNum()-1.
+    // Folder() + "/" + FileName(chip) as the file system names it (UTF-8,
+    // "/" for "\\"); "" when the chip has no file name or is outside
+    // 0..ChipNum()-1.
     std::string BitmapPath(int chip) const;
     // The symbol text offered for a chip ("" when none).
     std::string ChipName(int chip) const;

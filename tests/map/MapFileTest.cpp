@@ -256,10 +256,6 @@ TEST_F(MapFileTest, ChipFilesGiveColoursInMapOrderAndPathsOfExistingBitmaps) {
     WriteAll(ini,
              "[ChipFile]\r\nChipNum=2\r\nChipFolder=chips\\set\r\n0=k.bmp\r\n1=sub\\m.bmp\r\n");
     EXPECT_EQ(CChipFile(folder).BitmapPath(1), folder + "chips/set/sub/m.bmp");
-    WriteAll(ini, "[ChipFile]\r\nChipNum=1\r\nChipFolder=" + folder + "\r\n0=" + Sjis("表") +
-                      ".bmp\r\n");
-    // The second byte of 表 is 0x5C (a backslash): it stays part of the character.
-    EXPECT_EQ(CChipFile(folder).BitmapPath(0), folder + Sjis("表") + ".bmp");
 
     WriteAll(ini, "[ChipFile]\r\nChipNum=2000000000\r\n0=" + std::string(400, 'x') + "\r\n");
     const CChipFile hostile(folder);
@@ -268,6 +264,45 @@ TEST_F(MapFileTest, ChipFilesGiveColoursInMapOrderAndPathsOfExistingBitmaps) {
     EXPECT_EQ(hostile.FileName(0).size(), kChipValueBytes);
     WriteAll(ini, "[ChipFile]\r\nChipNum=-5\r\n");
     EXPECT_EQ(CChipFile(folder).ChipNum(), 0);
+}
+
+// The chip file names its folder and bitmaps in code page 932; the file
+// system names them in UTF-8. Several of these characters end in 0x5C (a
+// backslash), which stays part of the character: 表 95 5C, ソ 83 5C, 能 94 5C.
+TEST_F(MapFileTest, JapaneseChipNamesFindTheirBitmapsOnDisk) {
+    const std::string folder = dir_.Folder();
+    struct Case {
+        std::string chipFolder;  // "ChipFolder" as the file writes it, or none
+        std::string name;        // the chip's file name as the file writes it
+        std::string onDisk;      // where the bitmap lies, below the program folder
+        std::string bitmapFolder;
+    };
+    const Case cases[] = {
+        {"", Sjis("表") + ".bmp", "表.bmp", folder.substr(0, folder.size() - 1)},
+        {Sjis("チップ\\能"), "sub\\" + Sjis("ソ") + ".bmp", "チップ/能/sub/ソ.bmp",
+         folder + "チップ/能"},
+        {folder + Sjis("地図") + "\\", Sjis("表") + ".bmp", "地図/表.bmp", folder + "地図"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.onDisk);
+        std::string ini = "[ChipFile]\r\nChipNum=2\r\n";
+        if (!c.chipFolder.empty())
+            ini += "ChipFolder=" + c.chipFolder + "\r\n";
+        WriteAll(dir_.File(kChipFileName),
+                 ini + "0=" + c.name + "\r\n1=" + Sjis("無い") + ".bmp\r\n");
+        std::filesystem::create_directories(std::filesystem::path(folder + c.onDisk).parent_path());
+        WriteAll(folder + c.onDisk, "BM");
+        const CChipFile chips(folder);
+        EXPECT_EQ(chips.Folder(), c.bitmapFolder);
+        EXPECT_EQ(chips.BitmapPath(0), folder + c.onDisk);
+        EXPECT_EQ(chips.BitmapPath(1), c.bitmapFolder + "/無い.bmp");
+        // The list shows the name as the file writes it.
+        const auto existing = chips.ExistingChips();
+        ASSERT_EQ(existing.size(), 1u);
+        EXPECT_EQ(existing[0].chip, 0);
+        EXPECT_EQ(existing[0].fileName, c.name);
+        std::filesystem::remove(folder + c.onDisk);
+    }
 }
 
 // --- Snapshot bitmaps ------------------------------------------------------------

@@ -791,13 +791,15 @@ class MapPageQtTest : public QObject {
     void chipListShowsExistingBitmapsWithTheirNumbers() {
         Folder f;
         test::TempDir::Write(f.dir.File(kChipFileName),
-                             "[ChipFile]\r\nChipNum=3\r\n0=a.bmp\r\n1=b.bmp\r\n2=c.bmp\r\n"
-                             "[ChipName]\r\n0=" +
-                                 Sjis("騎士") + "\r\n1=B\r\n2=" + Sjis("宝") + "\r\n");
+                             "[ChipFile]\r\nChipNum=3\r\n0=a.bmp\r\n1=b.bmp\r\n2=" + Sjis("表") +
+                                 ".bmp\r\n[ChipName]\r\n0=" + Sjis("騎士") +
+                                 "\r\n1=B\r\n2=" + Sjis("宝") + "\r\n");
         QImage image(19, 19, QImage::Format_RGB32);
         image.fill(Qt::red);
-        for (const char* name : {"a.bmp", "c.bmp"})
-            QVERIFY(image.save(QString::fromStdString(f.dir.File(name)), "BMP"));
+        // A Japanese bitmap name is code page 932 in the chip file and UTF-8
+        // on the disk.
+        for (const char* name : {"a.bmp", "表.bmp"})
+            QVERIFY(image.save(QString::fromUtf8(f.dir.File(name)), "BMP"));
         CChipDlg dialog(f.dir.Folder(), f.prompter);
         QCOMPARE(dialog.ChipList()->count(), 2);
         // The first entry is selected with its name and preview.
@@ -809,6 +811,8 @@ class MapPageQtTest : public QObject {
         dialog.Select(1);
         QCOMPARE(dialog.Chip(), 2);
         QCOMPARE(dialog.Symbol(), Sjis("宝"));
+        QCOMPARE(dialog.ChipList()->currentText(), QStringLiteral("表.bmp"));
+        QVERIFY(!dialog.Preview()->pixmap().isNull());
         // OK with an empty symbol is refused and keeps the dialog open.
         dialog.show();
         dialog.SymbolField()->clear();
