@@ -17,26 +17,9 @@ constexpr std::string_view kComma = ",";
 constexpr std::string_view kEscapedComma = "%2C";
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 
-// Byte by byte, as lines are split at their commas. Neither "," nor "%" nor a
-// line end can be the second byte of a double-byte character, so valid text is
-// never cut; and a stray lead byte before a comma (a received chart may hold
-// one) cannot hide the comma from the escaping while the split still sees it.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0;;) {
-        const std::size_t found = text.find(from, at);
-        out.append(text.substr(at, found - at));
-        if (found == std::string_view::npos)
-            return out;
-        out.append(to);
-        at = found + from.size();
-    }
-}
-
 std::string EncodeText(const std::string& text) {
     // A line end inside a text would split the row on reading.
-    std::string out = ReplaceAll(ReplaceAll(text, kComma, kEscapedComma), "\r\n", " ");
+    std::string out = ReplaceAllBytes(ReplaceAllBytes(text, kComma, kEscapedComma), "\r\n", " ");
     for (char& ch : out) {
         if (ch == '\n')
             ch = ' ';
@@ -48,7 +31,7 @@ std::string EncodeText(const std::string& text) {
 }
 
 std::string DecodeText(std::string_view piece) {
-    const std::string text = ReplaceAll(piece, kEscapedComma, kComma);
+    const std::string text = ReplaceAllBytes(piece, kEscapedComma, kComma);
     return std::string(TrimBlanks(text, kWhiteSpace));
 }
 

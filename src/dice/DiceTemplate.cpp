@@ -16,23 +16,6 @@ constexpr std::string_view kSection = "DiceTemplate";
 constexpr std::string_view kCountKey = "TemplateNum";
 constexpr std::string_view kEscapedComma = "%2C";
 
-// Byte by byte, as the line is split at its commas: neither "," nor "%" can
-// be the second byte of a double-byte character, so valid text is never cut,
-// and a stray lead byte before a comma cannot hide the comma from the
-// escaping while the split still sees it.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0;;) {
-        const std::size_t found = text.find(from, at);
-        out.append(text.substr(at, found - at));
-        if (found == std::string_view::npos)
-            return out;
-        out.append(to);
-        at = found + from.size();
-    }
-}
-
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -168,14 +151,14 @@ std::optional<TemplateEntry> ParseTemplateEntry(std::string_view line) {
         else
             entry.criterion = TemplateCriterion::Other;
     }
-    entry.name = ReplaceAll(name, kEscapedComma, ",");
-    entry.formula = ReplaceAll(formula, kEscapedComma, ",");
+    entry.name = ReplaceAllBytes(name, kEscapedComma, ",");
+    entry.formula = ReplaceAllBytes(formula, kEscapedComma, ",");
     return entry;
 }
 
 std::string FormatTemplateEntry(const TemplateEntry& entry) {
-    std::string line = ReplaceAll(entry.name, ",", kEscapedComma) + "," +
-                       ReplaceAll(entry.formula, ",", kEscapedComma);
+    std::string line = ReplaceAllBytes(entry.name, ",", kEscapedComma) + "," +
+                       ReplaceAllBytes(entry.formula, ",", kEscapedComma);
     if (entry.criterion == TemplateCriterion::Other)
         return line;
     return line + "," + std::to_string(entry.target) + "," + CriterionWord(entry.criterion);

@@ -52,4 +52,17 @@ void ReplaceAllSjis(std::string& text, std::string_view from, std::string_view t
     text = std::move(out);
 }
 
+std::string ReplaceAllBytes(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0;;) {
+        const std::size_t found = text.find(from, at);
+        out.append(text.substr(at, found - at));
+        if (found == std::string_view::npos)
+            return out;
+        out.append(to);
+        at = found + from.size();
+    }
+}
+
 }  // namespace yarrow

@@ -50,4 +50,12 @@ std::string_view TrimBlanks(std::string_view text, std::string_view blanks = kAs
 // change.
 void ReplaceAllSjis(std::string& text, std::string_view from, std::string_view to);
 
+// Every occurrence of `from` replaced by `to`, byte by byte, for escapes of
+// lines that readers split byte by byte (at "," say). Neither ASCII
+// punctuation like "," and "%" nor a line end can be the second byte of a
+// double-byte character, so valid text is never cut; and a stray lead byte
+// before a separator (received text may hold one) cannot hide the separator
+// from the escaping while the split still sees it.
+std::string ReplaceAllBytes(std::string_view text, std::string_view from, std::string_view to);
+
 }  // namespace yarrow
