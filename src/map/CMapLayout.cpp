@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/SjisText.h"
+
 namespace yarrow {
 namespace {
 
@@ -187,10 +189,15 @@ MapPoint CMapLayout::LeaderEnd(MapCell item, MapCell anchor) const {
     return {x, y};
 }
 
-std::vector<std::string_view> CMapLayout::LabelLines(std::string_view text) {
-    if (text.size() > kMaxDrawnTextBytes) {
-        text = text.substr(0, kMaxDrawnTextBytes);
+std::string_view CMapLayout::DrawnText(std::string_view text) {
+    if (text.size() <= kMaxDrawnTextBytes) {
+        return text;
     }
+    return text.substr(0, SjisCutLength(text, kMaxDrawnTextBytes));
+}
+
+std::vector<std::string_view> CMapLayout::LabelLines(std::string_view text) {
+    text = DrawnText(text);
     std::vector<std::string_view> lines;
     while (static_cast<int>(lines.size()) < kMaxLabelLines) {
         const std::size_t end = text.find("\r\n");

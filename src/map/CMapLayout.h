@@ -61,8 +61,11 @@ class CMapLayout {
     MapPoint LeaderEnd(MapCell item, MapCell anchor) const;
     MapPoint CellCentre(int column, int row) const;
 
+    // What is drawn of a label or symbol: its first kMaxDrawnTextBytes bytes
+    // at most, never ending in half a double-byte character.
+    static std::string_view DrawnText(std::string_view text);
     // A label cut at "\r\n" into at most kMaxLabelLines lines (text beyond
-    // kMaxDrawnTextBytes is not drawn).
+    // DrawnText is not drawn).
     static std::vector<std::string_view> LabelLines(std::string_view text);
     // What a unit shows of its symbol: its first two bytes, never half a
     // double-byte character.

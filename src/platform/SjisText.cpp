@@ -6,7 +6,7 @@ std::size_t SjisCharWidth(std::string_view text, std::size_t pos) {
     return IsSjisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
 }
 
-std::string SjisCut(std::string_view text, std::size_t maxBytes) {
+std::size_t SjisCutLength(std::string_view text, std::size_t maxBytes) {
     std::size_t end = 0;
     while (end < text.size()) {
         const std::size_t width = SjisCharWidth(text, end);
@@ -14,7 +14,11 @@ std::string SjisCut(std::string_view text, std::size_t maxBytes) {
             break;
         end += width;
     }
-    return std::string(text.substr(0, end));
+    return end;
+}
+
+std::string SjisCut(std::string_view text, std::size_t maxBytes) {
+    return std::string(text.substr(0, SjisCutLength(text, maxBytes)));
 }
 
 std::size_t SjisFind(std::string_view text, char c) {

@@ -20,8 +20,9 @@ constexpr bool IsSjisLeadByte(unsigned char b) {
 std::size_t SjisCharWidth(std::string_view text, std::size_t pos);
 
 // The longest prefix of at most `maxBytes` bytes that does not end inside a
-// two-byte character.
+// two-byte character, and its length.
 std::string SjisCut(std::string_view text, std::size_t maxBytes);
+std::size_t SjisCutLength(std::string_view text, std::size_t maxBytes);
 
 // Position of the first `c` (a single-byte character) that starts a
 // character, or npos: a trail byte equal to `c` is not a match.

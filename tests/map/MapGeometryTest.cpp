@@ -281,10 +281,37 @@ TEST(MapLayout, LabelLinesAndUnitCharacters) {
     const Lines cut = CMapLayout::LabelLines(many);
     ASSERT_EQ(cut.size(), 11u);
     EXPECT_EQ(cut.back(), "10");
-    EXPECT_EQ(CMapLayout::LabelLines(std::string(5000, 'x'))[0].size(),
-              CMapLayout::kMaxDrawnTextBytes);
 
+    // A long label is drawn up to the byte limit, cut before a double-byte
+    // character that would not fit whole.
     const std::string knight = Sjis("騎士");
+    std::string knights;
+    for (int i = 0; i < 300; ++i)
+        knights += knight;
+    std::string halfWidth;
+    for (int i = 0; i < 600; ++i)
+        halfWidth += Sjis("ｺﾞ");
+    const std::size_t limit = CMapLayout::kMaxDrawnTextBytes;
+    const struct {
+        std::string text;
+        std::size_t drawn;
+    } longLabels[] = {
+        {std::string(5000, 'x'), limit},
+        {std::string(limit - 1, 'x') + knight, limit - 1},
+        {std::string(limit - 2, 'x') + knight, limit},
+        {knights, limit},
+        {"x" + knights, limit - 1},
+        {halfWidth, limit},
+        {std::string(limit, 'x'), limit},
+    };
+    for (const auto& c : longLabels) {
+        EXPECT_EQ(CMapLayout::DrawnText(c.text), std::string_view(c.text).substr(0, c.drawn))
+            << c.text.size();
+        const Lines lines = CMapLayout::LabelLines(c.text);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].size(), c.drawn) << c.text.size();
+    }
+
     EXPECT_EQ(CMapLayout::UnitCharacters(knight), Sjis("騎"));
     EXPECT_EQ(CMapLayout::UnitCharacters("Orc"), "Or");
     EXPECT_EQ(CMapLayout::UnitCharacters("A" + knight), "A");

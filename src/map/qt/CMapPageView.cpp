@@ -42,7 +42,7 @@ QAction* AddCommand(QMenu& menu, const QString& text, int id, bool enabled = tru
 }
 
 QString TipText(const std::string& symbol) {
-    QString text = FromCp932(symbol.substr(0, CMapLayout::kMaxDrawnTextBytes));
+    QString text = FromCp932(CMapLayout::DrawnText(symbol));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

@@ -109,7 +109,7 @@ CMapRenderer::TextBlock& CMapRenderer::Block(std::string_view cp932, FontKind ki
     key.reserve(cp932.size() + 2);
     key.push_back(static_cast<char>('0' + static_cast<int>(kind)));
     key.push_back(singleLine ? 's' : 'm');
-    key.append(cp932.substr(0, CMapLayout::kMaxDrawnTextBytes));
+    key.append(CMapLayout::DrawnText(cp932));
     const auto found = blocks_.find(key);
     if (found != blocks_.end()) {
         return found->second;
@@ -125,7 +125,7 @@ CMapRenderer::TextBlock& CMapRenderer::Block(std::string_view cp932, FontKind ki
     std::vector<std::string_view> lines;
     std::string joined;
     if (singleLine) {
-        joined.assign(cp932.substr(0, CMapLayout::kMaxDrawnTextBytes));
+        joined.assign(CMapLayout::DrawnText(cp932));
         for (std::size_t at; (at = joined.find("\r\n")) != std::string::npos;) {
             joined.replace(at, 2, " ");
         }
