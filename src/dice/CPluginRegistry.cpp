@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Cp932.h"
 #include "platform/Trace.h"
 
 namespace yarrow {
@@ -66,7 +67,9 @@ void CPluginRegistry::LoadFolder(const std::string& folder) {
         // library search path instead of the plug-in folder.
         void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!library) {
-            Trace("CPluginRegistry::LoadPlugins skipped %s\r\n", relative.c_str());
+            // The trace is code page 932 text; the file system's names are UTF-8.
+            Trace("CPluginRegistry::LoadPlugins skipped %s\r\n",
+                  Utf8ToCp932(relative).text.c_str());
             continue;
         }
         auto getTag = reinterpret_cast<PluginGetTagNameFunc>(dlsym(library, kPluginTagExport));

@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "dice/CPluginRegistry.h"
+#include "platform/Cp932.h"
 #include "platform/TempDir.h"
+#include "platform/Trace.h"
 #include "support/ScriptedRandom.h"
 
 namespace yarrow {
@@ -67,6 +69,20 @@ TEST(PluginFolder, LoadsLibrariesInOrderAndSkipsWhatIsNotAPlugin) {
         EXPECT_FALSE(registry.RollPlugin("$BM,0,8", result, rng));
         EXPECT_TRUE(registry.Tags().empty());
     }
+}
+
+// A file that does not load is named in the trace, which is code page 932
+// text like every log, whatever the file system calls it.
+TEST(PluginFolder, TraceNamesAFileThatDoesNotLoadInCodePage932) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("壊れた"));
+    TempDir::Write(dir.File("壊れた/説明.so"), "not a library");
+    std::string traced;
+    SetTraceSink([&traced](std::string_view bytes) { traced.append(bytes); });
+    const CPluginRegistry registry(dir.Folder());
+    SetTraceSink({});
+    EXPECT_EQ(registry.LibraryCount(), 0u);
+    EXPECT_NE(traced.find(Sjis("壊れた/説明.so")), std::string::npos) << traced;
 }
 
 }  // namespace
