@@ -304,6 +304,7 @@ void CChatController::CreateWindows(CMainFrame& frame) {
                                    app_.ProgramFolder() + std::string(kSettingsFileName), &frame);
     mapWindow_->SetSendHook(
         [this](const CMapPage& page) { return CMapBook::SendMap(page, *this); });
+    mapWindow_->SetNoticeHook([this](const std::string& text) { log_->AppendNoticeLine(text); });
     mapWindow_->CentreOnFirstShow(view);
     mapView_ = mapWindow_;
     view->SetModelessWindow(ModelessWindow::Map, mapWindow_);

@@ -68,6 +68,20 @@ const CUnitRecord* CMapPage::ItemAt(int column, int row) const {
     return it == units_.end() ? nullptr : &it->second;
 }
 
+std::optional<MapCell> CMapPage::FindItem(const CUnitRecord& opened, MapCell cell) const {
+    const auto same = [&opened](const CUnitRecord& item) {
+        return item.UnitNumber == opened.UnitNumber && KindOf(item) == KindOf(opened) &&
+               item.Symbol == opened.Symbol;
+    };
+    if (const CUnitRecord* there = ItemAt(cell.column, cell.row); there != nullptr && same(*there))
+        return cell;
+    for (const auto& [key, item] : units_) {
+        if (same(item))
+            return MapCell{KeyColumn(key), KeyRow(key)};
+    }
+    return std::nullopt;
+}
+
 CUnitRecord* CMapPage::MutableItem(int column, int row) {
     return const_cast<CUnitRecord*>(ItemAt(column, row));
 }

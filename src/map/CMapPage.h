@@ -79,6 +79,13 @@ class CMapPage {
     const CTileRecord* TileAt(int column, int row) const;
     bool HasItem(int column, int row) const { return ItemAt(column, row) != nullptr; }
     bool HasTile(int column, int row) const { return TileAt(column, row) != nullptr; }
+    // Where the item a dialog was opened on stands now. Maps keep arriving
+    // while the dialog is open, so it may have been moved and another item
+    // may hold its cell: the item is the one with the same number, kind and
+    // text as `opened`, preferably still on `cell`, else wherever it lies.
+    // Nothing when no such item is left (deleted, or retyped by another
+    // member).
+    std::optional<MapCell> FindItem(const CUnitRecord& opened, MapCell cell) const;
     // The highest item number in use (signed byte); a new item gets this + 1.
     int LastUnitNumber() const { return lastUnitNumber_; }
 

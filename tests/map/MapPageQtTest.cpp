@@ -58,6 +58,7 @@ struct Fixture {
             sent.push_back({page.MapNumber(), page.Units(), page.Tiles()});
             return true;
         });
+        sheet->SetNoticeHook([this](const std::string& text) { notices.push_back(text); });
         sheet->resize(700, 520);
         sheet->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
@@ -96,6 +97,7 @@ struct Fixture {
     std::unique_ptr<CMapBook> book;
     std::unique_ptr<CMapPropSheet> sheet;
     std::vector<Sent> sent;
+    std::vector<std::string> notices;  // lines for the log
 };
 
 QStringList Messages(const test::ScriptedPrompter& prompter) {
@@ -391,6 +393,108 @@ class MapPageQtTest : public QObject {
             QCOMPARE(f.sent.size(), sentBefore + 1);
             QCOMPARE(f.sent.back().units.size(), f.Page().Units().size());
             row += 4;
+        }
+    }
+
+    // The unit and tile label dialogs are open while maps keep arriving. A
+    // unit another member moved is edited where it stands now, and the item
+    // that took its cell keeps its own text and colour; a unit or tile
+    // another member removed takes nothing, nothing is sent, and the log says
+    // so instead of the typed text vanishing.
+    void editsFollowTheirItemWhileMapsArrive() {
+        Fixture f;
+        const auto othersMapArrives = [&f](const std::function<void(CMsg&)>& change) {
+            CMsg msg;
+            msg.Type = UpdateMap;
+            msg.Param1 = f.Page().MapFlags();
+            msg.Param2 = f.Page().MapNumber();
+            msg.Units = f.Page().Units();
+            msg.Tiles = f.Page().Tiles();
+            change(msg);
+            f.sheet->OnMapReceived(f.book->ReceiveMap(msg, {true, true, false}));
+        };
+        const std::string unitGone =
+            Sjis("◇ 編集していたユニットが見つからないため、変更は反映されませんでした");
+        const std::string tileGone =
+            Sjis("◇ 編集していたタイルが削除されたため、ラベルは反映されませんでした");
+        struct Case {
+            const char* what;
+            int command;
+            std::function<void(CMsg&)> meanwhile;
+            std::optional<std::string> notice;  // else the edit is applied and sent
+        };
+        const MapCell x{5, 4};
+        const CellKey xKey = x.Key();
+        const CellKey elsewhere = MakeCellKey(9, 6);
+        const Case cases[] = {
+            {"unit moved, another on its cell", mapcmd::kEditItem,
+             [&](CMsg& msg) {
+                 auto node = msg.Units.extract(xKey);
+                 node.key() = elsewhere;
+                 msg.Units.insert(std::move(node));
+                 msg.Units[xKey] = CUnitRecord{0, 0x00FF00, 9, "B", kNoAnchor};
+             },
+             std::nullopt},
+            {"unit deleted", mapcmd::kEditItem, [&](CMsg& msg) { msg.Units.erase(xKey); },
+             unitGone},
+            {"tile recoloured", mapcmd::kEditTileLabel,
+             [&](CMsg& msg) { msg.Tiles[xKey].TileColor = 0x00AA00; }, std::nullopt},
+            {"tile deleted", mapcmd::kEditTileLabel, [&](CMsg& msg) { msg.Tiles.erase(xKey); },
+             tileGone},
+        };
+        for (const Case& c : cases) {
+            f.Page().Reset();
+            QVERIFY(f.Page().AddUnit(x.column, x.row, false, 0x112233, "A").changed);
+            f.Page().SetFillColor(0xC0C0C0);
+            QVERIFY(f.Page().PaintTile(x.column, x.row).changed);
+            QVERIFY(f.Page().EditTileLabel(x.column, x.row, 0, 0, "old").changed);
+            const CUnitRecord unitBefore = *f.Page().ItemAt(x.column, x.row);
+            f.dialogs->runScript.push_back([&](QDialog& dialog) {
+                othersMapArrives(c.meanwhile);
+                auto* edit = qobject_cast<CUnitDlg*>(&dialog);
+                if (edit == nullptr)
+                    return false;
+                edit->SymbolField()->setPlainText(QStringLiteral("mine"));
+                edit->ColorField()->setText(QStringLiteral("FF0000"));
+                return true;
+            });
+            const std::size_t sentBefore = f.sent.size();
+            f.notices.clear();
+            f.Page().SetContextCell(x);
+            QVERIFY2(f.View()->RunCommand(c.command), c.what);
+            QVERIFY2(f.dialogs->runScript.empty(), c.what);
+            if (c.notice) {
+                QCOMPARE(f.notices, std::vector<std::string>{*c.notice});
+                QCOMPARE(f.sent.size(), sentBefore);
+                for (const auto& [key, item] : f.Page().Units())
+                    QVERIFY2(item.Symbol != "mine", c.what);
+                for (const auto& [key, tile] : f.Page().Tiles())
+                    QVERIFY2(tile.TileLabel != "mine", c.what);
+                QVERIFY2(c.command != mapcmd::kEditTileLabel || !f.Page().HasTile(x.column, x.row),
+                         c.what);
+                continue;
+            }
+            QVERIFY2(f.notices.empty(), c.what);
+            QCOMPARE(f.sent.size(), sentBefore + 1);
+            QCOMPARE(f.sent.back().units, f.Page().Units());
+            QCOMPARE(f.sent.back().tiles, f.Page().Tiles());
+            if (c.command == mapcmd::kEditItem) {
+                // The other member's unit on X is untouched; A took the edit
+                // where it was moved to, keeping its number.
+                QCOMPARE(f.Page().ItemAt(x.column, x.row)->Symbol, std::string("B"));
+                QCOMPARE(f.Page().ItemAt(x.column, x.row)->UnitColor, 0x00FF00);
+                const CUnitRecord* moved = f.Page().ItemAt(KeyColumn(elsewhere), KeyRow(elsewhere));
+                QVERIFY2(moved != nullptr, c.what);
+                QCOMPARE(moved->Symbol, std::string("mine"));
+                QCOMPARE(moved->UnitColor, 0x0000FF);
+                QCOMPARE(moved->UnitNumber, unitBefore.UnitNumber);
+            } else {
+                // The label goes onto the tile as it is now: its new colour stays.
+                const CTileRecord* tile = f.Page().TileAt(x.column, x.row);
+                QCOMPARE(tile->TileLabel, std::string("mine"));
+                QCOMPARE(tile->LabelColor, 0x0000FF);
+                QCOMPARE(tile->TileColor, 0x00AA00);
+            }
         }
     }
 

@@ -216,6 +216,13 @@ class MapSyncQtTest : public QObject {
         QTRY_VERIFY(hostPage.HasItem(6, 6));
         QVERIFY(!hostPage.HasItem(1, 1));
         QCOMPARE(hostPage.ItemAt(6, 6)->Symbol, Sjis("騎士"));
+        // What a page tells its user (an edit that found nothing left to
+        // apply to) goes to that user's own log alone.
+        const std::string notice =
+            "◇ 編集していたタイルが削除されたため、ラベルは反映されませんでした";
+        emit view.NoticeRequested(Sjis(notice));
+        QVERIFY(host.LogHas(notice));
+        QVERIFY(!guest.LogHas(notice));
 
         // A map the host makes and sends shows up as a new tab.
         QVERIFY(map.RunCommand(mapcmd::kNewMap));

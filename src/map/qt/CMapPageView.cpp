@@ -638,16 +638,26 @@ void CMapPageView::EditItem() {
     if (item == nullptr || IsChip(*item)) {
         return;
     }
+    // Maps keep arriving while the dialog is open: the edit goes to this item
+    // wherever it stands on OK, never to an item that took its cell.
+    const CUnitRecord opened = *item;
     CUnitDlg dialog(CUnitDlg::Mode::Unit, prompter_, dialogs_, settingsPath_, this);
-    dialog.SetSymbol(item->Symbol);
-    dialog.SetMapColor(item->UnitColor);
-    dialog.SetAsLabel(IsLabel(*item));
-    const QRect before = renderer_.ItemExtent(page_, cell.column, cell.row);
+    dialog.SetSymbol(opened.Symbol);
+    dialog.SetMapColor(opened.UnitColor);
+    dialog.SetAsLabel(IsLabel(opened));
     if (!dialogs_.Run(dialog)) {
         return;
     }
-    page_.EditItem(cell.column, cell.row, dialog.AsLabel(), dialog.MapColor(), dialog.Symbol());
-    Invalidate(before | renderer_.ItemExtent(page_, cell.column, cell.row));
+    const std::optional<MapCell> now = page_.FindItem(opened, cell);
+    if (!now) {
+        static const std::string gone =
+            Sjis("◇ 編集していたユニットが見つからないため、変更は反映されませんでした");
+        emit NoticeRequested(gone);
+        return;
+    }
+    const QRect before = renderer_.ItemExtent(page_, now->column, now->row);
+    page_.EditItem(now->column, now->row, dialog.AsLabel(), dialog.MapColor(), dialog.Symbol());
+    Invalidate(before | renderer_.ItemExtent(page_, now->column, now->row));
     emit SendRequested();
 }
 
@@ -661,10 +671,18 @@ void CMapPageView::EditTileLabel() {
     dialog.SetSymbol(tile->TileLabel);
     dialog.SetMapColor(tile->LabelColor);
     dialog.SetLabelSize(tile->LabelSize & 3);
-    const QRect before = renderer_.CellExtent(page_, cell.column, cell.row);
     if (!dialogs_.Run(dialog)) {
         return;
     }
+    // The label belongs to the cell's tile as it is on OK; a tile another
+    // member removed meanwhile takes nothing, and the user is told.
+    if (!page_.HasTile(cell.column, cell.row)) {
+        static const std::string gone =
+            Sjis("◇ 編集していたタイルが削除されたため、ラベルは反映されませんでした");
+        emit NoticeRequested(gone);
+        return;
+    }
+    const QRect before = renderer_.CellExtent(page_, cell.column, cell.row);
     page_.EditTileLabel(cell.column, cell.row, dialog.MapColor(), dialog.LabelSize(),
                         dialog.Symbol());
     Invalidate(before | renderer_.CellExtent(page_, cell.column, cell.row));

@@ -5,7 +5,8 @@
 // into calls on the page (CMapPage), whose rules decide what an edit does.
 //
 // Edits that are shared end in SendRequested (the window sends the whole
-// map); tool bar state changes end in StateChanged.
+// map); tool bar state changes end in StateChanged; an edit that found
+// nothing left to apply to ends in NoticeRequested.
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -70,6 +71,8 @@ class CMapPageView : public QAbstractScrollArea {
   signals:
     void SendRequested();
     void StateChanged();
+    // A short line for the user's log (code page 932).
+    void NoticeRequested(const std::string& text);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

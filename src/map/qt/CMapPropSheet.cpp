@@ -155,6 +155,11 @@ CMapPageView* CMapPropSheet::AddView(CMapPage& page) {
         }
     });
     connect(view, &CMapPageView::SendRequested, this, [this, view] { SendMap(*view); });
+    connect(view, &CMapPageView::NoticeRequested, this, [this](const std::string& text) {
+        if (notice_) {
+            notice_(text);
+        }
+    });
     return view;
 }
 

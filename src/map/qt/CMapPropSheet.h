@@ -51,6 +51,9 @@ class CMapPropSheet : public QWidget, public IMapView {
     ~CMapPropSheet() override;
 
     void SetSendHook(SendHook send) { send_ = std::move(send); }
+    // Writes a notice line (code page 932) to the user's own log.
+    using NoticeHook = std::function<void(const std::string& text)>;
+    void SetNoticeHook(NoticeHook notice) { notice_ = std::move(notice); }
     // The first time the window is shown it is centred on this widget.
     void CentreOnFirstShow(QWidget* widget) { centreOn_ = widget; }
 
@@ -111,6 +114,7 @@ class CMapPropSheet : public QWidget, public IMapView {
     std::unique_ptr<IMapDialogs> dialogs_;
     std::unique_ptr<CMapRenderer> renderer_;
     SendHook send_;
+    NoticeHook notice_;
     std::map<int, CMapPageView*> views_;
     QMenuBar* menuBar_ = nullptr;
     CMapToolBar* toolBar_ = nullptr;
