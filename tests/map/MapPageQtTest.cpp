@@ -85,6 +85,18 @@ struct Fixture {
         QTest::mousePress(Viewport(), Qt::RightButton, keys, At(c, r));
         QTest::mouseRelease(Viewport(), Qt::RightButton, keys, At(c, r));
     }
+    // Another member's edit of the active page arrives through the receive
+    // path: the page as it is, changed by `change`.
+    void OthersMapArrives(const std::function<void(CMsg&)>& change) {
+        CMsg msg;
+        msg.Type = UpdateMap;
+        msg.Param1 = Page().MapFlags();
+        msg.Param2 = Page().MapNumber();
+        msg.Units = Page().Units();
+        msg.Tiles = Page().Tiles();
+        change(msg);
+        sheet->OnMapReceived(book->ReceiveMap(msg, {true, true, false}));
+    }
 
     struct Sent {
         int mapNumber;
@@ -349,14 +361,9 @@ class MapPageQtTest : public QObject {
         f.sheet->Tabs()->setCurrentIndex(1);
         QVERIFY(f.Page().ChipsAvailable());
         const auto othersItemArrives = [&f](int c, int r, const char* symbol) {
-            CMsg msg;
-            msg.Type = UpdateMap;
-            msg.Param1 = f.Page().MapFlags();
-            msg.Param2 = f.Page().MapNumber();
-            msg.Units = f.Page().Units();
-            msg.Tiles = f.Page().Tiles();
-            msg.Units[MakeCellKey(c, r)] = CUnitRecord{0, 0, 9, symbol, kNoAnchor};
-            f.sheet->OnMapReceived(f.book->ReceiveMap(msg, {true, true, false}));
+            f.OthersMapArrives([&](CMsg& msg) {
+                msg.Units[MakeCellKey(c, r)] = CUnitRecord{0, 0, 9, symbol, kNoAnchor};
+            });
         };
         struct Case {
             int command;
@@ -403,16 +410,6 @@ class MapPageQtTest : public QObject {
     // so instead of the typed text vanishing.
     void editsFollowTheirItemWhileMapsArrive() {
         Fixture f;
-        const auto othersMapArrives = [&f](const std::function<void(CMsg&)>& change) {
-            CMsg msg;
-            msg.Type = UpdateMap;
-            msg.Param1 = f.Page().MapFlags();
-            msg.Param2 = f.Page().MapNumber();
-            msg.Units = f.Page().Units();
-            msg.Tiles = f.Page().Tiles();
-            change(msg);
-            f.sheet->OnMapReceived(f.book->ReceiveMap(msg, {true, true, false}));
-        };
         const std::string unitGone =
             Sjis("◇ 編集していたユニットが見つからないため、変更は反映されませんでした");
         const std::string tileGone =
@@ -450,7 +447,7 @@ class MapPageQtTest : public QObject {
             QVERIFY(f.Page().EditTileLabel(x.column, x.row, 0, 0, "old").changed);
             const CUnitRecord unitBefore = *f.Page().ItemAt(x.column, x.row);
             f.dialogs->runScript.push_back([&](QDialog& dialog) {
-                othersMapArrives(c.meanwhile);
+                f.OthersMapArrives(c.meanwhile);
                 auto* edit = qobject_cast<CUnitDlg*>(&dialog);
                 if (edit == nullptr)
                     return false;
