@@ -69,6 +69,10 @@ bool SectionHeader(std::string_view line, std::string_view* name) {
     if (t.empty() || t.front() != '[')
         return false;
     std::size_t close = SjisFind(t, ']');
+    // A stray lead byte right before the closing "]" takes it for its second
+    // byte; a "]" that ends the line still ends the header.
+    if (close == std::string_view::npos && t.size() > 1 && t.back() == ']')
+        close = t.size() - 1;
     if (close == std::string_view::npos)
         return false;
     *name = Trim(t.substr(1, close - 1));

@@ -46,6 +46,10 @@ TEST_F(ProfileFile, LookupFoldsCaseTrimsCutsAndReadsIntegers) {
                        "late=second section of the same name\r\n"
                        // 0x83 0x41 is "ア": its trail byte 'A' must not match 'a'.
                        "[\x83\x41]\r\nk=1\r\n[\x83\x61]\r\nk=2\r\n"
+                       // "ゾン": the header does not end at the trail byte "]"
+                       // of "ゾ"; a stray lead byte before the last "]" does
+                       // not hide the header's end.
+                       "[\x83\x5D\x83\x93]\r\nk=3\r\n[bad\x83]\r\nk=4\r\n"
                        "[N]\r\na=12abc\r\nb=-7\r\nc=+8\r\nd=abc\r\ne=\r\nf=0x10\r\n"
                        "g=4294967297\r\nh=- 3\r\n");
     CProfileFile f(path_);
@@ -77,9 +81,12 @@ TEST_F(ProfileFile, LookupFoldsCaseTrimsCutsAndReadsIntegers) {
         EXPECT_EQ(f.GetInt("N", key, 99), value) << key;
     EXPECT_EQ(f.GetInt("\x83\x41", "K", 0), 1);
     EXPECT_EQ(f.GetInt("\x83\x61", "k", 0), 2);
+    EXPECT_EQ(f.GetInt("\x83\x5D\x83\x93", "k", 0), 3);
+    EXPECT_EQ(f.GetInt("bad\x83", "k", 0), 4);
     EXPECT_TRUE(f.HasKey("MAIN", "name"));
     EXPECT_EQ(f.SectionNames(),
-              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61", "N"}));
+              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61",
+                                        "\x83\x5D\x83\x93", "bad\x83", "N"}));
     using Entries = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(f.SectionEntries("other"), (Entries{{"name", "Carol"}}));
     EXPECT_EQ(f.SectionEntries("main").size(), 6u);  // each key once, the junk line not
