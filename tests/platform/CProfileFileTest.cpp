@@ -84,9 +84,8 @@ TEST_F(ProfileFile, LookupFoldsCaseTrimsCutsAndReadsIntegers) {
     EXPECT_EQ(f.GetInt("\x83\x5D\x83\x93", "k", 0), 3);
     EXPECT_EQ(f.GetInt("bad\x83", "k", 0), 4);
     EXPECT_TRUE(f.HasKey("MAIN", "name"));
-    EXPECT_EQ(f.SectionNames(),
-              (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61",
-                                        "\x83\x5D\x83\x93", "bad\x83", "N"}));
+    EXPECT_EQ(f.SectionNames(), (std::vector<std::string>{"Main", "other", "\x83\x41", "\x83\x61",
+                                                          "\x83\x5D\x83\x93", "bad\x83", "N"}));
     using Entries = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(f.SectionEntries("other"), (Entries{{"name", "Carol"}}));
     EXPECT_EQ(f.SectionEntries("main").size(), 6u);  // each key once, the junk line not
