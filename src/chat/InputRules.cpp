@@ -73,12 +73,14 @@ SubmitOutcome SubmitInput(InputState& state, std::string text, ISessionPort& ses
         outcome.clearInput = debug.Run(text);
         return outcome;
     }
+    outcome.clearInput = true;
+    // Nothing to send (the filter may have emptied the line): the typing
+    // flag stays, so the emptied line takes the mark down with EndSaying.
+    if (text.empty())
+        return outcome;
     // A remark ends the typing mark on every receiver by itself, so no
     // EndSaying follows it.
     state.typing = false;
-    outcome.clearInput = true;
-    if (text.empty())
-        return outcome;
     const std::string speaker = session.SpeakerName();
     text = IndentContinuation(std::move(text), speaker.size());
     session.SendChat(speaker, text, session.MyColor(), LogBox);

@@ -262,6 +262,19 @@ class InputLineQtTest : public QObject {
         line->setPlainText(QStringLiteral("僕だ"));
         QTest::keyClick(line.get(), Qt::Key_Return);
         QCOMPARE(view->chats.back().text, Sjis("私だ"));
+        // A line the filter empties sends nothing, so the typing mark it
+        // raised is taken down as for a line emptied by hand.
+        line->SetFilterWords({Sjis("僕")}, {""});
+        const std::size_t chats = view->chats.size();
+        view->texts.clear();
+        line->setPlainText(QStringLiteral("僕"));
+        QTest::keyClick(line.get(), Qt::Key_Return);
+        QCOMPARE(view->chats.size(), chats);
+        QVERIFY(line->toPlainText().isEmpty());
+        std::vector<std::int32_t> notices;
+        for (const test::SentLine& sent : view->texts)
+            notices.push_back(sent.type);
+        QCOMPARE(notices, (std::vector<std::int32_t>{NowSaying, EndSaying}));
         commands.Execute(cmd::kFirstPersonFilter);
         QCOMPARE(status.last().at(1).toString(), QString());
         QVERIFY(!commands.Execute(32772));  // not one of these commands

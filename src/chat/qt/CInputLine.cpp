@@ -73,11 +73,10 @@ SubmitOutcome CInputLine::Submit() {
         outcome = SubmitInput(state_, std::move(text), *session_, *debug_);
     }
     if (outcome.clearInput) {
-        // The remark itself ends the typing mark on every receiver, so
-        // emptying the line here must not send EndSaying; a line a debug
-        // code empties still has its mark to take down.
-        if (!outcome.debugRun)
-            state_.typing = false;
+        // A remark has ended the typing mark on every receiver by itself
+        // (SubmitInput let the flag go), so emptying the line sends no
+        // EndSaying; a line emptied without a remark (a debug code, or text
+        // the filter took away) still has its mark to take down.
         const bool blocked = blockSignals(true);
         clear();
         blockSignals(blocked);
