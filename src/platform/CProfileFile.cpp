@@ -89,11 +89,6 @@ bool KeyLine(std::string_view line, std::string_view* key, std::string_view* val
     return true;
 }
 
-// The first byte count <= maxBytes that does not end inside a double-byte character.
-std::size_t CutLength(std::string_view s, std::size_t maxBytes) {
-    return SjisCut(s, maxBytes).size();
-}
-
 // A value must stay on its line: a line break inside it would start new keys
 // or sections in the file. Breaks become blanks.
 std::string OneLine(std::string_view s) {
@@ -233,7 +228,7 @@ std::string CProfileFile::GetString(std::string_view section, std::string_view k
                                     std::string_view def, std::size_t maxBytes) const {
     std::optional<std::string_view> v = FindValue(lines_, section, key);
     std::string_view text = v ? *v : def;
-    return std::string(text.substr(0, CutLength(text, maxBytes)));
+    return std::string(text.substr(0, SjisCutLength(text, maxBytes)));
 }
 
 bool CProfileFile::HasKey(std::string_view section, std::string_view key) const {
@@ -266,18 +261,7 @@ int CProfileFile::ToInt(std::string_view v, int def) {
 
 std::vector<std::pair<std::string, std::string>> CProfileFile::SectionEntries(
     std::string_view section, std::size_t maxBytes) const {
-    std::vector<std::pair<std::string, std::string>> entries;
-    // A hand-made file may hold a section of hundreds of thousands of keys;
-    // comparing each with every earlier one would take minutes.
-    std::unordered_set<std::string> seen;
-    ForEachKeyLine(lines_, section, [&](std::string_view k, std::string_view v) {
-        if (seen.insert(NameForm(k)).second) {
-            v = Unquote(v);
-            entries.emplace_back(std::string(k), std::string(v.substr(0, CutLength(v, maxBytes))));
-        }
-        return true;
-    });
-    return entries;
+    return std::move(SectionsEntries({std::string(section)}, maxBytes).front());
 }
 
 std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
@@ -291,10 +275,14 @@ std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
     std::vector<std::vector<std::size_t>> answered;
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t current = kNone;           // the request the section in hand answers
-    std::unordered_set<std::string> seen;  // its keys so far
+    // Its keys so far, each taken once: a hand-made file may hold a section
+    // of hundreds of thousands of keys, too many to compare one by one.
+    std::unordered_set<std::string> seen;
     for (const std::string& line : lines_) {
         std::string_view name;
         if (SectionHeader(line, &name)) {
+            if (wanted.empty())
+                break;  // every section asked for is read whole
             current = kNone;
             seen.clear();
             // Only the first section of a name counts, as for every lookup.
@@ -309,7 +297,7 @@ std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
         if (current != kNone && KeyLine(line, &k, &v) && seen.insert(NameForm(k)).second) {
             v = Unquote(v);
             entries[current].emplace_back(std::string(k),
-                                          std::string(v.substr(0, CutLength(v, maxBytes))));
+                                          std::string(v.substr(0, SjisCutLength(v, maxBytes))));
         }
     }
     for (const std::vector<std::size_t>& same : answered) {
