@@ -274,7 +274,7 @@ std::vector<CProfileFile::KeyValues> CProfileFile::SectionsEntries(
         wanted[NameForm(sections[i])].push_back(i);
     std::vector<std::vector<std::size_t>> answered;
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t current = kNone;           // the request the section in hand answers
+    std::size_t current = kNone;  // the request the section in hand answers
     // Its keys so far, each taken once: a hand-made file may hold a section
     // of hundreds of thousands of keys, too many to compare one by one.
     std::unordered_set<std::string> seen;
